@@ -1,0 +1,1 @@
+int pieceset_placeholder;

@@ -1,0 +1,39 @@
+# Sourced by the scripts that run Windows programs: a private Wine prefix in the build tree,
+# a virtual display when there is none, and one wineserver kept alive for the whole run.
+# winenv_start and winenv_stop end only what winenv_start started.
+winenv_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="$winenv_root/build/win32/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+winenv_xvfb_pid=""
+winenv_server_pid=""
+
+winenv_start() {
+  if [ -z "${DISPLAY:-}" ] || [ "${TOVRA_OWN_DISPLAY:-}" = 1 ]; then
+    local fifo; fifo=$(mktemp -u); mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    winenv_xvfb_pid=$!
+    local n; read -r n <"$fifo"; rm -f "$fifo"
+    export DISPLAY=":$n"
+  fi
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  wineserver -p -f >/dev/null 2>&1 &
+  winenv_server_pid=$!
+  # Start Wine's own services now, detached from our output: started later by a test they
+  # would inherit its pipes and keep ctest waiting.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+winenv_stop() {
+  if [ -n "$winenv_server_pid" ]; then
+    # -k ends the programs of this prefix's server only, and the server with them.
+    wineserver -k 2>/dev/null || true
+    wait "$winenv_server_pid" 2>/dev/null || true
+  fi
+  if [ -n "$winenv_xvfb_pid" ]; then kill "$winenv_xvfb_pid" 2>/dev/null || true; wait "$winenv_xvfb_pid" 2>/dev/null || true; fi
+  winenv_server_pid=""; winenv_xvfb_pid=""
+}
