@@ -1,0 +1,2 @@
+tovra_unit_test(pieceset_test pieceset_test.cpp)
+target_link_libraries(pieceset_test PRIVATE pieceset)
