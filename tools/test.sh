@@ -11,5 +11,6 @@ winenv_start
 
 status=0
 ctest --test-dir "$root/build/native" --output-on-failure -j "$(nproc)" || status=1
+ctest --test-dir "$root/build/fuzz" --output-on-failure -j "$(nproc)" || status=1
 ctest --test-dir "$root/build/win32" --output-on-failure -j "$(nproc)" || status=1
 exit $status
