@@ -3,20 +3,21 @@
 # Usage: tools/build.sh [native|win32|all]   (default all)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TOVRA_BUILD_DIR:-$root/build}
 what=${1:-all}
 jobs=$(nproc)
 
 bash "$root/tools/setup.sh"
 
 if [ "$what" = native ] || [ "$what" = all ]; then
-  cmake -S "$root" -B "$root/build/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVRA_FUZZ=OFF >/dev/null
-  cmake --build "$root/build/native" -j "$jobs"
-  cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVRA_FUZZ=OFF >/dev/null
+  cmake --build "$build/native" -j "$jobs"
+  cmake -S "$root" -B "$build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTOVRA_FUZZ=ON >/dev/null
-  cmake --build "$root/build/fuzz" -j "$jobs"
+  cmake --build "$build/fuzz" -j "$jobs"
 fi
 if [ "$what" = win32 ] || [ "$what" = all ]; then
-  cmake -S "$root" -B "$root/build/win32" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-  cmake --build "$root/build/win32" -j "$jobs"
+  cmake --build "$build/win32" -j "$jobs"
 fi

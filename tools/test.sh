@@ -3,6 +3,7 @@
 # and the Windows tests under Wine on a virtual display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TOVRA_BUILD_DIR:-$root/build}
 bash "$root/tools/build.sh" all
 
 source "$root/tools/winenv.sh"
@@ -10,7 +11,7 @@ trap winenv_stop EXIT
 winenv_start
 
 status=0
-ctest --test-dir "$root/build/native" --output-on-failure -j "$(nproc)" || status=1
-ctest --test-dir "$root/build/fuzz" --output-on-failure -j "$(nproc)" || status=1
-ctest --test-dir "$root/build/win32" --output-on-failure -j "$(nproc)" || status=1
+ctest --test-dir "$build/native" --output-on-failure -j "$(nproc)" || status=1
+ctest --test-dir "$build/fuzz" --output-on-failure -j "$(nproc)" || status=1
+ctest --test-dir "$build/win32" --output-on-failure -j "$(nproc)" || status=1
 exit $status

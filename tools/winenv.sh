@@ -2,7 +2,7 @@
 # a virtual display when there is none, and one wineserver kept alive for the whole run.
 # winenv_start and winenv_stop end only what winenv_start started.
 winenv_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="$winenv_root/build/win32/wineprefix"
+export WINEPREFIX="${TOVRA_BUILD_DIR:-$winenv_root/build}/win32/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 winenv_xvfb_pid=""
