@@ -1,0 +1,16 @@
+// Questions about the drive that holds a path. Every query takes a root such as "A:\".
+// None shows a message; callers report.
+#pragma once
+#include "shell/rules/drive_rules.h"
+
+// 1 when the last volume examined by CheckNtfsVolume is NTFS, else 0.
+extern int g_ntfsFlag;
+
+DriveKind GetDriveKind(const char* root);
+void CheckNtfsVolume(const char* root);
+// 1 when the volume has room for more than one cluster. Mode 0 estimates the cluster size from
+// the volume size (floppies, RAM disks); other modes assume 64 KiB.
+int HasClusterRoom(const char* root, int mode);
+// 1 when at least bytes are free for the caller. A request of 2 GiB or more never fits.
+// When the extended query is unavailable or fails, the drive counts as full.
+int HasRoomFor(const char* root, long bytes);

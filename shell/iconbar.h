@@ -1,0 +1,10 @@
+// The strip of fifteen picture buttons at the top of the main window.
+#pragma once
+#include <windows.h>
+
+// Registers the "IconBarWindow" class; false when that fails (the program then runs without bar).
+bool RegisterIconBarClass(HINSTANCE instance);
+// Creates the bar in the main window and gives it its size.
+HWND CreateIconBar(HWND mainWnd);
+// Enables and disables the file buttons from the current selection.
+void UpdateButtonStates();
