@@ -1,0 +1,42 @@
+// Both readers over arbitrary FILE-0 contents: no crash, no read past the data, and any
+// accepted record must be one the writer could have produced a plain name for.
+#include "pieceset.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > pieceset::kReadLimit) size = pieceset::kReadLimit;
+  const char* text = reinterpret_cast<const char*>(data);
+  for (int mode = 0; mode < 4; ++mode) {
+    bool dbcs = mode & 1;
+    bool complete = mode & 2;
+    pieceset::InfoRecord rec;
+    pieceset::InfoValues vals;
+    bool ok = pieceset::ReadMain(text, size, complete, dbcs, &rec, &vals) ==
+              pieceset::MainResult::Ok;
+    if (ok && (!pieceset::IsPlainFileName(rec.name, dbcs) || vals.count < 1 || vals.count > 999 ||
+               vals.size < 0)) {
+      std::abort();
+    }
+    ok = pieceset::ReadStandalone(text, size, complete, dbcs, &rec, &vals) ==
+         pieceset::StandaloneResult::Ok;
+    if (ok && (!pieceset::IsPlainFileName(rec.name, dbcs) || vals.count < 1 || vals.count > 999)) {
+      std::abort();
+    }
+    if (ok) {
+      char buf[pieceset::kRecordBytes];
+      pieceset::CalTime t = pieceset::ResolveMergedTime(vals, pieceset::CalTime{2000, 1, 1, 0, 0, 0}, false);
+      std::size_t n = pieceset::FormatRecord(buf, sizeof(buf), rec.name, vals.size, vals.count, t, dbcs);
+      pieceset::InfoRecord again;
+      pieceset::InfoValues back;
+      if (n == 0 || pieceset::ReadStandalone(buf, n, true, dbcs, &again, &back) !=
+                        pieceset::StandaloneResult::Ok ||
+          std::strcmp(again.name, rec.name) != 0 || back.size != vals.size) {
+        std::abort();
+      }
+    }
+  }
+  return 0;
+}
