@@ -11,7 +11,17 @@ trap winenv_stop EXIT
 winenv_start
 
 status=0
-ctest --test-dir "$build/native" --output-on-failure -j "$(nproc)" || status=1
-ctest --test-dir "$build/fuzz" --output-on-failure -j "$(nproc)" || status=1
-ctest --test-dir "$build/win32" --output-on-failure -j "$(nproc)" || status=1
+passed=0
+failed=0
+for tree in native fuzz win32; do
+  log="$build/$tree/ctest.log"
+  ctest --test-dir "$build/$tree" --output-on-failure -j "$(nproc)" 2>&1 | tee "$log" || true
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -z "$line" ]; then status=1; echo "no ctest summary for $tree"; continue; fi
+  f=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/')
+  t=$(echo "$line" | sed -E 's/.* tests failed out of ([0-9]+).*/\1/')
+  passed=$((passed + t - f)); failed=$((failed + f))
+  [ "$f" -eq 0 ] || status=1
+done
+echo "$passed passed, $failed failed"
 exit $status
