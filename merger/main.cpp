@@ -1,0 +1,111 @@
+// Rundelo: a small window that merges the piece set beside the program and closes by itself.
+#include <windows.h>
+
+#include <cstring>
+
+#include "merge.h"
+#include "system.h"
+#include "texts.h"
+
+namespace rundelo {
+namespace {
+
+constexpr int kWidth = 300;
+constexpr int kHeight = 125;
+constexpr int kWaitingLineId = 101;
+constexpr UINT kMergeMessage = WM_USER;
+constexpr UINT kCloseMessage = WM_USER + 1;
+
+HWND g_waitingLine;
+OsKind g_osKind;
+char g_waitingText[64];
+char g_programDir[258];
+
+LRESULT OnCreate(HWND wnd) {
+  g_uiLanguage = GetACP() == 932 ? 1 : 0;
+  g_osKind = ReadOsKind();
+  g_waitingLine = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 20, 40, 260, 30, wnd,
+                                  reinterpret_cast<HMENU>(kWaitingLineId),
+                                  GetModuleHandleA(nullptr), nullptr);
+  std::memset(g_waitingText, 0, sizeof(g_waitingText));
+  std::strncpy(g_waitingText, Tx(kWaiting), sizeof(g_waitingText) - 1);
+  if (!g_uiLanguage) SetWindowTextA(wnd, kTitle.en);
+  std::memset(g_programDir, 0, sizeof(g_programDir));
+  FindProgramDirectory(g_programDir, sizeof(g_programDir));
+  PostMessageA(wnd, kMergeMessage, 0, 0);
+  return 0;
+}
+
+void Line(HDC dc, int x0, int y0, int x1, int y1, int x2, int y2) {
+  MoveToEx(dc, x0, y0, nullptr);
+  LineTo(dc, x1, y1);
+  LineTo(dc, x2, y2);
+}
+
+// Two-pixel sunken frame along the client edges.
+LRESULT OnPaint(HWND wnd) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(wnd, &ps);
+  RECT rc;
+  GetClientRect(wnd, &rc);
+  int w = rc.right, h = rc.bottom;
+  Line(dc, w, 0, 0, 0, 0, h);
+  Line(dc, 1, h, 1, 1, w, 1);
+  HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+  HGDIOBJ old = SelectObject(dc, white);
+  Line(dc, w, 1, w, h, 1, h);
+  Line(dc, 2, h - 1, w - 1, h - 1, w - 1, 2);
+  SelectObject(dc, old);
+  DeleteObject(white);
+  EndPaint(wnd, &ps);
+  return 0;
+}
+
+LRESULT OnMerge(HWND wnd) {
+  RunMerge(wnd, g_waitingLine, g_waitingText, g_programDir, g_osKind);
+  PostMessageA(wnd, kCloseMessage, 0, 0);
+  return 0;
+}
+
+LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE: return OnCreate(wnd);
+    case WM_PAINT: return OnPaint(wnd);
+    case kMergeMessage: return OnMerge(wnd);
+    case kCloseMessage: PostMessageA(wnd, WM_CLOSE, 0, 0); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(wnd, msg, wp, lp);
+  }
+}
+
+}  // namespace
+}  // namespace rundelo
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  using namespace rundelo;
+  WNDCLASSA wc;
+  std::memset(&wc, 0, sizeof(wc));
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, "ICON_1");
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = "Rundelo";
+  if (!RegisterClassA(&wc)) return 0;
+
+  int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
+  int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
+  // The title is given in Japanese here and set again in English while the window is created.
+  HWND wnd = CreateWindowExA(WS_EX_TOPMOST, "Rundelo", kTitle.ja, 0, x, y, kWidth, kHeight,
+                             nullptr, nullptr, instance, nullptr);
+  if (!wnd) return 0;
+  ShowWindow(wnd, show);
+  UpdateWindow(wnd);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}

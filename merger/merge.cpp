@@ -1,0 +1,256 @@
+#include "merge.h"
+
+#include <cstring>
+
+#include "pieceset.h"
+#include "system.h"
+#include "texts.h"
+
+namespace rundelo {
+namespace {
+
+using pieceset::kPathBytes;
+
+HWND g_owner;
+bool g_dbcs;
+char g_buffer[kChunkBytes + 1];
+
+void Report(const Text& text, const Text& caption, UINT flags) {
+  MessageBoxA(g_owner, Tx(text), Tx(caption), flags);
+}
+
+// Reports a fixed text followed by a name or path.
+void ReportWith(const Text& text, const char* tail, const Text& caption, UINT flags) {
+  char message[512] = {0};
+  AppendText(message, sizeof(message), Tx(text), g_dbcs);
+  AppendText(message, sizeof(message), tail, g_dbcs);
+  MessageBoxA(g_owner, message, Tx(caption), flags);
+}
+
+void ReportMissingPiece(int k) {
+  char message[512] = {0};
+  AppendText(message, sizeof(message), Tx(kPieceMissingHead), g_dbcs);
+  AppendNumber(message, sizeof(message), k);
+  AppendText(message, sizeof(message), Tx(kPieceMissingTail), g_dbcs);
+  MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND);
+}
+
+bool Exists(const char* path) {
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(path, &found);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  return true;
+}
+
+// Reads the first bytes of FILE-0 with its attributes set aside; *complete when that was all.
+enum class InfoRead { Ok, CannotOpen };
+InfoRead ReadInfoBytes(const char* path, char* data, DWORD* len, bool* complete) {
+  DWORD attributes = GetFileAttributesA(path);
+  SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
+  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  InfoRead result = InfoRead::CannotOpen;
+  if (h != INVALID_HANDLE_VALUE) {
+    *len = 0;
+    DWORD got = 0;
+    while (*len < pieceset::kReadLimit &&
+           ReadFile(h, data + *len, pieceset::kReadLimit - *len, &got, nullptr) && got > 0) {
+      *len += got;
+    }
+    char extra;
+    *complete = *len < pieceset::kReadLimit || !ReadFile(h, &extra, 1, &got, nullptr) || got == 0;
+    CloseHandle(h);
+    result = InfoRead::Ok;
+  }
+  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, attributes);
+  return result;
+}
+
+// Last-write time of FILE-0 as local calendar time, attributes set aside for the look-up.
+bool InfoFileTime(const char* path, pieceset::CalTime* out) {
+  DWORD attributes = GetFileAttributesA(path);
+  SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(path, &found);
+  bool ok = false;
+  if (h != INVALID_HANDLE_VALUE) {
+    FindClose(h);
+    FILETIME local;
+    SYSTEMTIME st;
+    ok = FileTimeToLocalFileTime(&found.ftLastWriteTime, &local) && FileTimeToSystemTime(&local, &st);
+    if (ok) *out = pieceset::CalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+  }
+  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, attributes);
+  return ok;
+}
+
+// Local calendar time to a universal file time; false before the first file time.
+bool ToFileTime(const pieceset::CalTime& t, FILETIME* out) {
+  SYSTEMTIME st;
+  std::memset(&st, 0, sizeof(st));
+  st.wYear = static_cast<WORD>(t.year);
+  st.wMonth = static_cast<WORD>(t.month);
+  st.wDay = static_cast<WORD>(t.day);
+  st.wHour = static_cast<WORD>(t.hour);
+  st.wMinute = static_cast<WORD>(t.minute);
+  st.wSecond = static_cast<WORD>(t.second);
+  FILETIME local;
+  if (!SystemTimeToFileTime(&st, &local) || !LocalFileTimeToFileTime(&local, out)) return false;
+  return (out->dwHighDateTime & 0x80000000u) == 0;
+}
+
+bool SetMergedTime(const char* path, const pieceset::CalTime& t) {
+  HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FILETIME ft;
+  bool ok = ToFileTime(t, &ft) && SetFileTime(h, &ft, &ft, &ft);
+  CloseHandle(h);
+  return ok;
+}
+
+enum class CopyResult { Ok, CannotOpen, Short };
+
+// Appends piece path to out in passes of 32000 bytes. A short write (full disk) or short read,
+// or more bytes than the record allows, ends the copy as a size failure.
+CopyResult CopyPiece(const char* path, HFILE out, long recordedSize, long* written) {
+  HFILE in = _lopen(path, OF_READ);
+  if (in == HFILE_ERROR) return CopyResult::CannotOpen;
+  LONG length = _llseek(in, 0, FILE_END);
+  _llseek(in, 0, FILE_BEGIN);
+  if (length < 0) {
+    _lclose(in);
+    return CopyResult::CannotOpen;
+  }
+  CopyResult result = CopyResult::Ok;
+  if (length > recordedSize - *written) result = CopyResult::Short;
+  std::uint32_t passes = PassCount(static_cast<std::uint32_t>(length));
+  for (std::uint32_t i = 0; i < passes && result == CopyResult::Ok; ++i) {
+    UINT n = PassBytes(static_cast<std::uint32_t>(length), i);
+    std::memset(g_buffer, 0, sizeof(g_buffer));
+    if (_lread(in, g_buffer, n) != n || _lwrite(out, g_buffer, n) != n) result = CopyResult::Short;
+    else *written += static_cast<long>(n);
+  }
+  _lclose(in);
+  return result;
+}
+
+void SetWaiting(HWND waitingLine, const char* text, LPCSTR cursor) {
+  SetCursor(LoadCursorA(nullptr, cursor));
+  if (text) SendMessageA(waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// Steps 8 to 12: creates, fills and checks the merged file.
+void Rebuild(HWND waitingLine, const char* waitingText, const char* dir, const char* prefix,
+             const char* dest, const char* name, const pieceset::InfoValues& vals,
+             const pieceset::CalTime& mergedTime) {
+  HFILE out = _lcreat(dest, 0);
+  if (out == HFILE_ERROR) {
+    ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
+    return;
+  }
+  SetWaiting(waitingLine, waitingText, IDC_WAIT);
+
+  long written = 0;
+  for (int k = 1; k <= vals.count; ++k) {
+    char piece[kPathBytes];
+    pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k);
+    CopyResult r = CopyPiece(piece, out, vals.size, &written);
+    if (r != CopyResult::Ok) {
+      SetWaiting(waitingLine, nullptr, IDC_ARROW);
+      _lclose(out);
+      DeleteFileA(dest);
+      if (r == CopyResult::CannotOpen) Report(kCannotOpenPiece, kCaptionError, MB_ICONHAND);
+      else Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
+      return;
+    }
+  }
+  if (_llseek(out, 0, FILE_END) != vals.size) {
+    SetWaiting(waitingLine, nullptr, IDC_ARROW);
+    _lclose(out);
+    DeleteFileA(dest);
+    Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
+    return;
+  }
+  _lclose(out);
+  if (!SetMergedTime(dest, mergedTime)) Report(kCannotSetTime, kCaptionError, MB_ICONHAND);
+  SetWaiting(waitingLine, nullptr, IDC_ARROW);
+}
+
+}  // namespace
+
+void RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char* dir,
+              OsKind kind) {
+  g_owner = owner;
+  g_dbcs = GetACP() == 932;
+
+  char root[4] = {dir[0], ':', '\\', 0};
+  if (!dir[0] || !IsFixedDrive(root)) {
+    Report(kNotHardDisk, kCaptionError, MB_ICONEXCLAMATION);
+    return;
+  }
+
+  char info[kPathBytes];
+  const char* prefix = "file-";
+  if (!pieceset::ComposePiecePath(info, sizeof(info), dir, prefix, 0) || !Exists(info)) {
+    prefix = "FILE-";
+    if (!pieceset::ComposePiecePath(info, sizeof(info), dir, prefix, 0) || !Exists(info)) {
+      Report(kNoInfoFile, kCaptionError, MB_ICONHAND);
+      return;
+    }
+  }
+
+  static char data[pieceset::kReadLimit];
+  DWORD len = 0;
+  bool complete = false;
+  if (ReadInfoBytes(info, data, &len, &complete) != InfoRead::Ok) {
+    Report(kCannotOpenInfo, kCaptionError, MB_ICONHAND);
+    return;
+  }
+  pieceset::InfoRecord rec;
+  pieceset::InfoValues vals;
+  if (pieceset::ReadStandalone(data, len, complete, g_dbcs, &rec, &vals) !=
+      pieceset::StandaloneResult::Ok) {
+    Report(kIncorrectInfo, kCaptionError, MB_ICONHAND);
+    return;
+  }
+
+  char dest[kPathBytes] = {0};
+  if (std::strlen(dir) + std::strlen(rec.name) >= sizeof(dest)) {
+    // Too long for the system's paths: it could never be created.
+    ReportWith(kCannotCreate, rec.name, kCaptionError, MB_ICONHAND);
+    return;
+  }
+  std::strcpy(dest, dir);
+  std::strcat(dest, rec.name);
+  if (Exists(dest)) {
+    ReportWith(kDestinationExists, dest, kCaptionWarning, MB_ICONEXCLAMATION);
+    return;
+  }
+
+  bool ntfs = IsNtfsVolume(root);
+  pieceset::CalTime infoTime{};
+  if (!vals.hasTime && !InfoFileTime(info, &infoTime)) {
+    Report(kCannotOpenInfo, kCaptionError, MB_ICONHAND);
+    return;
+  }
+  pieceset::CalTime mergedTime = pieceset::ResolveMergedTime(vals, infoTime, ntfs);
+
+  for (int k = 1; k <= vals.count; ++k) {
+    char piece[kPathBytes];
+    if (!pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k) || !Exists(piece)) {
+      ReportMissingPiece(k);
+      return;
+    }
+  }
+
+  if (!HasRoomFor(root, static_cast<unsigned long long>(vals.size) + 1000, kind)) {
+    Report(kNoFreeSpace, kCaptionError, MB_ICONHAND);
+    return;
+  }
+
+  Rebuild(waitingLine, waitingText, dir, prefix, dest, rec.name, vals, mergedTime);
+}
+
+}  // namespace rundelo
