@@ -1,0 +1,309 @@
+#include "browser/filelist.h"
+
+#include <commctrl.h>
+#include <cstdlib>
+#include <cstring>
+
+#include "browser/icons.h"
+#include "browser/rules/listrules.h"
+#include "browser/selection.h"
+#include "browser/texts.h"
+#include "shell/app.h"
+
+using browser::kMaxRows;
+using browser::kPathBytes;
+
+HWND g_hFileList;
+char g_selFileName[kPathBytes];
+char g_selFilePath[kPathBytes];
+char g_selDirName[kPathBytes];
+char g_selDirPath[kPathBytes];
+unsigned long long g_selFileSize;
+pieceset::CalTime g_selFileTime;
+
+static HWND s_mainWnd;
+static char s_folders[kMaxRows][kPathBytes];
+static char s_files[kMaxRows][kPathBytes];
+static char s_normalized[kPathBytes];
+
+static bool Dbcs() { return GetACP() == 932; }
+
+static void Copy(char* out, const char* s) {
+  lstrcpynA(out, s, kPathBytes);
+}
+
+static pieceset::CalTime LocalTime(const FILETIME& ft) {
+  FILETIME local;
+  SYSTEMTIME st;
+  ZeroMemory(&st, sizeof st);
+  FileTimeToLocalFileTime(&ft, &local);
+  FileTimeToSystemTime(&local, &st);
+  return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+static void TimeText(char* out, size_t cap, const FILETIME& ft) {
+  browser::FormatTimeText(out, cap, LocalTime(ft), g_uiLanguage == 1);
+}
+
+static unsigned long long EntrySize(const WIN32_FIND_DATAA& fd) {
+  return (static_cast<unsigned long long>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+}
+
+// Reads one directory entry by its full path; false when it is gone.
+static bool ReadEntry(const char* path, WIN32_FIND_DATAA* fd) {
+  HANDLE h = FindFirstFileA(path, fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  return true;
+}
+
+static void AddColumn(int index, int format, int width, const Text& head) {
+  LVCOLUMNA col;
+  ZeroMemory(&col, sizeof col);
+  col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+  col.fmt = format;
+  col.cx = width;
+  col.pszText = const_cast<char*>(Tx(head));
+  col.iSubItem = index;
+  SendMessageA(g_hFileList, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&col));
+}
+
+void CreateFileList(HWND mainWnd) {
+  s_mainWnd = mainWnd;
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  int frameHeight = 365 - GetSystemMetrics(SM_CYCAPTION);
+  HWND frame = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_BORDER | SS_WHITERECT,
+                               0, 61, 570, frameHeight, mainWnd,
+                               reinterpret_cast<HMENU>(117), g_hInstance, NULL);
+  ShowWindow(frame, SW_SHOW);
+  RECT inner = {0, 0, 0, 0};
+  if (frame) GetClientRect(frame, &inner);
+
+  HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, kMaxRows, 0);
+  g_hFileList = CreateWindowExA(0, WC_LISTVIEWA, "",
+                                WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL |
+                                    LVS_SHOWSELALWAYS,
+                                1, 62, inner.right, inner.bottom, mainWnd, NULL, g_hInstance, NULL);
+  if (!g_hFileList || !images) {
+    if (images) ImageList_Destroy(images);
+    PostMessageA(mainWnd, WM_CLOSE, 0, 0);
+    return;
+  }
+  SendMessageA(g_hFileList, LVM_SETBKCOLOR, 0, 0xFFFFFF);
+  SendMessageA(g_hFileList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+  AddColumn(0, LVCFMT_LEFT, 210, kHeadName);
+  AddColumn(1, LVCFMT_RIGHT, 80, kHeadSize);
+  AddColumn(2, LVCFMT_LEFT, 70, kHeadType);
+  AddColumn(3, LVCFMT_LEFT, 135, kHeadModified);
+  AddColumn(4, LVCFMT_LEFT, inner.right - 495, kHeadAttributes);
+}
+
+static HIMAGELIST ListImages() {
+  return reinterpret_cast<HIMAGELIST>(SendMessageA(g_hFileList, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+}
+
+static int CompareEntries(const void* a, const void* b) {
+  return lstrcmpA(static_cast<const char*>(a), static_cast<const char*>(b));
+}
+
+// prefix + name into a table entry; false when the full path does not fit.
+static bool Store(char* entry, const char* prefix, const char* name) {
+  size_t p = strlen(prefix), n = strlen(name);
+  if (p + n >= kPathBytes) return false;
+  memcpy(entry, prefix, p);
+  memcpy(entry + p, name, n + 1);
+  return true;
+}
+
+static void Enumerate(const char* prefix, int* folders, int* files) {
+  char pattern[kPathBytes + 4];
+  lstrcpynA(pattern, prefix, kPathBytes);
+  lstrcatA(pattern, "*.*");
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(pattern, &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (browser::IsDotEntry(fd.cFileName)) continue;
+      if (Store(s_folders[*folders], prefix, fd.cFileName) && ++*folders >= kMaxRows) break;
+    } else {
+      if (Store(s_files[*files], prefix, fd.cFileName) && ++*files >= kMaxRows) break;
+    }
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+static void SetCell(int row, int sub, const char* text) {
+  LVITEMA item;
+  ZeroMemory(&item, sizeof item);
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.iSubItem = sub;
+  item.pszText = const_cast<char*>(text);
+  SendMessageA(g_hFileList, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+static bool InsertRow(int row, const char* name) {
+  LVITEMA item;
+  ZeroMemory(&item, sizeof item);
+  item.mask = LVIF_TEXT | LVIF_IMAGE;
+  item.iItem = row;
+  item.iImage = row;
+  item.pszText = const_cast<char*>(name);
+  return SendMessageA(g_hFileList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) == row;
+}
+
+static bool AddFolderRow(HIMAGELIST images, int row, const char* path) {
+  WIN32_FIND_DATAA fd;
+  if (!ReadEntry(path, &fd)) return false;
+  bool recycler = browser::IsRecycleBinName(fd.cFileName);
+  char when[32], attrs[8];
+  TimeText(when, sizeof when, fd.ftLastWriteTime);
+  browser::AttributeLetters(fd.dwFileAttributes, attrs);
+  browser::FolderIcon kind =
+      browser::ListFolderIcon(fd.cFileName, path, g_documentsPath, g_osKind, Dbcs());
+  if (!AppendIcon(images, FolderIconHandle(kind))) return false;
+  if (!InsertRow(row, fd.cFileName)) {
+    ImageList_Remove(images, row);
+    return false;
+  }
+  SetCell(row, 2, Tx(recycler ? kTypeRecycler : kTypeFolder));
+  SetCell(row, 3, when);
+  SetCell(row, 4, attrs);
+  return true;
+}
+
+static bool AddFileRow(HIMAGELIST images, int row, const char* path) {
+  WIN32_FIND_DATAA fd;
+  if (!ReadEntry(path, &fd)) return false;
+  char size[32], when[32], attrs[8];
+  browser::FormatSizeText(size, sizeof size, EntrySize(fd));
+  TimeText(when, sizeof when, fd.ftLastWriteTime);
+  browser::AttributeLetters(fd.dwFileAttributes, attrs);
+  HICON shellIcon = ShellIcon(path);
+  bool added = AppendIcon(images, shellIcon ? shellIcon : ResourceIcon("NO_FIL_ICON"));
+  if (shellIcon) DestroyIcon(shellIcon);
+  if (!added) return false;
+  if (!InsertRow(row, fd.cFileName)) {
+    ImageList_Remove(images, row);
+    return false;
+  }
+  SetCell(row, 1, size);
+  SetCell(row, 3, when);
+  SetCell(row, 4, attrs);
+  return true;
+}
+
+void ListDirectory(const char* path) {
+  if (!g_hFileList) return;
+  char prefix[kPathBytes];
+  ZeroMemory(prefix, sizeof prefix);
+  bool fits = browser::MakeDirectoryPrefix(prefix, kPathBytes - 3, path, Dbcs());
+  memset(s_folders, 0, sizeof s_folders);
+  memset(s_files, 0, sizeof s_files);
+  int folders = 0, files = 0;
+  if (fits) Enumerate(prefix, &folders, &files);
+  qsort(s_folders, folders, kPathBytes, CompareEntries);
+  qsort(s_files, files, kPathBytes, CompareEntries);
+
+  HIMAGELIST images = ListImages();
+  SendMessageA(g_hFileList, LVM_DELETEALLITEMS, 0, 0);
+  ImageList_Remove(images, -1);
+  RECT band = {0, 105, 570, 321 - GetSystemMetrics(SM_CYCAPTION)};
+  InvalidateRect(s_mainWnd, &band, FALSE);
+
+  // An entry gone since the enumeration gets no row, so row i keeps image i.
+  int row = 0;
+  for (int i = 0; i < folders; ++i) {
+    if (AddFolderRow(images, row, s_folders[i])) ++row;
+    UpdateWindow(s_mainWnd);
+  }
+  for (int j = 0; j < files && row < kMaxRows; ++j) {
+    if (AddFileRow(images, row, s_files[j])) ++row;
+    UpdateWindow(s_mainWnd);
+  }
+}
+
+const char* NormalizeDriveLetter(const char* path) {
+  browser::UpperDriveLetter(s_normalized, sizeof s_normalized, path);
+  return s_normalized;
+}
+
+void ClearSelection() {
+  ZeroMemory(g_selFileName, sizeof g_selFileName);
+  ZeroMemory(g_selFilePath, sizeof g_selFilePath);
+  ZeroMemory(g_selDirName, sizeof g_selDirName);
+  ZeroMemory(g_selDirPath, sizeof g_selDirPath);
+}
+
+static void RowName(int row, char* name) {
+  ZeroMemory(name, kPathBytes);
+  LVITEMA item;
+  ZeroMemory(&item, sizeof item);
+  item.iSubItem = 0;
+  item.pszText = name;
+  item.cchTextMax = kPathBytes - 2;
+  SendMessageA(g_hFileList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// Full path of a row's name in the current directory; false when it does not fit.
+static bool RowPath(const char* name, char* full) {
+  ZeroMemory(full, kPathBytes);
+  DWORD n = GetFullPathNameA(name, kPathBytes - 2, full, NULL);
+  return n > 0 && n < kPathBytes - 2;
+}
+
+static int NextSelected(int after) {
+  return static_cast<int>(SendMessageA(g_hFileList, LVM_GETNEXTITEM, after, LVNI_SELECTED));
+}
+
+void ReadSelection() {
+  if (!g_hFileList || !SendMessageA(g_hFileList, LVM_GETITEMCOUNT, 0, 0)) return;
+  char name[kPathBytes], full[kPathBytes];
+  int row = -1;
+  do {
+    row = NextSelected(row);
+    if (row < 0) return;
+    RowName(row, name);
+  } while (!name[0]);
+  WIN32_FIND_DATAA fd;
+  if (!RowPath(name, full) || !ReadEntry(full, &fd)) return;
+  if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    Copy(g_selDirName, name);
+    Copy(g_selDirPath, NormalizeDriveLetter(full));
+  } else {
+    Copy(g_selFileName, name);
+    Copy(g_selFilePath, NormalizeDriveLetter(full));
+    g_selFileSize = EntrySize(fd);
+    g_selFileTime = LocalTime(fd.ftLastWriteTime);
+  }
+}
+
+void UpdateSelectedColumn(int attributes) {
+  if (!g_hFileList) return;
+  char name[kPathBytes], full[kPathBytes], text[32];
+  for (int row = NextSelected(-1); row >= 0; row = NextSelected(row)) {
+    RowName(row, name);
+    WIN32_FIND_DATAA fd;
+    if (!name[0] || !RowPath(name, full) || !ReadEntry(full, &fd)) continue;
+    if (attributes) {
+      browser::AttributeLetters(fd.dwFileAttributes, text);
+      SetCell(row, 4, text);
+    } else {
+      TimeText(text, sizeof text, fd.ftLastWriteTime);
+      SetCell(row, 3, text);
+    }
+  }
+}
+
+void ShowItemByName(const char* name) {
+  if (!g_hFileList) return;
+  LVFINDINFOA find;
+  ZeroMemory(&find, sizeof find);
+  find.flags = LVFI_STRING;
+  find.psz = name;
+  int row = static_cast<int>(
+      SendMessageA(g_hFileList, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+  if (row >= 0) SendMessageA(g_hFileList, LVM_ENSUREVISIBLE, row, FALSE);
+}
