@@ -1,0 +1,149 @@
+#include "fsio.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+#endif
+
+namespace arc {
+namespace {
+
+std::atomic<unsigned> g_tempCounter{0};
+
+#ifdef _WIN32
+constexpr int64_t kEpochDiff = 116444736000000000LL;  // 1601 to 1970 in 100 ns
+
+int64_t FileTimeToUnix(const FILETIME& ft) {
+  int64_t v = (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return (v - kEpochDiff) / 10000000;
+}
+#endif
+
+}  // namespace
+
+PathInfo StatPath(const std::string& path) {
+  PathInfo info;
+#ifdef _WIN32
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return info;
+  info.exists = true;
+  info.isDir = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  info.size = (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+  info.mtime = FileTimeToUnix(d.ftLastWriteTime);
+#else
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return info;
+  info.exists = true;
+  info.isDir = S_ISDIR(st.st_mode);
+  info.size = static_cast<uint64_t>(st.st_size);
+  info.mtime = st.st_mtime;
+#endif
+  return info;
+}
+
+FILE* OpenForRead(const std::string& path) {
+  if (StatPath(path).isDir) return nullptr;
+  return fopen(path.c_str(), "rb");
+}
+
+FILE* CreateTempIn(const std::string& dir, std::string* name) {
+  unsigned seed;
+#ifdef _WIN32
+  seed = GetCurrentProcessId() * 7919u + GetTickCount();
+#else
+  seed = static_cast<unsigned>(getpid()) * 7919u + static_cast<unsigned>(time(nullptr));
+#endif
+  for (int tries = 0; tries < 1000; ++tries) {
+    char leaf[32];
+    snprintf(leaf, sizeof leaf, "~arc%04X.tmp", (seed + g_tempCounter++ * 40503u) & 0xFFFF);
+    std::string path = dir.empty() ? std::string(leaf) : dir + PathSeparator() + leaf;
+#ifdef _WIN32
+    int fd = _open(path.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return nullptr;
+    }
+    FILE* f = _fdopen(fd, "w+b");
+    if (!f) _close(fd);
+#else
+    int fd = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return nullptr;
+    }
+    FILE* f = fdopen(fd, "w+b");
+    if (!f) close(fd);
+#endif
+    if (f) *name = path;
+    return f;
+  }
+  return nullptr;
+}
+
+bool ReplaceWith(const std::string& temp, const std::string& target) {
+#ifdef _WIN32
+  return MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+  return rename(temp.c_str(), target.c_str()) == 0;
+#endif
+}
+
+bool RemoveFile(const std::string& path) { return remove(path.c_str()) == 0; }
+
+bool MakeDir(const std::string& path) {
+#ifdef _WIN32
+  if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+#else
+  if (mkdir(path.c_str(), 0777) == 0) return true;
+#endif
+  return StatPath(path).isDir;
+}
+
+bool SetMTime(const std::string& path, int64_t mtime) {
+#ifdef _WIN32
+  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  int64_t v = mtime * 10000000 + kEpochDiff;
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(v);
+  ft.dwHighDateTime = static_cast<DWORD>(v >> 32);
+  BOOL ok = SetFileTime(h, nullptr, &ft, &ft);
+  CloseHandle(h);
+  return ok != 0;
+#else
+  struct timeval tv[2];
+  tv[0].tv_sec = tv[1].tv_sec = static_cast<time_t>(mtime);
+  tv[0].tv_usec = tv[1].tv_usec = 0;
+  return utimes(path.c_str(), tv) == 0;
+#endif
+}
+
+char PathSeparator() {
+#ifdef _WIN32
+  return '\\';
+#else
+  return '/';
+#endif
+}
+
+bool SystemLeadByte(unsigned char c) {
+#ifdef _WIN32
+  return IsDBCSLeadByte(c) != 0;
+#else
+  (void)c;
+  return false;
+#endif
+}
+
+}  // namespace arc

@@ -1,0 +1,35 @@
+// LHA archives: headers of levels 0, 1 and 2 read, level 2 written.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "stream.h"
+
+namespace arc {
+
+struct LhaEntry {
+  uint64_t headerPos = 0;
+  uint64_t dataPos = 0;
+  uint64_t next = 0;  // position of the following header
+  char method[6] = {};
+  int level = 0;
+  uint32_t packed = 0;  // data only, without extended headers
+  uint32_t original = 0;
+  int64_t mtime = 0;     // UTC seconds
+  uint32_t dosTime = 0;  // local, date in the high word
+  uint8_t attr = 0x20;
+  uint16_t crc = 0;
+  char os = 0;
+  std::string name;  // stored path, parts joined with '\'
+};
+
+// Reads the header at `pos`. kOk fills *e; 1 means the end of the archive; else an error.
+int ReadLhaHeader(ByteSource& src, uint64_t pos, LhaEntry* e);
+int ListLha(ByteSource& src, std::vector<LhaEntry>* entries);
+// Decodes one entry into `out`, checking its CRC.
+int ExtractLhaData(ByteSource& src, const LhaEntry& e, ByteSink& out);
+// A level 2 header for `e` (name, method, sizes, time, attribute, data CRC).
+std::vector<uint8_t> MakeLhaHeader(const LhaEntry& e);
+
+}  // namespace arc

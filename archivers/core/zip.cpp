@@ -1,0 +1,274 @@
+#include "zip.h"
+
+#include <zlib.h>
+
+#include <cstring>
+
+#include "dostime.h"
+#include "errors.h"
+
+namespace arc {
+namespace {
+
+constexpr uint32_t kLocalSig = 0x04034b50;
+constexpr uint32_t kCentralSig = 0x02014b50;
+constexpr uint32_t kEndSig = 0x06054b50;
+
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
+void Put16(std::vector<uint8_t>& v, uint32_t x) {
+  v.push_back(static_cast<uint8_t>(x));
+  v.push_back(static_cast<uint8_t>(x >> 8));
+}
+void Put32(std::vector<uint8_t>& v, uint32_t x) {
+  Put16(v, x & 0xFFFF);
+  Put16(v, x >> 16);
+}
+
+// The extended timestamp extra field keeps the exact UTC time.
+void ParseExtra(const uint8_t* p, size_t n, ZipEntry* e) {
+  while (n >= 4) {
+    uint16_t id = Le16(p), len = Le16(p + 2);
+    if (len > n - 4) return;
+    if (id == 0x5455 && len >= 5 && (p[4] & 1)) e->mtime = Le32(p + 5);
+    p += 4 + len;
+    n -= 4 + len;
+  }
+}
+
+}  // namespace
+
+uint32_t ZipCrc32(uint32_t crc, const void* data, size_t n) {
+  return static_cast<uint32_t>(crc32(crc, static_cast<const Bytef*>(data), static_cast<uInt>(n)));
+}
+
+int ListZip(ByteSource& src, std::vector<ZipEntry>* entries) {
+  entries->clear();
+  uint64_t size = src.Size();
+  if (size < 22) return kErrNotArchive;
+  size_t tail = size < 65557 ? static_cast<size_t>(size) : 65557;
+  std::vector<uint8_t> t(tail);
+  if (src.ReadAt(size - tail, t.data(), tail) != tail) return kErrCannotRead;
+  size_t at = std::string::npos;
+  for (size_t i = tail - 22 + 1; i-- > 0;) {
+    if (Le32(&t[i]) == kEndSig && i + 22 + Le16(&t[i + 20]) <= tail) {
+      at = i;
+      break;
+    }
+  }
+  if (at == std::string::npos) return kErrNotArchive;
+  const uint8_t* end = &t[at];
+  uint64_t endPos = size - tail + at;
+  uint32_t count = Le16(end + 10), cdSize = Le32(end + 12), cdPos = Le32(end + 16);
+  if (count == 0xFFFF || cdSize == 0xFFFFFFFF || cdPos == 0xFFFFFFFF) return kErrTooLarge;
+  if (static_cast<uint64_t>(cdPos) + cdSize > endPos) return kErrBrokenData;
+  std::vector<uint8_t> cd(cdSize);
+  if (src.ReadAt(cdPos, cd.data(), cdSize) != cdSize) return kErrCannotRead;
+  size_t p = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (p + 46 > cd.size() || Le32(&cd[p]) != kCentralSig) return kErrBrokenData;
+    const uint8_t* c = &cd[p];
+    size_t n = Le16(c + 28), m = Le16(c + 30), k = Le16(c + 32);
+    if (p + 46 + n + m + k > cd.size()) return kErrBrokenData;
+    ZipEntry e;
+    e.flags = Le16(c + 8);
+    e.method = Le16(c + 10);
+    e.dosTime = (static_cast<uint32_t>(Le16(c + 14)) << 16) | Le16(c + 12);
+    e.mtime = DosToUnix(e.dosTime);
+    e.crc = Le32(c + 16);
+    e.packed = Le32(c + 20);
+    e.original = Le32(c + 24);
+    e.externalAttr = Le32(c + 38);
+    e.localPos = Le32(c + 42);
+    if (e.packed == 0xFFFFFFFF || e.original == 0xFFFFFFFF || e.localPos == 0xFFFFFFFF) return kErrTooLarge;
+    e.name.assign(reinterpret_cast<const char*>(c + 46), n);
+    ParseExtra(c + 46 + n, m, &e);
+    e.central.assign(c, c + 46 + n + m + k);
+    p += 46 + n + m + k;
+    entries->push_back(std::move(e));
+  }
+  return kOk;
+}
+
+int ZipDataPos(ByteSource& src, const ZipEntry& e, uint64_t* pos) {
+  uint8_t h[30];
+  if (src.ReadAt(e.localPos, h, 30) != 30) return kErrCannotRead;
+  if (Le32(h) != kLocalSig) return kErrBrokenData;
+  *pos = static_cast<uint64_t>(e.localPos) + 30 + Le16(h + 26) + Le16(h + 28);
+  if (*pos + e.packed > src.Size()) return kErrBrokenData;
+  return kOk;
+}
+
+int ExtractZipData(ByteSource& src, const ZipEntry& e, ByteSink& out) {
+  if (e.flags & 1) return kErrUnknownMethod;  // encrypted
+  if (e.method != 0 && e.method != 8) return kErrUnknownMethod;
+  uint64_t pos;
+  int r = ZipDataPos(src, e, &pos);
+  if (r != kOk) return r;
+  std::vector<uint8_t> in(65536), buf(65536);
+  uint32_t crc = crc32(0, nullptr, 0);
+  uint64_t produced = 0, used = 0;
+  if (e.method == 0) {
+    if (e.packed != e.original) return kErrBrokenData;
+    while (used < e.packed) {
+      size_t want = e.packed - used < in.size() ? static_cast<size_t>(e.packed - used) : in.size();
+      if (src.ReadAt(pos + used, in.data(), want) != want) return kErrCannotRead;
+      crc = crc32(crc, in.data(), static_cast<uInt>(want));
+      if (!out.Write(in.data(), want)) return kErrCannotWrite;
+      used += want;
+    }
+    produced = used;
+  } else {
+    z_stream z = {};
+    if (inflateInit2(&z, -15) != Z_OK) return kErrBrokenData;
+    int zr = Z_OK;
+    r = kOk;
+    while (zr != Z_STREAM_END && r == kOk) {
+      if (z.avail_in == 0) {
+        size_t want = e.packed - used < in.size() ? static_cast<size_t>(e.packed - used) : in.size();
+        if (want == 0) {
+          r = kErrBrokenData;
+          break;
+        }
+        if (src.ReadAt(pos + used, in.data(), want) != want) {
+          r = kErrCannotRead;
+          break;
+        }
+        used += want;
+        z.next_in = in.data();
+        z.avail_in = static_cast<uInt>(want);
+      }
+      z.next_out = buf.data();
+      z.avail_out = static_cast<uInt>(buf.size());
+      zr = inflate(&z, Z_NO_FLUSH);
+      if (zr != Z_OK && zr != Z_STREAM_END) {
+        r = kErrBrokenData;
+        break;
+      }
+      size_t got = buf.size() - z.avail_out;
+      produced += got;
+      if (produced > e.original) {
+        r = kErrBrokenData;
+        break;
+      }
+      crc = crc32(crc, buf.data(), static_cast<uInt>(got));
+      if (got && !out.Write(buf.data(), got)) r = kErrCannotWrite;
+    }
+    inflateEnd(&z);
+    if (r != kOk) return r;
+  }
+  if (produced != e.original) return kErrBrokenData;
+  return crc == e.crc ? kOk : kErrFileCrc;
+}
+
+std::vector<uint8_t> MakeZipLocalHeader(const ZipLocal& z) {
+  std::vector<uint8_t> v;
+  Put32(v, kLocalSig);
+  Put16(v, z.method == 8 ? 20 : 10);
+  Put16(v, 0);
+  Put16(v, z.method);
+  Put32(v, z.dosTime);
+  Put32(v, z.crc);
+  Put32(v, z.packed);
+  Put32(v, z.original);
+  Put16(v, static_cast<uint32_t>(z.name.size()));
+  Put16(v, 9);
+  v.insert(v.end(), z.name.begin(), z.name.end());
+  Put16(v, 0x5455);
+  Put16(v, 5);
+  v.push_back(1);
+  Put32(v, static_cast<uint32_t>(z.mtime));
+  return v;
+}
+
+std::vector<uint8_t> MakeZipCentralRecord(const ZipLocal& z, uint32_t localPos, uint32_t attr) {
+  std::vector<uint8_t> v;
+  Put32(v, kCentralSig);
+  Put16(v, 20);  // made by: MS-DOS attributes, version 2.0
+  Put16(v, z.method == 8 ? 20 : 10);
+  Put16(v, 0);
+  Put16(v, z.method);
+  Put32(v, z.dosTime);
+  Put32(v, z.crc);
+  Put32(v, z.packed);
+  Put32(v, z.original);
+  Put16(v, static_cast<uint32_t>(z.name.size()));
+  Put16(v, 9);
+  Put16(v, 0);
+  Put16(v, 0);
+  Put16(v, 0);
+  Put32(v, attr);
+  Put32(v, localPos);
+  v.insert(v.end(), z.name.begin(), z.name.end());
+  Put16(v, 0x5455);
+  Put16(v, 5);
+  v.push_back(1);
+  Put32(v, static_cast<uint32_t>(z.mtime));
+  return v;
+}
+
+std::vector<uint8_t> MakeZipEnd(uint32_t count, uint32_t cdSize, uint32_t cdPos) {
+  std::vector<uint8_t> v;
+  Put32(v, kEndSig);
+  Put32(v, 0);
+  Put16(v, count);
+  Put16(v, count);
+  Put32(v, cdSize);
+  Put32(v, cdPos);
+  Put16(v, 0);
+  return v;
+}
+
+int Deflate(ByteReader& in, ByteSink& out, uint64_t limit, uint64_t* packed, uint64_t* original, uint32_t* crc) {
+  z_stream z = {};
+  if (deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return kErrCannotWrite;
+  std::vector<uint8_t> ibuf(1 << 17), obuf(1 << 17);
+  uint32_t sum = crc32(0, nullptr, 0);
+  uint64_t total = 0, written = 0;
+  int r = kOk;
+  bool done = false;
+  while (!done && r == kOk) {
+    size_t got = in.Read(ibuf.data(), ibuf.size());
+    if (in.Failed()) {
+      r = kErrCannotRead;
+      break;
+    }
+    sum = crc32(sum, ibuf.data(), static_cast<uInt>(got));
+    total += got;
+    if (total > 0xFFF00000u) {
+      r = kErrTooLarge;
+      break;
+    }
+    int flush = got == 0 ? Z_FINISH : Z_NO_FLUSH;
+    z.next_in = ibuf.data();
+    z.avail_in = static_cast<uInt>(got);
+    do {
+      z.next_out = obuf.data();
+      z.avail_out = static_cast<uInt>(obuf.size());
+      int zr = deflate(&z, flush);
+      if (zr == Z_STREAM_ERROR) {
+        r = kErrCannotWrite;
+        break;
+      }
+      size_t n = obuf.size() - z.avail_out;
+      if (written + n >= limit) {
+        r = kErrNotSmaller;
+        break;
+      }
+      if (n && !out.Write(obuf.data(), n)) {
+        r = kErrCannotWrite;
+        break;
+      }
+      written += n;
+      if (zr == Z_STREAM_END) done = true;
+    } while (z.avail_out == 0 || (flush == Z_FINISH && !done));
+  }
+  deflateEnd(&z);
+  if (r != kOk) return r;
+  *packed = written;
+  *original = total;
+  *crc = sum;
+  return kOk;
+}
+
+}  // namespace arc
