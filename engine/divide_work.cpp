@@ -1,0 +1,101 @@
+#include "divide_work.h"
+
+#include <cstring>
+
+namespace engine {
+namespace {
+
+bool VisitPieceMark(void* ctx, const char* name) {
+  return HasPieceMark(name, *static_cast<bool*>(ctx));
+}
+
+void DeletePieces(const DiskFiles& fs, const char* dir, int upTo) {
+  char path[pieceset::kPathBytes];
+  for (int k = 1; k <= upTo; ++k) {
+    if (pieceset::ComposePiecePath(path, sizeof(path), dir, "file-", k)) RemoveForced(fs, path);
+  }
+}
+
+// Copies blocks of the open source into the open piece; 0 on success, else the failure.
+DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece, int blocks,
+                        char* buffer) {
+  for (int b = 0; b < blocks; ++b) {
+    std::memset(buffer, 0, kBlockBytes);
+    long got = fs.read(source, buffer, kBlockBytes);
+    if (got <= 0) return DivideResult::ReadSourceFailed;
+    if (fs.write(piece, buffer, got) != got) return DivideResult::WritePieceFailed;
+  }
+  return DivideResult::Ok;
+}
+
+}  // namespace
+
+bool HasPieceMarkedEntry(const DiskFiles& fs, const char* dir, bool dbcs932) {
+  return fs.anyEntry(dir, VisitPieceMark, &dbcs932);
+}
+
+void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sourceName) {
+  static const char* const kPrefixes[2] = {"file-", "FILE-"};
+  const int own = PieceNumberOfName(sourceName);
+  char path[pieceset::kPathBytes];
+  for (int i = 0; i <= kMaxPieces; ++i) {
+    if (i == own) continue;
+    for (const char* prefix : kPrefixes) {
+      uint64_t length = 0;
+      if (pieceset::ComposePiecePath(path, sizeof(path), dir, prefix, i) && fs.find(path, &length)) {
+        fs.remove(path);
+      }
+    }
+  }
+}
+
+bool SourceIsAmongPieces(const char* sourceName, int pieces) {
+  int own = PieceNumberOfName(sourceName);
+  return own >= 0 && own <= pieces;
+}
+
+DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
+  char path[pieceset::kPathBytes];
+  if (!pieceset::ComposePiecePath(path, sizeof(path), job.dir, "file-", 0)) {
+    return {DivideResult::CreateInfoFailed, 0};
+  }
+  FileHandle info = fs.create(path);
+  if (info == kNoFile) return {DivideResult::CreateInfoFailed, 0};
+  char record[pieceset::kRecordBytes];
+  std::size_t len = pieceset::FormatRecord(record, sizeof(record), job.sourceName,
+                                           static_cast<long>(job.size), job.plan.pieces,
+                                           job.time, job.dbcs932);
+  if (len == 0 || fs.write(info, record, static_cast<long>(len)) != static_cast<long>(len)) {
+    fs.close(info);
+    RemoveForced(fs, path);
+    return {DivideResult::WriteInfoFailed, 0};
+  }
+  fs.close(info);
+
+  FileHandle source = fs.openRead(job.sourcePath);
+  if (source == kNoFile) return {DivideResult::OpenSourceFailed, 0};
+
+  char buffer[kBlockBytes];
+  const int n = job.plan.pieces;
+  for (int k = 1; k <= n; ++k) {
+    FileHandle piece = kNoFile;
+    if (pieceset::ComposePiecePath(path, sizeof(path), job.dir, "file-", k)) piece = fs.create(path);
+    if (piece == kNoFile) {
+      fs.close(source);
+      DeletePieces(fs, job.dir, k - 1);
+      return {DivideResult::CreatePieceFailed, k};
+    }
+    int blocks = k < n ? job.plan.fullBlocks : job.plan.lastBlocks;
+    DivideResult r = CopyBlocks(fs, source, piece, blocks, buffer);
+    fs.close(piece);
+    if (r != DivideResult::Ok) {
+      fs.close(source);
+      DeletePieces(fs, job.dir, k);
+      return {r, k};
+    }
+  }
+  fs.close(source);
+  return {DivideResult::Ok, n};
+}
+
+}  // namespace engine

@@ -1,0 +1,51 @@
+// The file work of the Divide command, without any window: the clean-up of old pieces and the
+// writing of FILE-0 and the pieces next to the source.
+#pragma once
+#include <cstdint>
+
+#include "diskfiles.h"
+#include "engine_rules.h"
+#include "pieceset.h"
+
+namespace engine {
+
+// True when an entry of dir (ending in a backslash) contains "file-" or "FILE-".
+bool HasPieceMarkedEntry(const DiskFiles& fs, const char* dir, bool dbcs932);
+
+// Deletes file-0 ... file-999 and FILE-0 ... FILE-999 of dir as they are (a read-only piece
+// stays), except the source itself when its name is one of them.
+void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sourceName);
+
+// True when writing the pieces of a division into n pieces would overwrite the source.
+bool SourceIsAmongPieces(const char* sourceName, int pieces);
+
+struct DivideJob {
+  const char* dir;         // the source's directory, ending in a backslash
+  const char* sourcePath;
+  const char* sourceName;  // written into the record
+  uint64_t size;
+  pieceset::CalTime time;  // last write, local
+  DivisionPlan plan;       // an accepted plan (status Ok)
+  bool dbcs932;
+};
+
+enum class DivideResult {
+  Ok,
+  CreateInfoFailed,   // FILE-0 could not be created
+  WriteInfoFailed,    // FILE-0 could not be written; it has been deleted
+  OpenSourceFailed,   // FILE-0 stays
+  CreatePieceFailed,  // piece: the one that failed; pieces before it have been deleted
+  ReadSourceFailed,   // piece: the one being written; pieces up to it have been deleted
+  WritePieceFailed,   // likewise
+};
+
+struct DivideOutcome {
+  DivideResult result;
+  int piece;
+};
+
+// Writes FILE-0 and the pieces in blocks of 10000 bytes. On failure FILE-0 stays (except when
+// it could not be written) and every piece written is deleted again.
+DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job);
+
+}  // namespace engine

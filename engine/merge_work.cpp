@@ -1,0 +1,106 @@
+#include "merge_work.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace engine {
+namespace {
+
+struct NameSearch {
+  const DiskFiles* fs;
+  const char* name;
+};
+
+bool VisitSameName(void* ctx, const char* entry) {
+  auto* s = static_cast<NameSearch*>(ctx);
+  return s->fs->sameName(entry, s->name);
+}
+
+void SetPieceAttributes(const DiskFiles& fs, const MergeJob& job, uint32_t attributes) {
+  char path[pieceset::kPathBytes];
+  for (int k = 1; k <= job.count; ++k) {
+    if (pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k)) {
+      fs.setAttributes(path, attributes);
+    }
+  }
+}
+
+// Copies one open piece; Ok or the failure. Every block but the last must be whole and the
+// piece must hold at least minimum bytes: a piece shorter than the record implies is a read
+// failure, not a merged file with a hole.
+MergeResult CopyPiece(const DiskFiles& fs, FileHandle piece, FileHandle merged, int64_t blocks,
+                      int64_t minimum, char* buffer) {
+  int64_t total = 0;
+  for (int64_t b = 0; b < blocks; ++b) {
+    std::memset(buffer, 0, kBlockBytes);
+    long got = fs.read(piece, buffer, kBlockBytes);
+    if (got <= 0 || (got < kBlockBytes && b + 1 < blocks)) return MergeResult::ReadPieceFailed;
+    if (fs.write(merged, buffer, got) != got) return MergeResult::WriteFailed;
+    total += got;
+  }
+  return total < minimum ? MergeResult::ReadPieceFailed : MergeResult::Ok;
+}
+
+}  // namespace
+
+bool NameExistsInDir(const DiskFiles& fs, const char* dir, const char* name) {
+  NameSearch s{&fs, name};
+  return fs.anyEntry(dir, VisitSameName, &s);
+}
+
+MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
+  char path[pieceset::kPathBytes];
+  char merged[pieceset::kPathBytes];
+  uint64_t length = 0;
+  if (!pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, 1) ||
+      !fs.find(path, &length)) {
+    return {MergeResult::NoFirstPiece, 1};
+  }
+  const MergePlan plan = PlanMerge(job.size, job.count, length);
+  if (plan.lastBlocks < 1) return {MergeResult::LastPieceEmpty, job.count};
+  if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return {MergeResult::NoRoom, 0};
+  for (int i = 1; i <= job.count; ++i) {
+    if (!pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, i) ||
+        !fs.find(path, &length)) {
+      return {MergeResult::PieceMissing, i};
+    }
+  }
+
+  std::memset(merged, 0, sizeof(merged));
+  int w = std::snprintf(merged, sizeof(merged), "%s%s", job.dir, job.name);
+  if (w < 0 || static_cast<std::size_t>(w) >= sizeof(merged)) return {MergeResult::CreateFailed, 0};
+  FileHandle out = fs.create(merged);
+  if (out == kNoFile) return {MergeResult::CreateFailed, 0};
+
+  SetPieceAttributes(fs, job, kAttrArchive);
+  char buffer[kBlockBytes];
+  for (int k = 1; k <= job.count; ++k) {
+    MergeResult r = MergeResult::OpenPieceFailed;
+    pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k);
+    FileHandle piece = fs.openRead(path);
+    if (piece != kNoFile) {
+      const bool last = k == job.count;
+      const int64_t blocks = last ? plan.lastBlocks : plan.blocksPerPiece;
+      const int64_t minimum = last ? job.size - int64_t(job.count - 1) * plan.blocksPerPiece * kBlockBytes
+                                   : blocks * kBlockBytes;
+      r = CopyPiece(fs, piece, out, blocks, minimum, buffer);
+      fs.close(piece);
+    }
+    if (r != MergeResult::Ok) {
+      fs.close(out);
+      RemoveForced(fs, merged);
+      if (job.infoAttributes != kNoAttributes) fs.setAttributes(path, job.infoAttributes);
+      return {r, k};
+    }
+  }
+  fs.close(out);
+  if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, job.infoAttributes);
+
+  if (!fs.setTimes(merged, job.time)) return {MergeResult::ReopenFailed, 0};
+  if (!fs.find(merged, &length) || length != static_cast<uint64_t>(job.size)) {
+    return {MergeResult::SizeDiffers, 0};
+  }
+  return {MergeResult::Ok, job.count};
+}
+
+}  // namespace engine

@@ -1,0 +1,10 @@
+# Division, merger and floppy copy: rules and file work on a model disk (both trees), and the
+# system's file calls on a real folder (Windows tree, under Wine).
+set(engine_unit_dir ${CMAKE_CURRENT_SOURCE_DIR}/engine)
+tovra_unit_test(engine_test
+  ${engine_unit_dir}/memdisk.cpp
+  ${engine_unit_dir}/rules_test.cpp
+  ${engine_unit_dir}/divide_work_test.cpp
+  ${engine_unit_dir}/merge_work_test.cpp
+  ${engine_unit_dir}/distribute_work_test.cpp)
+target_link_libraries(engine_test PRIVATE engine_core)

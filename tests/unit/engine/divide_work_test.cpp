@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "divide_work.h"
+#include "memdisk.h"
+
+using namespace engine;
+
+namespace {
+
+const char kDir[] = "C:\\work\\";
+
+std::string Pattern(size_t size, unsigned seed) {
+  std::string s(size, '\0');
+  uint32_t x = seed * 2654435761u + 1;
+  for (char& c : s) {
+    x = x * 1103515245u + 12345u;
+    c = static_cast<char>(x >> 24);
+  }
+  return s;
+}
+
+std::string Piece(int k) { return std::string(kDir) + "file-" + std::to_string(k); }
+
+class Divide : public ::testing::Test {
+ protected:
+  void SetUp() override { memdisk::Reset(); }
+
+  DivideOutcome Run(const std::string& name, const std::string& data, int blocks,
+                    uint64_t recordedSize = UINT64_MAX) {
+    source_ = std::string(kDir) + name;
+    name_ = name;
+    if (!memdisk::Has(source_)) memdisk::Put(source_, data);
+    uint64_t size = recordedSize == UINT64_MAX ? data.size() : recordedSize;
+    DivideJob job{kDir, source_.c_str(), name_.c_str(), size, {1999, 3, 7, 14, 5, 8},
+                  PlanDivision(size, blocks), false};
+    EXPECT_EQ(job.plan.status, PlanStatus::Ok);
+    DivideOutcome out = DivideFile(memdisk::Files(), job);
+    EXPECT_EQ(memdisk::OpenHandles(), 0);
+    return out;
+  }
+
+  std::string source_, name_;
+};
+
+TEST_F(Divide, WritesTheRecordAndPiecesThatAddUpToTheSource) {
+  const std::string data = Pattern(3500000, 1);
+  DivideOutcome out = Run("DATA.LZH", data, 144);
+  ASSERT_EQ(out.result, DivideResult::Ok);
+  EXPECT_EQ(out.piece, 3);
+  EXPECT_EQ(memdisk::Get(Piece(0)).data, "DATA.LZH;3500000;3;8;5;14;7;3;1999;\n");
+  EXPECT_EQ(memdisk::Get(Piece(1)).data, data.substr(0, 1440000));
+  EXPECT_EQ(memdisk::Get(Piece(2)).data, data.substr(1440000, 1440000));
+  EXPECT_EQ(memdisk::Get(Piece(3)).data, data.substr(2880000));
+  EXPECT_FALSE(memdisk::Has(Piece(4)));
+  // The division writes lower-case names.
+  EXPECT_EQ(memdisk::Get(Piece(1)).name, std::string(kDir) + "file-1");
+  EXPECT_EQ(memdisk::Get(source_).data, data);
+}
+
+TEST_F(Divide, LastPieceOfOneByteAndOfWholeBlocks) {
+  std::string data = Pattern(1440001, 2);
+  ASSERT_EQ(Run("one.bin", data, 144).result, DivideResult::Ok);
+  EXPECT_EQ(memdisk::Get(Piece(2)).data, data.substr(1440000));
+  EXPECT_EQ(memdisk::Get(Piece(2)).data.size(), 1u);
+
+  memdisk::Reset();
+  data = Pattern(1460000, 3);
+  ASSERT_EQ(Run("two.bin", data, 144).result, DivideResult::Ok);
+  EXPECT_EQ(memdisk::Get(Piece(2)).data.size(), 20000u);
+  EXPECT_EQ(memdisk::Get(Piece(1)).data + memdisk::Get(Piece(2)).data, data);
+}
+
+TEST_F(Divide, NineHundredNinetyNinePiecesOfTenKilobytes) {
+  const std::string data = Pattern(9990000 - 3, 4);
+  ASSERT_EQ(Run("many.bin", data, 1).result, DivideResult::Ok);
+  std::string joined;
+  for (int k = 1; k <= 999; ++k) joined += memdisk::Get(Piece(k)).data;
+  EXPECT_EQ(joined, data);
+  EXPECT_EQ(memdisk::Get(Piece(999)).data.size(), 9997u);
+  EXPECT_EQ(memdisk::Get(Piece(0)).data.substr(0, 22), "many.bin;9989997;999;8");
+}
+
+TEST_F(Divide, InformationFileThatCannotBeCreatedOrWritten) {
+  memdisk::FailCreate(Piece(0));
+  EXPECT_EQ(Run("a.bin", Pattern(30000, 5), 1).result, DivideResult::CreateInfoFailed);
+  EXPECT_EQ(memdisk::NamesIn(kDir), std::set<std::string>{"a.bin"});
+
+  // A disk that has no room for the record: FILE-0 is deleted again.
+  memdisk::Reset(30010);
+  EXPECT_EQ(Run("a.bin", Pattern(30000, 5), 1).result, DivideResult::WriteInfoFailed);
+  EXPECT_EQ(memdisk::NamesIn(kDir), std::set<std::string>{"a.bin"});
+}
+
+TEST_F(Divide, SourceThatCannotBeOpenedLeavesOnlyTheInformationFile) {
+  memdisk::FailOpen(std::string(kDir) + "a.bin");
+  EXPECT_EQ(Run("a.bin", Pattern(30000, 6), 1).result, DivideResult::OpenSourceFailed);
+  EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"a.bin", "file-0"}));
+}
+
+TEST_F(Divide, PieceThatCannotBeCreatedRemovesTheOnesBefore) {
+  memdisk::FailCreate(Piece(3));
+  DivideOutcome out = Run("a.bin", Pattern(50000, 7), 1);
+  EXPECT_EQ(out.result, DivideResult::CreatePieceFailed);
+  EXPECT_EQ(out.piece, 3);
+  EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"a.bin", "file-0"}));
+}
+
+TEST_F(Divide, ReadOnlyPieceInTheWayIsReportedAndKept) {
+  memdisk::Put(Piece(2), "old", kAttrReadOnly);
+  DivideOutcome out = Run("a.bin", Pattern(50000, 8), 1);
+  EXPECT_EQ(out.result, DivideResult::CreatePieceFailed);
+  EXPECT_EQ(out.piece, 2);
+  EXPECT_EQ(memdisk::Get(Piece(2)).data, "old");
+  EXPECT_FALSE(memdisk::Has(Piece(1)));
+}
+
+TEST_F(Divide, FullDiskDuringAPieceRemovesEveryPieceWritten) {
+  // Room for the source, the record and a piece and a half.
+  memdisk::Reset(50000 + 100 + 15000);
+  DivideOutcome out = Run("a.bin", Pattern(50000, 9), 1);
+  EXPECT_EQ(out.result, DivideResult::WritePieceFailed);
+  EXPECT_EQ(out.piece, 2);
+  EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"a.bin", "file-0"}));
+}
+
+TEST_F(Divide, SourceShorterThanSelectedReportsAReadFailure) {
+  // The file shrank after it was clicked: the last piece has nothing to read.
+  memdisk::Put(std::string(kDir) + "a.bin", Pattern(20000, 10));
+  DivideOutcome out = Run("a.bin", "", 1, 30000);
+  EXPECT_EQ(out.result, DivideResult::ReadSourceFailed);
+  EXPECT_EQ(out.piece, 3);
+  EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"a.bin", "file-0"}));
+
+  memdisk::Reset();
+  memdisk::FailReadAt(std::string(kDir) + "b.bin", 15000);
+  out = Run("b.bin", Pattern(40000, 11), 1);
+  EXPECT_EQ(out.result, DivideResult::ReadSourceFailed);
+  EXPECT_EQ(out.piece, 2);
+  EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"b.bin", "file-0"}));
+}
+
+TEST_F(Divide, SemicolonInTheNameIsNeverWrittenIntoARecord) {
+  EXPECT_EQ(Run("a;b.bin", Pattern(30000, 12), 1).result, DivideResult::WriteInfoFailed);
+  EXPECT_FALSE(memdisk::Has(Piece(0)));
+}
+
+TEST(ExistingPieces, QuestionTriggersAndCleanUp) {
+  memdisk::Reset();
+  memdisk::Put("C:\\w\\notes.txt", "n");
+  EXPECT_FALSE(HasPieceMarkedEntry(memdisk::Files(), "C:\\w\\", false));
+  memdisk::Put("C:\\w\\myfile-a.txt", "m");
+  EXPECT_TRUE(HasPieceMarkedEntry(memdisk::Files(), "C:\\w\\", false));
+
+  for (const char* n : {"file-0", "file-1", "file-3", "FILE-7", "file-999", "file-1000", "File-5"}) {
+    memdisk::Put(std::string("C:\\w\\") + n, n);
+  }
+  memdisk::Put("C:\\w\\file-2", "ro", kAttrReadOnly);
+  memdisk::Put("C:\\other\\file-4", "elsewhere");
+  // The source File-5 has the form of a piece name and is kept.
+  DeleteExistingPieces(memdisk::Files(), "C:\\w\\", "File-5");
+  EXPECT_EQ(memdisk::NamesIn("C:\\w\\"),
+            (std::set<std::string>{"notes.txt", "myfile-a.txt", "file-1000", "File-5", "file-2"}));
+  EXPECT_TRUE(memdisk::Has("C:\\other\\file-4"));
+}
+
+TEST(ExistingPieces, SourceAmongThePiecesItWouldWrite) {
+  EXPECT_TRUE(SourceIsAmongPieces("file-0", 2));
+  EXPECT_TRUE(SourceIsAmongPieces("FILE-3", 3));
+  EXPECT_FALSE(SourceIsAmongPieces("FILE-4", 3));
+  EXPECT_FALSE(SourceIsAmongPieces("data.bin", 999));
+}
+
+}  // namespace

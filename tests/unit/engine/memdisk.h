@@ -1,0 +1,36 @@
+// A model disk behind the file table of the engine: case-insensitive names, attributes that
+// behave as the system's do, a size limit and failures on demand.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+
+#include "diskfiles.h"
+
+namespace memdisk {
+
+struct Entry {
+  std::string name;  // as created, full path
+  std::string data;
+  uint32_t attributes = engine::kAttrArchive;
+  bool hasTime = false;
+  pieceset::CalTime time{};
+};
+
+// Starts an empty disk with room for capacity bytes of file data.
+void Reset(uint64_t capacity = UINT64_MAX);
+const engine::DiskFiles& Files();
+
+void Put(const std::string& path, const std::string& data, uint32_t attributes = engine::kAttrArchive);
+bool Has(const std::string& path);
+const Entry& Get(const std::string& path);
+std::set<std::string> NamesIn(const std::string& dir);  // entry names as created
+int OpenHandles();
+
+// Failures: creating or opening this path fails; reading this path fails at byte offset.
+void FailCreate(const std::string& path);
+void FailOpen(const std::string& path);
+void FailReadAt(const std::string& path, uint64_t offset);
+
+}  // namespace memdisk
