@@ -97,8 +97,10 @@ def read_icons(path, names):
         if key[0] != 'icon' or len(key) != 3 or not key[2].isdigit():
             raise SourceError(f'{path}: "{" ".join(key)}" is not "icon NAME SIZE"')
         size = int(key[2])
-        if size not in ICON_SIZES or len(rows) != size or len(rows[0]) != size:
-            raise SourceError(f'{path}: icon {key[1]} {size} is not {size}x{size}')
+        if size not in ICON_SIZES:
+            raise SourceError(f'{path}: icon {key[1]}: size {size} is neither 32 nor 16')
+        if len(rows) != size or len(rows[0]) != size:
+            raise SourceError(f'{path}: icon {key[1]} {size}: drawn {len(rows[0])}x{len(rows)}')
         icons.setdefault(key[1], {})[size] = rows
     for name in names:
         have = sorted(icons.get(name, {}))
@@ -121,8 +123,9 @@ def read_glyphs(path):
             raise SourceError(f'{path}: glyph {key[1]} larger than 27x15')
         glyphs[key[1]] = rows
     missing = [p for p, _ in BUTTONS if p not in glyphs]
-    if missing or len(glyphs) != len(BUTTONS):
-        raise SourceError(f'{path}: glyphs missing {missing} or unexpected ones present')
+    extra = sorted(set(glyphs) - {p for p, _ in BUTTONS})
+    if missing or extra:
+        raise SourceError(f'{path}: glyphs missing {missing}, unexpected {extra}')
     return glyphs
 
 
@@ -151,9 +154,9 @@ PLAIN = Style('plain',
                          grey='808080', emboss='FFFFFF'),
               glyph={k: v for k, v in VGA.items()})
 ME = Style('9',
-           frame=dict(face='D4D0C8', light='FFFFFF', shadow='8C8A84', dark='404040',
-                      grey='8C8A84', emboss='FFFFFF'),
-           glyph=dict(K='202020', W='FFFFFF', s='D4D0C8', G='8C8A84', R='F03C28', r='A8201C',
+           frame=dict(face='D4D0C8', light='FFFFFF', shadow='8C8A84', dark='6C6A66',
+                      grey='8C8A84', emboss='FFFFFF', drop='B0ACA4'),
+           glyph=dict(K='303030', W='FFFFFF', s='D4D0C8', G='8C8A84', R='F03C28', r='A8201C',
                       Y='FFE040', y='D08C10', B='2C70F0', b='183CA8', L='38D048', l='188C30',
                       C='48D8F8', c='1090B0', M='F03C28', m='183CA8'))
 W2K = Style('8',
@@ -164,8 +167,8 @@ W2K = Style('8',
                        C='98BCCC', c='5A78A8', M='B05050', m='3C5078'))
 XP = Style('X',
            frame=dict(back='ECE9D8', border='003C74', gloss='FFFFFF', top='E3ECFA',
-                      mid='C3D6F4', low='9DBCEC', green='3CB43C', grey='A0A0A0',
-                      emboss='FFFFFF'),
+                      mid='C3D6F4', low='9DBCEC', deep='7FA6DE', green='3CB43C',
+                      grey='A0A0A0', emboss='FFFFFF'),
            glyph=dict(K='1E2850', W='FFFFFF', s='C3D6F4', G='A0A0A0', R='E03020', r='E03020',
                       Y='FFD040', y='C08A10', B='2060D8', b='003C74', L='3CB43C', l='1E7A28',
                       C='9DBCEC', c='2060D8', M='E03020', m='003C74'))
@@ -201,7 +204,7 @@ def frame_plain(style, state):
 
 
 def frame_me(style, state):
-    # Softer than the plain set: the outer edge is dark grey, the inner shadow lighter.
+    # Softer than the plain set: the outer edge is dark grey instead of black.
     return frame_plain(style, state)
 
 
@@ -226,8 +229,8 @@ def frame_xp(style, state):
         rows = [f['gloss']] * h
         edge = f['grey']
     elif state == 'Dn':
-        # Pressed: the gloss sinks to the bottom and the face deepens.
-        rows = [f['low']] * 3 + [f['mid']] * (h - 8) + [f['top']] * 3 + [f['gloss']] * 2
+        # Pressed: the face deepens and its light sinks to the bottom.
+        rows = [f['deep']] * 4 + [f['low']] * (h - 8) + [f['mid']] * 4
         edge = f['border']
     else:
         rows = [f['gloss']] * 3 + [f['top']] * 5 + [f['mid']] * (h - 13) + [f['low']] * 5
@@ -279,6 +282,12 @@ def compose_button(glyph, letter, state):
         for x, y in shape:
             img[oy + y][ox + x] = style.frame['grey']
         return img
+    if 'drop' in style.frame:
+        # A soft shadow down and to the right of the glyph.
+        for y in range(gh):
+            for x in range(gw):
+                if glyph[y][x] != CLEAR:
+                    img[oy + y + 1][ox + x + 1] = style.frame['drop']
     for y in range(gh):
         for x in range(gw):
             c = glyph[y][x]
@@ -377,8 +386,6 @@ def png_bytes(pixels):
 def build(src):
     """Returns {file name: bytes} for every picture, plus the pictures by kind for the sheet."""
     files = {}
-    if not os.path.exists(os.path.join(src, 'buttons.txt')):
-        return step1(src)
     glyphs = read_glyphs(os.path.join(src, 'buttons.txt'))
     buttons = []
     for plain, stem in BUTTONS:
@@ -399,11 +406,6 @@ def build(src):
     return files, buttons, icons
 
 
-def step1(src):
-    icons = read_icons(os.path.join(src, 'rundelo_icons.txt'), RUNDELO_ICONS)
-    return {icon_file('ICON_1'): ico_bytes(icons['ICON_1'])}, [], icons
-
-
 def icon_file(name):
     return ('icon' + name if name.isdigit() else name.lower()) + '.ico'
 
@@ -420,16 +422,13 @@ def rc_texts(out, files):
         return h.hexdigest()[:16]
 
     tovra_names = [icon_file(n) for n in TOVRA_ICONS] + [n + '.bmp' for n in all_bitmap_names()]
-    tovra_names = [n for n in tovra_names if n in files]
     lines = ['// Generated by tools/mkpics.py; do not edit.',
              # The digest changes with any picture, so resource objects that include this rebuild.
              f'// pictures {digest(tovra_names)}']
     for n in TOVRA_ICONS:
-        if icon_file(n) in files:
-            lines.append(f'{n.upper()} ICON "{rc_path(out, icon_file(n))}"')
+        lines.append(f'{n.upper()} ICON "{rc_path(out, icon_file(n))}"')
     for n in all_bitmap_names():
-        if n + '.bmp' in files:
-            lines.append(f'{n.upper()} BITMAP "{rc_path(out, n + ".bmp")}"')
+        lines.append(f'{n.upper()} BITMAP "{rc_path(out, n + ".bmp")}"')
     tovra = '\n'.join(lines) + '\n'
     rundelo = ('// Generated by tools/mkpics.py; do not edit.\n'
                f'// pictures {digest([icon_file("ICON_1")])}\n'
@@ -453,11 +452,12 @@ def write_if_changed(path, data):
 def sheet(buttons, icons, zoom=4, gap=2):
     """Buttons: a row per command, the four sets side by side, three states each; icons below."""
     bg = (0x60, 0x60, 0x70)
-    cells_w = len(SET_LETTERS) * (len(STATES) * (BUTTON_W + gap) + 3 * gap)
-    icons_w = sum(s + gap for s in ICON_SIZES) * len(icons) // 2 + gap
-    width = max(cells_w, 20 * (32 + 16 + 3 * gap)) + gap
-    rows_icons = (len(icons) + 9) // 10
-    height = len(buttons) * (BUTTON_H + gap) + gap + rows_icons * (32 + gap * 2) + gap
+    set_w = len(STATES) * (BUTTON_W + gap) + 2 * gap
+    width = gap + len(SET_LETTERS) * set_w
+    icon_w = 32 + 16 + 3 * gap
+    per_row = width // icon_w
+    icon_rows = -(-len(icons) // per_row)
+    height = gap + len(buttons) * (BUTTON_H + gap) + gap + icon_rows * (32 + gap)
     canvas = blank(width, height, bg)
 
     def put(img, x0, y0):
@@ -469,17 +469,13 @@ def sheet(buttons, icons, zoom=4, gap=2):
     for r, row in enumerate(buttons):
         for i, img in enumerate(row):
             s, st = divmod(i, len(STATES))
-            put(img, gap + s * (len(STATES) * (BUTTON_W + gap) + 3 * gap) + st * (BUTTON_W + gap),
-                gap + r * (BUTTON_H + gap))
-    y0 = len(buttons) * (BUTTON_H + gap) + 2 * gap
+            put(img, gap + s * set_w + st * (BUTTON_W + gap), gap + r * (BUTTON_H + gap))
+    top = gap + len(buttons) * (BUTTON_H + gap) + gap
     for i, name in enumerate(icons):
-        q, p = divmod(i, 10)
-        x = gap + p * (32 + 16 + 3 * gap)
-        y = y0 + q * (32 + 2 * gap)
+        q, p = divmod(i, per_row)
         for size, dx in ((32, 0), (16, 32 + gap)):
             img = [[None if c == CLEAR else VGA[c] for c in row] for row in icons[name][size]]
-            put(img, x + dx, y)
-    del icons_w
+            put(img, gap + p * icon_w + dx, top + q * (32 + gap))
     big = []
     for row in canvas:
         line = [rgb for rgb in row for _ in range(zoom)]
