@@ -11,6 +11,8 @@ void CheckNtfsVolume(const char* root);
 // 1 when the volume has room for more than one cluster. Mode 0 estimates the cluster size from
 // the volume size (floppies, RAM disks); other modes assume 64 KiB.
 int HasClusterRoom(const char* root, int mode);
-// 1 when at least bytes are free for the caller. A request of 2 GiB or more never fits.
-// When the extended query is unavailable or fails, the drive counts as full.
+// 1 when at least bytes are free for the caller. On the extended path a request of 2 GiB or
+// more never fits.
+// A drive whose free space cannot be asked (no medium, no such drive, no extended query
+// function) counts as full.
 int HasRoomFor(const char* root, long bytes);

@@ -8,7 +8,7 @@ struct Text {
   const char* ja;
 };
 
-// 0 = English, 1 = Japanese; chosen once at start-up (shell/language.cpp).
+// 0 = English, 1 = Japanese; chosen once at start-up (ChooseUiLanguage, shell/app.h).
 extern int g_uiLanguage;
 
 inline const char* Tx(const Text& t) { return g_uiLanguage ? t.ja : t.en; }

@@ -4,3 +4,10 @@ tovra_unit_test(shell_rules_test
   ${CMAKE_CURRENT_LIST_DIR}/shell/button_rules_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shell/hover_rules_test.cpp)
 target_link_libraries(shell_rules_test PRIVATE shell_rules)
+
+if(TOVRA_WIN32)
+  tovra_unit_test(shell_drives_test
+    ${CMAKE_CURRENT_LIST_DIR}/shell/drives_win32_test.cpp
+    ${CMAKE_SOURCE_DIR}/shell/drives.cpp)
+  target_link_libraries(shell_drives_test PRIVATE shell_rules)
+endif()

@@ -1,0 +1,215 @@
+// Entry of Tovra: the main window, the start-up sequence and the message loop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "browser/filelist.h"
+#include "browser/selection.h"
+#include "shell/app.h"
+#include "shell/dispatch.h"
+#include "shell/iconbar.h"
+#include "shell/labels.h"
+#include "shell/rules/startup_rules.h"
+#include "shell/ui.h"
+#if __has_include("browser/selector.h")
+#include "browser/selector.h"
+#define TOVRA_HAS_SELECTOR 1
+#endif
+
+HINSTANCE g_hInstance;
+HWND g_hMainWnd;
+HWND g_hIconBar;
+int g_screenWidth, g_screenHeight;
+int g_barUnit;
+COLORREF g_btnFaceColor;
+OsKind g_osKind = Win95;
+int g_osDetected;
+int g_listReady;
+int g_dirChanged;
+char g_programPath[kPathBuf];
+char g_helpPathEn[kPathBuf];
+char g_helpPathJa[kPathBuf];
+char g_currentDir[kPathBuf];
+char g_startDir[kPathBuf];
+char g_documentsPath[kPathBuf];
+
+static const char kMainClass[] = "Tovra";
+static const char kDisplayTitle[] = "Tovra";
+
+void ChooseUiLanguage() { g_uiLanguage = UiLanguageFromCodePage(GetACP()); }
+
+// Reads value from an HKLM key opened with full access; false when the key does not open.
+// valueRead tells whether the value itself was read.
+static bool ReadMachineText(const char* key, const char* value, char* text, bool* valueRead) {
+  HKEY h;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return false;
+  DWORD type = 0, size = kPathCall;
+  *valueRead = RegQueryValueExA(h, value, NULL, &type, reinterpret_cast<BYTE*>(text), &size) ==
+               ERROR_SUCCESS;
+  if (!*valueRead) ZeroMemory(text, kPathBuf);
+  RegCloseKey(h);
+  return true;
+}
+
+void DetectOsKind() {
+  char version[kPathBuf] = {}, product[kPathBuf] = {};
+  bool ntRead = false, productRead = false;
+  ReadMachineText("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion", version,
+                  &ntRead);
+  bool nineXOpened = !ntRead && ReadMachineText("SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                                                "ProductName", product, &productRead);
+  g_osKind = DecideOsKind(ntRead, version, nineXOpened, product, g_osKind);
+}
+
+void Shutdown() {
+#ifdef TOVRA_HAS_SELECTOR
+  if (g_hDriveSelector) {
+    HIMAGELIST il =
+        reinterpret_cast<HIMAGELIST>(SendMessageA(g_hDriveSelector, CBEM_GETIMAGELIST, 0, 0));
+    if (il) ImageList_Destroy(il);
+  }
+#endif
+  if (g_hFileList) {
+    HIMAGELIST il = reinterpret_cast<HIMAGELIST>(
+        SendMessageA(g_hFileList, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    if (il) ImageList_Destroy(il);
+  }
+  PostQuitMessage(0);
+}
+
+// The search for "TOVRA.EXE" may find nothing (a renamed program) or another copy earlier on the
+// search path; the running module's own path is then the right one.
+static void FindProgramPath() {
+  char found[kPathBuf] = {}, module[kPathBuf] = {};
+  DWORD n = SearchPathA(NULL, "TOVRA.EXE", NULL, kPathCall, found, NULL);
+  DWORD m = GetModuleFileNameA(NULL, module, kPathCall);
+  bool searchOk = n > 0 && n < kPathCall;
+  bool moduleOk = m > 0 && m < kPathCall;
+  if (moduleOk && (!searchOk || lstrcmpiA(found, module) != 0))
+    lstrcpynA(g_programPath, module, kPathBuf);
+  else if (searchOk)
+    lstrcpynA(g_programPath, found, kPathBuf);
+}
+
+static void FindStartPaths() {
+  bool sjis = GetACP() == 932;
+  FindProgramPath();
+  HelpPathsFromProgramPath(g_programPath, sjis, g_helpPathEn, g_helpPathJa, kPathBuf);
+  StartDirFromProgramPath(g_programPath, sjis, g_startDir, kPathBuf);
+  lstrcpynA(g_currentDir, g_startDir, kPathBuf);
+  char windows[kPathBuf] = {};
+  GetWindowsDirectoryA(windows, kPathCall);
+  DocumentsPathFromWindowsDir(windows, g_documentsPath, kPathBuf);
+}
+
+static LRESULT OnCreate(HWND hwnd) {
+  g_hMainWnd = hwnd;
+  g_btnFaceColor = GetSysColor(COLOR_BTNFACE);
+  ChooseUiLanguage();
+  DetectOsKind();
+  g_osDetected = 1;
+  // This window still bears "Tovra_Wnd", so only a running instance can match.
+  if (FindWindowExA(NULL, NULL, kMainClass, kDisplayTitle)) {
+    PostMessageA(hwnd, WMU_QUIT, 0, 0);
+    return 0;
+  }
+  SetWindowTextA(hwnd, kDisplayTitle);
+  FindStartPaths();
+  PostMessageA(hwnd, WMU_INIT_DRIVES, 0, 0);
+  return 0;
+}
+
+static LRESULT OnPaint(HWND hwnd) {
+  PAINTSTRUCT ps;
+  BeginPaint(hwnd, &ps);
+  DrawLocationLabel(hwnd);
+  if (g_listReady) UpdateButtonStates();
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+static LRESULT OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  DefWindowProcA(hwnd, WM_SETCURSOR, wParam, lParam);
+  UpdateHoverLabel(hwnd);
+  return 0;
+}
+
+static LRESULT OnNotify(const NMHDR* nm) {
+  if (nm->code == static_cast<UINT>(NM_DBLCLK)) {
+    ClearSelection();
+#ifdef TOVRA_HAS_SELECTOR
+    OpenSelectedFolder();
+#endif
+    UpdateButtonStates();
+  } else if (nm->code == static_cast<UINT>(NM_CLICK)) {
+    ClearSelection();
+    ReadSelection();
+    UpdateButtonStates();
+  }
+  return 0;
+}
+
+static LRESULT OnInitDrives(HWND hwnd) {
+#ifdef TOVRA_HAS_SELECTOR
+  BuildDriveSelector(hwnd);
+#endif
+  PostMessageA(hwnd, WMU_INIT_LIST, 0, 0);
+  return 0;
+}
+
+static LRESULT OnInitList(HWND hwnd) {
+  CreateFileList(hwnd);
+  SetCurrentDirectoryA(g_currentDir);
+  ListDirectory(g_currentDir);
+  g_listReady = 1;
+  return 0;
+}
+
+static LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: return OnCreate(hwnd);
+    case WM_PAINT: return OnPaint(hwnd);
+    case WM_SETCURSOR: return OnSetCursor(hwnd, wParam, lParam);
+    case WM_NOTIFY: return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
+    case WM_COMMAND: DispatchCommand(hwnd, wParam); return 0;
+    case WMU_QUIT: PostQuitMessage(0); return 0;
+    case WMU_INIT_DRIVES: return OnInitDrives(hwnd);
+    case WMU_INIT_LIST: return OnInitList(hwnd);
+    case WM_DESTROY: Shutdown(); return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+static bool RegisterMainClass(HINSTANCE instance) {
+  WNDCLASSA wc = {};
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = MainWndProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, "A_ICON_1");
+  wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kMainClass;
+  return RegisterClassA(&wc) != 0;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  g_hInstance = instance;
+  if (!RegisterMainClass(instance)) return 0;
+  g_screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  g_screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  HWND hwnd = CreateWindowExA(0, kMainClass, "Tovra_Wnd", WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX,
+                              CentredOrigin(g_screenWidth, kMainWidth),
+                              CentredOrigin(g_screenHeight, kMainHeight), kMainWidth, kMainHeight,
+                              NULL, NULL, instance, NULL);
+  if (!hwnd) return 0;
+  ShowWindow(hwnd, show);
+  UpdateWindow(hwnd);
+  g_barUnit = GetSystemMetrics(SM_CYBORDER) + 19;
+  if (RegisterIconBarClass(instance)) CreateIconBar(hwnd);
+  MSG msg;
+  BOOL got;
+  while ((got = GetMessageA(&msg, NULL, 0, 0)) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return got == 0 ? static_cast<int>(msg.wParam) : 0;
+}
