@@ -27,10 +27,10 @@ constexpr uint32_t kBufSize = kWSize + 1 + kBufData + kMaxMatch + 16;
 constexpr uint32_t kBlockSymbols = 16384;
 // Search effort: chain length, "good enough" length that shortens the chain,
 // length at which a lazy search is skipped, and length that ends a search.
-constexpr int kMaxChain = 256;
-constexpr uint32_t kGoodLength = 32;
-constexpr uint32_t kMaxLazy = 128;
-constexpr uint32_t kNiceLength = 256;
+constexpr int kMaxChain = 64;
+constexpr uint32_t kGoodLength = 16;
+constexpr uint32_t kMaxLazy = 32;
+constexpr uint32_t kNiceLength = 128;
 // A three-byte match this far back costs more than its three literals.
 constexpr uint32_t kTooFar = 4096;
 
