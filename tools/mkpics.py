@@ -57,7 +57,7 @@ def all_bitmap_names():
             for st in STATES]
 
 
-# ---- reading the text sources
+# Reading the text sources.
 
 def read_art(path):
     """Reads blocks of 'kind name [size]' followed by rows of colour letters."""
@@ -129,19 +129,19 @@ def read_glyphs(path):
     return glyphs
 
 
-# ---- button sets: a palette of 16 colours, the glyph colours within it and a frame per state
+# Button sets: a palette of 16 colours, the glyph colours within it and a frame per state.
 
 def hexrgb(text):
     return tuple(int(text[i:i + 2], 16) for i in (0, 2, 4))
 
 
 class Style:
-    def __init__(self, name, frame, glyph, extra=()):
+    def __init__(self, name, frame, glyph):
         self.name = name
         self.frame = {k: hexrgb(v) for k, v in frame.items()}
         self.glyph = {k: hexrgb(v) if isinstance(v, str) else v for k, v in glyph.items()}
         palette = []
-        for rgb in list(self.glyph.values()) + list(self.frame.values()) + [hexrgb(e) for e in extra]:
+        for rgb in list(self.glyph.values()) + list(self.frame.values()):
             if rgb not in palette:
                 palette.append(rgb)
         if len(palette) > 16:
@@ -153,6 +153,7 @@ PLAIN = Style('plain',
               frame=dict(face='C0C0C0', light='FFFFFF', shadow='808080', dark='000000',
                          grey='808080', emboss='FFFFFF'),
               glyph={k: v for k, v in VGA.items()})
+# Softer than the plain set: a dark grey outer edge, a lighter glyph outline, a drop shadow.
 ME = Style('9',
            frame=dict(face='D4D0C8', light='FFFFFF', shadow='8C8A84', dark='6C6A66',
                       grey='8C8A84', emboss='FFFFFF', drop='B0ACA4'),
@@ -203,11 +204,6 @@ def frame_plain(style, state):
     return img
 
 
-def frame_me(style, state):
-    # Softer than the plain set: the outer edge is dark grey instead of black.
-    return frame_plain(style, state)
-
-
 def frame_w2k(style, state):
     # Flat: a single pixel of relief; pressed buttons sink and darken their face.
     f = style.frame
@@ -250,13 +246,13 @@ def frame_xp(style, state):
                    (w - 1, h - 2)):
         img[cy][cx] = f['back']
     if state == 'Up':
-        # A green glint under the gloss, as the era's taskbar button had.
+        # A green glint along the bottom edge.
         for x in range(3, w - 3):
             img[h - 2][x] = f['green']
     return img
 
 
-FRAMES = {'': frame_plain, '9': frame_me, '8': frame_w2k, 'X': frame_xp}
+FRAMES = {'': frame_plain, '9': frame_plain, '8': frame_w2k, 'X': frame_xp}
 
 # Luminance at or above which a glyph pixel counts as background in the disabled look.
 DISABLED_LIGHT = 170
@@ -304,7 +300,7 @@ def to_indices(img, palette):
         raise SourceError(f'colour {e} is not in the palette') from None
 
 
-# ---- file formats
+# File formats.
 
 def pack_4bit_rows(rows):
     """Bottom-up 4-bit rows, each padded to a multiple of 4 bytes."""
@@ -381,7 +377,7 @@ def png_bytes(pixels):
             + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
-# ---- building
+# Building.
 
 def build(src):
     """Returns {file name: bytes} for every picture, plus the pictures by kind for the sheet."""
