@@ -1,0 +1,1 @@
+tovra_wine_test(wine_robot test_robot.py)

@@ -1,0 +1,500 @@
+"""Drives the Windows programs under Wine for the tests, through ROBOT.EXE.
+
+A test derives from WineTestCase. Each test gets a fresh folder self.tmp under $TOVRA_TMP
+(removed when the test passes, kept with a screenshot when it fails), and everything it sets
+up is undone when it ends: programs, drive letters, mounts, registry values.
+
+    app = self.start('FIXTURE.EXE', self.tmp, lang='ja', args='box hand')
+    box = app.expect_msgbox('text', 'caption', 'hand')   # asserts and presses OK
+    self.assertEqual(app.wait_exit(), 1)
+
+The robot's line protocol is described at the top of tests/robot/robot.cpp. Texts travel as
+hex of their raw bytes; App decodes them with the code page of its language (1252 for
+English, 932 for Japanese) and keeps the bytes too (the *_raw fields).
+
+Environment: WINEPREFIX, DISPLAY and a running wineserver come from tools/winenv.sh (tools/test.sh
+starts them before ctest); TOVRA_BIN is the folder of the built programs and TOVRA_TMP the
+folder for test files.
+"""
+
+import collections
+import os
+import queue
+import shutil
+import subprocess
+import threading
+import time
+import unittest
+
+HINT = ('run the Wine tests through tools/test.sh, or by hand:\n'
+        '  export TOVRA_BUILD_DIR=/work/main/build-<you>; source tools/winenv.sh; winenv_start\n'
+        '  export TOVRA_BIN=$TOVRA_BUILD_DIR/win32/bin TOVRA_TMP=$TOVRA_BUILD_DIR/win32/testtmp\n'
+        '  cd tests/wine && python3 -m unittest -v test_x.py; winenv_stop')
+
+CODEPAGES = {'en': 'cp1252', 'ja': 'cp932'}
+LOCALES = {'en': 'C.UTF-8', 'ja': 'ja_JP.UTF-8'}
+DRIVE_KINDS = ('fixed', 'floppy', 'cdrom', 'network', 'ramdisk')
+FLOPPY_BYTES = 1457664
+
+IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO = 1, 2, 3, 4, 5, 6, 7
+VK_RETURN, VK_ESCAPE, VK_TAB, VK_SPACE = 0x0D, 0x1B, 0x09, 0x20
+
+Window = collections.namedtuple('Window', 'hwnd cls title title_raw')
+TopWindow = collections.namedtuple('TopWindow', 'hwnd cls title title_raw rect')
+MsgBox = collections.namedtuple(
+    'MsgBox', 'hwnd caption text icon buttons caption_raw text_raw buttons_raw')
+Control = collections.namedtuple(
+    'Control', 'id hwnd cls text text_raw style enabled visible rect')
+
+
+class RobotError(AssertionError):
+    """The robot refused a command or did not answer in time."""
+
+
+def environment_problem():
+    """A hint when the Wine environment is missing, else None."""
+    missing = [v for v in ('WINEPREFIX', 'DISPLAY', 'TOVRA_BIN', 'TOVRA_TMP')
+               if not os.environ.get(v)]
+    if missing:
+        return 'missing environment %s: %s' % (', '.join(missing), HINT)
+    if not os.path.isfile(os.path.join(os.environ['WINEPREFIX'], 'system.reg')):
+        return 'WINEPREFIX %s holds no Wine prefix: %s' % (os.environ['WINEPREFIX'], HINT)
+    if not os.path.isfile(os.path.join(os.environ['TOVRA_BIN'], 'ROBOT.EXE')):
+        return 'no ROBOT.EXE in TOVRA_BIN=%s: build the win32 tree first' % os.environ['TOVRA_BIN']
+    return None
+
+
+def to_windows(path):
+    """The Windows name of a Unix path, through drive Z: (the root of the Unix tree)."""
+    if len(path) >= 2 and path[1] == ':':
+        return path
+    z = os.path.join(os.environ['WINEPREFIX'], 'dosdevices', 'z:')
+    if os.path.realpath(z) != '/':
+        raise RuntimeError('drive Z: of %s does not map the Unix root' % os.environ['WINEPREFIX'])
+    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+
+
+def bin_path(name):
+    """A program in the build's bin folder."""
+    return os.path.join(os.environ['TOVRA_BIN'], name)
+
+
+def _hex(data):
+    return data.hex()
+
+
+def _unhex(text):
+    return bytes.fromhex(text)
+
+
+class App:
+    """One program under test and the robot that drives it."""
+
+    def __init__(self, test, lang, log_path):
+        if lang not in CODEPAGES:
+            raise ValueError('lang must be en or ja')
+        self.test = test
+        self.lang = lang
+        self.codepage = CODEPAGES[lang]
+        env = dict(os.environ, LC_ALL=LOCALES[lang], LANG=LOCALES[lang])
+        self._log = open(log_path, 'ab')
+        self.robot = subprocess.Popen(['wine', bin_path('ROBOT.EXE')], stdin=subprocess.PIPE,
+                                      stdout=subprocess.PIPE, stderr=self._log, env=env,
+                                      cwd=test.tmp)
+        self._lines = queue.Queue()
+        self._reader = threading.Thread(target=self._read, daemon=True)
+        self._reader.start()
+        self.pid = None
+        self.exit_code = None
+
+    def _read(self):
+        for line in self.robot.stdout:
+            self._lines.put(line.decode('ascii', 'replace').rstrip('\r\n'))
+        self._lines.put(None)
+
+    def encode(self, text):
+        return text if isinstance(text, bytes) else text.encode(self.codepage)
+
+    def decode(self, data):
+        return data.decode(self.codepage, 'replace')
+
+    def call(self, line, timeout=15):
+        """Sends one command line; returns the answer, raises RobotError on "error"."""
+        if self.robot.poll() is not None:
+            raise RobotError('robot has ended (exit %s) before %r' % (self.robot.returncode, line))
+        self.robot.stdin.write((line + '\n').encode('ascii'))
+        self.robot.stdin.flush()
+        try:
+            answer = self._lines.get(timeout=timeout)
+        except queue.Empty:
+            raise RobotError('robot gave no answer to %r within %s s' % (line, timeout))
+        if answer is None:
+            raise RobotError('robot ended while answering %r' % line)
+        if answer.startswith('error'):
+            raise RobotError('robot: %s (command %r)' % (answer, line))
+        return answer
+
+    # ---- the program ----
+
+    def _start(self, exe, cwd, args):
+        if not (len(exe) >= 2 and exe[1] == ':') and '/' not in exe:
+            exe = bin_path(exe)
+        answer = self.call('start %s %s %s' % (_hex(to_windows(cwd).encode(self.codepage)),
+                                               _hex(to_windows(exe).encode(self.codepage)),
+                                               _hex(self.encode(args))))
+        self.pid = int(dict(f.split('=') for f in answer.split()[1:])['pid'])
+
+    def wait_exit(self, timeout=10):
+        """The program's exit code; fails when it is still running after timeout seconds."""
+        answer = self.call('wait-exit %d' % int(timeout * 1000), timeout + 10)
+        if answer == 'timeout':
+            raise AssertionError('program still running after %s s' % timeout)
+        self.exit_code = int(answer.split('=')[1])
+        return self.exit_code
+
+    def kill(self):
+        self.call('kill')
+
+    def stop(self):
+        """Ends the program and the robot; safe to call more than once."""
+        if self.robot.poll() is None:
+            try:
+                self.robot.stdin.write(b'quit\n')
+                self.robot.stdin.flush()
+                self.robot.stdin.close()
+            except OSError:
+                pass
+            try:
+                self.robot.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.robot.kill()
+                self.robot.wait()
+                if self.pid:
+                    # The robot could not end it: ask Wine to end exactly that process.
+                    subprocess.run(['wine', 'taskkill', '/f', '/pid', str(self.pid)],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                   timeout=30)
+        self.robot.stdout.close()
+        self._log.close()
+
+    # ---- windows ----
+
+    def wait_window(self, timeout=10, cls=None, title=None, any=False):
+        """The next visible top-level window of the program not returned before."""
+        line = 'wait-window %d' % int(timeout * 1000)
+        if cls is not None:
+            line += ' class=' + _hex(self.encode(cls))
+        if title is not None:
+            line += ' title=' + _hex(self.encode(title))
+        if any:
+            line += ' any'
+        answer = self.call(line, timeout + 10)
+        if answer == 'timeout':
+            raise AssertionError('no window (class %r, title %r) within %s s' % (cls, title, timeout))
+        if answer.startswith('exited'):
+            raise AssertionError('program ended (%s) instead of showing a window' % answer)
+        f = dict(x.split('=', 1) for x in answer.split()[1:])
+        raw = _unhex(f['title'])
+        return Window(int(f['hwnd']), _unhex(f['class']).decode('latin-1'), self.decode(raw), raw)
+
+    def wait_gone(self, hwnd, timeout=10):
+        if self.call('wait-gone %d %d' % (hwnd, int(timeout * 1000)), timeout + 10) != 'gone':
+            raise AssertionError('window %d still shown after %s s' % (hwnd, timeout))
+
+    def windows(self):
+        out = []
+        for item in self.call('windows').split()[1:]:
+            h, c, t, l, tp, r, b = item.split(',')
+            raw = _unhex(t)
+            out.append(TopWindow(int(h), _unhex(c).decode('latin-1'), self.decode(raw), raw,
+                                 (int(l), int(tp), int(r), int(b))))
+        return out
+
+    # ---- message boxes ----
+
+    def msgbox(self, hwnd):
+        f = {}
+        for item in self.call('msgbox %d' % hwnd).split()[1:]:
+            k, _, v = item.partition('=')
+            f[k] = v
+        buttons_raw = {}
+        for b in filter(None, f['buttons'].split(',')):
+            i, _, t = b.partition(':')
+            buttons_raw[int(i)] = _unhex(t)
+        caption, text = _unhex(f['caption']), _unhex(f['text'])
+        return MsgBox(hwnd, self.decode(caption), self.decode(text), f['icon'],
+                      {i: self.decode(t) for i, t in buttons_raw.items()},
+                      caption, text, buttons_raw)
+
+    def expect_msgbox(self, text, caption, icon, button=None, timeout=10):
+        """Waits for a message box, asserts text, caption (str or raw bytes) and icon, presses
+        button (default OK, else the first) and waits until it is gone. Returns the box."""
+        win = self.wait_window(timeout, cls='#32770')
+        box = self.msgbox(win.hwnd)
+        tc = self.test
+        tc.assertEqual(box.text_raw if isinstance(text, bytes) else box.text, text)
+        tc.assertEqual(box.caption_raw if isinstance(caption, bytes) else box.caption, caption)
+        tc.assertEqual(box.icon, icon)
+        if button is None:
+            button = IDOK if IDOK in box.buttons else min(box.buttons)
+        tc.assertIn(button, box.buttons, 'button %d not in the box' % button)
+        self.click(win.hwnd, button)
+        self.wait_gone(win.hwnd)
+        return box
+
+    # ---- controls ----
+
+    def click(self, hwnd, control_id):
+        self.call('click %d %d' % (hwnd, control_id))
+
+    def command(self, hwnd, control_id, code=0):
+        self.call('command %d %d %d' % (hwnd, control_id, code))
+
+    def close(self, hwnd):
+        self.call('close %d' % hwnd)
+
+    def post(self, hwnd, msg, wparam=0, lparam=0):
+        self.call('post %d %d %d %d' % (hwnd, msg, wparam, lparam))
+
+    def send(self, hwnd, msg, wparam=0, lparam=0):
+        return int(self.call('send %d %d %d %d' % (hwnd, msg, wparam, lparam)).split('=')[1])
+
+    def controls(self, hwnd):
+        out = []
+        for item in self.call('controls %d' % hwnd).split()[1:]:
+            i, h, c, t, style, en, vis, l, tp, r, b = item.split(',')
+            raw = _unhex(t)
+            out.append(Control(int(i), int(h), _unhex(c).decode('latin-1'), self.decode(raw), raw,
+                               int(style, 16), en == '1', vis == '1',
+                               (int(l), int(tp), int(r), int(b))))
+        return out
+
+    def get_text(self, hwnd, control_id=None, raw=False):
+        line = 'get-text %d' % hwnd + ('' if control_id is None else ' %d' % control_id)
+        data = _unhex(self.call(line).partition(' ')[2])
+        return data if raw else self.decode(data)
+
+    def set_text(self, hwnd, control_id, text):
+        self.call('set-text %d %d %s' % (hwnd, control_id, _hex(self.encode(text))))
+
+    def check(self, hwnd, control_id, on=True):
+        self.call('check %d %d %d' % (hwnd, control_id, 1 if on else 0))
+
+    def get_check(self, hwnd, control_id):
+        return int(self.call('get-check %d %d' % (hwnd, control_id)).split()[1])
+
+    def enabled(self, hwnd, control_id=None):
+        """(enabled, visible) of a window or of one of its controls."""
+        line = 'enabled %d' % hwnd + ('' if control_id is None else ' %d' % control_id)
+        p = self.call(line).split()
+        return p[1] == '1', p[3] == '1'
+
+    def _items(self, kind, hwnd, control_id, raw):
+        parts = self.call('%s-items %d %d' % (kind, hwnd, control_id)).split(' ')
+        sel = int(parts[1].split('=')[1])
+        items = [_unhex(p) for p in parts[2:]]
+        return sel, items if raw else [self.decode(i) for i in items]
+
+    def combo_items(self, hwnd, control_id, raw=False):
+        """(selected index, item texts) of a combo box or extended combo box."""
+        return self._items('cb', hwnd, control_id, raw)
+
+    def combo_select(self, hwnd, control_id, index):
+        self.call('cb-select %d %d %d' % (hwnd, control_id, index))
+
+    def list_items(self, hwnd, control_id, raw=False):
+        return self._items('lb', hwnd, control_id, raw)
+
+    def list_select(self, hwnd, control_id, index):
+        self.call('lb-select %d %d %d' % (hwnd, control_id, index))
+
+    def lv_rows(self, hwnd, control_id, raw=False):
+        """(rows as lists of cell texts, selected row indexes) of a list view."""
+        parts = self.call('lv-rows %d %d' % (hwnd, control_id), 30).split(' ')
+        sel = [int(s) for s in parts[2].split('=')[1].split(',') if s]
+        rows = []
+        for row in parts[3:]:
+            cells = [_unhex(c) for c in row.split(',')]
+            rows.append(cells if raw else [self.decode(c) for c in cells])
+        return rows, sel
+
+    def lv_click(self, hwnd, control_id, row, action='click'):
+        """Clicks a list-view row with the mouse (click, dblclick or rclick)."""
+        self.call('lv-click %d %d %d %s' % (hwnd, control_id, row, action))
+
+    def mouse(self, x, y, action='click'):
+        self.call('mouse %d %d %s' % (x, y, action))
+
+    def key(self, *vks):
+        self.call('key ' + ' '.join(str(v) for v in vks))
+
+    def rect(self, hwnd, control_id=None):
+        """(window rect, client rect), both in screen coordinates."""
+        line = 'rect %d' % hwnd + ('' if control_id is None else ' %d' % control_id)
+        p = self.call(line).split()
+        return tuple(int(v) for v in p[1:5]), tuple(int(v) for v in p[6:10])
+
+    def pixel(self, x, y):
+        """(red, green, blue) of the screen at x, y."""
+        v = self.call('pixel %d %d' % (x, y)).split()[1]
+        return int(v[0:2], 16), int(v[2:4], 16), int(v[4:6], 16)
+
+    def wait_pixel(self, x, y, rgb, timeout=5):
+        """Waits until the screen at x, y shows rgb (a window is painted a moment after it
+        shows); fails with the last colour seen."""
+        end = time.monotonic() + timeout
+        while True:
+            seen = self.pixel(x, y)
+            if seen == tuple(rgb):
+                return
+            if time.monotonic() > end:
+                raise AssertionError('pixel %d,%d is %r, not %r' % (x, y, seen, tuple(rgb)))
+            time.sleep(0.05)
+
+
+class WineTestCase(unittest.TestCase):
+    """Base of the Wine tests: a fresh folder per test and undo of everything set up."""
+
+    @classmethod
+    def setUpClass(cls):
+        problem = environment_problem()
+        if problem:
+            raise RuntimeError(problem)
+
+    def setUp(self):
+        base = os.environ['TOVRA_TMP']
+        self.tmp = os.path.join(base, '%s.%s' % (type(self).__name__, self._testMethodName))
+        if os.path.lexists(self.tmp):
+            self._remove_tree(self.tmp)
+        os.makedirs(self.tmp)
+        self.addCleanup(self._remove_tmp_if_passed)
+        self._apps = []
+
+    # ---- outcome ----
+
+    def failed(self):
+        """True once the test has failed or raised."""
+        outcome = getattr(self, '_outcome', None)
+        if outcome is None:
+            return False
+        if hasattr(outcome, 'success'):
+            return not outcome.success
+        result = outcome.result
+        return any(t is self for t, _ in result.errors + result.failures)
+
+    def _remove_tree(self, path):
+        def unblock(func, p, _):
+            os.chmod(p, 0o700)
+            func(p)
+        shutil.rmtree(path, onerror=unblock)
+
+    def _remove_tmp_if_passed(self):
+        if not self.failed():
+            self._remove_tree(self.tmp)
+
+    # ---- programs ----
+
+    def start(self, exe, cwd, lang='en', args=''):
+        """Starts exe (a name in TOVRA_BIN, a Unix path or a Windows path) in cwd (a Unix or
+        Windows path) under the robot; lang 'en' runs with code page 1252, 'ja' with 932."""
+        app = App(self, lang, os.path.join(self.tmp, 'robot-%d.log' % len(self._apps)))
+        self._apps.append(app)
+        self.addCleanup(self._stop_app, app)
+        app._start(exe, cwd, args)
+        return app
+
+    def _stop_app(self, app):
+        if self.failed():
+            self.screenshot(os.path.join(self.tmp, 'failure.png'))
+        app.stop()
+
+    def screenshot(self, path):
+        """Saves a picture of the whole virtual display."""
+        subprocess.run(['import', '-window', 'root', path], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=30)
+
+    # ---- drives ----
+
+    def _robot_once(self, *args):
+        r = subprocess.run(['wine', bin_path('ROBOT.EXE')] + list(args), stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL, timeout=60)
+        answer = r.stdout.decode('ascii', 'replace').strip()
+        if r.returncode != 0 or answer != 'ok':
+            raise RobotError('robot %s: %s' % (' '.join(args), answer))
+
+    def map_drive(self, letter, folder, kind='fixed', label=None):
+        """Maps drive letter to a Unix folder (which may be missing: a drive without medium)
+        as fixed, floppy, cdrom, network or ramdisk; label, when given, is written to the
+        folder's .windows-label, which Wine reports as the volume label. Returns 'X:\\'."""
+        letter = letter.lower()
+        if kind not in DRIVE_KINDS:
+            raise ValueError('kind must be one of %s' % (DRIVE_KINDS,))
+        link = os.path.join(os.environ['WINEPREFIX'], 'dosdevices', letter + ':')
+        if os.path.lexists(link):
+            raise RuntimeError('drive %s: is already mapped in this prefix' % letter)
+        if label is not None:
+            with open(os.path.join(folder, '.windows-label'), 'wb') as f:
+                f.write(label if isinstance(label, bytes) else label.encode('utf-8'))
+        self._robot_once('define-drive', letter, kind, os.path.abspath(folder))
+        self.addCleanup(self._unmap_drive, letter)
+        return letter.upper() + ':\\'
+
+    def _unmap_drive(self, letter):
+        self._robot_once('remove-drive', letter)
+
+    def floppy_drive(self, letter='a', label=None):
+        """A floppy-sized (1,457,664 bytes) tmpfs mapped as a floppy drive. Returns
+        (Windows root, Unix folder); skips the test when tmpfs cannot be mounted."""
+        folder = os.path.join(self.tmp, 'floppy-' + letter.lower())
+        os.makedirs(folder)
+        r = subprocess.run(['mount', '-t', 'tmpfs', '-o', 'size=%d' % FLOPPY_BYTES, 'tmpfs', folder],
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        if r.returncode != 0:
+            self.skipTest('cannot mount a tmpfs floppy: %s' % r.stdout.decode(errors='replace').strip())
+        self.addCleanup(self._unmount, folder)
+        return self.map_drive(letter, folder, 'floppy', label), folder
+
+    def empty_floppy_drive(self, letter='a'):
+        """A floppy drive with no medium: its folder does not exist. Returns the root."""
+        return self.map_drive(letter, os.path.join(self.tmp, 'no-medium-' + letter.lower()), 'floppy')
+
+    def _unmount(self, folder):
+        if subprocess.run(['umount', folder], stderr=subprocess.DEVNULL).returncode != 0:
+            subprocess.run(['umount', '-l', folder], stderr=subprocess.DEVNULL)
+
+    # ---- registry ----
+
+    def _reg(self, *args):
+        return subprocess.run(['wine', 'reg'] + list(args), stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, timeout=60)
+
+    def reg_query(self, key, name):
+        """The value's data as reg.exe prints it, or None when absent."""
+        r = self._reg('query', key, '/v', name)
+        if r.returncode != 0:
+            return None
+        for line in r.stdout.decode('utf-8', 'replace').splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith('REG_'):
+                return (parts[1], parts[2] if len(parts) == 3 else '')
+        return None
+
+    def reg_set(self, key, name, data, kind='REG_SZ'):
+        """Sets a value in the test's prefix; the former state comes back when the test ends."""
+        before = self.reg_query(key, name)
+        if self._reg('add', key, '/v', name, '/t', kind, '/d', str(data), '/f').returncode != 0:
+            raise RuntimeError('reg add %s %s failed' % (key, name))
+        self.addCleanup(self._reg_restore, key, name, before)
+
+    def reg_delete(self, key, name):
+        """Deletes a value in the test's prefix; it comes back when the test ends."""
+        before = self.reg_query(key, name)
+        if before is not None:
+            self._reg('delete', key, '/v', name, '/f')
+            self.addCleanup(self._reg_restore, key, name, before)
+
+    def _reg_restore(self, key, name, before):
+        if before is None:
+            self._reg('delete', key, '/v', name, '/f')
+        else:
+            self._reg('add', key, '/v', name, '/t', before[0], '/d', before[1], '/f')
