@@ -1,0 +1,1 @@
+tovra_wine_test(rundelo_merge test_rundelo_merge.py)
