@@ -6,6 +6,7 @@
 //                         100 + the chosen kind, Cancel exits with 2
 //   FIXTURE drive <letter>  a message box with what the system says of that drive; the exit
 //                           code is GetDriveTypeA's answer
+//   FIXTURE regvalue <key under HKLM> <name>  a message box with the value's text
 //   FIXTURE exit <n>      exits at once with code n
 #include <windows.h>
 #include <commctrl.h>
@@ -43,6 +44,19 @@ int ShowBox(const char* icon, const char* buttons) {
            Pick("Icon", "アイコン"), icon);
   return MessageBoxA(nullptr, text, Pick("Display Check", "表示の確認"),
                      IconFlag(icon) | ButtonFlag(buttons));
+}
+
+int ShowRegistryValue(const char* key, const char* name) {
+  char value[256] = {0};
+  DWORD size = sizeof value - 1, type = 0;
+  HKEY h = nullptr;
+  LONG r = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &h);
+  if (r == ERROR_SUCCESS) {
+    r = RegQueryValueExA(h, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(h);
+  }
+  MessageBoxA(nullptr, r == ERROR_SUCCESS ? value : "(absent)", name, MB_OK);
+  return r == ERROR_SUCCESS ? 0 : 1;
 }
 
 int ShowDrive(char letter) {
@@ -88,6 +102,24 @@ void FillDialog(HWND dlg) {
   for (int i = 0; i < 3; ++i)
     SendMessageA(kind, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Pick(kindsEn[i], kindsJa[i])));
   SendMessageA(kind, CB_SETCURSEL, 0, 0);
+
+  static const char* const picksEn[] = {"Red", "Green"};
+  static const char* const picksJa[] = {"赤", "緑"};
+  for (int i = 0; i < 2; ++i)
+    SendDlgItemMessageA(dlg, IDC_PICKS, LB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(Pick(picksEn[i], picksJa[i])));
+
+  const char* places[] = {"A:[REMOVABLE-DRIVE]", Pick("C:[SYSTEM]", "C:[システム]"), "  Folder"};
+  for (int i = 0; i < 3; ++i) {
+    COMBOBOXEXITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = CBEIF_TEXT | CBEIF_INDENT;
+    item.iItem = i;
+    item.iIndent = i == 2 ? 1 : 0;
+    item.pszText = const_cast<char*>(places[i]);
+    SendDlgItemMessageA(dlg, IDC_PLACE, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  }
+  SendDlgItemMessageA(dlg, IDC_PLACE, CB_SETCURSEL, 1, 0);
 
   HWND rows = GetDlgItem(dlg, IDC_ROWS);
   SendMessageA(rows, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
@@ -140,6 +172,10 @@ INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         ShowEvent(dlg, "keep", static_cast<int>(IsDlgButtonChecked(dlg, IDC_KEEP)));
       else if (LOWORD(wp) == IDC_KIND && HIWORD(wp) == CBN_SELCHANGE)
         ShowEvent(dlg, "kind", static_cast<int>(SendDlgItemMessageA(dlg, IDC_KIND, CB_GETCURSEL, 0, 0)));
+      else if (LOWORD(wp) == IDC_PICKS && HIWORD(wp) == LBN_SELCHANGE)
+        ShowEvent(dlg, "pick", static_cast<int>(SendDlgItemMessageA(dlg, IDC_PICKS, LB_GETCURSEL, 0, 0)));
+      else if (LOWORD(wp) == IDC_PLACE && HIWORD(wp) == CBN_SELCHANGE)
+        ShowEvent(dlg, "place", static_cast<int>(SendDlgItemMessageA(dlg, IDC_PLACE, CB_GETCURSEL, 0, 0)));
       return TRUE;
     case WM_NOTIFY: {
       const NMHDR* hdr = reinterpret_cast<const NMHDR*>(lp);
@@ -156,15 +192,16 @@ INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
   g_japanese = GetACP() == 932;
-  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_USEREX_CLASSES};
   InitCommonControlsEx(&icc);
   int argc = __argc;
   char** argv = __argv;
   if (argc >= 3 && !strcmp(argv[1], "box")) return ShowBox(argv[2], argc > 3 ? argv[3] : "ok");
   if (argc >= 3 && !strcmp(argv[1], "drive")) return ShowDrive(argv[2][0]);
   if (argc >= 3 && !strcmp(argv[1], "exit")) return atoi(argv[2]);
+  if (argc >= 4 && !strcmp(argv[1], "regvalue")) return ShowRegistryValue(argv[2], argv[3]);
   if (argc >= 2 && !strcmp(argv[1], "dialog"))
     return static_cast<int>(DialogBoxParamA(inst, MAKEINTRESOURCEA(FIXTURE_DLG), nullptr, DialogProc, 0));
-  MessageBoxA(nullptr, "usage: FIXTURE box|dialog|drive|exit ...", "Fixture", MB_OK);
+  MessageBoxA(nullptr, "usage: FIXTURE box|dialog|drive|regvalue|exit ...", "Fixture", MB_OK);
   return 1;
 }

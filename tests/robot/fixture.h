@@ -6,3 +6,5 @@
 #define IDC_KIND 203
 #define IDC_ROWS 204
 #define IDC_EVENT 205
+#define IDC_PICKS 206
+#define IDC_PLACE 207

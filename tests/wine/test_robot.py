@@ -3,10 +3,12 @@
 import os
 import unittest
 
-from winetest import (IDCANCEL, IDNO, IDOK, IDYES, RobotError, WineTestCase, FLOPPY_BYTES)
+from winetest import (FLOPPY_BYTES, IDCANCEL, IDNO, IDOK, IDYES, VK_ESCAPE, RobotError,
+                      WineTestCase)
 
+DRIVES_KEY = r'HKLM\Software\Wine\Drives'
 ICONS = ('hand', 'exclamation', 'question', 'asterisk', 'none')
-IDC_NAME, IDC_KEEP, IDC_KIND, IDC_ROWS, IDC_EVENT = 201, 202, 203, 204, 205
+IDC_NAME, IDC_KEEP, IDC_KIND, IDC_ROWS, IDC_EVENT, IDC_PICKS, IDC_PLACE = range(201, 208)
 
 # The fixture's texts, written out here rather than taken from its source.
 BOX_TEXT = {'en': 'Check the display of the software.\nIcon: %s',
@@ -32,7 +34,7 @@ class MessageBoxes(WineTestCase):
 
     def test_japanese_bytes_arrive_unchanged(self):
         app = self.start('FIXTURE.EXE', self.tmp, 'ja', 'box exclamation')
-        win = app.wait_window(cls='#32770')
+        win = app.wait_window(cls='#32770', title=BOX_CAPTION['ja'])
         box = app.msgbox(win.hwnd)
         # ソ and 表 end in 0x5C, the byte a path splitter would take for a backslash.
         self.assertTrue(box.text_raw.startswith(b'\x83\x5c\x83\x74\x83\x67\x82\xcc\x95\x5c'))
@@ -90,7 +92,7 @@ class Program(WineTestCase):
         with self.assertRaisesRegex(RobotError, 'unknown command'):
             app.call('jump 1 2')
         with self.assertRaisesRegex(RobotError, 'no such window'):
-            app.msgbox(win.hwnd + 4)
+            app.msgbox(0)
         with self.assertRaisesRegex(RobotError, 'no such control'):
             app.click(win.hwnd, 999)
         self.assertEqual([w.hwnd for w in app.windows()], [win.hwnd])
@@ -121,7 +123,16 @@ class Dialog(WineTestCase):
             self.assertTrue(outer[1] <= c.rect[1] < c.rect[3] <= outer[3], c)
         self.assertLess(kinds[IDOK].rect[2], kinds[IDCANCEL].rect[0])
         self.assertEqual(app.enabled(dlg.hwnd, IDC_NAME), (True, True))
+        # A window is reported once, unless asked for again.
+        with self.assertRaises(AssertionError):
+            app.wait_window(timeout=0.3)
+        self.assertEqual(app.wait_window(timeout=1, any=True).hwnd, dlg.hwnd)
         app.close(dlg.hwnd)
+        self.assertEqual(app.wait_exit(), 2)
+
+    def test_keys_reach_the_dialog(self):
+        app, dlg = self._dialog('en')
+        app.key(VK_ESCAPE)
         self.assertEqual(app.wait_exit(), 2)
 
     def test_every_control_worked_in_both_languages(self):
@@ -144,6 +155,19 @@ class Dialog(WineTestCase):
                 app.combo_select(dlg.hwnd, IDC_KIND, 2)
                 self.assertEqual(app.combo_items(dlg.hwnd, IDC_KIND)[0], 2)
                 self.assertEqual(self._event(app, dlg), 'kind 2')
+
+                picks = {'en': ['Red', 'Green'], 'ja': ['赤', '緑']}[lang]
+                self.assertEqual(app.list_items(dlg.hwnd, IDC_PICKS), (-1, picks))
+                app.list_select(dlg.hwnd, IDC_PICKS, 1)
+                self.assertEqual(self._event(app, dlg), 'pick 1')
+                self.assertEqual(app.list_items(dlg.hwnd, IDC_PICKS)[0], 1)
+
+                system = {'en': 'C:[SYSTEM]', 'ja': 'C:[システム]'}[lang]
+                self.assertEqual(app.combo_items(dlg.hwnd, IDC_PLACE, raw=True),
+                                 (1, [b'A:[REMOVABLE-DRIVE]', system.encode(app.codepage),
+                                      b'  Folder']))
+                app.combo_select(dlg.hwnd, IDC_PLACE, 2)
+                self.assertEqual(self._event(app, dlg), 'place 2')
 
                 rows, selected = app.lv_rows(dlg.hwnd, IDC_ROWS)
                 third = {'en': 'three.txt', 'ja': '表示.txt'}[lang]
@@ -223,10 +247,38 @@ class Drives(WineTestCase):
         inner = Drives('test_floppy_without_medium')
         inner.setUp()
         inner.map_drive('q', self.tmp, 'floppy')
-        self.assertTrue(os.path.islink(link))
+        self.assertEqual(os.readlink(link), self.tmp)
+        self.assertEqual(self.reg_query(DRIVES_KEY, 'q:'), ('REG_SZ', 'floppy'))
         inner.doCleanups()
         self.assertFalse(os.path.lexists(link))
+        self.assertIsNone(self.reg_query(DRIVES_KEY, 'q:'))
         self.assertEqual(self._report('q')['type'], '1')
+
+
+class Registry(WineTestCase):
+    KEY = r'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion'
+
+    def _seen(self):
+        app = self.start('FIXTURE.EXE', self.tmp, 'en',
+                         r'regvalue "SOFTWARE\Microsoft\Windows NT\CurrentVersion" CurrentVersion')
+        win = app.wait_window(cls='#32770', title='CurrentVersion')
+        text = app.msgbox(win.hwnd).text
+        app.click(win.hwnd, IDOK)
+        app.wait_exit()
+        return text
+
+    def test_values_set_and_deleted_come_back(self):
+        original = self.reg_query(self.KEY, 'CurrentVersion')
+        self.assertIsNotNone(original)
+        inner = Registry('_seen')  # a second case, with a folder of its own
+        inner.setUp()
+        inner.reg_set(self.KEY, 'CurrentVersion', '4.0')
+        self.assertEqual(self._seen(), '4.0')
+        inner.reg_delete(self.KEY, 'CurrentVersion')
+        self.assertEqual(self._seen(), '(absent)')
+        inner.doCleanups()
+        self.assertEqual(self.reg_query(self.KEY, 'CurrentVersion'), original)
+        self.assertEqual(self._seen(), original[1])
 
 
 if __name__ == '__main__':
