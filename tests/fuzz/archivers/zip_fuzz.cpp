@@ -1,0 +1,6 @@
+#include "fuzz_readers.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  arcfuzz::ReadZipArchive(data, size);
+  return 0;
+}
