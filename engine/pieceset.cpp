@@ -31,8 +31,9 @@ bool ParseNumber(const char* text, long max, long* out) {
   long value = 0;
   for (const char* p = text; *p; ++p) {
     if (*p < '0' || *p > '9') return false;
-    value = value * 10 + (*p - '0');
-    if (value > max) return false;
+    long digit = *p - '0';
+    if (value > (max - digit) / 10) return false;  // long is 32 bits on Windows
+    value = value * 10 + digit;
   }
   *out = value;
   return true;
