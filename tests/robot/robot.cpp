@@ -29,7 +29,8 @@
 //   cb-items|lb-items <hwnd> <id>       -> items sel=<n> <hex> ...
 //   cb-select|lb-select <hwnd> <id> <n> -> ok   (selects and notifies the parent)
 //   lv-rows <hwnd> <id>                 -> rows cols=<n> sel=<i>,... <cell>,<cell>,... ...
-//   lv-click <hwnd> <id> <row> [click|dblclick|rclick]  -> ok x=<n> y=<n>  (real mouse input)
+//   lv-click <hwnd> <id> <row> [click|dblclick|rclick]  -> ok x=<n> y=<n> selected=<0|1>
+//        real mouse input at the row's label; waits up to 3 s for the row to become selected
 //   mouse <x> <y> [click|dblclick|rclick|move|down|up]  -> ok   (screen coordinates)
 //   key <vk> ...                        -> ok   (key presses to the focused window)
 //   rect <hwnd> [<id>]                  -> rect <l> <t> <r> <b> client <l> <t> <r> <b>
@@ -237,8 +238,6 @@ struct Remote {
   }
 };
 
-// ---- the program ----
-
 void CmdStart(int argc, char** argv) {
   if (g_started && ProgramAlive()) return Reply("error already running");
   std::string cwd, exe, args;
@@ -285,8 +284,6 @@ void CmdKill(int, char**) {
   KillProgram();
   Reply("ok");
 }
-
-// ---- windows ----
 
 bool Matches(HWND h, const std::string* cls, const std::string* title) {
   if (cls && ClassOf(h) != *cls) return false;
@@ -358,8 +355,6 @@ void CmdWindows(int, char**) {
   }
   Reply(out);
 }
-
-// ---- message boxes ----
 
 // A 32 x 32 (or control-sized) picture of an icon over a given background, as 0xRRGGBB pixels.
 bool RenderIcon(HICON icon, int w, int h, COLORREF background, DWORD* pixels) {
@@ -486,8 +481,6 @@ void CmdMsgbox(int argc, char** argv) {
   Reply("msgbox caption=" + Hex(StoredText(box)) + " text=" + Hex(text) + " icon=" + icon +
         " buttons=" + buttons);
 }
-
-// ---- controls ----
 
 void CmdClick(int argc, char** argv) {
   if (argc < 3) return Reply("error usage: click <hwnd> <id>");
@@ -761,7 +754,13 @@ void CmdListClick(int argc, char** argv) {
   POINT p = {r.left + 4 < r.right ? r.left + 4 : (r.left + r.right) / 2, (r.top + r.bottom) / 2};
   ClientToScreen(lv, &p);
   if (!MouseAction(p.x, p.y, action)) return Reply("error unknown action");
-  Reply("ok x=" + Num(p.x) + " y=" + Num(p.y));
+  // Input is handled in the program's own time: wait until the row shows it was hit.
+  LRESULT state = 0;
+  DWORD start = GetTickCount();
+  while (Send(lv, LVM_GETITEMSTATE, row, LVIS_SELECTED, &state) && !(state & LVIS_SELECTED) &&
+         GetTickCount() - start < kSendTimeout)
+    Sleep(20);
+  Reply("ok x=" + Num(p.x) + " y=" + Num(p.y) + " selected=" + ((state & LVIS_SELECTED) ? "1" : "0"));
 }
 
 void CmdMouse(int argc, char** argv) {
@@ -822,8 +821,6 @@ const Command kCommands[] = {
     {"mouse", CmdMouse},         {"key", CmdKey},              {"rect", CmdRect},
     {"pixel", CmdPixel},
 };
-
-// ---- drive letters ----
 
 // Wine's mount manager picks up a new drive letter only when asked this way: a link in
 // dosdevices plus a registry value go unseen by a prefix that is already running. Asked, it

@@ -104,8 +104,8 @@ class Dialog(WineTestCase):
         app = self.start('FIXTURE.EXE', self.tmp, lang, 'dialog')
         return app, app.wait_window(cls='#32770', title='Fixture Dialog')
 
-    def _event(self, app, dlg):
-        return app.get_text(dlg.hwnd, IDC_EVENT)
+    def _event(self, app, dlg, text):
+        app.wait_text(dlg.hwnd, IDC_EVENT, text)
 
     def test_controls_are_listed(self):
         app, dlg = self._dialog('en')
@@ -148,18 +148,18 @@ class Dialog(WineTestCase):
                 self.assertEqual(app.get_check(dlg.hwnd, IDC_KEEP), 0)
                 app.check(dlg.hwnd, IDC_KEEP, True)
                 self.assertEqual(app.get_check(dlg.hwnd, IDC_KEEP), 1)
-                self.assertEqual(self._event(app, dlg), 'keep 1')
+                self._event(app, dlg, 'keep 1')
 
                 sel, items = app.combo_items(dlg.hwnd, IDC_KIND, raw=True)
                 self.assertEqual((sel, items), (0, [k.encode(app.codepage) for k in kinds[lang]]))
                 app.combo_select(dlg.hwnd, IDC_KIND, 2)
                 self.assertEqual(app.combo_items(dlg.hwnd, IDC_KIND)[0], 2)
-                self.assertEqual(self._event(app, dlg), 'kind 2')
+                self._event(app, dlg, 'kind 2')
 
                 picks = {'en': ['Red', 'Green'], 'ja': ['赤', '緑']}[lang]
                 self.assertEqual(app.list_items(dlg.hwnd, IDC_PICKS), (-1, picks))
                 app.list_select(dlg.hwnd, IDC_PICKS, 1)
-                self.assertEqual(self._event(app, dlg), 'pick 1')
+                self._event(app, dlg, 'pick 1')
                 self.assertEqual(app.list_items(dlg.hwnd, IDC_PICKS)[0], 1)
 
                 system = {'en': 'C:[SYSTEM]', 'ja': 'C:[システム]'}[lang]
@@ -167,17 +167,17 @@ class Dialog(WineTestCase):
                                  (1, [b'A:[REMOVABLE-DRIVE]', system.encode(app.codepage),
                                       b'  Folder']))
                 app.combo_select(dlg.hwnd, IDC_PLACE, 2)
-                self.assertEqual(self._event(app, dlg), 'place 2')
+                self._event(app, dlg, 'place 2')
 
                 rows, selected = app.lv_rows(dlg.hwnd, IDC_ROWS)
                 third = {'en': 'three.txt', 'ja': '表示.txt'}[lang]
                 self.assertEqual(rows, [['one.txt', '10'], ['two.txt', '200'], [third, '3000']])
                 self.assertEqual(selected, [])
-                app.lv_click(dlg.hwnd, IDC_ROWS, 1)
-                self.assertEqual(self._event(app, dlg), 'click 1')
+                self.assertTrue(app.lv_click(dlg.hwnd, IDC_ROWS, 1))
+                self._event(app, dlg, 'click 1')
                 self.assertEqual(app.lv_rows(dlg.hwnd, IDC_ROWS)[1], [1])
                 app.lv_click(dlg.hwnd, IDC_ROWS, 2, 'dblclick')
-                self.assertEqual(self._event(app, dlg), 'dblclick 2')
+                self._event(app, dlg, 'dblclick 2')
 
                 app.click(dlg.hwnd, IDOK)
                 values = 'name=%s keep=1 kind=2 row=2' % names[lang]

@@ -106,6 +106,7 @@ class App:
         self._reader.start()
         self.pid = None
         self.exit_code = None
+        self._lost = None
 
     def _read(self):
         for line in self.robot.stdout:
@@ -120,6 +121,8 @@ class App:
 
     def call(self, line, timeout=15):
         """Sends one command line; returns the answer, raises RobotError on "error"."""
+        if self._lost:
+            raise RobotError('robot lost its answers after %r; not sending %r' % (self._lost, line))
         if self.robot.poll() is not None:
             raise RobotError('robot has ended (exit %s) before %r' % (self.robot.returncode, line))
         self.robot.stdin.write((line + '\n').encode('ascii'))
@@ -127,14 +130,14 @@ class App:
         try:
             answer = self._lines.get(timeout=timeout)
         except queue.Empty:
+            # A late answer would be taken for the next command's.
+            self._lost = line
             raise RobotError('robot gave no answer to %r within %s s' % (line, timeout))
         if answer is None:
             raise RobotError('robot ended while answering %r' % line)
         if answer.startswith('error'):
             raise RobotError('robot: %s (command %r)' % (answer, line))
         return answer
-
-    # ---- the program ----
 
     def _start(self, exe, cwd, args):
         if not (len(exe) >= 2 and exe[1] == ':') and '/' not in exe:
@@ -177,8 +180,6 @@ class App:
         self.robot.stdout.close()
         self._log.close()
 
-    # ---- windows ----
-
     def wait_window(self, timeout=10, cls=None, title=None, any=False):
         """The next visible top-level window of the program not returned before."""
         line = 'wait-window %d' % int(timeout * 1000)
@@ -210,8 +211,6 @@ class App:
                                  (int(l), int(tp), int(r), int(b))))
         return out
 
-    # ---- message boxes ----
-
     def msgbox(self, hwnd):
         f = {}
         for item in self.call('msgbox %d' % hwnd).split()[1:]:
@@ -242,8 +241,6 @@ class App:
         self.wait_gone(win.hwnd)
         return box
 
-    # ---- controls ----
-
     def click(self, hwnd, control_id):
         self.call('click %d %d' % (hwnd, control_id))
 
@@ -273,6 +270,18 @@ class App:
         line = 'get-text %d' % hwnd + ('' if control_id is None else ' %d' % control_id)
         data = _unhex(self.call(line).partition(' ')[2])
         return data if raw else self.decode(data)
+
+    def wait_text(self, hwnd, control_id, text, timeout=5):
+        """Waits until a control shows text (str or raw bytes); fails with the last text seen.
+        Input and posted commands take effect in the program's own time."""
+        end = time.monotonic() + timeout
+        while True:
+            seen = self.get_text(hwnd, control_id, raw=isinstance(text, bytes))
+            if seen == text:
+                return
+            if time.monotonic() > end:
+                raise AssertionError('control %d shows %r, not %r' % (control_id, seen, text))
+            time.sleep(0.05)
 
     def set_text(self, hwnd, control_id, text):
         self.call('set-text %d %d %s' % (hwnd, control_id, _hex(self.encode(text))))
@@ -319,8 +328,10 @@ class App:
         return rows, sel
 
     def lv_click(self, hwnd, control_id, row, action='click'):
-        """Clicks a list-view row with the mouse (click, dblclick or rclick)."""
-        self.call('lv-click %d %d %d %s' % (hwnd, control_id, row, action))
+        """Clicks a list-view row with the mouse (click, dblclick or rclick); returns whether
+        the row became selected within 3 s."""
+        answer = self.call('lv-click %d %d %d %s' % (hwnd, control_id, row, action))
+        return answer.endswith('selected=1')
 
     def mouse(self, x, y, action='click'):
         self.call('mouse %d %d %s' % (x, y, action))
@@ -391,8 +402,6 @@ class WineTestCase(unittest.TestCase):
         self.addCleanup(self._remove_tmp_if_passed)
         self._apps = []
 
-    # ---- outcome ----
-
     def failed(self):
         """True once the test has failed or raised."""
         outcome = getattr(self, '_outcome', None)
@@ -413,8 +422,6 @@ class WineTestCase(unittest.TestCase):
         if not self.failed():
             self._remove_tree(self.tmp)
 
-    # ---- programs ----
-
     def start(self, exe, cwd, lang='en', args=''):
         """Starts exe (a name in TOVRA_BIN, a Unix path or a Windows path) in cwd (a Unix or
         Windows path) under the robot; lang 'en' runs with code page 1252, 'ja' with 932."""
@@ -433,8 +440,6 @@ class WineTestCase(unittest.TestCase):
         """Saves a picture of the whole virtual display."""
         subprocess.run(['import', '-window', 'root', path], stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=30)
-
-    # ---- drives ----
 
     def _robot_once(self, *args):
         r = subprocess.run(['wine', bin_path('ROBOT.EXE')] + list(args), stdout=subprocess.PIPE,
@@ -482,8 +487,6 @@ class WineTestCase(unittest.TestCase):
     def _unmount(self, folder):
         if subprocess.run(['umount', folder], stderr=subprocess.DEVNULL).returncode != 0:
             subprocess.run(['umount', '-l', folder], stderr=subprocess.DEVNULL)
-
-    # ---- registry ----
 
     def _reg(self, *args):
         return subprocess.run(['wine', 'reg'] + list(args), stdout=subprocess.PIPE,
