@@ -42,14 +42,17 @@ bool SafeTarget(const std::string& path, LeadByteFn lead) {
 }
 
 // Writes a new file through a temporary one beside it, so a failure leaves any
-// older file of that name whole.
-int WriteThroughTemp(const std::string& target, const std::function<int(FILE*)>& produce) {
+// older file of that name whole. `source`, the old archive being rewritten, is
+// closed before the rename: Windows cannot replace a file that is open.
+int WriteThroughTemp(const std::string& target, const std::function<int(FILE*)>& produce,
+                     FilePtr* source = nullptr) {
   std::string temp;
   FilePtr f(CreateTempIn(DirOf(target, nullptr), &temp));
   if (!f) return kErrCannotWrite;
   int r = produce(f.get());
   if (fflush(f.get()) != 0 || ferror(f.get())) r = r == kOk ? kErrCannotWrite : r;
   if (fclose(f.release()) != 0 && r == kOk) r = kErrCannotWrite;
+  if (source) source->reset();
   if (r == kOk && !ReplaceWith(temp, target)) r = kErrCannotWrite;
   if (r != kOk) RemoveFile(temp);
   return r;
@@ -237,7 +240,7 @@ int LhaAdd(const std::string& archiveIn, const std::vector<std::string>& files, 
       Note(log, e.name + ": " + std::string(e.method, 5) + " " + Percent(e.packed, e.original));
     }
     return fputc(0, out) == EOF ? kErrCannotWrite : kOk;
-  });
+  }, &oldFile);
 }
 
 int LhaExtract(const ExtractJob& job, std::string* log) {
@@ -381,7 +384,7 @@ int ZipAdd(const std::string& archiveIn, const std::vector<std::string>& files, 
     if (fwrite(cd.data(), 1, cd.size(), out) != cd.size() || fwrite(end.data(), 1, end.size(), out) != end.size())
       return kErrCannotWrite;
     return kOk;
-  });
+  }, &oldFile);
 }
 
 int ZipExtract(const ExtractJob& job, std::string* log) {

@@ -1,0 +1,1 @@
+tovra_wine_test(archivers_wine test_archivers.py)

@@ -1,0 +1,242 @@
+"""Our archiver libraries under Wine, driven by ARCTEST.EXE the way Tovra calls
+them, checked against Debian's lhasa, jlha, 7-Zip, zip and unzip."""
+import filecmp
+import os
+import random
+import shutil
+import struct
+import subprocess
+import tempfile
+import unittest
+import zipfile
+
+BIN = os.environ.get("TOVRA_BIN", "")
+TMP = os.environ.get("TOVRA_TMP", "")
+SEVENZIP = shutil.which("7zz") or shutil.which("7z")
+
+
+def win(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def crc16(data):
+    c = 0
+    for b in data:
+        c ^= b
+        for _ in range(8):
+            c = (c >> 1) ^ 0xA001 if c & 1 else c >> 1
+    return c
+
+
+def lha_level0(entries):
+    """A minimal stored (-lh0-) LHA archive with the given raw names."""
+    out = b""
+    for name, data in entries:
+        body = (b"-lh0-" + struct.pack("<IIIBBB", len(data), len(data), 0x2A000000, 0x20, 0, len(name))
+                + name + struct.pack("<H", crc16(data)))
+        out += bytes([len(body), sum(body) & 0xFF]) + body + data
+    return out + b"\0"
+
+
+class ArchiverLibraries(unittest.TestCase):
+    def setUp(self):
+        self.assertTrue(BIN and os.path.exists(os.path.join(BIN, "ARCTEST.EXE")), "TOVRA_BIN must hold ARCTEST.EXE")
+        os.makedirs(TMP, exist_ok=True)
+        self.root = tempfile.mkdtemp(prefix="arch-", dir=TMP)
+        self.dir = os.path.join(self.root, "work")
+        os.mkdir(self.dir)
+        rng = random.Random(11)
+        words = ["floppy", "piece", "merge", "archive", "the", "of", "window", "\r\n"]
+        self.files = {
+            "DATA.TXT": " ".join(rng.choice(words) for _ in range(30000)).encode(),
+            "noise.bin": bytes(rng.getrandbits(8) for _ in range(20000)),
+            "empty.txt": b"",
+        }
+        for i, (name, data) in enumerate(self.files.items()):
+            p = os.path.join(self.dir, name)
+            with open(p, "wb") as f:
+                f.write(data)
+            os.utime(p, (1200000000 + 1000 * i, 1200000000 + 1000 * i))
+
+    def tearDown(self):
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def arctest(self, *args, env=None, bin_dir=None):
+        e = dict(os.environ)
+        e.update(env or {})
+        exe = os.path.join(bin_dir or BIN, "ARCTEST.EXE")
+        r = subprocess.run(["wine", exe] + list(args), capture_output=True, timeout=120, env=e,
+                           stdin=subprocess.DEVNULL)
+        return r.returncode, r.stdout
+
+    def call(self, kind, folder, command, env=None, bin_dir=None):
+        code, out = self.arctest(kind, win(folder), command, env=env, bin_dir=bin_dir)
+        first = out.splitlines()[0] if out else b""
+        return int(first.split()[1], 16) if first.startswith(b"result") else -1, out
+
+    def fresh(self, name):
+        p = os.path.join(self.root, name)
+        os.mkdir(p)
+        return p
+
+    def same(self, folder, names=None, times=True):
+        for name in names or self.files:
+            got = os.path.join(folder, name)
+            self.assertTrue(os.path.exists(got), (folder, name, os.listdir(folder)))
+            self.assertTrue(filecmp.cmp(os.path.join(self.dir, name), got, shallow=False), name)
+            if times:
+                self.assertEqual(int(os.stat(os.path.join(self.dir, name)).st_mtime), int(os.stat(got).st_mtime), name)
+
+    def test_lha_we_create_tests_clean_in_lhasa_and_7zip(self):
+        r, out = self.call("lha", self.dir, "a DATA DATA.TXT noise.bin empty.txt")
+        self.assertEqual(0, r, out)
+        arc = os.path.join(self.dir, "DATA.LZH")
+        self.assertTrue(os.path.exists(arc), os.listdir(self.dir))
+        t = subprocess.run(["lhasa", "-t", arc], capture_output=True)
+        self.assertEqual(0, t.returncode, t.stdout)
+        dest = self.fresh("lhasa")
+        subprocess.run(["lhasa", "-xf", arc], cwd=dest, check=True, capture_output=True)
+        self.same(dest)
+        if SEVENZIP:
+            subprocess.run([SEVENZIP, "t", arc], check=True, capture_output=True)
+        # The lower-case name gives the lower-case extension the compress command looks for.
+        r, out = self.call("lha", self.dir, "a empty empty.txt")
+        self.assertEqual(0, r, out)
+        self.assertIn("empty.lzh", os.listdir(self.dir))
+
+    def test_jlha_archives_extract_and_list(self):
+        total = sum(len(v) for v in self.files.values())
+        for level in "012":
+            dest = self.fresh("j" + level)
+            subprocess.run(["jlha", "a" + level, os.path.join(dest, "JL.LZH")] + list(self.files), cwd=self.dir,
+                           check=True, capture_output=True)
+            r, out = self.call("lha", dest, "e JL")
+            self.assertEqual(0, r, out)
+            self.same(dest, times=(level == "2"))
+            code, listing = self.arctest("list", "lha", win(dest), "JL.LZH")
+            lines = listing.splitlines()
+            self.assertIn(b"handle yes", lines)
+            self.assertIn(b"first 0 DATA.TXT", lines)
+            totals = [int(l.split()[1]) for l in lines if l.startswith(b"total")]
+            self.assertEqual(totals, [len(self.files["DATA.TXT"]), len(self.files["DATA.TXT"]) +
+                                      len(self.files["noise.bin"]), total])
+            self.assertEqual(b"next -1", lines[-1])
+
+    def test_zip_we_create_tests_clean_in_unzip_and_7zip(self):
+        shutil.copy(os.path.join(self.dir, "DATA.TXT"), os.path.join(self.dir, "report.final.doc"))
+        os.utime(os.path.join(self.dir, "report.final.doc"), (1200000000, 1200000000))
+        r, out = self.call("zip", self.dir, "report.zip report.final.doc")
+        self.assertEqual(0, r, out)
+        arc = os.path.join(self.dir, "report.zip")
+        t = subprocess.run(["unzip", "-t", arc], capture_output=True)
+        self.assertIn(b"No errors detected", t.stdout)
+        if SEVENZIP:
+            subprocess.run([SEVENZIP, "t", arc], check=True, capture_output=True)
+        dest = self.fresh("unzip")
+        subprocess.run(["unzip", "-q", arc], cwd=dest, check=True)
+        self.same(dest, ["report.final.doc"])
+        r, out = self.call("zip", self.dir, "ALL.ZIP DATA.TXT noise.bin empty.txt")
+        self.assertEqual(0, r, out)
+        self.assertEqual(0, subprocess.run(["unzip", "-tq", os.path.join(self.dir, "ALL.ZIP")]).returncode)
+
+    def test_zip_archives_extract_through_both_libraries(self):
+        for kind in ("unzip", "unzip32"):
+            dest = self.fresh(kind)
+            subprocess.run(["zip", "-q", "-6", os.path.join(dest, "Z.zip")] + list(self.files), cwd=self.dir, check=True)
+            r, out = self.call(kind, dest, "Z")
+            self.assertEqual(0, r, out)
+            self.same(dest)
+
+    def test_zip_listing_opened_in_one_library_is_summed_by_the_other(self):
+        r, out = self.call("zip", self.dir, "L.ZIP DATA.TXT noise.bin empty.txt")
+        self.assertEqual(0, r, out)
+        code, listing = self.arctest("list", "zip", win(self.dir), "L.ZIP")
+        lines = listing.splitlines()
+        self.assertIn(b"first 0 DATA.TXT", lines)
+        totals = [int(l.split()[1]) for l in lines if l.startswith(b"total")]
+        sizes = [len(self.files[n]) for n in ("DATA.TXT", "noise.bin", "empty.txt")]
+        self.assertEqual(totals, [sizes[0], sizes[0] + sizes[1], sum(sizes)])
+        self.assertEqual(b"next -1", lines[-1])
+        code, names = self.arctest("names", "zip", win(self.dir), "L.ZIP")
+        self.assertIn(b"entry noise.bin|20000|20000|", names)
+        code, missing = self.arctest("list", "zip", win(self.dir), "NONE.ZIP")
+        self.assertIn(b"handle no", missing.splitlines())
+
+    def test_zip_fails_cleanly_without_its_engine_library(self):
+        alone = self.fresh("bin")
+        for f in ("ARCTEST.EXE", "UNLHA32.DLL", "ZIP32J.DLL", "UNZIP32.DLL"):
+            shutil.copy(os.path.join(BIN, f), alone)
+        r, out = self.call("zip", self.dir, "X.ZIP DATA.TXT", bin_dir=alone)
+        self.assertNotEqual(0, r, out)
+        self.assertFalse(os.path.exists(os.path.join(self.dir, "X.ZIP")))
+
+    def test_names_that_leave_the_folder_are_refused(self):
+        evil = [(b"..\\evil1", b"x"), (b"sub\\..\\..\\evil2", b"y"), (b"\\abs.txt", b"z"), (b"ok.txt", b"w")]
+        with open(os.path.join(self.dir, "EVIL.LZH"), "wb") as f:
+            f.write(lha_level0(evil))
+        with zipfile.ZipFile(os.path.join(self.dir, "EVIL.ZIP"), "w") as z:
+            for name, data in evil:
+                z.writestr(name.decode().replace("\\", "/"), data)
+        for kind, command in (("lha", "e EVIL"), ("lha", "x EVIL"), ("unzip", "EVIL.ZIP")):
+            r, out = self.call(kind, self.dir, command)
+            self.assertNotEqual(0, r, (kind, out))
+            self.assertEqual(sorted(os.listdir(self.root)), ["work"])
+            self.assertFalse(any("evil" in n for n in os.listdir(self.dir)))
+            for good in ("ok.txt", "abs.txt"):
+                self.assertTrue(os.path.exists(os.path.join(self.dir, good)), (kind, good))
+                os.remove(os.path.join(self.dir, good))
+
+    def test_damaged_archives_give_an_error_code(self):
+        subprocess.run(["jlha", "a2", "D.LZH", "DATA.TXT"], cwd=self.dir, check=True, capture_output=True)
+        subprocess.run(["zip", "-q", "D.ZIP", "DATA.TXT"], cwd=self.dir, check=True)
+        for name in ("D.LZH", "D.ZIP"):
+            p = os.path.join(self.dir, name)
+            with open(p, "rb") as f:
+                data = bytearray(f.read())
+            data[len(data) // 2] ^= 0x21
+            with open(p, "wb") as f:
+                f.write(data)
+        dest = self.fresh("dmg")
+        for name in ("D.LZH", "D.ZIP"):
+            shutil.copy(os.path.join(self.dir, name), dest)
+        r, out = self.call("lha", dest, "e D")
+        self.assertNotEqual(0, r, out)
+        self.assertIn(b"error", out)
+        r, out = self.call("unzip", dest, "D.ZIP")
+        self.assertNotEqual(0, r, out)
+        self.assertEqual(sorted(os.listdir(dest)), ["D.LZH", "D.ZIP"])
+
+    def test_shift_jis_names_are_kept_as_bytes(self):
+        ja = {"LC_ALL": "ja_JP.UTF-8"}
+        name = "ソ表.txt"  # both characters end in the byte 0x5C in Shift-JIS
+        sjis = name.encode("cp932")
+        data = self.files["DATA.TXT"][:5000]
+        with open(os.path.join(self.dir, name), "wb") as f:
+            f.write(data)
+        r, out = self.call("lha", self.dir, "a SJ " + name, env=ja)
+        self.assertEqual(0, r, out)
+        r, out = self.call("zip", self.dir, "SJ.ZIP " + name, env=ja)
+        self.assertEqual(0, r, out)
+        with open(os.path.join(self.dir, "SJ.lzh"), "rb") as f:  # extension case from "txt"
+            lzh = f.read()
+        self.assertIn(b"\x01" + sjis, lzh)  # the name extension holds the Shift-JIS bytes
+        with zipfile.ZipFile(os.path.join(self.dir, "SJ.ZIP")) as z:
+            self.assertEqual([sjis], [i.orig_filename.encode("cp437") for i in z.infolist()])
+        for kind, command, arc in (("lha", "e SJ", "SJ.lzh"), ("unzip", "SJ.ZIP", "SJ.ZIP")):
+            dest = self.fresh("sj-" + kind)
+            shutil.copy(os.path.join(self.dir, arc), dest)
+            r, out = self.call(kind, dest, command, env=ja)
+            self.assertEqual(0, r, out)
+            with open(os.path.join(dest, name), "rb") as f:
+                self.assertEqual(data, f.read())
+
+    def test_versions_and_running_state(self):
+        code, out = self.arctest("versions")
+        lines = out.splitlines()
+        self.assertEqual(4, len(lines), out)
+        for line in lines:
+            self.assertTrue(line.endswith(b" 100 0"), line)
+
+
+if __name__ == "__main__":
+    unittest.main()
