@@ -199,8 +199,8 @@ class Dialog(WineTestCase):
 
 class Drives(WineTestCase):
 
-    def _report(self, letter):
-        app = self.start('FIXTURE.EXE', self.tmp, 'en', 'drive ' + letter)
+    def _report(self, letter, lang='en'):
+        app = self.start('FIXTURE.EXE', self.tmp, lang, 'drive ' + letter)
         win = app.wait_window(cls='#32770', title='Drive %s:' % letter)
         report = drive_report(app.msgbox(win.hwnd).text)
         app.click(win.hwnd, IDOK)
@@ -225,11 +225,17 @@ class Drives(WineTestCase):
                 self.assertEqual(report['list'], '0')
         self.assertEqual(self._report('n')['fs'], 'CDFS')
 
+    def test_japanese_label(self):
+        self.map_drive('r', self.tmp, 'fixed', 'データ表')
+        self.assertEqual(self._report('r', 'ja')['label'], 'データ表')
+
     def test_floppy_of_floppy_size(self):
         root, folder = self.floppy_drive('a', label='DISK1')
         self.assertEqual(root, 'A:\\')
+        self.assertEqual(os.listdir(folder), [])
         report = self._report('a')
         self.assertEqual((report['type'], report['label']), ('2', 'DISK1'))
+        self.assertEqual(report['list'], '2')  # an empty root: no label file in the way
         # tmpfs rounds its size up to whole pages: the program sees what statvfs says.
         fs = os.statvfs(folder)
         self.assertEqual(int(report['total']), fs.f_blocks * fs.f_frsize)

@@ -450,18 +450,28 @@ class WineTestCase(unittest.TestCase):
 
     def map_drive(self, letter, folder, kind='fixed', label=None):
         """Maps drive letter to a Unix folder (which may be missing: a drive without medium)
-        as fixed, floppy, cdrom, network or ramdisk; label, when given, is written to the
-        folder's .windows-label, which Wine reports as the volume label. Returns 'X:\\'."""
+        as fixed, floppy, cdrom, network or ramdisk, through Wine's mount manager (which
+        writes the dosdevices link and the HKLM\\Software\\Wine\\Drives value itself).
+        label (text, UTF-8 in the file) becomes the volume label: Wine reads it once, from a
+        .windows-label file in the folder, when the drive is mapped; the file is removed
+        again at once, so it neither shows in listings nor takes room. Returns 'X:\\'."""
         letter = letter.lower()
         if kind not in DRIVE_KINDS:
             raise ValueError('kind must be one of %s' % (DRIVE_KINDS,))
         link = os.path.join(os.environ['WINEPREFIX'], 'dosdevices', letter + ':')
         if os.path.lexists(link):
             raise RuntimeError('drive %s: is already mapped in this prefix' % letter)
+        label_file = os.path.join(folder, '.windows-label')
         if label is not None:
-            with open(os.path.join(folder, '.windows-label'), 'wb') as f:
+            if os.path.lexists(label_file):
+                raise RuntimeError('%s exists already' % label_file)
+            with open(label_file, 'wb') as f:
                 f.write(label if isinstance(label, bytes) else label.encode('utf-8'))
-        self._robot_once('define-drive', letter, kind, os.path.abspath(folder))
+        try:
+            self._robot_once('define-drive', letter, kind, os.path.abspath(folder))
+        finally:
+            if label is not None:
+                os.remove(label_file)
         self.addCleanup(self._unmap_drive, letter)
         return letter.upper() + ':\\'
 
