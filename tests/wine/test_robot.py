@@ -246,7 +246,8 @@ class Drives(WineTestCase):
         self.empty_floppy_drive('b')
         report = self._report('b')
         self.assertEqual(report['type'], '2')
-        self.assertNotEqual(report['list'], '0')
+        self.assertIn(report['list'], ('3', '21'))  # Wine: path not found; Windows: not ready
+        self.assertEqual(report['total'], '0')
 
     def test_drives_are_gone_after_the_test(self):
         link = os.path.join(os.environ['WINEPREFIX'], 'dosdevices', 'q:')

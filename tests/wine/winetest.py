@@ -479,8 +479,10 @@ class WineTestCase(unittest.TestCase):
         self._robot_once('remove-drive', letter)
 
     def floppy_drive(self, letter='a', label=None):
-        """A floppy-sized (1,457,664 bytes) tmpfs mapped as a floppy drive. Returns
-        (Windows root, Unix folder); skips the test when tmpfs cannot be mounted."""
+        """A floppy-sized tmpfs mapped as a floppy drive. Returns (Windows root, Unix folder);
+        skips the test when tmpfs cannot be mounted. tmpfs rounds the 1,457,664 bytes up to
+        whole 4096-byte pages: the program sees 1,458,176 bytes in total, and every file
+        takes whole pages."""
         folder = os.path.join(self.tmp, 'floppy-' + letter.lower())
         os.makedirs(folder)
         r = subprocess.run(['mount', '-t', 'tmpfs', '-o', 'size=%d' % FLOPPY_BYTES, 'tmpfs', folder],
@@ -491,7 +493,10 @@ class WineTestCase(unittest.TestCase):
         return self.map_drive(letter, folder, 'floppy', label), folder
 
     def empty_floppy_drive(self, letter='a'):
-        """A floppy drive with no medium: its folder does not exist. Returns the root."""
+        """A floppy drive with no medium: its folder does not exist. Returns the root.
+        Under Wine the drive is removable and GetVolumeInformationA still succeeds (empty
+        label, total size 0); listing it fails with ERROR_PATH_NOT_FOUND (3), where Windows
+        would say ERROR_NOT_READY (21)."""
         return self.map_drive(letter, os.path.join(self.tmp, 'no-medium-' + letter.lower()), 'floppy')
 
     def _unmount(self, folder):
