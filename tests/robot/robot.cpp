@@ -893,6 +893,14 @@ int main(int argc, char** argv) {
   if (argc > 1) return DriveCommand(argc, argv);
   static char line[65536];
   while (fgets(line, sizeof line, stdin)) {
+    if (!strchr(line, '\n') && !feof(stdin)) {
+      // Skip the rest so that it is not taken for further commands: one answer per line.
+      int c;
+      while ((c = getchar()) != EOF && c != '\n') {
+      }
+      Reply("error line too long");
+      continue;
+    }
     char* argv[kMaxTokens];
     int argc = 0;
     for (char* tok = strtok(line, " \t\r\n"); tok && argc < kMaxTokens;

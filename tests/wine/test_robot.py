@@ -95,6 +95,9 @@ class Program(WineTestCase):
             app.msgbox(0)
         with self.assertRaisesRegex(RobotError, 'no such control'):
             app.click(win.hwnd, 999)
+        with self.assertRaisesRegex(RobotError, 'line too long'):
+            app.call('set-text %d %d %s' % (win.hwnd, IDOK, 'ab' * 40000))
+        # Every refusal was one answer: the next one still belongs to its command.
         self.assertEqual([w.hwnd for w in app.windows()], [win.hwnd])
 
 
