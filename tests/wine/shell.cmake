@@ -1,0 +1,3 @@
+tovra_wine_test(wine_shell_window test_shell_window.py)
+tovra_wine_test(wine_shell_bar test_shell_bar.py)
+tovra_wine_test(wine_shell_oskind test_shell_oskind.py)

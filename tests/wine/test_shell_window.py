@@ -1,0 +1,96 @@
+"""Tovra's main window from outside: class, title, centred place, icon bar layout, a second
+start, the ways to end, and which file is the program's own."""
+
+import unittest
+
+from shell_support import (ALWAYS_ON, EN, FIRST_BUTTON, JA, MAIN_CLASS, ShellCase, TITLE,
+                           centred, screen_size)
+
+EXIT = FIRST_BUTTON + 13
+WS_DISABLED = 0x08000000
+# The buttons a selected ordinary file makes usable (Decompress and File Size stay off).
+OTHER_FILE_ON = set(ALWAYS_ON) | {1, 2, 4, 5, 6, 7, 10, 11}
+
+
+class MainWindow(ShellCase):
+
+    def test_class_title_place_and_bar_in_both_languages(self):
+        width, height = screen_size()
+        x, y = centred(width, 576), centred(height, 432)
+        for lang in (EN, JA):
+            with self.subTest(lang=lang):
+                t = self.start_tovra(lang)
+                self.assertEqual(t.main.cls, MAIN_CLASS)
+                self.assertEqual(t.main.title_raw, b'Tovra')
+                self.assertEqual(t.window, (x, y, x + 576, y + 432))
+
+                cx, cy = t.client[0], t.client[1]
+                row_top = t.buttons[1].rect[1] - cy
+                cy_border = row_top + 1
+                self.assertEqual(t.bar.rect, (cx, cy, cx + 570, cy + 2 * (cy_border + 19) + 11))
+                self.assertEqual(len(t.buttons), 15)
+                for pos, b in t.buttons.items():
+                    left = 347 if pos == 15 else 20 + 32 * (pos - 1)
+                    top = cy_border + 29 if pos == 15 else row_top
+                    self.assertEqual(b.rect, (cx + left, cy + top, cx + left + 32, cy + top + 20),
+                                     'button %d' % pos)
+                    self.assertEqual(b.style & ~WS_DISABLED, 0x5000000B)
+                    self.assertEqual(b.text_raw, b'')
+                t.app.click(t.bar.hwnd, EXIT)
+                self.assertEqual(t.app.wait_exit(), 0)
+
+    def test_second_start_ends_with_0_and_leaves_the_first_alone(self):
+        self.put('a.txt')
+        first = self.start_tovra(rows=2)
+        first.click_row(0)
+        before = first.enabled_positions()
+        self.assertEqual(before, OTHER_FILE_ON)
+
+        second = self.start(self.drive + 'TOVRA.EXE', self.root)
+        self.assertEqual(second.wait_exit(15), 0)
+
+        first.settle()
+        mains = [w for w in first.app.windows() if w.cls == MAIN_CLASS]
+        self.assertEqual([(w.hwnd, w.title) for w in mains], [(first.main.hwnd, TITLE)])
+        self.assertEqual(first.row_count(), 2)
+        self.assertEqual(first.selected_row(), 0)
+        self.assertEqual(first.enabled_positions(), before)
+        first.app.click(first.bar.hwnd, EXIT)
+        self.assertEqual(first.app.wait_exit(), 0)
+
+    def test_exit_button_and_close_box_both_end_with_0(self):
+        for how in ('exit button', 'close box'):
+            with self.subTest(how=how):
+                t = self.start_tovra()
+                if how == 'exit button':
+                    t.app.click(t.bar.hwnd, EXIT)
+                else:
+                    t.app.close(t.main.hwnd)
+                self.assertEqual(t.app.wait_exit(), 0)
+
+    def test_renamed_program_beside_another_copy_knows_its_own_file(self):
+        # The search for TOVRA.EXE finds the copy beside it, not the running program.
+        self.put('notes.txt')
+        self.start_tovra(exe='TOVRA.EXE', rows=2)
+        t = self.start_tovra(exe='OTHER.EXE', rows=3)  # notes.txt, OTHER.EXE, TOVRA.EXE
+        t.click_row(1)
+        self.assertEqual(t.enabled_positions(), set(ALWAYS_ON))
+        t.click_row(2)
+        self.assertEqual(t.enabled_positions(), OTHER_FILE_ON)
+        t.click_row(0)
+        self.assertEqual(t.enabled_positions(), OTHER_FILE_ON)
+        t.click_row(1)
+        self.assertEqual(t.enabled_positions(), set(ALWAYS_ON))
+
+    def test_renamed_program_alone_starts_in_its_own_root(self):
+        # Nothing named TOVRA.EXE anywhere on the search path.
+        self.put('sub/inner.txt')
+        t = self.start_tovra(exe='RENAMED.EXE', rows=2)  # sub, RENAMED.EXE
+        t.click_row(1)
+        self.assertEqual(t.enabled_positions(), set(ALWAYS_ON))
+        t.click_row(0)
+        self.assertEqual(t.enabled_positions(), set(ALWAYS_ON) | {5, 6, 9, 10, 11})
+
+
+if __name__ == '__main__':
+    unittest.main()
