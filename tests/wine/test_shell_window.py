@@ -1,8 +1,14 @@
 """Tovra's main window from outside: class, title, centred place, icon bar layout, a second
 start, the ways to end, and which file is the program's own."""
 
+import os
+import re
+import shutil
+import subprocess
+import time
 import unittest
 
+from winetest import bin_path
 from shell_support import (ALWAYS_ON, EN, FIRST_BUTTON, JA, MAIN_CLASS, ShellCase, TITLE,
                            centred, screen_size)
 
@@ -38,6 +44,53 @@ class MainWindow(ShellCase):
                     self.assertEqual(b.text_raw, b'')
                 t.app.click(t.bar.hwnd, EXIT)
                 self.assertEqual(t.app.wait_exit(), 0)
+
+    def desktop_children(self, desktop):
+        """{title: (x, y, width, height, screen x, screen y)} of the windows inside a Wine
+        desktop window; x and y are relative to it."""
+        lines = subprocess.run(['xwininfo', '-root', '-tree'], stdout=subprocess.PIPE,
+                               text=True).stdout.splitlines()
+        found, depth = {}, None
+        for line in lines:
+            indent = len(line) - len(line.lstrip())
+            if depth is None:
+                if '"%s - Wine desktop"' % desktop in line:
+                    depth = indent
+                continue
+            if indent <= depth:
+                break
+            m = re.search(r'"([^"]*)": \("tovra\.exe".*?(\d+)x(\d+)\+(-?\d+)\+(-?\d+)'
+                          r'\s+\+(-?\d+)\+(-?\d+)', line)
+            if m:
+                w, h, x, y, sx, sy = (int(v) for v in m.groups()[1:])
+                found[m.group(1)] = (x, y, w, h, sx, sy)
+        return found
+
+    def test_origin_on_a_640_by_480_screen(self):
+        # A Wine desktop window of that size is the whole screen of the programs inside it.
+        shutil.copy(bin_path('TOVRA.EXE'), self.root)
+        drive = self.map_drive(self.letter, self.root)
+        desktop = 'shelltest%d' % os.getpid()
+        proc = subprocess.Popen(['wine', 'explorer', '/desktop=%s,640x480' % desktop,
+                                 drive + 'TOVRA.EXE'], cwd=self.root,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(self.end_desktop, proc)
+        end = time.monotonic() + 30
+        while 'Tovra' not in self.desktop_children(desktop):
+            self.assertLess(time.monotonic(), end, 'no Tovra window in the desktop')
+            time.sleep(0.2)
+        x, y, w, h, sx, sy = self.desktop_children(desktop)['Tovra']
+        self.assertEqual((x, y, w, h), (32, 24, 576, 432))
+        time.sleep(1)
+        # Exit, the fourteenth button of the row, below the caption the desktop draws.
+        subprocess.run(['xdotool', 'mousemove', str(sx + 3 + 452), str(sy + 22 + 10), 'click', '1'],
+                       check=True)
+        self.assertEqual(proc.wait(timeout=30), 0)
+
+    def end_desktop(self, proc):
+        if proc.poll() is None:
+            proc.terminate()
+            proc.wait()
 
     def test_second_start_ends_with_0_and_leaves_the_first_alone(self):
         self.put('a.txt')

@@ -1,0 +1,115 @@
+#!/usr/bin/env python3
+"""Starts Tovra on a small demo drive inside a Wine desktop window (so its caption is drawn),
+selects a file, points at a button and saves a picture of the main window.
+
+Usage: tovra_shot.py OUT.png [en|ja] [--keep]   (--keep: leave the program running)
+Needs DISPLAY and WINEPREFIX, as tools/winenv.sh sets them; TOVRA_BUILD_DIR names the build.
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.environ.get('TOVRA_BUILD_DIR', os.path.join(ROOT, 'build'))
+BIN = os.path.join(BUILD, 'win32', 'bin')
+LOCALES = {'en': 'C.UTF-8', 'ja': 'ja_JP.UTF-8'}
+DESKTOP = (800, 600)
+# Border and caption of the main window inside a Wine desktop: client = window + offset.
+CLIENT_OFFSET = (3, 22)
+WHEN = time.mktime((2001, 3, 5, 14, 7, 9, 0, 0, -1))
+
+
+def make_demo(folder):
+    if os.path.isdir(folder):
+        shutil.rmtree(folder)
+    for sub in ('Letters', 'Photos'):
+        os.makedirs(os.path.join(folder, sub))
+    files = {'holiday.avi': 3000000, 'report.txt': 2817, 'backup.lzh': 51200,
+             'notes.doc': 19456}
+    for name, size in files.items():
+        with open(os.path.join(folder, name), 'wb') as f:
+            f.write(b'\0')
+            f.truncate(size)
+    shutil.copy(os.path.join(BIN, 'TOVRA.EXE'), folder)
+    for name in os.listdir(folder):
+        os.utime(os.path.join(folder, name), (WHEN, WHEN))
+
+
+def free_letter(prefix):
+    used = set(os.listdir(os.path.join(prefix, 'dosdevices')))
+    for letter in 'tuvwxyrsqp':
+        if letter + ':' not in used:
+            return letter
+    raise SystemExit('no free drive letter in %s' % prefix)
+
+
+def window_geometry(title, timeout=30):
+    """Absolute x, y, width, height of the X window named title."""
+    end = time.monotonic() + timeout
+    pattern = re.compile(r'"%s": \("tovra\.exe" "tovra\.exe"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+'
+                         r'\s+\+(-?\d+)\+(-?\d+)' % re.escape(title))
+    while time.monotonic() < end:
+        tree = subprocess.run(['xwininfo', '-root', '-tree'], stdout=subprocess.PIPE,
+                              text=True).stdout
+        m = pattern.search(tree)
+        if m:
+            w, h, x, y = (int(v) for v in m.groups())
+            return x, y, w, h
+        time.sleep(0.2)
+    raise SystemExit('the Tovra window did not appear')
+
+
+def xdotool(*args):
+    subprocess.run(['xdotool'] + [str(a) for a in args], check=True)
+
+
+def main():
+    if len(sys.argv) < 2:
+        raise SystemExit(__doc__)
+    out = os.path.abspath(sys.argv[1])
+    lang = sys.argv[2] if len(sys.argv) > 2 and sys.argv[2] in LOCALES else 'en'
+    keep = '--keep' in sys.argv
+    prefix = os.environ['WINEPREFIX']
+    demo = os.path.join(BUILD, 'win32', 'demo-' + lang)
+    make_demo(demo)
+    letter = free_letter(prefix)
+    link = os.path.join(prefix, 'dosdevices', letter + ':')
+    os.symlink(demo, link)
+    env = dict(os.environ, LC_ALL=LOCALES[lang], LANG=LOCALES[lang])
+    name = 'Tovra-%s-%d' % (lang, os.getpid())
+    desktop = subprocess.Popen(['wine', 'explorer', '/desktop=%s,%dx%d' % ((name,) + DESKTOP),
+                                letter.upper() + ':\\TOVRA.EXE'], cwd=demo, env=env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        x, y, w, h = window_geometry('Tovra')
+        time.sleep(1.5)
+        cx, cy = x + CLIENT_OFFSET[0], y + CLIENT_OFFSET[1]
+        # Rows start below the list frame (61) and the header (17); holiday.avi is row 3.
+        xdotool('mousemove', cx + 60, cy + 62 + 17 + 17 * 3 + 8, 'click', 1)
+        time.sleep(0.5)
+        xdotool('mousemove', cx + 36, cy + 10)
+        time.sleep(0.2)
+        xdotool('mousemove', cx + 37, cy + 10)
+        time.sleep(0.8)
+        subprocess.run(['import', '-window', 'root', '-crop', '%dx%d+%d+%d' % (w, h, x, y),
+                        '+repage', out], check=True)
+        print('tovra_shot: saved %s' % out)
+        if keep:
+            print('tovra_shot: Tovra runs on display %s; close it to end' % os.environ['DISPLAY'])
+            desktop.wait()
+        else:
+            xdotool('mousemove', cx + 452, cy + 10, 'click', 1)
+            desktop.wait(timeout=30)
+    finally:
+        if desktop.poll() is None:
+            desktop.terminate()
+            desktop.wait()
+        os.unlink(link)
+
+
+if __name__ == '__main__':
+    main()
