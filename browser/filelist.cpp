@@ -195,6 +195,15 @@ static bool AddFileRow(HIMAGELIST images, int row, const char* path) {
   return true;
 }
 
+// The first page fills row by row in view. Rows beyond it cannot be seen, and redrawing the
+// scroll bar for each of them costs more than everything else the listing does.
+static void HoldBeyondPage(int rows, int page, bool* held) {
+  if (!*held && rows > page) {
+    SendMessageA(g_hFileList, WM_SETREDRAW, FALSE, 0);
+    *held = true;
+  }
+}
+
 void ListDirectory(const char* path) {
   if (!g_hFileList) return;
   char prefix[kPathBytes];
@@ -214,13 +223,22 @@ void ListDirectory(const char* path) {
   InvalidateRect(s_mainWnd, &band, FALSE);
 
   // An entry gone since the enumeration gets no row, so row i keeps image i.
+  int page = static_cast<int>(SendMessageA(g_hFileList, LVM_GETCOUNTPERPAGE, 0, 0));
+  bool held = false;
   int row = 0;
   for (int i = 0; i < folders; ++i) {
     if (AddFolderRow(images, row, s_folders[i])) ++row;
+    HoldBeyondPage(row, page, &held);
     UpdateWindow(s_mainWnd);
   }
   for (int j = 0; j < files && row < kMaxRows; ++j) {
     if (AddFileRow(images, row, s_files[j])) ++row;
+    HoldBeyondPage(row, page, &held);
+    UpdateWindow(s_mainWnd);
+  }
+  if (held) {
+    SendMessageA(g_hFileList, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(g_hFileList, NULL, TRUE);
     UpdateWindow(s_mainWnd);
   }
 }
