@@ -132,9 +132,10 @@ class RundeloCase(WineTestCase):
                         source, os.path.join(folder, prefix)], check=True)
         count = 0
         for entry in sorted(os.listdir(folder)):
-            if entry.startswith(prefix) and entry[len(prefix):].isdigit() and len(entry) == len(prefix) + 3:
+            number = entry[len(prefix):]
+            if entry.startswith(prefix) and len(number) == 3 and number.isdigit():
                 os.rename(os.path.join(folder, entry),
-                          os.path.join(folder, prefix + str(int(entry[len(prefix):]))))
+                          os.path.join(folder, prefix + str(int(number))))
                 count += 1
         return count
 
@@ -182,14 +183,16 @@ class RundeloCase(WineTestCase):
                     out[os.path.relpath(p, top)] = (st.st_mode, attrs)
                     continue
                 content = digest(p) if st.st_size < (64 << 20) else None
-                out[os.path.relpath(p, top)] = (st.st_mode, st.st_size, st.st_mtime_ns, attrs, content)
+                out[os.path.relpath(p, top)] = (st.st_mode, st.st_size, st.st_mtime_ns, attrs,
+                                                content)
         return out
 
     def assert_unchanged(self, before, top=None):
         self.assertEqual(self.listing(top), before)
 
     def assert_same_bytes(self, merged, source):
-        r = subprocess.run(['cmp', merged, source], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        r = subprocess.run(['cmp', merged, source], stdout=subprocess.PIPE,
+                           stderr=subprocess.STDOUT)
         self.assertEqual(r.returncode, 0, r.stdout.decode(errors='replace'))
 
     def assert_mtime(self, path, when):
