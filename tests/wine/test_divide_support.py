@@ -175,12 +175,13 @@ class TovraCase(WineTestCase):
     def rows(self):
         return self.app.send(self.listview, LVM_GETITEMCOUNT)
 
-    def select(self, folder, name):
-        """Clicks the row of name in the list that shows folder (as it is on the disk now)."""
-        files = [n for n in os.listdir(folder) if os.path.isfile(os.path.join(folder, n))
+    def select(self, folder, name, shown=None):
+        """Clicks the row of name in the list that shows folder as it is on the disk now, or
+        with the names shown when the program has not listed it again since."""
+        entries = os.listdir(folder) if shown is None else shown
+        files = [n for n in entries if not os.path.isdir(os.path.join(folder, n))
                  or os.path.islink(os.path.join(folder, n))]
-        dirs = [n for n in os.listdir(folder) if os.path.isdir(os.path.join(folder, n))
-                and not os.path.islink(os.path.join(folder, n))]
+        dirs = [n for n in entries if n not in files]
         order = list_order(files, dirs)
         index = order.index(name)
         deadline = time.time() + 10
@@ -285,11 +286,16 @@ class TovraCase(WineTestCase):
         self.assertEqual(r.returncode, 0, r.stdout.decode(errors='replace'))
 
     def attrib(self, path_windows, *flags):
-        """Sets or reads attributes with the system's own attrib command; returns its letters."""
-        r = subprocess.run(['wine', 'cmd', '/c', 'attrib'] + list(flags) + [path_windows],
-                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
-        line = r.stdout.decode('latin-1').strip().splitlines()
-        return line[-1][:11].replace(' ', '') if line and not flags else None
+        """Sets attributes (flags such as '+r', one call each) with the system's own attrib
+        command, then returns the set of letters it reports for the file."""
+        for flag in flags:
+            subprocess.run(['wine', 'cmd', '/c', 'attrib', flag, path_windows],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        r = subprocess.run(['wine', 'cmd', '/c', 'attrib', path_windows], stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL, timeout=60)
+        line = r.stdout.decode('latin-1').strip()
+        head = line[:line.find(path_windows[:2])] if path_windows[:2] in line else ''
+        return set(head.replace(' ', ''))
 
 
 class FloppyPile:

@@ -1,0 +1,3 @@
+# Division, merger and floppy copy driven in the real program.
+tovra_wine_test(engine_divide test_divide.py)
+tovra_wine_test(engine_divide_dialogs test_divide_dialogs.py)
