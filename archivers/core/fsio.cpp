@@ -38,6 +38,7 @@ PathInfo StatPath(const std::string& path) {
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return info;
   info.exists = true;
   info.isDir = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  info.readOnly = (d.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
   info.size = (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
   info.mtime = FileTimeToUnix(d.ftLastWriteTime);
 #else
@@ -45,6 +46,7 @@ PathInfo StatPath(const std::string& path) {
   if (stat(path.c_str(), &st) != 0) return info;
   info.exists = true;
   info.isDir = S_ISDIR(st.st_mode);
+  info.readOnly = (st.st_mode & S_IWUSR) == 0;
   info.size = static_cast<uint64_t>(st.st_size);
   info.mtime = st.st_mtime;
 #endif

@@ -9,6 +9,7 @@ namespace arc {
 struct PathInfo {
   bool exists = false;
   bool isDir = false;
+  bool readOnly = false;
   uint64_t size = 0;
   int64_t mtime = 0;  // seconds since 1970, UTC
 };

@@ -46,6 +46,8 @@ bool SafeTarget(const std::string& path, LeadByteFn lead) {
 // closed before the rename: Windows cannot replace a file that is open.
 int WriteThroughTemp(const std::string& target, const std::function<int(FILE*)>& produce,
                      FilePtr* source = nullptr) {
+  // A read-only file is the user's word that it must not change.
+  if (StatPath(target).readOnly) return kErrCannotWrite;
   std::string temp;
   FilePtr f(CreateTempIn(DirOf(target, nullptr), &temp));
   if (!f) return kErrCannotWrite;

@@ -230,6 +230,22 @@ class ArchiverLibraries(unittest.TestCase):
             with open(os.path.join(dest, name), "rb") as f:
                 self.assertEqual(data, f.read())
 
+    def test_read_only_files_are_read_but_never_replaced(self):
+        ro = os.path.join(self.dir, "DATA.TXT")
+        os.chmod(ro, 0o444)
+        r, out = self.call("lha", self.dir, "a RO DATA.TXT")
+        self.assertEqual(0, r, out)
+        r, out = self.call("zip", self.dir, "RO.ZIP DATA.TXT")
+        self.assertEqual(0, r, out)
+        for kind, command in (("lha", "e RO"), ("unzip", "RO.ZIP")):
+            with open(ro, "rb") as f:
+                before = f.read()
+            r, out = self.call(kind, self.dir, command)
+            self.assertEqual(0x8013, r, out)
+            with open(ro, "rb") as f:
+                self.assertEqual(before, f.read())
+        self.assertEqual(0o444, os.stat(ro).st_mode & 0o777)
+
     def test_versions_and_running_state(self):
         code, out = self.arctest("versions")
         lines = out.splitlines()

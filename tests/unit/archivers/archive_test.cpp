@@ -297,6 +297,22 @@ TEST_F(ArchiveFiles, DamagedEntryLeavesExistingFileWhole) {
   EXPECT_EQ(3, files);
 }
 
+TEST_F(ArchiveFiles, ReadOnlyFilesAreReadButNeverReplaced) {
+  auto data = MixedData(20000, 11);
+  WriteAll("RO.TXT", data);
+  fs::permissions("RO.TXT", fs::perms::owner_read);
+  std::string log;
+  ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a RO RO.TXT", nullptr, &log));
+  ASSERT_EQ(arc::kOk, arc::RunZipCommand("RO.ZIP RO.TXT", nullptr, &log));
+  EXPECT_EQ(arc::kErrCannotWrite, arc::RunLhaCommand("e RO", nullptr, &log));
+  EXPECT_EQ(arc::kErrCannotWrite, arc::RunUnzipCommand("RO.ZIP", nullptr, &log));
+  EXPECT_TRUE(ReadAll("RO.TXT") == data);
+  fs::permissions("RO.LZH", fs::perms::owner_read);
+  auto before = ReadAll("RO.LZH");
+  EXPECT_EQ(arc::kErrCannotWrite, arc::RunLhaCommand("a RO RO.TXT", nullptr, &log));
+  EXPECT_TRUE(ReadAll("RO.LZH") == before);
+}
+
 // Builds an LHA archive with the given stored names around the same small data.
 std::vector<uint8_t> LhaWithNames(const std::vector<std::string>& names) {
   std::vector<uint8_t> out;

@@ -6,7 +6,9 @@ unzip; archives jlha and zip write must extract byte for byte with ours.
 import filecmp
 import os
 import random
+import resource
 import shutil
+import signal
 import subprocess
 import tempfile
 import unittest
@@ -55,8 +57,17 @@ class Interop(unittest.TestCase):
             self.assertEqual(0, r.returncode, (args, r.stdout[-2000:], r.stderr[-2000:]))
         return r
 
-    def ours(self, cwd, kind, command, ok=True):
-        return self.run_in(cwd, ARCCLI, kind, command, ok=ok)
+    def ours(self, cwd, kind, command, ok=True, max_file=None):
+        if max_file is None:
+            return self.run_in(cwd, ARCCLI, kind, command, ok=ok)
+
+        def small_disk():
+            # Writes past this size fail as on a full disk.
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (max_file, max_file))
+
+        return subprocess.run([ARCCLI, kind, command], cwd=cwd, capture_output=True, timeout=300,
+                              preexec_fn=small_disk)
 
     def assert_same_files(self, folder, times=True):
         for name in self.files:
@@ -143,6 +154,34 @@ class Interop(unittest.TestCase):
         r = self.ours(dest, "lha", "e D", ok=False)
         self.assertEqual(1, r.returncode)
         self.assertEqual(["D.LZH"], os.listdir(dest))
+
+    def test_full_disk_keeps_old_files_and_leaves_no_temporaries(self):
+        self.ours(self.src, "lha", "a OLD TEXT.TXT")
+        self.ours(self.src, "zip", "OLD.ZIP TEXT.TXT")
+        before = {}
+        for n in ("OLD.LZH", "OLD.ZIP"):
+            with open(os.path.join(self.src, n), "rb") as f:
+                before[n] = f.read()
+        listing = sorted(os.listdir(self.src))
+        for kind, command in (("lha", "a OLD mixed.dat noise.bin"), ("zip", "OLD.ZIP mixed.dat noise.bin")):
+            r = self.ours(self.src, kind, command, ok=False, max_file=60000)
+            self.assertEqual(1, r.returncode, r.stderr)
+            self.assertIn(b"result 0x8013", r.stderr)
+            self.assertEqual(listing, sorted(os.listdir(self.src)))
+        for n, data in before.items():
+            with open(os.path.join(self.src, n), "rb") as f:
+                self.assertEqual(data, f.read(), n)
+        # Extraction that runs out of room keeps the file it would have replaced.
+        for arc, kind, command in (("OLD.LZH", "lha", "e OLD"), ("OLD.ZIP", "unzip", "OLD.ZIP")):
+            shutil.copy(os.path.join(self.src, arc), self.out)
+            with open(os.path.join(self.out, "TEXT.TXT"), "wb") as f:
+                f.write(b"older")
+            r = self.ours(self.out, kind, command, ok=False, max_file=50000)
+            self.assertEqual(1, r.returncode, r.stderr)
+            with open(os.path.join(self.out, "TEXT.TXT"), "rb") as f:
+                self.assertEqual(b"older", f.read())
+            self.assertEqual(sorted([arc, "TEXT.TXT"]), sorted(os.listdir(self.out)))
+            os.remove(os.path.join(self.out, arc))
 
 
 if __name__ == "__main__":
