@@ -208,7 +208,7 @@ void ListDirectory(const char* path) {
   if (!g_hFileList) return;
   char prefix[kPathBytes];
   ZeroMemory(prefix, sizeof prefix);
-  bool fits = browser::MakeDirectoryPrefix(prefix, kPathBytes - 3, path, Dbcs());
+  bool fits = browser::MakeDirectoryPrefix(prefix, kPathBytes, path, Dbcs());
   memset(s_folders, 0, sizeof s_folders);
   memset(s_files, 0, sizeof s_files);
   int folders = 0, files = 0;
