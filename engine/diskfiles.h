@@ -19,7 +19,7 @@ struct DiskFiles {
   long (*read)(FileHandle f, void* buf, long n);         // 0 at the end, -1 on error
   long (*write)(FileHandle f, const void* buf, long n);  // bytes written, -1 on error
   void (*close)(FileHandle f);
-  bool (*find)(const char* path, uint64_t* length);      // the entry exists; its length
+  bool (*find)(const char* path, uint64_t* length);      // an entry exists; its length
   uint32_t (*getAttributes)(const char* path);
   bool (*setAttributes)(const char* path, uint32_t attributes);
   bool (*remove)(const char* path);                      // as it is: read-only stays

@@ -36,7 +36,6 @@ bool Find(const char* path, uint64_t* length) {
   HANDLE h = FindFirstFileA(path, &fd);
   if (h == INVALID_HANDLE_VALUE) return false;
   FindClose(h);
-  if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   *length = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
   return true;
 }

@@ -144,7 +144,6 @@ void OfferExtraction(HWND owner, ArchiveKind kind) {
 }  // namespace
 
 void CmdMerge(HWND owner) {
-  if (!g_selFileName[0]) return;
   const bool dbcs932 = GetACP() == 932;
   if (lstrcmpiA(g_selFileName, "file-0") != 0) {
     ShowMessage(owner, kMrgNotInfoFile, kCapCaution, MB_ICONEXCLAMATION);

@@ -1,3 +1,4 @@
 # Division, merger and floppy copy driven in the real program.
 tovra_wine_test(engine_divide test_divide.py)
 tovra_wine_test(engine_divide_dialogs test_divide_dialogs.py)
+tovra_wine_test(engine_merge test_merge.py)
