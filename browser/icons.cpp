@@ -38,6 +38,13 @@ bool AppendIcon(HIMAGELIST images, HICON icon) {
 bool InsertIcon(HIMAGELIST images, int at, HICON icon) {
   int last = ImageList_GetImageCount(images);
   if (!AppendIcon(images, icon)) return false;
-  for (int k = last; k > at; --k) ImageList_Copy(images, k, images, k - 1, ILCF_SWAP);
+  // Moved through icons: copying within a 16-colour list loses the colours under Wine.
+  for (int k = last; k > at; --k) {
+    HICON moved = ImageList_GetIcon(images, k - 1, ILD_NORMAL);
+    if (!moved) continue;
+    ImageList_ReplaceIcon(images, k, moved);
+    DestroyIcon(moved);
+  }
+  if (at < last) ImageList_ReplaceIcon(images, at, icon ? icon : LoadIconA(NULL, IDI_APPLICATION));
   return true;
 }

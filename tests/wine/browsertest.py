@@ -41,6 +41,49 @@ def write_file(path, size=1, mtime=None):
         os.utime(path, (mtime, mtime))
 
 
+class Screen:
+    """One picture of the whole virtual display, read from ImageMagick's binary PPM."""
+
+    def __init__(self, path):
+        subprocess.run(['import', '-window', 'root', '-depth', '8', 'ppm:' + path], check=True, timeout=60,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(path, 'rb') as f:
+            data = f.read()
+        fields, at = [], 0
+        while len(fields) < 4:
+            while data[at:at + 1].isspace():
+                at += 1
+            end = at
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(data[at:end])
+            at = end
+        if fields[0] != b'P6' or fields[3] != b'255':
+            raise AssertionError('unexpected picture format %r' % fields)
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.pixels = data[at + 1:]
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return self.pixels[i:i + 3]
+
+    def icon(self, left, top, right, bottom):
+        """The first picture standing out from the background in the box, scanning from the
+        left: its columns up to the first blank column, cut to the rows it uses."""
+        background = self.pixel(left, top)
+        used = lambda x, y: self.pixel(x, y) != background
+        cols = [x for x in range(left, right) if any(used(x, y) for y in range(top, bottom))]
+        if not cols:
+            return None
+        run = [cols[0]]
+        for x in cols[1:]:
+            if x != run[-1] + 1:
+                break
+            run.append(x)
+        rows = [y for y in range(top, bottom) if any(used(x, y) for x in run)]
+        return tuple(bytes(b''.join(self.pixel(x, y) for x in run)) for y in range(rows[0], rows[-1] + 1))
+
+
 class Item:
     def __init__(self, indent, image, selected_image, raw, codepage):
         self.indent, self.image, self.selected_image, self.raw = indent, image, selected_image, raw
@@ -122,6 +165,41 @@ class Tovra:
     def _point(self, row):
         x, y = self._probe('point', self.list, row)[0].split()
         return int(x), int(y)
+
+    def screen(self):
+        return Screen(os.path.join(self.case.tmp, 'screen.ppm'))
+
+    def row_icon(self, screen, row):
+        l, t, r, b = (int(v) for v in self._probe('icon', self.list, row)[0].split())
+        return screen.icon(l, t, r, b)
+
+    def selector_icon(self, screen):
+        """The icon the closed selector shows beside the current entry."""
+        _, (l, t, r, b) = self.app.rect(self.selector)
+        return screen.icon(l + 3, t + 3, l + 30, b - 3)
+
+    def dropped_icons(self):
+        """Icons of the selector's entries in its open list, by entry (None for the selected
+        one, which is drawn highlighted)."""
+        sel, items = self.items()
+        self.app.send(self.selector, 0x014F, 1, 0)  # CB_SHOWDROPDOWN
+        try:
+            time.sleep(0.3)
+            drop = [w for w in self.app.windows() if w.cls == 'ComboLBox']
+            self.case.assertEqual(len(drop), 1)
+            l, t, r, b = drop[0].rect
+            screen = self.screen()
+            height = self.app.send(self.selector, 0x0154, 0, 0)  # CB_GETITEMHEIGHT
+            self.case.assertGreater(height, 0)
+            icons = []
+            for i, item in enumerate(items):
+                top = t + 1 + i * height
+                icons.append(None if i == sel else
+                             screen.icon(l + 1, top, l + 1 + 10 * item.indent + 24, top + height))
+            return icons
+        finally:
+            self.app.send(self.selector, 0x014F, 0, 0)
+            self.settle()
 
     def click_row(self, row):
         self.app.mouse(*self._point(row), action='click')

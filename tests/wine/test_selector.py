@@ -226,6 +226,45 @@ class Navigation(BrowserCase):
         self.check_view(tovra, self.drive_files['d'], drive='D')
 
 
+class Icons(BrowserCase):
+    """The pictures of the selector's entries, compared on the screen with each other and with
+    the folder icon of the list: each entry keeps its own through insertions and removals."""
+
+    def test_open_folder_for_the_current_entry_closed_folder_above_it(self):
+        root = self.make_root()
+        os.makedirs(os.path.join(root, 'sub', 'deeper'))
+        tovra = self.start_tovra(root)
+        screen = tovra.screen()
+        drive = tovra.selector_icon(screen)
+        folder = tovra.row_icon(screen, 0)
+        self.assertIsNotNone(drive)
+        self.assertIsNotNone(folder)
+        self.assertNotEqual(drive, folder)
+        _, drives = tovra.items()
+        m = [i.text[0] for i in drives].index('M')
+        at_root = tovra.dropped_icons()
+        others = [icon for i, icon in enumerate(at_root) if i != m]
+        self.assertTrue(others and all(icon == drive for icon in others), 'fixed drives alike')
+
+        tovra.dblclick_row(0)
+        opened = tovra.selector_icon(tovra.screen())
+        self.assertNotIn(opened, (drive, folder, None))
+        tovra.dblclick_row(0)
+        self.assertEqual(tovra.selector_icon(tovra.screen()), opened)
+        icons = tovra.dropped_icons()
+        self.assertEqual(icons[:m] + icons[m + 3:], others)  # drives before and after M
+        self.assertEqual(icons[m:m + 2], [drive, folder])    # M, then sub closed
+
+        tovra.up()
+        self.assertEqual(tovra.selector_icon(tovra.screen()), opened)  # sub is open again
+        icons = tovra.dropped_icons()
+        self.assertEqual(icons[:m] + icons[m + 2:], others)
+        tovra.choose(m)
+        tovra.click_blank()  # the focus leaves the selector, whose entry then shows plain
+        self.assertEqual(tovra.selector_icon(tovra.screen()), drive)
+        self.assertEqual(tovra.dropped_icons(), at_root)
+
+
 class DeepChain(BrowserCase):
 
     def test_sixty_four_levels_down_and_back(self):

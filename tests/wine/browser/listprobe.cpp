@@ -4,6 +4,7 @@
 //                                    index, a blank, and its hex cells, comma-separated
 //   LISTPROBE headers <hwnd>      -> "<width> <hex text>" per column, then "window <width>"
 //   LISTPROBE point <hwnd> <row>  -> "<x> <y>": screen point on the row's name, scrolled into view
+//   LISTPROBE icon <hwnd> <row>   -> "<l> <t> <r> <b>": screen rectangle of the row's icon
 //   LISTPROBE combo <hwnd>        -> "sel=<n> count=<n>", then "<indent> <image> <selected image>
 //                                    <hex text>" per item of an extended combo box
 // Exit code 0, or 1 with a reason on stderr.
@@ -136,20 +137,33 @@ int Headers(HWND lv) {
   return 0;
 }
 
-int Point(HWND lv, int row) {
+bool ItemRect(HWND lv, int row, int part, RECT* r) {
   Send(lv, LVM_ENSUREVISIBLE, row, FALSE, NULL);
   Remote mem;
-  RECT r;
-  ZeroMemory(&r, sizeof r);
-  r.left = LVIR_LABEL;
+  ZeroMemory(r, sizeof *r);
+  r->left = part;
   LRESULT ok = 0;
-  if (!mem.Open(lv, sizeof r) || !mem.Write(0, &r, sizeof r) ||
+  if (!mem.Open(lv, sizeof *r) || !mem.Write(0, r, sizeof *r) ||
       !Send(lv, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(mem.base), &ok) || !ok ||
-      !mem.Read(0, &r, sizeof r))
-    return Fail("no such row");
-  POINT p = {r.left + 6 < r.right ? r.left + 6 : (r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  ClientToScreen(lv, &p);
-  printf("%ld %ld\n", static_cast<long>(p.x), static_cast<long>(p.y));
+      !mem.Read(0, r, sizeof *r))
+    return false;
+  MapWindowPoints(lv, NULL, reinterpret_cast<POINT*>(r), 2);
+  return true;
+}
+
+int Point(HWND lv, int row) {
+  RECT r;
+  if (!ItemRect(lv, row, LVIR_LABEL, &r)) return Fail("no such row");
+  long x = r.left + 6 < r.right ? r.left + 6 : (r.left + r.right) / 2;
+  printf("%ld %ld\n", x, static_cast<long>((r.top + r.bottom) / 2));
+  return 0;
+}
+
+int Icon(HWND lv, int row) {
+  RECT r;
+  if (!ItemRect(lv, row, LVIR_ICON, &r)) return Fail("no such row");
+  printf("%ld %ld %ld %ld\n", static_cast<long>(r.left), static_cast<long>(r.top),
+         static_cast<long>(r.right), static_cast<long>(r.bottom));
   return 0;
 }
 
@@ -183,11 +197,12 @@ int Combo(HWND cb) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return Fail("usage: rows|headers|point|combo <hwnd> [<row>]");
+  if (argc < 3) return Fail("usage: rows|headers|point|icon|combo <hwnd> [<row>]");
   HWND h = reinterpret_cast<HWND>(static_cast<INT_PTR>(strtoll(argv[2], NULL, 0)));
   if (!IsWindow(h)) return Fail("no such window");
   if (!strcmp(argv[1], "rows")) return Rows(h);
   if (!strcmp(argv[1], "point") && argc > 3) return Point(h, atoi(argv[3]));
+  if (!strcmp(argv[1], "icon") && argc > 3) return Icon(h, atoi(argv[3]));
   if (!strcmp(argv[1], "combo")) return Combo(h);
   if (!strcmp(argv[1], "headers")) return Headers(h);
   return Fail("unknown command");
