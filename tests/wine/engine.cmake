@@ -2,3 +2,4 @@
 tovra_wine_test(engine_divide test_divide.py)
 tovra_wine_test(engine_divide_dialogs test_divide_dialogs.py)
 tovra_wine_test(engine_merge test_merge.py)
+tovra_wine_test(engine_floppy test_floppy.py)

@@ -213,16 +213,27 @@ class TovraCase(WineTestCase):
         t = T[key][0 if self.lang == 'en' else 1]
         return t % args if args else t
 
-    def expect(self, key, *args, button=None, timeout=20):
+    def expect(self, key, *args, button=None, timeout=20, before=None):
         """The message key (with its composed parts) in the current language, with its caption
-        and icon; presses button (default OK or the first one)."""
+        and icon; runs before (a disk change, say) and then presses button (default OK or the
+        first one)."""
         caption, icon = LOOK[key]
         if caption == 'Inquiry':
             caption = 'Question' if self.lang == 'en' else CAPTION[caption]
         elif self.lang == 'ja':
             caption = CAPTION[caption]
-        return self.app.expect_msgbox(self.text(key, *args), caption, icon, button=button,
-                                      timeout=timeout)
+        app = self.app
+        win = app.wait_window(timeout, cls='#32770')
+        box = app.msgbox(win.hwnd)
+        self.assertEqual((box.text, box.caption, box.icon), (self.text(key, *args), caption, icon))
+        if button is None:
+            button = IDOK if IDOK in box.buttons else min(box.buttons)
+        self.assertIn(button, box.buttons)
+        if before is not None:
+            before()
+        app.click(win.hwnd, button)
+        app.wait_gone(win.hwnd)
+        return box
 
     def dialog(self, title_en, title_ja):
         win = self.app.wait_window(cls='#32770', timeout=20)

@@ -1,0 +1,215 @@
+"""The copy of a fresh piece set onto floppy disks in the real program, with floppy drives
+backed by floppy-sized tmpfs mounts that the test puts in and takes out."""
+
+import os
+import shutil
+import unittest
+
+from test_divide_support import *
+
+PIECE = {135: 1440000, 136: 1200000, 137: 720000, 138: 640000}
+
+
+class FloppyCase(TovraCase):
+
+    def divide_for_floppies(self, size, radio, again=False):
+        """Divides data.bin of size bytes and answers Yes to the floppy question; returns the
+        floppy dialog's handle and the piece count."""
+        if not again:
+            self.folder, self.root = self.drive()
+            self.original = self.write(self.tmp, 'original', pattern(size))
+            self.write(self.folder, 'data.bin', pattern(size))
+            self.tovra(self.root, self.lang)
+        self.select(self.folder, 'data.bin')
+        self.press(DIVISION)
+        if again:
+            self.expect('exist_q', button=IDYES)
+        dlg = self.dialog('Divide File', 'ファイルの分割')
+        self.app.click(dlg, radio)
+        self.app.click(dlg, IDOK)
+        n = -(-size // PIECE[radio])
+        self.expect('div_success', n)
+        self.expect('next_fd', button=IDYES)
+        return self.dialog('Copy Divided Files to FDs', '分割ファイルの FD へのコピー'), n
+
+    def start_copy(self, dlg, drive='A'):
+        self.app.set_text(dlg, 141, drive)
+        self.app.click(dlg, IDOK)
+        self.app.wait_gone(dlg)
+
+    def pieces_on_hard_disk(self):
+        return sorted(n for n in os.listdir(self.folder) if n.startswith('file-'))
+
+    def gather_and_merge(self, disks, n):
+        """Copies the pieces of the disks into a new folder and merges them there with Tovra."""
+        self.app.stop()
+        target, root = self.drive('u', name='gathered')
+        for disk in disks:
+            for name in os.listdir(disk):
+                shutil.copy(os.path.join(disk, name), target)
+        self.assertEqual(sorted(os.listdir(target)),
+                         sorted(['TOVRA.EXE'] + ['file-%d' % k for k in range(n + 1)]))
+        self.lang = 'en'
+        self.tovra(root)
+        self.select(target, 'file-0')
+        self.press(MERGER)
+        dlg = self.dialog('Merge File', 'ファイルの結合')
+        self.app.click(dlg, IDOK)
+        self.expect('mrg_success', 'data.bin')
+        self.expect('mrg_delete', n, button=IDNO)
+        self.cmp(os.path.join(target, 'data.bin'), self.original)
+
+
+class FloppyLayouts(FloppyCase):
+
+    def test_one_and_a_half_megabyte_pieces_one_per_disk(self):
+        pile = FloppyPile(self)
+        pile.insert()
+        dlg, n = self.divide_for_floppies(3 * 1440000 - 7, 135)
+        self.assertEqual(self.app.get_text(dlg, 141), 'A')  # the first removable drive
+        self.start_copy(dlg, 'a')
+        self.expect('confirm')
+        for k in range(2, n + 1):
+            self.expect('next_disk', before=pile.insert)
+        self.expect('fd_done', n, button=IDNO)
+        self.no_window()
+        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3']])
+        self.assertEqual(len(self.pieces_on_hard_disk()), n + 1)
+        self.gather_and_merge(pile.disks, n)
+
+    def test_720k_pieces_three_on_the_first_disk_then_two_japanese(self):
+        self.lang = 'ja'
+        pile = FloppyPile(self)
+        pile.insert()
+        dlg, n = self.divide_for_floppies(7 * 720000 - 5, 137)
+        self.start_copy(dlg, 'A:')
+        self.expect('confirm')
+        for _ in range(3):
+            self.expect('next_disk', before=pile.insert)
+        # Yes deletes the set from the hard disk; the disks keep theirs.
+        self.expect('fd_done', n, button=IDYES)
+        self.no_window()
+        self.assertEqual(pile.contents(), [['file-0', 'file-1', 'file-2'], ['file-3', 'file-4'],
+                                           ['file-5', 'file-6'], ['file-7']])
+        self.assertEqual(self.pieces_on_hard_disk(), [])
+        self.assertTrue(os.path.exists(os.path.join(self.folder, 'data.bin')))
+        self.gather_and_merge(pile.disks, n)
+
+
+class FloppyPrompts(FloppyCase):
+
+    def missing_disk_full_disk_and_replaced_file(self, lang):
+        self.lang = lang
+        pile = FloppyPile(self)  # the drive starts empty
+        dlg, n = self.divide_for_floppies(3 * 1440000 - 7, 135)
+        self.start_copy(dlg)
+        self.expect('confirm')
+        self.expect('insert')  # OK without a disk asks again
+        self.expect('insert', before=pile.insert)
+        # OK to the next disk without changing it: the piece does not fit.
+        self.expect('next_disk')
+        self.expect('fd_full', button=IDYES)
+        second = pile.new_disk()
+        self.write(second, 'file-2', b'an older copy, replaced')
+        self.expect('change', before=lambda: pile.insert(second))
+        # The disk taken out before the next piece: the probe finds none.
+        self.expect('next_disk', before=pile.eject)
+        self.expect('insert', before=pile.insert)
+        self.expect('fd_done', n, button=IDNO)
+        self.no_window()
+        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3']])
+        self.gather_and_merge(pile.disks, n)
+
+    def test_missing_disk_full_disk_and_replaced_file_english(self):
+        self.missing_disk_full_disk_and_replaced_file('en')
+
+    def test_missing_disk_full_disk_and_replaced_file_japanese(self):
+        self.missing_disk_full_disk_and_replaced_file('ja')
+
+    def test_ways_to_stop(self):
+        pile = FloppyPile(self)
+        pile.insert()
+        size = 3 * 1440000 - 7
+        # A fixed drive or nothing typed: not a floppy drive.
+        for typed in ('T', ''):
+            dlg, n = self.divide_for_floppies(size, 135, again=bool(typed != 'T'))
+            self.start_copy(dlg, typed)
+            self.expect('not_fdd')
+            self.no_window()
+        self.assertEqual(pile.contents(), [[]])
+        # Cancel to the first disk, to an empty drive, to the next disk, to a full disk.
+        dlg, n = self.divide_for_floppies(size, 135, again=True)
+        self.start_copy(dlg)
+        self.expect('confirm', button=IDCANCEL)
+        self.no_window()
+        self.assertEqual(pile.contents(), [[]])
+
+        dlg, n = self.divide_for_floppies(size, 135, again=True)
+        self.start_copy(dlg)
+        self.expect('confirm', before=pile.eject)
+        self.expect('insert', button=IDCANCEL)
+        self.no_window()
+
+        dlg, n = self.divide_for_floppies(size, 135, again=True)
+        self.start_copy(dlg)
+        self.expect('confirm', before=pile.insert)
+        self.expect('next_disk', button=IDCANCEL)
+        self.expect('interrupted')
+        self.no_window()
+        self.assertEqual(pile.contents()[-1], ['file-0', 'file-1'])
+
+        dlg, n = self.divide_for_floppies(size, 135, again=True)
+        self.start_copy(dlg)
+        self.expect('confirm')  # the same, full disk
+        self.expect('fd_full', button=IDNO)
+        self.no_window()
+        # Nothing was deleted from the hard disk on any of these ways.
+        self.assertEqual(len(self.pieces_on_hard_disk()), n + 1)
+
+    def test_copy_that_reads_back_different(self):
+        pile = FloppyPile(self)
+        pile.insert()
+        dlg, n = self.divide_for_floppies(3 * 1440000 - 7, 135)
+        self.start_copy(dlg)
+        self.expect('confirm')
+        # A disk whose file-2 loses what is written to it.
+        bad = pile.new_disk()
+        os.symlink('/dev/null', os.path.join(bad, 'file-2'))
+        self.expect('next_disk', before=lambda: pile.insert(bad))
+        self.expect('copy_failed', 2, button=IDYES)
+        self.expect('change', before=pile.insert)
+        self.expect('next_disk', before=pile.insert)
+        self.expect('fd_done', n, button=IDNO)
+        self.no_window()
+        good = [d for d in pile.disks if d != bad]
+        self.assertEqual([sorted(os.listdir(d)) for d in good], [['file-0', 'file-1'], ['file-2'], ['file-3']])
+        self.gather_and_merge(good, n)
+
+    def test_stop_after_a_bad_copy_or_a_missing_piece(self):
+        pile = FloppyPile(self)
+        pile.insert()
+        size = 5 * 720000 - 3
+        dlg, n = self.divide_for_floppies(size, 137)
+        self.start_copy(dlg)
+        self.expect('confirm')
+        bad = pile.new_disk()
+        os.symlink('/dev/null', os.path.join(bad, 'file-3'))
+        self.expect('next_disk', before=lambda: pile.insert(bad))
+        self.expect('copy_failed', 3, button=IDNO)
+        self.no_window()
+        self.assertEqual(len(self.pieces_on_hard_disk()), n + 1)
+
+        # A piece that is gone from the hard disk when its turn comes.
+        dlg, n = self.divide_for_floppies(size, 137, again=True)
+        self.start_copy(dlg)
+        self.expect('confirm', before=pile.insert)
+        self.expect('next_disk', before=lambda: (pile.insert(),
+                                                 os.remove(os.path.join(self.folder, 'file-5'))))
+        self.expect('missing', 5)
+        self.no_window()
+        self.assertEqual(pile.contents()[-1], ['file-3', 'file-4'])
+        self.assertEqual(len(self.pieces_on_hard_disk()), n)
+
+
+if __name__ == '__main__':
+    unittest.main()
