@@ -63,6 +63,16 @@ def window_geometry(title, timeout=30):
     raise SystemExit('the Tovra window did not appear')
 
 
+def restore_screen_size():
+    """A Wine desktop window leaves its size as the screen size of later programs of the same
+    wineserver; a moment's desktop of the display's own size puts it back."""
+    info = subprocess.run(['xwininfo', '-root'], stdout=subprocess.PIPE, text=True).stdout
+    size = dict(line.strip().split(':', 1) for line in info.splitlines() if ':' in line)
+    subprocess.run(['wine', 'explorer', '/desktop=shotrestore,%dx%d' % (
+        int(size['Width']), int(size['Height'])), 'cmd', '/c', 'exit'],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+
 def xdotool(*args):
     subprocess.run(['xdotool'] + [str(a) for a in args], check=True)
 
@@ -109,6 +119,7 @@ def main():
             desktop.terminate()
             desktop.wait()
         os.unlink(link)
+        restore_screen_size()
 
 
 if __name__ == '__main__':

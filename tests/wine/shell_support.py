@@ -101,6 +101,15 @@ class Screen:
         return [[self.at(x, y) for x in range(l, r)] for y in range(t, b)]
 
 
+def restore_screen_size():
+    """A Wine desktop window leaves its size as the screen size of every later program of the
+    same wineserver; a moment's desktop of the display's own size puts it back."""
+    width, height = screen_size()
+    subprocess.run(['wine', 'explorer', '/desktop=shellrestore,%dx%d' % (width, height),
+                    'cmd', '/c', 'exit'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=60)
+
+
 def centred(screen, size):
     """The origin rule: a signed division truncating toward zero."""
     return int((screen - size) / 2)

@@ -10,7 +10,7 @@ import unittest
 
 from winetest import bin_path
 from shell_support import (ALWAYS_ON, EN, FIRST_BUTTON, JA, MAIN_CLASS, ShellCase, TITLE,
-                           centred, screen_size)
+                           centred, restore_screen_size, screen_size)
 
 EXIT = FIRST_BUTTON + 13
 WS_DISABLED = 0x08000000
@@ -71,6 +71,7 @@ class MainWindow(ShellCase):
         shutil.copy(bin_path('TOVRA.EXE'), self.root)
         drive = self.map_drive(self.letter, self.root)
         desktop = 'shelltest%d' % os.getpid()
+        self.addCleanup(restore_screen_size)
         proc = subprocess.Popen(['wine', 'explorer', '/desktop=%s,640x480' % desktop,
                                  drive + 'TOVRA.EXE'], cwd=self.root,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
