@@ -19,6 +19,9 @@ winenv_start() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
+    # Without a window manager Wine waits 2 s at every hidden window unless it draws the
+    # frames itself.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     wineserver -w
   fi
   wineserver -p -f >/dev/null 2>&1 &
