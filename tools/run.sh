@@ -1,15 +1,43 @@
 #!/usr/bin/env bash
-# Builds everything and starts the program: a demo piece set is made with split and a
-# hand-written record in a temp folder of the build tree, the folder is mapped as a fixed drive
-# of the private Wine prefix, Rundelo merges it (on $DISPLAY, or on a virtual display when there
-# is none) and cmp tells whether the merged file equals the original.
+# Builds everything and starts a program under Wine, in the build tree's private prefix.
+#   tools/run.sh [tovra] [en|ja]  Tovra on a small demo drive, in a Wine desktop window, with a
+#                                 file selected; a screenshot is saved. Without a display it runs
+#                                 on a virtual one and ends after the screenshot.
+#   tools/run.sh rundelo          a demo piece set is made with split and a hand-written record in
+#                                 a temp folder of the build tree, the folder is mapped as a fixed
+#                                 drive, Rundelo merges it (on $DISPLAY, or on a virtual display
+#                                 when there is none) and cmp tells whether the merged file equals
+#                                 the original.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOVRA_BUILD_DIR:-$root/build}
+what=${1:-tovra}
+case "$what" in
+  tovra|rundelo) ;;
+  *) echo "usage: tools/run.sh [tovra [en|ja] | rundelo]"; exit 2 ;;
+esac
 bash "$root/tools/build.sh" all
 exe=$build/win32/bin/RUNDELO.EXE
 
 source "$root/tools/winenv.sh"
+
+if [ "$what" = tovra ]; then
+  lang=${2:-en}
+  shot=$build/tovra-screenshot-$lang.png
+  trap winenv_stop EXIT
+  winenv_start
+  if [ -n "$winenv_xvfb_pid" ]; then
+    TOVRA_BUILD_DIR=$build python3 "$root/tools/tovra_shot.py" "$shot" "$lang"
+    echo "No display here: Tovra ran on a virtual one (display $DISPLAY)."
+    echo "Screenshot of the running program: $shot"
+  else
+    echo "Tovra starts on display $DISPLAY; its Exit button ends it."
+    TOVRA_BUILD_DIR=$build python3 "$root/tools/tovra_shot.py" "$shot" "$lang" --keep
+    echo "Screenshot taken at start: $shot"
+  fi
+  exit 0
+fi
+
 demo=$(mktemp -d "$build/demo.XXXXXX")
 letter=""
 cleanup() {
