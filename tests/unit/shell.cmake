@@ -11,3 +11,12 @@ if(TOVRA_WIN32)
     ${CMAKE_SOURCE_DIR}/shell/drives.cpp)
   target_link_libraries(shell_drives_test PRIVATE shell_rules)
 endif()
+if(TOVRA_WIN32)
+  enable_language(RC)
+  tovra_unit_test(shell_ui_test
+    ${CMAKE_CURRENT_LIST_DIR}/shell/ui_win32_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/shell/ui_win32_test.rc
+    ${CMAKE_SOURCE_DIR}/shell/ui.cpp)
+  target_include_directories(shell_ui_test PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(shell_ui_test PRIVATE user32)
+endif()
