@@ -93,15 +93,6 @@ TEST(ButtonRules, RowIsContiguousAndUpOneLevelSitsBelow) {
   }
 }
 
-TEST(ButtonRules, OnlyTheAlwaysUsableButtonsStartEnabled) {
-  std::set<int> enabled;
-  for (int p = 1; p <= kButtonCount; ++p)
-    if (ButtonAt(p).enabledAtCreation) enabled.insert(p);
-  EXPECT_EQ(enabled, (std::set<int>{PosDirectory, PosAbout, PosHelp, PosExit, PosUpOneLevel}));
-  EXPECT_EQ(ControlIdOf(PosDivision), 118);
-  EXPECT_EQ(ControlIdOf(PosUpOneLevel), 132);
-}
-
 TEST(ButtonRules, StatesTableWhateverTheStartingState) {
   //                             Div Mrg Cpy Ren Del Cmp Dec Siz Tim Att
   const struct { int count; const char* file; bool own; const char* dir; const char* want; } rows[] = {

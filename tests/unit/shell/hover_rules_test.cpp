@@ -98,32 +98,6 @@ TEST(HoverRules, LabelNeverOutgrowsTheSavedPixels) {
   EXPECT_EQ(big.left, fits.left);
 }
 
-TEST(HoverRules, FontsAndSpacingByLanguageAndSystem) {
-  for (OsKind k : {WinNt4, Win2000, WinNtLater}) {
-    LabelStyle en = HoverLabelStyle(0, k);
-    EXPECT_EQ(en.fontHeight, 14);
-    EXPECT_EQ(en.extraWidth, 2);
-    EXPECT_EQ(en.textX, 1);
-    EXPECT_EQ(en.textY, -1);
-    EXPECT_EQ(CaptionFontHeight(0, k), 15);
-  }
-  for (OsKind k : {Win95, Win98, WinMe}) {
-    LabelStyle en = HoverLabelStyle(0, k);
-    EXPECT_EQ(en.fontHeight, 12);
-    EXPECT_EQ(en.textX, 0);
-    EXPECT_EQ(en.textY, -1);
-    EXPECT_EQ(CaptionFontHeight(0, k), 12);
-  }
-  for (OsKind k : {Win95, WinNtLater}) {
-    LabelStyle ja = HoverLabelStyle(1, k);
-    EXPECT_EQ(ja.fontHeight, 12);
-    EXPECT_EQ(ja.extraWidth, 1);
-    EXPECT_EQ(ja.textX, 0);
-    EXPECT_EQ(ja.textY, 0);
-    EXPECT_EQ(CaptionFontHeight(1, k), 12);
-  }
-}
-
 TEST(HoverRules, BannerTextIsCentredButNeverLeftOfTheBox) {
   EXPECT_EQ(BannerTextX(60), 444 + 29);
   EXPECT_EQ(BannerTextX(59), 444 + 29);  // 59 / 2 truncates
