@@ -75,15 +75,17 @@ int CloseArchive(HARC h) {
   return 0;
 }
 
+// A handle that is not ours (a failed open) ends the search at once: callers
+// loop until -1 without testing the open.
 int FindFirst(HARC h, LPCSTR wildcard, INDIVIDUALINFO* info) {
   arc::HandleBlock* b = Block(h);
-  if (!b) return arc::kErrBadCommand;
+  if (!b) return -1;
   return arc::FindFirst(b, wildcard, reinterpret_cast<arc::IndividualInfo*>(info));
 }
 
 int FindNext(HARC h, INDIVIDUALINFO* info) {
   arc::HandleBlock* b = Block(h);
-  if (!b) return arc::kErrBadCommand;
+  if (!b) return -1;
   return arc::FindNext(b, reinterpret_cast<arc::IndividualInfo*>(info));
 }
 

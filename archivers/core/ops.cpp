@@ -162,11 +162,18 @@ std::vector<std::string> SplitWords(const std::string& text) {
 }
 
 std::string FindArchive(const std::string& name, bool lha) {
-  if (StatPath(name).exists && !StatPath(name).isDir) return name;
+  auto isFile = [](const std::string& p) {
+    PathInfo pi = StatPath(p);
+    return pi.exists && !pi.isDir;
+  };
+  // A bare stem is the archive's name without its extension, so the archive
+  // wins over a file that happens to have the stem as its whole name.
+  bool bare = !HasExtension(name, nullptr);
+  if (!bare && isFile(name)) return name;
   const char* exts[] = {lha ? ".LZH" : ".zip", lha ? ".lzh" : ".ZIP"};
   for (const char* e : exts)
-    if (StatPath(name + e).exists) return name + e;
-  return std::string();
+    if (isFile(name + e)) return name + e;
+  return bare && isFile(name) ? name : std::string();
 }
 
 int LhaAdd(const std::string& archiveIn, const std::vector<std::string>& files, LeadByteFn lead, std::string* log) {

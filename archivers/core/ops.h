@@ -28,7 +28,8 @@ int RunLhaCommand(const std::string& text, LeadByteFn lead, std::string* log);
 int RunZipCommand(const std::string& text, LeadByteFn lead, std::string* log);
 int RunUnzipCommand(const std::string& text, LeadByteFn lead, std::string* log);
 
-// The archive an extraction names: as given, else with an LHA or ZIP extension.
+// The archive an extraction names: as given, else with an LHA or ZIP extension
+// (for a name without extension, the extension is tried first).
 std::string FindArchive(const std::string& name, bool lha);
 // Splits a command text into words; double quotes group words with spaces.
 std::vector<std::string> SplitWords(const std::string& text);

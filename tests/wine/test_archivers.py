@@ -160,7 +160,12 @@ class ArchiverLibraries(unittest.TestCase):
         code, names = self.arctest("names", "zip", win(self.dir), "L.ZIP")
         self.assertIn(b"entry noise.bin|20000|20000|", names)
         code, missing = self.arctest("list", "zip", win(self.dir), "NONE.ZIP")
-        self.assertIn(b"handle no", missing.splitlines())
+        # A failed open still ends the caller's find loop, with nothing found.
+        self.assertEqual([b"handle no", b"first -1 ", b"total 0", b"next -1"], missing.splitlines())
+        with open(os.path.join(self.dir, "BAD.ZIP"), "wb") as f:
+            f.write(b"PK" + bytes(200))
+        code, bad = self.arctest("list", "zip", win(self.dir), "BAD.ZIP")
+        self.assertEqual([b"handle no", b"first -1 ", b"total 0", b"next -1"], bad.splitlines())
 
     def test_zip_fails_cleanly_without_its_engine_library(self):
         alone = self.fresh("bin")

@@ -204,6 +204,22 @@ TEST_F(ArchiveFiles, ExtensionCaseFollowsTheFileName) {
 #endif
 }
 
+TEST_F(ArchiveFiles, StemFindsTheArchiveBeforeAFileOfThatName) {
+  auto data = MixedData(3000, 12);
+  WriteAll("DOCS.TXT", data);
+  std::string log;
+  ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a DOCS DOCS.TXT", nullptr, &log));
+  ASSERT_EQ(arc::kOk, arc::RunZipCommand("DOCS.ZIP DOCS.TXT", nullptr, &log));
+  fs::remove("DOCS.TXT");
+  WriteAll("DOCS", {'n', 'o', 't'});  // e.g. a merged file named like the stem
+  ASSERT_EQ(arc::kOk, arc::RunLhaCommand("e DOCS", nullptr, &log)) << log;
+  EXPECT_TRUE(ReadAll("DOCS.TXT") == data);
+  fs::remove("DOCS.TXT");
+  ASSERT_EQ(arc::kOk, arc::RunUnzipCommand("DOCS", nullptr, &log)) << log;
+  EXPECT_TRUE(ReadAll("DOCS.TXT") == data);
+  EXPECT_EQ(std::vector<uint8_t>({'n', 'o', 't'}), ReadAll("DOCS"));
+}
+
 TEST_F(ArchiveFiles, UpdatingReplacesSameNamesAndKeepsOthers) {
   WriteAll("A.TXT", MixedData(5000, 5));
   WriteAll("B.TXT", MixedData(6000, 6));
