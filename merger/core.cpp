@@ -69,7 +69,8 @@ void AppendText(char* out, std::size_t cap, const char* text, bool dbcs932) {
   if (cap == 0) return;
   std::size_t used = std::strlen(out);
   for (std::size_t i = 0; text[i];) {
-    std::size_t step = (dbcs932 && IsLeadByte932(static_cast<unsigned char>(text[i])) && text[i + 1]) ? 2 : 1;
+    bool pair = dbcs932 && IsLeadByte932(static_cast<unsigned char>(text[i])) && text[i + 1];
+    std::size_t step = pair ? 2 : 1;
     if (used + step >= cap) break;
     std::memcpy(out + used, text + i, step);
     used += step;

@@ -141,7 +141,7 @@ void SetWaiting(HWND waitingLine, const char* text, LPCSTR cursor) {
   if (text) SendMessageA(waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
-// Steps 8 to 12: creates, fills and checks the merged file.
+// Creates, fills and checks the merged file, then gives it its time.
 void Rebuild(HWND waitingLine, const char* waitingText, const char* dir, const char* prefix,
              const char* dest, const char* name, const pieceset::InfoValues& vals,
              const pieceset::CalTime& mergedTime) {
@@ -159,18 +159,18 @@ void Rebuild(HWND waitingLine, const char* waitingText, const char* dir, const c
     CopyResult r = CopyPiece(piece, out, vals.size, &written);
     if (r != CopyResult::Ok) {
       SetWaiting(waitingLine, nullptr, IDC_ARROW);
+      Report(r == CopyResult::CannotOpen ? kCannotOpenPiece : kSizeDiffers, kCaptionError,
+             MB_ICONHAND);
       _lclose(out);
       DeleteFileA(dest);
-      if (r == CopyResult::CannotOpen) Report(kCannotOpenPiece, kCaptionError, MB_ICONHAND);
-      else Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
       return;
     }
   }
   if (_llseek(out, 0, FILE_END) != vals.size) {
     SetWaiting(waitingLine, nullptr, IDC_ARROW);
+    Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
     _lclose(out);
     DeleteFileA(dest);
-    Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
     return;
   }
   _lclose(out);
