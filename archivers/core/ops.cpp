@@ -26,11 +26,19 @@ void Note(std::string* log, const std::string& line) {
   if (log) *log += line + "\n";
 }
 
-std::string DirOf(const std::string& path, LeadByteFn lead) {
-  std::string_view base = BaseName(path, lead);
-  std::string dir = path.substr(0, path.size() - base.size());
-  while (!dir.empty() && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
-  return dir;
+// The folder part of a path we built ourselves, split at the platform's
+// separators and never inside a two-byte character.
+std::string ParentDir(const std::string& path) {
+  size_t cut = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(path[i]);
+    if (SystemLeadByte(c)) {
+      ++i;
+      continue;
+    }
+    if (c == '/' || c == static_cast<unsigned char>(PathSeparator())) cut = i;
+  }
+  return path.substr(0, cut);
 }
 
 std::string Join(const std::string& dir, const std::string& leaf) { return dir.empty() ? leaf : dir + PathSeparator() + leaf; }
@@ -49,7 +57,7 @@ int WriteThroughTemp(const std::string& target, const std::function<int(FILE*)>&
   // A read-only file is the user's word that it must not change.
   if (StatPath(target).readOnly) return kErrCannotWrite;
   std::string temp;
-  FilePtr f(CreateTempIn(DirOf(target, nullptr), &temp));
+  FilePtr f(CreateTempIn(ParentDir(target), &temp));
   if (!f) return kErrCannotWrite;
   int r = produce(f.get());
   if (fflush(f.get()) != 0 || ferror(f.get())) r = r == kOk ? kErrCannotWrite : r;
