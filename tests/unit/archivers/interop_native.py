@@ -127,6 +127,15 @@ class Interop(unittest.TestCase):
             self.ours(dest, "unzip", "Z")
             self.assert_same_files(dest)
 
+    def test_adding_to_a_zip_with_data_descriptors_keeps_it_clean(self):
+        arc = os.path.join(self.src, "D.zip")
+        self.run_in(self.src, "zip", "-q", "-fd", arc, "TEXT.TXT")
+        self.ours(self.src, "zip", "D.zip mixed.dat noise.bin empty.txt")
+        r = self.run_in(self.src, "unzip", "-t", arc)
+        self.assertIn(b"No errors detected", r.stdout)
+        self.run_in(self.out, "unzip", "-q", arc)
+        self.assert_same_files(self.out)
+
     def test_our_lha_update_is_still_clean(self):
         self.ours(self.src, "lha", "a ARC TEXT.TXT noise.bin")
         self.ours(self.src, "lha", "a ARC mixed.dat TEXT.TXT")
