@@ -51,32 +51,22 @@ class Failures(RundeloCase):
 
     def test_incorrect_records(self):
         good = record('DATA.BIN', 30000, 3, WHEN)
+        # One of each kind; the reader's own tests go through the details.
         cases = {
             'empty': b'',
-            'no semicolon': b'DATA.BIN 30000 3\n',
             'short form with LF alone': b'DATA.BIN;30000;3;\n',
             'empty name': good.replace(b'DATA.BIN', b''),
-            'empty size': b'DATA.BIN;;3;9;5;14;7;3;1999;\n',
-            'empty count': b'DATA.BIN;30000;;9;5;14;7;3;1999;\n',
             'CR inside a field': b'DATA\r.BIN;30000;3;\r\n',
-            'CR in a time field': b'DATA.BIN;30000;3;9;5\r;14;7;3;1999;\n',
             'end before the last semicolon': good.rstrip(b';\n'),
             'name 258 bytes': good.replace(b'DATA.BIN', b'n' * 258),
-            'size of 16 characters': good.replace(b';30000;', b';0000000000030000;'),
-            'size over 2 GiB': good.replace(b';30000;', b';2147483648;'),
-            'size that wraps 32 bits to a valid one': good.replace(b';30000;', b';4294997296;'),
+            # 2^32 + 30000: a 32-bit reading would wrap it to the true size.
+            'size that wraps 32 bits': good.replace(b';30000;', b';4294997296;'),
             'negative size': good.replace(b';30000;', b';-30000;'),
-            'size not a number': good.replace(b';30000;', b';30k;'),
-            'count 0': good.replace(b';30000;3;', b';30000;0;'),
             'count 1000': good.replace(b';30000;3;', b';30000;1000;'),
-            'month 13': good.replace(b';3;1999;', b';13;1999;'),
             'no 29 February 1999': good.replace(b';7;3;1999;', b';29;2;1999;'),
-            'second 60': good.replace(b';3;9;', b';3;60;'),
-            'year before file times': good.replace(b'1999', b'1600'),
             'parent folder': good.replace(b'DATA.BIN', b'..\\DATA.BIN'),
             'slash': good.replace(b'DATA.BIN', b'sub/DATA.BIN'),
             'drive': good.replace(b'DATA.BIN', b'X:DATA.BIN'),
-            'dot dot': good.replace(b'DATA.BIN', b'..'),
             'device': good.replace(b'DATA.BIN', b'NUL'),
             # Under code page 1252 the Shift-JIS trail byte of "ソ" is a backslash.
             'Shift-JIS name under 1252': good.replace(b'DATA.BIN', 'ソ.txt'.encode('cp932')),
@@ -94,6 +84,25 @@ class Failures(RundeloCase):
             with self.subTest(data=data):
                 self.set_with_record('ja%d' % i, data)
                 self.refused('ja%d' % i, JA, 'incorrect')
+
+    def test_refused_information_file_keeps_its_attributes(self):
+        # Read-only, hidden and system: refused while reading, and refused after reading.
+        for sub, data in (('bad', b'DATA.BIN;30000;3;\n'),
+                          ('good', record('DATA.BIN', 30000, 3, WHEN))):
+            with self.subTest(sub):
+                folder = self.set_with_record(sub, data)
+                info = self.win(sub, 'file-0')
+                self.set_attrib(info, '+r', '+h', '+s')
+                if sub == 'good':
+                    open(os.path.join(folder, 'DATA.BIN'), 'wb').close()
+                before = self.attrib(info)
+                self.assertEqual(before, 'AHRS')
+                if sub == 'bad':
+                    self.refused(sub, EN, 'incorrect')
+                else:
+                    self.refused(sub, EN, 'exists', 'warning', 'exclamation',
+                                 tail=self.win(sub, 'DATA.BIN'))
+                self.assertEqual(self.attrib(info), before)
 
     def test_destination_exists(self):
         for lang in LANGS:
