@@ -151,9 +151,20 @@ struct Encoder {
     uint32_t a = pos + shift;
     uint32_t lowest = a - kWSize;  // exclusive: distances stay below the window size
     const uint8_t* scan = buf + pos;
+    // The window of bytes that a longer match must also cover, read as one word
+    // (little-endian: with best == 2 only its first three bytes count).
+    uint32_t endAt = best >= 3 ? best - 3 : 0;
+    uint32_t endMask = best >= 3 ? 0xFFFFFFFFu : 0x00FFFFFFu;
     while (cand > lowest && cand < a) {
       const uint8_t* m = buf + (cand - shift);
-      if (m[best] == scan[best] && m[best - 1] == scan[best - 1] && m[0] == scan[0] && m[1] == scan[1]) {
+      // Cheap rejection first: the bytes that would make this match longer, then the start.
+      uint32_t mEnd, sEnd;
+      uint16_t mStart, sStart;
+      memcpy(&mEnd, m + endAt, 4);
+      memcpy(&sEnd, scan + endAt, 4);
+      memcpy(&mStart, m, 2);
+      memcpy(&sStart, scan, 2);
+      if (((mEnd ^ sEnd) & endMask) == 0 && mStart == sStart) {
         uint32_t len = 2;
         while (len < maxLen) {
           uint64_t x, y;
@@ -170,6 +181,8 @@ struct Encoder {
           best = len;
           *dist = a - cand;
           if (len >= nice) break;
+          endAt = best - 3;
+          endMask = 0xFFFFFFFFu;
         }
       }
       if (--chain == 0) break;
