@@ -16,14 +16,20 @@ void DeletePieces(const DiskFiles& fs, const char* dir, int upTo) {
   }
 }
 
-// Copies blocks of the open source into the open piece; 0 on success, else the failure.
-DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece, int blocks,
-                        char* buffer) {
-  for (int b = 0; b < blocks; ++b) {
-    std::memset(buffer, 0, kBlockBytes);
-    long got = fs.read(source, buffer, kBlockBytes);
-    if (got <= 0) return DivideResult::ReadSourceFailed;
-    if (fs.write(piece, buffer, got) != got) return DivideResult::WritePieceFailed;
+char g_buffer[kRunBlocks * kBlockBytes];
+
+// Copies blocks of the open source into the open piece, up to kRunBlocks at a time; Ok or the
+// failure. A read that leaves a block of its run without a byte is a read failure, as the end
+// of the source before the piece is complete.
+DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece, int blocks) {
+  for (int done = 0; done < blocks;) {
+    const int run = blocks - done < kRunBlocks ? blocks - done : kRunBlocks;
+    const long want = static_cast<long>(run) * kBlockBytes;
+    std::memset(g_buffer, 0, static_cast<std::size_t>(want));
+    const long got = fs.read(source, g_buffer, want);
+    if (got <= static_cast<long>(run - 1) * kBlockBytes) return DivideResult::ReadSourceFailed;
+    if (fs.write(piece, g_buffer, got) != got) return DivideResult::WritePieceFailed;
+    done += run;
   }
   return DivideResult::Ok;
 }
@@ -75,7 +81,6 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
   FileHandle source = fs.openRead(job.sourcePath);
   if (source == kNoFile) return {DivideResult::OpenSourceFailed, 0};
 
-  char buffer[kBlockBytes];
   const int n = job.plan.pieces;
   for (int k = 1; k <= n; ++k) {
     FileHandle piece = kNoFile;
@@ -86,7 +91,7 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
       return {DivideResult::CreatePieceFailed, k};
     }
     int blocks = k < n ? job.plan.fullBlocks : job.plan.lastBlocks;
-    DivideResult r = CopyBlocks(fs, source, piece, blocks, buffer);
+    DivideResult r = CopyBlocks(fs, source, piece, blocks);
     fs.close(piece);
     if (r != DivideResult::Ok) {
       fs.close(source);

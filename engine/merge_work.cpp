@@ -25,18 +25,26 @@ void SetPieceAttributes(const DiskFiles& fs, const MergeJob& job, uint32_t attri
   }
 }
 
-// Copies one open piece; Ok or the failure. Every block but the last must be whole and the
-// piece must hold at least minimum bytes: a piece shorter than the record implies is a read
-// failure, not a merged file with a hole.
+char g_buffer[kRunBlocks * kBlockBytes];
+
+// Copies one open piece, up to kRunBlocks blocks at a time; Ok or the failure. Every block but
+// the piece's last must be whole and the piece must hold at least minimum bytes: a piece
+// shorter than the record implies is a read failure, not a merged file with a hole.
 MergeResult CopyPiece(const DiskFiles& fs, FileHandle piece, FileHandle merged, int64_t blocks,
-                      int64_t minimum, char* buffer) {
+                      int64_t minimum) {
   int64_t total = 0;
-  for (int64_t b = 0; b < blocks; ++b) {
-    std::memset(buffer, 0, kBlockBytes);
-    long got = fs.read(piece, buffer, kBlockBytes);
-    if (got <= 0 || (got < kBlockBytes && b + 1 < blocks)) return MergeResult::ReadPieceFailed;
-    if (fs.write(merged, buffer, got) != got) return MergeResult::WriteFailed;
+  for (int64_t done = 0; done < blocks;) {
+    const int64_t run = blocks - done < kRunBlocks ? blocks - done : kRunBlocks;
+    const long want = static_cast<long>(run) * kBlockBytes;
+    std::memset(g_buffer, 0, static_cast<std::size_t>(want));
+    const long got = fs.read(piece, g_buffer, want);
+    const bool lastRun = done + run == blocks;
+    if (got <= 0 || (got < want && !lastRun) || got <= static_cast<long>(run - 1) * kBlockBytes) {
+      return MergeResult::ReadPieceFailed;
+    }
+    if (fs.write(merged, g_buffer, got) != got) return MergeResult::WriteFailed;
     total += got;
+    done += run;
   }
   return total < minimum ? MergeResult::ReadPieceFailed : MergeResult::Ok;
 }
@@ -73,7 +81,6 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
   if (out == kNoFile) return {MergeResult::CreateFailed, 0};
 
   SetPieceAttributes(fs, job, kAttrArchive);
-  char buffer[kBlockBytes];
   for (int k = 1; k <= job.count; ++k) {
     MergeResult r = MergeResult::OpenPieceFailed;
     pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k);
@@ -83,7 +90,7 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
       const int64_t blocks = last ? plan.lastBlocks : plan.blocksPerPiece;
       const int64_t minimum = last ? job.size - int64_t(job.count - 1) * plan.blocksPerPiece * kBlockBytes
                                    : blocks * kBlockBytes;
-      r = CopyPiece(fs, piece, out, blocks, minimum, buffer);
+      r = CopyPiece(fs, piece, out, blocks, minimum);
       fs.close(piece);
     }
     if (r != MergeResult::Ok) {

@@ -141,6 +141,24 @@ TEST_F(Divide, SourceShorterThanSelectedReportsAReadFailure) {
   EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"b.bin", "file-0"}));
 }
 
+TEST_F(Divide, SourceEndingInsideALongPiece) {
+  // Pieces of 144 blocks move in runs of several blocks; the source ends 35,000 bytes into
+  // the last piece's second run, so its last whole block finds nothing to read.
+  memdisk::Put(std::string(kDir) + "a.bin", Pattern(1440000 + 165000, 13));
+  DivideOutcome out = Run("a.bin", "", 144, 1440000 + 200000);
+  EXPECT_EQ(out.result, DivideResult::ReadSourceFailed);
+  EXPECT_EQ(out.piece, 2);
+  EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"a.bin", "file-0"}));
+
+  // A read error in the middle of the first piece.
+  memdisk::Reset();
+  memdisk::FailReadAt(std::string(kDir) + "b.bin", 700000);
+  out = Run("b.bin", Pattern(2000000, 14), 144);
+  EXPECT_EQ(out.result, DivideResult::ReadSourceFailed);
+  EXPECT_EQ(out.piece, 1);
+  EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"b.bin", "file-0"}));
+}
+
 TEST_F(Divide, SemicolonInTheNameIsNeverWrittenIntoARecord) {
   EXPECT_EQ(Run("a;b.bin", Pattern(30000, 12), 1).result, DivideResult::WriteInfoFailed);
   EXPECT_FALSE(memdisk::Has(Piece(0)));

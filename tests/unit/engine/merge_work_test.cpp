@@ -155,6 +155,26 @@ TEST_F(Merge, PieceShortByLessThanABlockOrAWholeBlock) {
   }
 }
 
+TEST_F(Merge, LongPieceShortByOneByteOrAWholeRun) {
+  const std::string data = Pattern(3 * 1440000 - 7, 11);
+  for (size_t cut : {1u, 160000u, 1000000u}) {
+    SCOPED_TRACE(cut);
+    memdisk::Reset();
+    PutPieces(data, 1440000);
+    std::string piece = memdisk::Get(At("file-2")).data;
+    memdisk::Put(At("file-2"), piece.substr(0, piece.size() - cut));
+    MergeOutcome out = Run("file-", static_cast<int64_t>(data.size()), 3);
+    EXPECT_EQ(out.result, MergeResult::ReadPieceFailed);
+    EXPECT_EQ(out.piece, 2);
+    EXPECT_FALSE(memdisk::Has(At("DATA.LZH")));
+  }
+  // The same set whole merges.
+  memdisk::Reset();
+  PutPieces(data, 1440000);
+  ASSERT_EQ(Run("file-", static_cast<int64_t>(data.size()), 3).result, MergeResult::Ok);
+  EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, data);
+}
+
 TEST_F(Merge, PieceThatCannotBeOpenedOrAFullDisk) {
   const std::string data = Pattern(50000, 7);
   PutPieces(data, 20000);
