@@ -126,7 +126,14 @@ class FloppyPrompts(FloppyCase):
     def test_missing_disk_full_disk_and_replaced_file_japanese(self):
         self.missing_disk_full_disk_and_replaced_file('ja')
 
-    def test_ways_to_stop(self):
+    def test_ways_to_stop_english(self):
+        self.ways_to_stop('en')
+
+    def test_ways_to_stop_japanese(self):
+        self.ways_to_stop('ja')
+
+    def ways_to_stop(self, lang):
+        self.lang = lang
         pile = FloppyPile(self)
         pile.insert()
         size = 3 * 1440000 - 7
@@ -185,7 +192,14 @@ class FloppyPrompts(FloppyCase):
         self.assertEqual([sorted(os.listdir(d)) for d in good], [['file-0', 'file-1'], ['file-2'], ['file-3']])
         self.gather_and_merge(good, n)
 
-    def test_stop_after_a_bad_copy_or_a_missing_piece(self):
+    def test_stop_after_a_bad_copy_or_a_missing_piece_english(self):
+        self.stop_after_a_bad_copy_or_a_missing_piece('en')
+
+    def test_stop_after_a_bad_copy_or_a_missing_piece_japanese(self):
+        self.stop_after_a_bad_copy_or_a_missing_piece('ja')
+
+    def stop_after_a_bad_copy_or_a_missing_piece(self, lang):
+        self.lang = lang
         pile = FloppyPile(self)
         pile.insert()
         size = 5 * 720000 - 3

@@ -163,11 +163,12 @@ class MergeRefusals(TovraCase):
         if dialog:
             dlg = self.dialog('Merge File', 'ファイルの結合')
             self.app.click(dlg, IDOK)
-        self.expect(key, *args)
+        box = self.expect(key, *args)
         self.no_window()
         after = {n: os.path.getsize(os.path.join(folder, n)) for n in os.listdir(folder)
                  if not os.path.islink(os.path.join(folder, n))}
         self.assertEqual(after, before)
+        return box
 
     def test_not_the_information_file(self):
         folder, root = self.setup_set(b'x.bin;50000;3;\n')
@@ -235,8 +236,16 @@ class MergeRefusals(TovraCase):
                 os.rename(folder, folder + '-' + kind)
 
     def test_piece_shorter_than_the_record_says(self):
-        folder, root = self.setup_set(b'x.bin;50000;3;\n', sizes=(20000, 15000, 10000))
-        self.refuse(folder, root, 'file-0', 'read_piece', 2, dialog=True)
+        # The Japanese text holds a character whose second byte is a backslash.
+        for letter, lang in (('t', 'en'), ('u', 'ja')):
+            with self.subTest(lang=lang):
+                folder, root = self.setup_set(b'x.bin;50000;3;\n', sizes=(20000, 15000, 10000),
+                                              letter=letter)
+                box = self.refuse(folder, root, 'file-0', 'read_piece', 2, dialog=True, lang=lang)
+                if lang == 'ja':
+                    self.assertTrue(box.text_raw.startswith(b'\x83\x5c\x81\x5b\x83\x58'))
+                self.app.stop()
+                os.rename(folder, folder + '-' + lang)
 
     def test_merged_file_that_cannot_be_created(self):
         name = 'abcdefghi ' * 25 + 'xy.bin'  # 256 bytes: longer than a name may be
