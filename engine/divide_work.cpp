@@ -18,18 +18,18 @@ void DeletePieces(const DiskFiles& fs, const char* dir, int upTo) {
 
 char g_buffer[kRunBlocks * kBlockBytes];
 
-// Copies blocks of the open source into the open piece, up to kRunBlocks at a time; Ok or the
-// failure. A read that leaves a block of its run without a byte is a read failure, as the end
-// of the source before the piece is complete.
-DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece, int blocks) {
-  for (int done = 0; done < blocks;) {
-    const int run = blocks - done < kRunBlocks ? blocks - done : kRunBlocks;
-    const long want = static_cast<long>(run) * kBlockBytes;
+// Copies bytes of the open source into the open piece, up to kRunBlocks blocks at a time; Ok or
+// the failure. The source must still hold every byte it had when it was selected: a file that
+// shrank since is a read failure, and one that grew gives no more than its recorded size.
+DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece, uint32_t bytes) {
+  for (uint32_t done = 0; done < bytes;) {
+    const uint32_t left = bytes - done;
+    const long want = static_cast<long>(left < kRunBlocks * kBlockBytes ? left : kRunBlocks * kBlockBytes);
     std::memset(g_buffer, 0, static_cast<std::size_t>(want));
     const long got = fs.read(source, g_buffer, want);
-    if (got <= static_cast<long>(run - 1) * kBlockBytes) return DivideResult::ReadSourceFailed;
+    if (got <= 0 || got < want) return DivideResult::ReadSourceFailed;
     if (fs.write(piece, g_buffer, got) != got) return DivideResult::WritePieceFailed;
-    done += run;
+    done += static_cast<uint32_t>(got);
   }
   return DivideResult::Ok;
 }
@@ -90,8 +90,9 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
       DeletePieces(fs, job.dir, k - 1);
       return {DivideResult::CreatePieceFailed, k};
     }
-    int blocks = k < n ? job.plan.fullBlocks : job.plan.lastBlocks;
-    DivideResult r = CopyBlocks(fs, source, piece, blocks);
+    const uint32_t bytes =
+        k < n ? static_cast<uint32_t>(job.plan.fullBlocks) * kBlockBytes : job.plan.lastBytes;
+    DivideResult r = CopyBlocks(fs, source, piece, bytes);
     fs.close(piece);
     if (r != DivideResult::Ok) {
       fs.close(source);

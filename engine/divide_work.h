@@ -44,8 +44,9 @@ struct DivideOutcome {
   int piece;
 };
 
-// Writes FILE-0 and the pieces in blocks of 10000 bytes. On failure FILE-0 stays (except when
-// it could not be written) and every piece written is deleted again.
+// Writes FILE-0 and the pieces, whole blocks of 10000 bytes but the last piece's rest. On
+// failure FILE-0 stays (except when it could not be written) and every piece written is
+// deleted again.
 DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job);
 
 }  // namespace engine

@@ -141,19 +141,27 @@ TEST_F(Divide, SourceShorterThanSelectedReportsAReadFailure) {
   EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"b.bin", "file-0"}));
 }
 
-TEST_F(Divide, SourceEndingInsideALongPiece) {
-  // Pieces of 144 blocks move in runs of several blocks; the source ends 35,000 bytes into
-  // the last piece's second run, so its last whole block finds nothing to read.
-  memdisk::Put(std::string(kDir) + "a.bin", Pattern(1440000 + 165000, 13));
-  DivideOutcome out = Run("a.bin", "", 144, 1440000 + 200000);
-  EXPECT_EQ(out.result, DivideResult::ReadSourceFailed);
-  EXPECT_EQ(out.piece, 2);
-  EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"a.bin", "file-0"}));
-
-  // A read error in the middle of the first piece.
+TEST_F(Divide, SourceThatChangedSinceItWasSelected) {
+  // Shorter by a block, or by a few bytes, than when it was clicked: a read failure.
+  for (size_t missing : {35000u, 5u}) {
+    memdisk::Reset();
+    memdisk::Put(std::string(kDir) + "a.bin", Pattern(1440000 + 200000 - missing, 13));
+    DivideOutcome out = Run("a.bin", "", 144, 1440000 + 200000);
+    EXPECT_EQ(out.result, DivideResult::ReadSourceFailed);
+    EXPECT_EQ(out.piece, 2);
+    EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"a.bin", "file-0"}));
+  }
+  // Longer: the pieces hold the size the record gives, no more.
   memdisk::Reset();
+  const std::string grown = Pattern(1440000 + 200000, 15);
+  memdisk::Put(std::string(kDir) + "a.bin", grown);
+  ASSERT_EQ(Run("a.bin", "", 144, 1440000 + 15001).result, DivideResult::Ok);
+  EXPECT_EQ(memdisk::Get(Piece(2)).data, grown.substr(1440000, 15001));
+}
+
+TEST_F(Divide, ReadErrorInsideALongPiece) {
   memdisk::FailReadAt(std::string(kDir) + "b.bin", 700000);
-  out = Run("b.bin", Pattern(2000000, 14), 144);
+  DivideOutcome out = Run("b.bin", Pattern(2000000, 14), 144);
   EXPECT_EQ(out.result, DivideResult::ReadSourceFailed);
   EXPECT_EQ(out.piece, 1);
   EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"b.bin", "file-0"}));

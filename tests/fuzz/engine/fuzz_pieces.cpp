@@ -1,0 +1,113 @@
+// Division and merger on a model disk with pieces, records and failures taken from the input.
+// Checks what must hold whatever happens: a merge that succeeds gives exactly the recorded
+// size from the pieces' blocks, a failed one leaves no merged file and the pieces as they
+// were; a division that succeeds gives pieces that add up to the source, a failed one leaves
+// no piece but FILE-0; no file is left open.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "divide_work.h"
+#include "memdisk.h"
+#include "merge_work.h"
+
+using namespace engine;
+
+namespace {
+
+const char kDir[] = "C:\\s\\";
+
+struct Input {
+  const uint8_t* p;
+  size_t n;
+  uint32_t Take(uint32_t limit) {
+    uint32_t v = 0;
+    for (int i = 0; i < 3 && n; ++i, ++p, --n) v = (v << 8) | *p;
+    return limit ? v % limit : 0;
+  }
+};
+
+std::string Bytes(size_t size, uint32_t seed) {
+  std::string s(size, '\0');
+  for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 131 + seed) >> 3);
+  return s;
+}
+
+std::string Path(const char* prefix, int k) { return std::string(kDir) + prefix + std::to_string(k); }
+
+bool Room(void* limit, int64_t bytes) { return bytes <= *static_cast<int64_t*>(limit); }
+
+void FuzzMerge(Input& in) {
+  memdisk::Reset(in.Take(4) ? UINT64_MAX : 100000 + in.Take(400000));
+  const int count = 1 + static_cast<int>(in.Take(8));
+  std::vector<std::string> pieces;
+  for (int k = 1; k <= count; ++k) {
+    if (in.Take(16) == 0) continue;  // a missing piece
+    std::string data = Bytes(in.Take(5) == 0 ? in.Take(70000) : 30000 + in.Take(3), k);
+    pieces.resize(k);
+    pieces[k - 1] = data;
+    memdisk::Put(Path("file-", k), data, in.Take(2) ? kAttrArchive : kAttrReadOnly);
+  }
+  pieces.resize(count);
+  if (in.Take(16) == 0) memdisk::FailOpen(Path("file-", 1 + in.Take(count)));
+  if (in.Take(16) == 0) memdisk::FailReadAt(Path("file-", 1 + in.Take(count)), in.Take(70000));
+  const int64_t size = static_cast<int64_t>(in.Take(200000));
+  int64_t room = in.Take(2) ? INT64_MAX : in.Take(300000);
+  MergeJob job{kDir, in.Take(2) ? "file-" : "FILE-", "out.bin", size, count, kAttrHidden, {2000, 1, 1, 1, 1, 2},
+               Room, &room};
+  MergeOutcome out = MergePieces(memdisk::Files(), job);
+  if (memdisk::OpenHandles() != 0) abort();
+  const bool merged = memdisk::Has(std::string(kDir) + "out.bin");
+  for (int k = 1; k <= count; ++k) {
+    if (memdisk::Has(Path("file-", k)) && memdisk::Get(Path("file-", k)).data != pieces[k - 1]) abort();
+  }
+  if (out.result == MergeResult::Ok) {
+    const std::string& got = memdisk::Get(std::string(kDir) + "out.bin").data;
+    if (static_cast<int64_t>(got.size()) != size) abort();
+    const size_t full = pieces[0].size() / kBlockBytes * kBlockBytes;
+    std::string want;
+    for (int k = 1; k < count; ++k) want += pieces[k - 1].substr(0, full);
+    want += pieces[count - 1];
+    if (want.compare(0, got.size(), got) != 0) abort();
+  } else if (out.result != MergeResult::SizeDiffers && out.result != MergeResult::ReopenFailed) {
+    if (merged) abort();
+  }
+}
+
+void FuzzDivide(Input& in) {
+  memdisk::Reset(in.Take(4) ? UINT64_MAX : in.Take(600000));
+  const std::string source = Bytes(in.Take(500000), in.Take(255));
+  const std::string path = std::string(kDir) + "src.bin";
+  memdisk::Put(path, source);
+  if (in.Take(8) == 0) memdisk::FailCreate(Path("file-", in.Take(12)));
+  if (in.Take(8) == 0) memdisk::FailReadAt(path, in.Take(500000));
+  const uint64_t size = in.Take(4) ? source.size() : in.Take(500000);
+  const DivisionPlan plan = PlanDivision(size, 1 + static_cast<int>(in.Take(144)));
+  if (plan.status != PlanStatus::Ok) return;
+  DivideJob job{kDir, path.c_str(), "src.bin", size, {2000, 1, 1, 1, 1, 2}, plan, false};
+  DivideOutcome out = DivideFile(memdisk::Files(), job);
+  if (memdisk::OpenHandles() != 0) abort();
+  if (memdisk::Get(path).data != source) abort();
+  if (out.result == DivideResult::Ok) {
+    std::string joined;
+    for (int k = 1; k <= plan.pieces; ++k) joined += memdisk::Get(Path("file-", k)).data;
+    if (joined.size() != size || joined != source.substr(0, joined.size())) abort();
+  } else {
+    for (int k = 1; k <= plan.pieces; ++k) {
+      if (memdisk::Has(Path("file-", k))) abort();
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Input in{data, size};
+  if (in.Take(2)) {
+    FuzzMerge(in);
+  } else {
+    FuzzDivide(in);
+  }
+  return 0;
+}
