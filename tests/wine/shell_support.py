@@ -31,7 +31,6 @@ LVM_GETITEMCOUNT = 0x1004
 LVM_GETNEXTITEM = 0x100C
 LVM_APPROXIMATEVIEWRECT = 0x1040
 LVNI_SELECTED = 2
-WM_COMMAND = 0x0111
 
 
 def picture_name(pos, letter, state):
@@ -196,14 +195,12 @@ class Tovra:
         self.app.mouse(sx, sy, 'move')
         self.settle()
 
-    def label_rect(self, anchor_x, anchor_y, width, height):
-        """Where a label of the given text size lies (screen), as the shell places it;
-        width and height are unknown to the test, so only left and top are computed."""
+    def label_corner(self, anchor_x, anchor_y):
+        """Screen position of the top-left corner of a label with the given anchor, by the
+        shell's rule (one-pixel borders)."""
         w, c = self.window, self.client
         client_w, client_h = c[2] - c[0], c[3] - c[1]
-        left = w[2] - client_w - 1 + anchor_x
-        top = w[3] - client_h - 1 + anchor_y
-        return left, top
+        return w[2] - client_w - 1 + anchor_x, w[3] - client_h - 1 + anchor_y
 
 
 class ShellCase(WineTestCase):

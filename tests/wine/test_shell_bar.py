@@ -7,7 +7,6 @@ import unittest
 from shell_support import (ALWAYS_ON, BANNER_RED, EN, FIRST_BUTTON, JA, LABEL_FILL, NT_KEY,
                            Screen, ShellCase, WHITE, picture)
 
-WM_COMMAND = 0x0111
 IDOK, IDCANCEL, IDNO = 1, 2, 7
 DIVISION, EXIT, UP_ONE_LEVEL = 1, 14, 15
 # Client points inside label 1 (Division) and a point left of the button row.
@@ -47,7 +46,7 @@ class IconBar(ShellCase):
 
     def label_spot(self, t):
         """A screen point inside a shown Division label (its fill, left of the text)."""
-        left, top = t.label_rect(17, 28, 0, 0)
+        left, top = t.label_corner(17, 28)
         return left + 2, top + 2
 
     def show_division_label_and_leave(self, t):
@@ -153,11 +152,11 @@ class IconBar(ShellCase):
                 t.hover(40, 10)
                 t.app.wait_pixel(x, y, LABEL_FILL)
                 t.hover(60, 10)
-                mx, my = t.label_rect(49, 28, 0, 0)
+                mx, my = t.label_corner(49, 28)
                 t.app.wait_pixel(mx + 2, my + 2, LABEL_FILL)
                 self.assertEqual(t.app.pixel(x, y), background)
                 # Up One Level in the second row.
-                ux, uy = t.label_rect(344, 58, 0, 0)
+                ux, uy = t.label_corner(344, 58)
                 ubackground = t.app.pixel(ux + 2, uy + 2)
                 t.hover(348, 40)
                 t.app.wait_pixel(ux + 2, uy + 2, LABEL_FILL)

@@ -26,7 +26,7 @@ class OsKind(ShellCase):
 
     def label_height(self, t):
         """Rows of fill in the Division label's first fill column."""
-        left, top = t.label_rect(17, 28, 0, 0)
+        left, top = t.label_corner(17, 28)
         t.hover(30, 10)
         t.app.wait_pixel(left + 1, top + 1, LABEL_FILL)
         shot = Screen()
