@@ -13,9 +13,14 @@ from winetest import bin_path
 
 def unopenable(path):
     """A directory entry that is listed but cannot be opened: a Unix socket."""
-    s = socket.socket(socket.AF_UNIX)
-    s.bind(path)
-    s.close()
+    here = os.getcwd()
+    os.chdir(os.path.dirname(path))  # a socket's full path may be too long to bind
+    try:
+        s = socket.socket(socket.AF_UNIX)
+        s.bind(os.path.basename(path))
+        s.close()
+    finally:
+        os.chdir(here)
 
 
 def write_pieces(case, folder, data, piece, prefix='file-'):
