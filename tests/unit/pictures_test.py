@@ -52,8 +52,8 @@ def read_pam(data):
 
 
 def decode(path, frame=None):
-    spec = path if frame is None else f'{path}[{frame}]'
-    out = subprocess.run([CONVERT, spec, '-depth', '8', 'pam:-'], capture_output=True, check=True).stdout
+    source = path if frame is None else f'{path}[{frame}]'
+    out = subprocess.run([CONVERT, source, '-depth', '8', 'pam:-'], capture_output=True, check=True).stdout
     return read_pam(out)
 
 
