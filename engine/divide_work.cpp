@@ -24,10 +24,10 @@ char g_buffer[kRunBlocks * kBlockBytes];
 DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece, uint32_t bytes) {
   for (uint32_t done = 0; done < bytes;) {
     const uint32_t left = bytes - done;
-    const long want = static_cast<long>(left < kRunBlocks * kBlockBytes ? left : kRunBlocks * kBlockBytes);
+    const long want = static_cast<long>(left < sizeof(g_buffer) ? left : sizeof(g_buffer));
     std::memset(g_buffer, 0, static_cast<std::size_t>(want));
     const long got = fs.read(source, g_buffer, want);
-    if (got <= 0 || got < want) return DivideResult::ReadSourceFailed;
+    if (got != want) return DivideResult::ReadSourceFailed;
     if (fs.write(piece, g_buffer, got) != got) return DivideResult::WritePieceFailed;
     done += static_cast<uint32_t>(got);
   }

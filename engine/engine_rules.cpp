@@ -6,7 +6,7 @@
 namespace engine {
 
 DivisionPlan PlanDivision(uint64_t size, int blocks) {
-  DivisionPlan plan{PlanStatus::Ok, 0, blocks, 0, 0};
+  DivisionPlan plan{PlanStatus::Ok, 0, blocks, 0};
   const uint64_t piece = static_cast<uint64_t>(blocks) * kBlockBytes;
   const uint64_t count = (size + piece - 1) / piece;
   if (count < 2) {
@@ -19,7 +19,6 @@ DivisionPlan PlanDivision(uint64_t size, int blocks) {
   }
   plan.pieces = static_cast<int>(count);
   plan.lastBytes = static_cast<uint32_t>(size - (count - 1) * piece);
-  plan.lastBlocks = static_cast<int>((plan.lastBytes + kBlockBytes - 1) / kBlockBytes);
   return plan;
 }
 

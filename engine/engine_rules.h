@@ -26,8 +26,7 @@ struct DivisionPlan {
   PlanStatus status;
   int pieces;          // n
   int fullBlocks;      // blocks of pieces 1 .. n-1
-  int lastBlocks;      // blocks of piece n (its last block may be short)
-  uint32_t lastBytes;  // 1 .. blocks * 10000
+  uint32_t lastBytes;  // bytes of piece n: 1 .. blocks * 10000
 };
 
 // Sizes come from the disk in 64 bits, so a huge file is refused instead of wrapping.
