@@ -54,7 +54,12 @@ class DivideSizes(TovraCase):
                  'a5.bin': 9990001}
         for i, (name, size) in enumerate(sizes.items()):
             self.write(folder, name, pattern(size, i))
+        # A sparse file past 4 GiB that would look like two pieces if its size wrapped.
+        with open(os.path.join(folder, 'a6.bin'), 'wb') as f:
+            f.truncate((1 << 32) + 2000000)
         self.tovra(root)
+        self.divide(folder, 'a6.bin', 135)
+        self.expect('over999')
 
         # Exactly one division size, and 1000 pieces of 10 kB: refused, nothing written.
         self.divide(folder, 'a1.bin', 135)
