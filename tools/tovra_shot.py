@@ -2,7 +2,8 @@
 """Starts Tovra on a small demo drive inside a Wine desktop window (so its caption is drawn),
 selects a file, points at a button and saves a picture of the main window.
 
-Usage: tovra_shot.py OUT.png [en|ja] [--keep]   (--keep: leave the program running)
+Usage: tovra_shot.py OUT.png [en|ja] [--keep] [--demo DIR]
+  --keep: leave the program running; --demo: build the demo drive in DIR (default in the build)
 Needs DISPLAY and WINEPREFIX, as tools/winenv.sh sets them; TOVRA_BUILD_DIR names the build.
 """
 
@@ -85,6 +86,8 @@ def main():
     keep = '--keep' in sys.argv
     prefix = os.environ['WINEPREFIX']
     demo = os.path.join(BUILD, 'win32', 'demo-' + lang)
+    if '--demo' in sys.argv[:-1]:
+        demo = os.path.abspath(sys.argv[sys.argv.index('--demo') + 1])
     make_demo(demo)
     letter = free_letter(prefix)
     link = os.path.join(prefix, 'dosdevices', letter + ':')

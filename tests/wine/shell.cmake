@@ -1,3 +1,4 @@
 tovra_wine_test(wine_shell_window test_shell_window.py)
 tovra_wine_test(wine_shell_bar test_shell_bar.py)
 tovra_wine_test(wine_shell_oskind test_shell_oskind.py)
+tovra_wine_test(wine_shell_shots test_shell_shots.py)
