@@ -162,6 +162,13 @@ class Tovra:
             self.case.assertEqual((item.image, item.selected_image), (i, i), 'image of item %d' % i)
         return int(head['sel']), items
 
+    def process_dir(self):
+        """The program's own current directory, as the system keeps it for the process."""
+        return bytes.fromhex(self._probe('cwd', self.main.hwnd)[0]).decode('utf-16-le')
+
+    def thread_priority(self):
+        return int(self._probe('priority', self.main.hwnd)[0])
+
     def _point(self, row):
         x, y = self._probe('point', self.list, row)[0].split()
         return int(x), int(y)

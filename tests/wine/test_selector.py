@@ -41,10 +41,12 @@ class DriveEntries(BrowserCase):
     def check_language(self, lang):
         root = self.make_root()
         kinds = {}
-        for letter, kind, label, medium in (('a', 'floppy', None, True), ('b', 'floppy', None, False),
-                                           ('d', 'cdrom', None, True), ('f', 'fixed', None, True),
-                                           ('g', 'fixed', 'BACKUP', True), ('n', 'network', None, True),
-                                           ('r', 'ramdisk', None, True)):
+        # Labels on the drives that are not fixed: only a fixed drive shows its label.
+        for letter, kind, label, medium in (
+                ('a', 'floppy', 'FLOPPY', True), ('b', 'floppy', None, False),
+                ('d', 'cdrom', 'DISC', True), ('f', 'fixed', None, True),
+                ('g', 'fixed', 'BACKUP', True), ('n', 'network', 'SHARE', True),
+                ('r', 'ramdisk', 'RAM', True)):
             folder = os.path.join(self.tmp, 'drive-' + letter)
             if medium:
                 os.makedirs(folder)
@@ -103,7 +105,11 @@ class Navigation(BrowserCase):
         return [i.text[0] for i in self.drives].index(letter.upper())
 
     def check_view(self, tovra, names, drive='M', chain=()):
-        """List rows, selector entries with indents, and selection agree on one directory."""
+        """The process's directory, list rows, selector entries with indents, and selection
+        agree on one directory."""
+        cwd = tovra.process_dir()
+        self.assertEqual(cwd[:1].upper() + cwd[1:].rstrip('\\'),
+                         '\\'.join([drive + ':'] + list(chain)), "the process's directory")
         self.assertEqual(tovra.names(), names)
         sel, items = tovra.items()
         expected = []
@@ -163,6 +169,15 @@ class Navigation(BrowserCase):
         self.assertEqual(tovra.file_buttons(), ARCHIVE)
         self.assertEqual(tovra.selected_rows(), [self.ROOT_ROWS.index('top.zip')])
 
+    def test_a_folder_gone_since_the_listing_does_not_open(self):
+        tovra = self.start_here()
+        os.rmdir(os.path.join(self.root, '[x]'))
+        self.open_folder(tovra, '[x]')
+        self.check_view(tovra, self.ROOT_ROWS)
+        self.assertEqual(tovra.file_buttons(), NONE)
+        self.open_folder(tovra, 'LEVEL1')
+        self.check_view(tovra, ['LEVEL2', 'one.zip'], chain=['LEVEL1'])
+
     def test_recycle_bins_never_open_and_brackets_do(self):
         tovra = self.start_here()
         for name in ('Recycled', 'RECYCLER'):
@@ -178,6 +193,7 @@ class Navigation(BrowserCase):
         tovra.app.expect_msgbox(MEDIA_TEXT[lang] % (letter.upper() + ':\\'), MEDIA_CAPTION[lang],
                                 'exclamation', button=answer)
         tovra.settle()
+        self.assertEqual(tovra.thread_priority(), 0, 'priority back to normal')
 
     def test_other_drives_with_and_without_a_medium(self):
         tovra = self.start_here()
@@ -198,6 +214,7 @@ class Navigation(BrowserCase):
 
         # A network drive after M: its entry moves forward by the two chain entries.
         tovra.choose(self.drive_index('n') + 2)
+        self.assertEqual(tovra.thread_priority(), 0, 'priority back to normal')
         self.check_view(tovra, self.drive_files['n'], drive='N')
         self.assertEqual(tovra.file_buttons(), NONE)
         self.click_name(tovra, 'n.zip', ARCHIVE)
@@ -283,6 +300,7 @@ class DeepChain(BrowserCase):
         self.assertEqual([i.indent for i in items[m + 1:m + 1 + depth]], list(range(1, depth + 1)))
         self.assertEqual({i.text for i in items[m + 1:m + 1 + depth]}, {'d'})
         self.assertEqual(sel, m + depth)
+        self.assertEqual(tovra.process_dir().rstrip('\\'), 'M:' + '\\d' * depth)
         tovra.click_row(0)
         self.assertEqual(tovra.file_buttons(), ARCHIVE)
 
@@ -294,6 +312,7 @@ class DeepChain(BrowserCase):
         sel, items = tovra.items()
         self.assertEqual((len(items), sel), (len(drives) + 30, m + 30))
         self.assertEqual(tovra.names(), ['d'])
+        self.assertEqual(tovra.process_dir().rstrip('\\'), 'M:' + '\\d' * 30)
         tovra.choose(m)
         sel, items = tovra.items()
         self.assertEqual(([i.text for i in items], sel), ([i.text for i in drives], m))

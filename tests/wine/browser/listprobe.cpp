@@ -7,6 +7,8 @@
 //   LISTPROBE icon <hwnd> <row>   -> "<l> <t> <r> <b>": screen rectangle of the row's icon
 //   LISTPROBE combo <hwnd>        -> "sel=<n> count=<n>", then "<indent> <image> <selected image>
 //                                    <hex text>" per item of an extended combo box
+//   LISTPROBE cwd <hwnd>          -> hex of the UTF-16LE current directory of the window's process
+//   LISTPROBE priority <hwnd>     -> the priority of the window's thread
 // Exit code 0, or 1 with a reason on stderr.
 #include <windows.h>
 #include <commctrl.h>
@@ -194,10 +196,53 @@ int Combo(HWND cb) {
   return 0;
 }
 
+// The process's current directory as the system keeps it: in its process parameters, which
+// the process environment block points to (32-bit layout).
+typedef LONG(WINAPI* QueryProcess)(HANDLE, int, void*, ULONG, ULONG*);
+
+int CurrentDirectory(HWND h) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process) return Fail("no access to the program");
+  QueryProcess query = reinterpret_cast<QueryProcess>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess"));
+  ULONG basic[6] = {0};  // exit status, PEB address, ...
+  DWORD params = 0, buffer = 0;
+  USHORT length = 0;
+  WCHAR path[1024] = {0};
+  bool ok = query && query(process, 0, basic, sizeof basic, NULL) == 0 &&
+            ReadProcessMemory(process, reinterpret_cast<char*>(basic[1]) + 0x10, &params,
+                              sizeof params, NULL) &&
+            ReadProcessMemory(process, reinterpret_cast<char*>(params) + 0x24, &length,
+                              sizeof length, NULL) &&
+            ReadProcessMemory(process, reinterpret_cast<char*>(params) + 0x28, &buffer,
+                              sizeof buffer, NULL) &&
+            length < sizeof path &&
+            ReadProcessMemory(process, reinterpret_cast<char*>(buffer), path, length, NULL);
+  CloseHandle(process);
+  if (!ok) return Fail("current directory not readable");
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(path);
+  for (USHORT i = 0; i < length; ++i) printf("%02x", bytes[i]);
+  putchar('\n');
+  return 0;
+}
+
+int Priority(HWND h) {
+  DWORD tid = GetWindowThreadProcessId(h, NULL);
+  HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, tid);
+  if (!thread) return Fail("no access to the thread");
+  int priority = GetThreadPriority(thread);
+  CloseHandle(thread);
+  if (priority == THREAD_PRIORITY_ERROR_RETURN) return Fail("priority not readable");
+  printf("%d\n", priority);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return Fail("usage: rows|headers|point|icon|combo <hwnd> [<row>]");
+  if (argc < 3) return Fail("usage: rows|headers|point|icon|combo|cwd|priority <hwnd> [<row>]");
   HWND h = reinterpret_cast<HWND>(static_cast<INT_PTR>(strtoll(argv[2], NULL, 0)));
   if (!IsWindow(h)) return Fail("no such window");
   if (!strcmp(argv[1], "rows")) return Rows(h);
@@ -205,5 +250,7 @@ int main(int argc, char** argv) {
   if (!strcmp(argv[1], "icon") && argc > 3) return Icon(h, atoi(argv[3]));
   if (!strcmp(argv[1], "combo")) return Combo(h);
   if (!strcmp(argv[1], "headers")) return Headers(h);
+  if (!strcmp(argv[1], "cwd")) return CurrentDirectory(h);
+  if (!strcmp(argv[1], "priority")) return Priority(h);
   return Fail("unknown command");
 }
