@@ -169,19 +169,38 @@ std::vector<std::string> SplitWords(const std::string& text) {
   return words;
 }
 
+namespace {
+
+// The first bytes of an LHA header ("-lh5-" at offset 2) or of a ZIP file.
+bool LooksLikeArchive(const std::string& path, bool lha) {
+  FilePtr f(OpenForRead(path));
+  unsigned char b[7] = {};
+  if (!f || fread(b, 1, sizeof b, f.get()) != sizeof b) return false;
+  if (lha) return b[2] == '-' && b[6] == '-';
+  return b[0] == 'P' && b[1] == 'K' && ((b[2] == 3 && b[3] == 4) || (b[2] == 5 && b[3] == 6));
+}
+
+}  // namespace
+
 std::string FindArchive(const std::string& name, bool lha) {
-  auto isFile = [](const std::string& p) {
-    PathInfo pi = StatPath(p);
-    return pi.exists && !pi.isDir;
-  };
   // A bare stem is the archive's name without its extension, so the archive
-  // wins over a file that happens to have the stem as its whole name.
+  // wins over a file that happens to have the stem as its whole name. A stem
+  // with a full stop ("notes.txt" of notes.txt.lzh) may name the original file
+  // too: a candidate that reads as an archive wins over one that does not.
+  std::vector<std::string> tries;
   bool bare = !HasExtension(name, nullptr);
-  if (!bare && isFile(name)) return name;
-  const char* exts[] = {lha ? ".LZH" : ".zip", lha ? ".lzh" : ".ZIP"};
-  for (const char* e : exts)
-    if (isFile(name + e)) return name + e;
-  return bare && isFile(name) ? name : std::string();
+  if (!bare) tries.push_back(name);
+  tries.push_back(name + (lha ? ".LZH" : ".zip"));
+  tries.push_back(name + (lha ? ".lzh" : ".ZIP"));
+  if (bare) tries.push_back(name);
+  std::string first;
+  for (const auto& t : tries) {
+    PathInfo pi = StatPath(t);
+    if (!pi.exists || pi.isDir) continue;
+    if (LooksLikeArchive(t, lha)) return t;
+    if (first.empty()) first = t;
+  }
+  return first;
 }
 
 int LhaAdd(const std::string& archiveIn, const std::vector<std::string>& files, LeadByteFn lead, std::string* log) {

@@ -220,6 +220,26 @@ TEST_F(ArchiveFiles, StemFindsTheArchiveBeforeAFileOfThatName) {
   EXPECT_EQ(std::vector<uint8_t>({'n', 'o', 't'}), ReadAll("DOCS"));
 }
 
+TEST_F(ArchiveFiles, DottedStemFindsTheArchiveBesideItsOriginal) {
+  // notes.txt.lzh beside notes.txt: the extraction is asked for "notes.txt".
+  const std::vector<uint8_t> original = {'m', 'i', 'n', 'e'};
+  std::string log;
+  for (bool lha : {true, false}) {
+    WriteAll("notes.txt", original);
+    WriteAll(lha ? "notes.txt.lzh" : "notes.txt.zip", lha ? Bytes(kJlhaLevel2) : Bytes(kInfoZip));
+    int r = lha ? arc::RunLhaCommand("e notes.txt", nullptr, &log) : arc::RunUnzipCommand("notes.txt", nullptr, &log);
+    ASSERT_EQ(arc::kOk, r) << log;
+    EXPECT_TRUE(ReadAll("sample.txt") == SampleText()) << lha;
+    EXPECT_TRUE(ReadAll("notes.txt") == original) << lha;
+    fs::remove("sample.txt");
+  }
+  // A plain file with no archive beside it is still refused, and kept.
+  WriteAll("other.txt", original);
+  EXPECT_EQ(arc::kErrNotArchive, arc::RunLhaCommand("e other.txt", nullptr, &log));
+  EXPECT_NE(arc::kOk, arc::RunUnzipCommand("other.txt", nullptr, &log));
+  EXPECT_TRUE(ReadAll("other.txt") == original);
+}
+
 TEST_F(ArchiveFiles, UpdatingReplacesSameNamesAndKeepsOthers) {
   WriteAll("A.TXT", MixedData(5000, 5));
   WriteAll("B.TXT", MixedData(6000, 6));
