@@ -38,6 +38,26 @@ def lha_level0(entries):
     return out + b"\0"
 
 
+def pe_tables(path):
+    """Exported names and, per library, imported names of a PE file, read by objdump."""
+    text = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], capture_output=True, text=True,
+                          check=True).stdout
+    exports, imports, lib, in_exports = set(), {}, None, False
+    for line in text.splitlines():
+        if line.startswith("[Ordinal/Name Pointer] Table"):
+            in_exports = True
+        elif in_exports and line.startswith("\t["):
+            exports.add(line.split("]", 1)[1].strip())
+        elif line.strip().startswith("DLL Name:"):
+            in_exports, lib = False, line.split(":", 1)[1].strip().upper()
+            imports[lib] = set()
+        elif lib and line.startswith("\t") and line.split()[0].isalnum() and len(line.split()) == 3:
+            imports[lib].add(line.split()[2])
+        elif not line.strip():
+            lib = None
+    return exports, imports
+
+
 class ArchiverLibraries(unittest.TestCase):
     def setUp(self):
         self.assertTrue(BIN and os.path.exists(os.path.join(BIN, "ARCTEST.EXE")), "TOVRA_BIN must hold ARCTEST.EXE")
@@ -146,6 +166,14 @@ class ArchiverLibraries(unittest.TestCase):
             r, out = self.call(kind, dest, "Z")
             self.assertEqual(0, r, out)
             self.same(dest)
+        # The entry records of zip's archive agree with what Python's zipfile reads from it.
+        code, names = self.arctest("names", "zip", win(dest), "Z.zip")
+        with zipfile.ZipFile(os.path.join(dest, "Z.zip")) as z:
+            want = [f"entry {i.filename}|{i.file_size}|{i.compress_size}|{i.CRC:04X}|".encode() for i in z.infolist()]
+        got = [l for l in names.splitlines() if l.startswith(b"entry ")]
+        self.assertEqual(len(want), len(got), names)
+        for w, g in zip(want, got):
+            self.assertTrue(g.startswith(w), (w, g))
 
     def test_zip_listing_opened_in_one_library_is_summed_by_the_other(self):
         r, out = self.call("zip", self.dir, "L.ZIP DATA.TXT noise.bin empty.txt")
@@ -250,6 +278,31 @@ class ArchiverLibraries(unittest.TestCase):
             with open(ro, "rb") as f:
                 self.assertEqual(before, f.read())
         self.assertEqual(0o444, os.stat(ro).st_mode & 0o777)
+
+    def test_entry_points_are_undecorated_and_bound_from_their_libraries(self):
+        expected = {
+            "UNLHA32.DLL": {"Unlha", "UnlhaGetVersion", "UnlhaGetRunning", "UnlhaOpenArchive", "UnlhaCloseArchive",
+                            "UnlhaFindFirst", "UnlhaFindNext", "UnlhaGetArcOriginalSize"},
+            "ZIP32J.DLL": {"Zip", "ZipGetVersion", "ZipGetRunning", "UnZip", "UnZipGetVersion", "UnZipGetRunning",
+                           "UnZipOpenArchive", "UnZipCloseArchive", "UnZipFindFirst", "UnZipFindNext"},
+            "UNZIP32.DLL": {"UnZip", "UnZipGetVersion", "UnZipGetRunning", "UnZipOpenArchive", "UnZipCloseArchive",
+                            "UnZipFindFirst", "UnZipFindNext", "UnZipGetArcOriginalSize"},
+        }
+        for lib, names in expected.items():
+            exports, _ = pe_tables(os.path.join(BIN, lib))
+            self.assertEqual(names, exports, lib)
+        for lib in list(expected) + ["IZIP32J.DLL"]:
+            # Without window calls a library cannot show one of its own.
+            _, imports = pe_tables(os.path.join(BIN, lib))
+            self.assertLessEqual(set(imports), {"KERNEL32.DLL", "MSVCRT.DLL", "USER32.DLL"}, lib)
+            self.assertLessEqual(imports.get("USER32.DLL", set()), {"wsprintfA"}, lib)
+        # The caller's load-time binding: which library each call it makes comes from.
+        _, imports = pe_tables(os.path.join(BIN, "ARCTEST.EXE"))
+        self.assertEqual({"Unlha", "UnlhaOpenArchive", "UnlhaFindFirst", "UnlhaFindNext", "UnlhaGetArcOriginalSize",
+                          "UnlhaCloseArchive"}, imports["UNLHA32.DLL"])
+        self.assertEqual({"Zip", "UnZip", "UnZipOpenArchive", "UnZipFindFirst", "UnZipFindNext", "UnZipCloseArchive"},
+                         imports["ZIP32J.DLL"])
+        self.assertEqual({"UnZipGetArcOriginalSize"}, imports["UNZIP32.DLL"])
 
     def test_versions_and_running_state(self):
         code, out = self.arctest("versions")
