@@ -2,7 +2,8 @@
 // interop tests. The entry points are bound at load time (Unlha from UNLHA32;
 // Zip, UnZip, open, find and close from ZIP32J; the total size from UNZIP32),
 // and each use also loads the library by name, looks the function up and frees it.
-//   ARCTEST lha|zip|unzip DIR "COMMAND"   run a command text with DIR current
+//   ARCTEST lha|zip|unzip DIR "COMMAND" [SIZE]   run a command text with DIR current,
+//                                         optionally with a smaller output buffer
 //   ARCTEST unzip32 DIR "COMMAND"         UnZip as exported by UNZIP32 itself
 //   ARCTEST list lha|zip DIR ARCHIVE      the decompress listing sequence
 //   ARCTEST names lha|zip DIR ARCHIVE     every entry record
@@ -10,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "arcapi.h"
@@ -17,17 +19,26 @@
 namespace {
 
 char g_output[20000];
+DWORD g_outputSize = sizeof g_output;
+
+// Bytes past the size given to the library must keep their filler.
+const char* BeyondOutput() {
+  for (DWORD i = g_outputSize; i < sizeof g_output; ++i)
+    if (g_output[i] != '~') return "written";
+  return "untouched";
+}
 
 int Call(const char* lib, const char* second, const char* fn, int(WINAPI* bound)(HWND, LPCSTR, LPSTR, DWORD),
          const char* command) {
   HMODULE a = LoadLibraryA(lib);
   HMODULE b = second ? LoadLibraryA(second) : nullptr;
   GetProcAddress(a, fn);
-  memset(g_output, 0, sizeof g_output);
-  int r = bound(nullptr, command, g_output, sizeof g_output);
+  memset(g_output, '~', sizeof g_output);
+  int r = bound(nullptr, command, g_output, g_outputSize);
   if (b) FreeLibrary(b);
   FreeLibrary(a);
-  printf("result 0x%X\n%s\n", r, g_output);
+  printf("result 0x%X\n%.*s\n", r, static_cast<int>(strnlen(g_output, g_outputSize)), g_output);
+  if (g_outputSize < sizeof g_output) printf("beyond %s\n", BeyondOutput());
   return r == 0 ? 0 : 1;
 }
 
@@ -81,7 +92,7 @@ int Versions() {
 int main(int argc, char** argv) {
   if (argc == 2 && strcmp(argv[1], "versions") == 0) return Versions();
   if (argc != 4 && argc != 5) {
-    fprintf(stderr, "usage: ARCTEST lha|zip|unzip|unzip32 DIR COMMAND | list|names lha|zip DIR ARCHIVE\n");
+    fprintf(stderr, "usage: ARCTEST lha|zip|unzip|unzip32 DIR COMMAND [SIZE] | list|names lha|zip DIR ARCHIVE\n");
     return 2;
   }
   const char* mode = argv[1];
@@ -93,6 +104,11 @@ int main(int argc, char** argv) {
   }
   if (listing) return List(strcmp(argv[2], "lha") == 0, argv[4], strcmp(mode, "names") == 0);
   const char* cmd = argv[3];
+  if (argc == 5) {
+    int n = atoi(argv[4]);
+    if (n < 0 || n > static_cast<int>(sizeof g_output)) return 2;
+    g_outputSize = static_cast<DWORD>(n);
+  }
   if (strcmp(mode, "lha") == 0) return Call("UNLHA32.DLL", nullptr, "Unlha", Unlha, cmd);
   if (strcmp(mode, "zip") == 0) return Call("ZIP32J.DLL", "IZIP32J.DLL", "Zip", Zip, cmd);
   if (strcmp(mode, "unzip") == 0) return Call("UNZIP32.DLL", nullptr, "UnZip", UnZip, cmd);

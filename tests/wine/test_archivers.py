@@ -304,6 +304,23 @@ class ArchiverLibraries(unittest.TestCase):
                          imports["ZIP32J.DLL"])
         self.assertEqual({"UnZipGetArcOriginalSize"}, imports["UNZIP32.DLL"])
 
+    def test_output_text_is_cut_to_the_size_given(self):
+        r, out = self.call("lha", self.dir, "a OUT DATA.TXT noise.bin empty.txt")
+        self.assertEqual(0, r, out)
+        for size in (0, 1, 12):
+            dest = self.fresh("out%d" % size)
+            shutil.copy(os.path.join(self.dir, "OUT.LZH"), dest)
+            code, out = self.arctest("lha", win(dest), "e OUT", str(size))
+            lines = out.split(b"\n")
+            self.assertEqual(b"result 0x0", lines[0].strip(), out)
+            self.assertLessEqual(len(lines[1].rstrip(b"\r")), max(size - 1, 0), out)
+            self.assertIn(b"beyond untouched", out)
+            self.same(dest)
+        # A failure's text is cut the same way, and the code still tells what went wrong.
+        code, out = self.arctest("unzip", win(self.dir), "NONE.ZIP", "5")
+        self.assertNotEqual(b"result 0x0", out.split(b"\n")[0].strip(), out)
+        self.assertIn(b"beyond untouched", out)
+
     def test_versions_and_running_state(self):
         code, out = self.arctest("versions")
         lines = out.splitlines()
