@@ -205,6 +205,8 @@ class ArchiverLibraries(unittest.TestCase):
 
     def test_names_that_leave_the_folder_are_refused(self):
         evil = [(b"..\\evil1", b"x"), (b"sub\\..\\..\\evil2", b"y"), (b"\\abs.txt", b"z"), (b"ok.txt", b"w")]
+        # A full name with its drive letter, pointing at the test's own folder above "work".
+        evil.append((win(os.path.join(self.root, "drv.txt")).encode(), b"v"))
         with open(os.path.join(self.dir, "EVIL.LZH"), "wb") as f:
             f.write(lha_level0(evil))
         with zipfile.ZipFile(os.path.join(self.dir, "EVIL.ZIP"), "w") as z:
@@ -218,6 +220,13 @@ class ArchiverLibraries(unittest.TestCase):
             for good in ("ok.txt", "abs.txt"):
                 self.assertTrue(os.path.exists(os.path.join(self.dir, good)), (kind, good))
                 os.remove(os.path.join(self.dir, good))
+            # Stripped of its drive, the full name lands inside, flat or with its folders.
+            found = [os.path.join(d, "drv.txt") for d, _, names in os.walk(self.dir) if "drv.txt" in names]
+            self.assertEqual(1, len(found), (kind, found))
+            os.remove(found[0])
+            for entry in os.listdir(self.dir):
+                if os.path.isdir(os.path.join(self.dir, entry)):
+                    shutil.rmtree(os.path.join(self.dir, entry))
 
     def test_damaged_archives_give_an_error_code(self):
         subprocess.run(["jlha", "a2", "D.LZH", "DATA.TXT"], cwd=self.dir, check=True, capture_output=True)
