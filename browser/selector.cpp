@@ -16,7 +16,6 @@ HWND g_hDriveSelector;
 
 static browser::LocationList s_loc;
 static HIMAGELIST s_images;
-static HWND s_mainWnd;
 
 static bool Dbcs() { return GetACP() == 932; }
 
@@ -66,7 +65,6 @@ static void AddDriveEntries() {
 }
 
 void BuildDriveSelector(HWND mainWnd) {
-  s_mainWnd = mainWnd;
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_USEREX_CLASSES};
   InitCommonControlsEx(&icc);
   g_hDriveSelector = CreateWindowExA(0, WC_COMBOBOXEXA, "",
