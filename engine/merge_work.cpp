@@ -16,10 +16,13 @@ bool VisitSameName(void* ctx, const char* entry) {
   return s->fs->sameName(entry, s->name);
 }
 
+// Gives pieces 1 to n the attributes; a piece that has them already is left alone, which
+// spares hundreds of slow calls on a large set.
 void SetPieceAttributes(const DiskFiles& fs, const MergeJob& job, uint32_t attributes) {
   char path[pieceset::kPathBytes];
   for (int k = 1; k <= job.count; ++k) {
-    if (pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k)) {
+    if (pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k) &&
+        fs.getAttributes(path) != attributes) {
       fs.setAttributes(path, attributes);
     }
   }
