@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Rundelo's merge under Wine against cat on the same piece set (made with split, floppy-sized
 # pieces, in a temp folder of the build tree). Rundelo's time includes starting it under Wine.
-# Best of two runs each; prints both throughputs and the ratio Rundelo / cat.
+# cat copies in the kernel (copy_file_range), so a like-for-like line is printed as well: dd
+# copying each piece in 32000-byte reads and writes, as Rundelo does (one dd per piece, so its
+# process starts are included). Wine's own start-up is timed on a one-piece set.
+# All pieces are read once first so every side starts from the same warm cache; each output is
+# removed and synced before its run; best of three runs each, taken in turn.
 # Usage: bench/rundelo_merge.sh [megabytes]   (default 600; at least 500 to mean anything)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,29 +45,56 @@ done
 ln -s "$set_dir" "$WINEPREFIX/dosdevices/$letter:"   # no drive kind given: a fixed disk
 pieces=()
 for k in $(seq 1 "$n"); do pieces+=("$set_dir/file-$k"); done
+one_dir="$work/one"
+mkdir "$one_dir"
+cp "$set_dir/file-1" "$exe" "$one_dir/"
+printf 'ONE.BIN;1440000;1;1;2;3;4;5;2001;\n' > "$one_dir/file-0"
+one_letter=""
+for l in w v u t s r q p o n m; do
+  if [ "$l" != "$letter" ] && [ ! -e "$WINEPREFIX/dosdevices/$l:" ]; then one_letter=$l; break; fi
+done
+[ -n "$one_letter" ] || { echo "no second free drive letter in $WINEPREFIX"; exit 1; }
+ln -s "$one_dir" "$WINEPREFIX/dosdevices/$one_letter:"
+cleanup_one() { rm -f "$WINEPREFIX/dosdevices/$one_letter:"; cleanup; }
+trap cleanup_one EXIT
 
 ms() { echo $(( $(date +%s%N) / 1000000 )); }
 run_cat() { cat "${pieces[@]}" > "$work/cat.bin"; }
+run_dd() { for p in "${pieces[@]}"; do dd if="$p" bs=32000 status=none; done > "$work/dd.bin"; }
 run_rundelo() { (cd "$set_dir" && wine "$letter:\\RUNDELO.EXE" </dev/null >/dev/null 2>&1); }
+run_one() { (cd "$one_dir" && wine "$one_letter:\\RUNDELO.EXE" </dev/null >/dev/null 2>&1); }
 
-best_cat=""; best_rundelo=""
-for _ in 1 2; do
-  rm -f "$work/cat.bin"; sync
-  t0=$(ms); run_cat; t=$(( $(ms) - t0 ))
-  if [ -z "$best_cat" ] || [ "$t" -lt "$best_cat" ]; then best_cat=$t; fi
-  rm -f "$set_dir/BENCH.BIN"; sync
-  t0=$(ms); run_rundelo; t=$(( $(ms) - t0 ))
-  if [ -z "$best_rundelo" ] || [ "$t" -lt "$best_rundelo" ]; then best_rundelo=$t; fi
+declare -A best
+# time_it name output-file command: removes and syncs the output, keeps the best time.
+time_it() {
+  local name=$1 out=$2; shift 2
+  rm -f "$out"; sync
+  local t0; t0=$(ms); "$@"; local t=$(( $(ms) - t0 ))
+  if [ -z "${best[$name]:-}" ] || [ "$t" -lt "${best[$name]}" ]; then best[$name]=$t; fi
+}
+
+cat "${pieces[@]}" > /dev/null
+for _ in 1 2 3; do
+  time_it cat "$work/cat.bin" run_cat
+  time_it dd "$work/dd.bin" run_dd
+  time_it rundelo "$set_dir/BENCH.BIN" run_rundelo
+  time_it one "$one_dir/ONE.BIN" run_one
   cmp "$set_dir/BENCH.BIN" "$work/source.bin"
   cmp "$work/cat.bin" "$work/source.bin"
+  cmp "$work/dd.bin" "$work/source.bin"
+  cmp "$one_dir/ONE.BIN" "$set_dir/file-1"
 done
 
-python3 - "$size" "$n" "$best_cat" "$best_rundelo" <<'EOF'
+echo "file system of the build tree: $(df --output=fstype "$work" | tail -1)"
+python3 - "$size" "$n" "${best[cat]}" "${best[dd]}" "${best[rundelo]}" "${best[one]}" <<'EOF'
 import sys
-size, n, cat_ms, rundelo_ms = (int(a) for a in sys.argv[1:])
+size, n, cat_ms, dd_ms, rundelo_ms, one_ms = (int(a) for a in sys.argv[1:])
 mbs = lambda ms: size / 1e6 / (ms / 1000)
 print(f'piece set: {size} bytes in {n} pieces of 1440000 bytes')
 print(f'cat:      {cat_ms:6d} ms  {mbs(cat_ms):8.1f} MB/s')
+print(f'dd:       {dd_ms:6d} ms  {mbs(dd_ms):8.1f} MB/s  (bs=32000, one dd per piece)')
 print(f'Rundelo:  {rundelo_ms:6d} ms  {mbs(rundelo_ms):8.1f} MB/s  (under Wine, start included)')
+print(f'Rundelo on a one-piece set (Wine start-up): {one_ms} ms')
 print(f'ratio Rundelo / cat throughput: {cat_ms / rundelo_ms:.2f}')
+print(f'ratio Rundelo / dd bs=32000 throughput (like for like): {dd_ms / rundelo_ms:.2f}')
 EOF
