@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "bytes.h"
 #include "crc16.h"
 #include "dostime.h"
 #include "errors.h"
@@ -12,16 +13,6 @@ namespace {
 
 constexpr int kEnd = 1;
 
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
-void Put16(std::vector<uint8_t>& v, uint32_t x) {
-  v.push_back(static_cast<uint8_t>(x));
-  v.push_back(static_cast<uint8_t>(x >> 8));
-}
-void Put32(std::vector<uint8_t>& v, uint32_t x) {
-  Put16(v, x & 0xFFFF);
-  Put16(v, x >> 16);
-}
 
 bool ReadExact(ByteSource& src, uint64_t pos, void* buf, size_t n) { return src.ReadAt(pos, buf, n) == n; }
 

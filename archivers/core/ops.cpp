@@ -279,16 +279,13 @@ int LhaAdd(const std::string& archiveIn, const std::vector<std::string>& files, 
   }, &oldFile);
 }
 
-int LhaExtract(const ExtractJob& job, std::string* log) {
-  std::string archive = FindArchive(job.archive, true);
-  if (archive.empty()) return kErrArchiveOpen;
-  if (!job.baseDir.empty() && !SafeTarget(job.baseDir, job.lead)) return kErrBadCommand;
-  FilePtr f(OpenForRead(archive));
-  if (!f) return kErrArchiveOpen;
-  FileSource src(f.get());
-  std::vector<LhaEntry> entries;
-  int result = ListLha(src, &entries);
-  if (entries.empty() && result != kOk) return result;
+namespace {
+
+// Writes the entries that match the job under its base folder; the same for both kinds of
+// archive but for how a folder entry shows and how its data is decoded.
+template <typename Entry, typename IsDirectory, typename ExtractData>
+int ExtractEntries(const ExtractJob& job, const std::vector<Entry>& entries, bool backslashSeparates,
+                   IsDirectory isDirectory, ExtractData extractData, int result, std::string* log) {
   if (!job.baseDir.empty()) {
     std::vector<std::string> bparts;
     SplitSafeName(job.baseDir, job.lead, false, &bparts);
@@ -299,10 +296,10 @@ int LhaExtract(const ExtractJob& job, std::string* log) {
   for (const auto& e : entries) {
     if (!Matches(job.patterns, e.name, job.lead)) continue;
     ++matched;
-    bool isDir = memcmp(e.method, "-lhd-", 5) == 0;
+    bool isDir = isDirectory(e);
     if (isDir && !job.keepDirs) continue;
     std::vector<std::string> parts;
-    if (SplitSafeName(e.name, job.lead, true, &parts) == NameCheck::kRefused) {
+    if (SplitSafeName(e.name, job.lead, backslashSeparates, &parts) == NameCheck::kRefused) {
       Note(log, e.name + ": " + ErrorText(kErrUnsafeName));
       if (result == kOk) result = kErrUnsafeName;
       continue;
@@ -319,7 +316,7 @@ int LhaExtract(const ExtractJob& job, std::string* log) {
     if (r == kOk && !isDir) {
       r = WriteThroughTemp(target, [&](FILE* out) {
         FileSink sink(out);
-        return ExtractLhaData(src, e, sink);
+        return extractData(e, sink);
       });
       if (r == kOk) SetMTime(target, e.mtime);
     }
@@ -328,6 +325,24 @@ int LhaExtract(const ExtractJob& job, std::string* log) {
   }
   if (matched == 0 && !job.patterns.empty() && result == kOk) result = kErrNoMatch;
   return result;
+}
+
+}  // namespace
+
+int LhaExtract(const ExtractJob& job, std::string* log) {
+  std::string archive = FindArchive(job.archive, true);
+  if (archive.empty()) return kErrArchiveOpen;
+  if (!job.baseDir.empty() && !SafeTarget(job.baseDir, job.lead)) return kErrBadCommand;
+  FilePtr f(OpenForRead(archive));
+  if (!f) return kErrArchiveOpen;
+  FileSource src(f.get());
+  std::vector<LhaEntry> entries;
+  int result = ListLha(src, &entries);
+  if (entries.empty() && result != kOk) return result;
+  return ExtractEntries(job, entries, true,
+                        [](const LhaEntry& e) { return memcmp(e.method, "-lhd-", 5) == 0; },
+                        [&](const LhaEntry& e, FileSink& sink) { return ExtractLhaData(src, e, sink); },
+                        result, log);
 }
 
 int ZipAdd(const std::string& archiveIn, const std::vector<std::string>& files, LeadByteFn lead, std::string* log) {
@@ -433,45 +448,10 @@ int ZipExtract(const ExtractJob& job, std::string* log) {
   std::vector<ZipEntry> entries;
   int result = ListZip(src, &entries);
   if (result != kOk) return result;
-  if (!job.baseDir.empty()) {
-    std::vector<std::string> bparts;
-    SplitSafeName(job.baseDir, job.lead, false, &bparts);
-    int mr = MakeParents("", bparts, bparts.size());
-    if (mr != kOk) return mr;
-  }
-  size_t matched = 0;
-  for (const auto& e : entries) {
-    if (!Matches(job.patterns, e.name, job.lead)) continue;
-    ++matched;
-    bool isDir = !e.name.empty() && e.name.back() == '/';
-    if (isDir && !job.keepDirs) continue;
-    std::vector<std::string> parts;
-    if (SplitSafeName(e.name, job.lead, false, &parts) == NameCheck::kRefused) {
-      Note(log, e.name + ": " + ErrorText(kErrUnsafeName));
-      if (result == kOk) result = kErrUnsafeName;
-      continue;
-    }
-    std::string target;
-    int r = kOk;
-    if (job.keepDirs) {
-      r = MakeParents(job.baseDir, parts, isDir ? parts.size() : parts.size() - 1);
-      target = job.baseDir;
-      for (const auto& p : parts) target = Join(target, p);
-    } else {
-      target = Join(job.baseDir, parts.back());
-    }
-    if (r == kOk && !isDir) {
-      r = WriteThroughTemp(target, [&](FILE* out) {
-        FileSink sink(out);
-        return ExtractZipData(src, e, sink);
-      });
-      if (r == kOk) SetMTime(target, e.mtime);
-    }
-    Note(log, e.name + (r == kOk ? ": ok" : std::string(": ") + ErrorText(r)));
-    if (r != kOk && result == kOk) result = r;
-  }
-  if (matched == 0 && !job.patterns.empty() && result == kOk) result = kErrNoMatch;
-  return result;
+  return ExtractEntries(job, entries, false,
+                        [](const ZipEntry& e) { return !e.name.empty() && e.name.back() == '/'; },
+                        [&](const ZipEntry& e, FileSink& sink) { return ExtractZipData(src, e, sink); },
+                        result, log);
 }
 
 }  // namespace arc

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "bytes.h"
 #include "dostime.h"
 #include "errors.h"
 
@@ -14,16 +15,6 @@ constexpr uint32_t kLocalSig = 0x04034b50;
 constexpr uint32_t kCentralSig = 0x02014b50;
 constexpr uint32_t kEndSig = 0x06054b50;
 
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
-void Put16(std::vector<uint8_t>& v, uint32_t x) {
-  v.push_back(static_cast<uint8_t>(x));
-  v.push_back(static_cast<uint8_t>(x >> 8));
-}
-void Put32(std::vector<uint8_t>& v, uint32_t x) {
-  Put16(v, x & 0xFFFF);
-  Put16(v, x >> 16);
-}
 
 // The extended timestamp extra field keeps the exact UTC time.
 void ParseExtra(const uint8_t* p, size_t n, ZipEntry* e) {
