@@ -8,9 +8,18 @@
 namespace engine {
 namespace {
 
+// Created, closed while still empty and opened again for writing: a handle that truncated the
+// file at creation makes ext4 (under Wine) flush all the file's data at its close.
 FileHandle Create(const char* path) {
   HFILE f = _lcreat(path, 0);
-  return f == HFILE_ERROR ? kNoFile : static_cast<FileHandle>(f);
+  if (f == HFILE_ERROR) return kNoFile;
+  _lclose(f);
+  f = _lopen(path, OF_WRITE);
+  if (f == HFILE_ERROR) {
+    DeleteFileA(path);
+    return kNoFile;
+  }
+  return static_cast<FileHandle>(f);
 }
 
 FileHandle OpenRead(const char* path) {
