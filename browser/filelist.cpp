@@ -8,10 +8,10 @@
 #include "browser/rules/listrules.h"
 #include "browser/selection.h"
 #include "browser/texts.h"
-#include "shell/app.h"
+#include "resources/ids.h"
+#include "shell/state.h"
 
 using browser::kMaxRows;
-using browser::kPathBytes;
 
 HWND g_hFileList;
 char g_selFileName[kPathBytes];
@@ -19,7 +19,7 @@ char g_selFilePath[kPathBytes];
 char g_selDirName[kPathBytes];
 char g_selDirPath[kPathBytes];
 unsigned long long g_selFileSize;
-pieceset::CalTime g_selFileTime;
+CalTime g_selFileTime;
 
 static HWND s_mainWnd;
 static char s_folders[kMaxRows][kPathBytes];
@@ -32,13 +32,10 @@ static void Copy(char* out, const char* s) {
   lstrcpynA(out, s, kPathBytes);
 }
 
-static pieceset::CalTime LocalTime(const FILETIME& ft) {
-  FILETIME local;
-  SYSTEMTIME st;
-  ZeroMemory(&st, sizeof st);
-  FileTimeToLocalFileTime(&ft, &local);
-  FileTimeToSystemTime(&local, &st);
-  return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+static CalTime LocalTime(const FILETIME& ft) {
+  CalTime t;
+  LocalTimeOfFileTime((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime, &t);
+  return t;
 }
 
 static void TimeText(char* out, size_t cap, const FILETIME& ft) {
@@ -75,7 +72,7 @@ void CreateFileList(HWND mainWnd) {
   int frameHeight = 365 - GetSystemMetrics(SM_CYCAPTION);
   HWND frame = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_BORDER | SS_WHITERECT,
                                0, 61, 570, frameHeight, mainWnd,
-                               reinterpret_cast<HMENU>(117), g_hInstance, NULL);
+                               reinterpret_cast<HMENU>(IDC_LISTFRAME), g_hInstance, NULL);
   ShowWindow(frame, SW_SHOW);
   RECT inner = {0, 0, 0, 0};
   if (frame) GetClientRect(frame, &inner);
@@ -125,7 +122,7 @@ static void Enumerate(const char* prefix, int* folders, int* files) {
   if (h == INVALID_HANDLE_VALUE) return;
   do {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (browser::IsDotEntry(fd.cFileName)) continue;
+      if (IsDotEntry(fd.cFileName)) continue;
       if (Store(s_folders[*folders], prefix, fd.cFileName) && ++*folders >= kMaxRows) break;
     } else {
       if (Store(s_files[*files], prefix, fd.cFileName) && ++*files >= kMaxRows) break;
@@ -208,7 +205,7 @@ void ListDirectory(const char* path) {
   if (!g_hFileList) return;
   char prefix[kPathBytes];
   ZeroMemory(prefix, sizeof prefix);
-  bool fits = browser::MakeDirectoryPrefix(prefix, kPathBytes, path, Dbcs());
+  bool fits = MakeDirectoryPrefix(prefix, kPathBytes, path, Dbcs());
   memset(s_folders, 0, sizeof s_folders);
   memset(s_files, 0, sizeof s_files);
   int folders = 0, files = 0;
@@ -244,7 +241,7 @@ void ListDirectory(const char* path) {
 }
 
 const char* NormalizeDriveLetter(const char* path) {
-  browser::UpperDriveLetter(s_normalized, sizeof s_normalized, path);
+  UpperDriveLetter(s_normalized, sizeof s_normalized, path);
   return s_normalized;
 }
 

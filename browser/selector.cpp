@@ -7,10 +7,11 @@
 #include "browser/icons.h"
 #include "browser/rules/locations.h"
 #include "browser/texts.h"
-#include "shell/app.h"
+#include "resources/ids.h"
+#include "shell/state.h"
+#include "shell/ui.h"
 #include "shell/drives.h"
 
-using browser::kPathBytes;
 
 HWND g_hDriveSelector;
 
@@ -69,7 +70,7 @@ void BuildDriveSelector(HWND mainWnd) {
   InitCommonControlsEx(&icc);
   g_hDriveSelector = CreateWindowExA(0, WC_COMBOBOXEXA, "",
                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 118,
-                                     29, 219, 200, mainWnd, reinterpret_cast<HMENU>(116),
+                                     29, 219, 200, mainWnd, reinterpret_cast<HMENU>(IDC_DRIVESELECTOR),
                                      g_hInstance, NULL);
   ShowWindow(g_hDriveSelector, SW_SHOW);
   s_images = ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, browser::kMaxLocations, 0);
@@ -174,12 +175,8 @@ static void SameDriveChoice(int s, const char* chosenRoot) {
 }
 
 static bool AskForMedia(HWND mainWnd, const char* root) {
-  char text[512];
-  ZeroMemory(text, sizeof text);
-  lstrcpynA(text, Tx(kMediaAsk1), 200);
-  lstrcatA(text, root);
-  lstrcatA(text, Tx(kMediaAsk2));
-  return ShowMessageText(mainWnd, text, kCaptionCaution, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+  return ShowMessage(mainWnd, kMediaAsk, root, kCapCautionLoud, MB_YESNO | MB_ICONEXCLAMATION) ==
+         IDYES;
 }
 
 static void OtherDriveChoice(HWND mainWnd, int s, const char* chosenRoot) {
@@ -225,7 +222,7 @@ void SelectLocation(HWND mainWnd) {
     else
       OtherDriveChoice(mainWnd, s, chosenRoot);
   }
-  g_dirChanged = browser::EqualNoCase(before, g_currentDir, Dbcs()) ? 0 : 1;
+  g_dirChanged = EqualNoCase(before, g_currentDir, Dbcs()) ? 0 : 1;
 }
 
 void ReselectCurrentLocation() {

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-extern HWND g_hDriveSelector;  // control id 116; NULL until BuildDriveSelector
+extern HWND g_hDriveSelector;  // control IDC_DRIVESELECTOR; NULL until BuildDriveSelector
 
 // Creates the selector with one entry per drive and selects the current directory's drive.
 void BuildDriveSelector(HWND mainWnd);

@@ -1,6 +1,6 @@
 // Texts of the file list and the drive selector, English and Japanese.
 #pragma once
-#include "shell/ui.h"
+#include "base/text.h"
 
 constexpr Text kHeadName = {"Name", "名前"};
 constexpr Text kHeadSize = {"Size (B)", "ｻｲｽﾞ (B)"};
@@ -11,8 +11,7 @@ constexpr Text kHeadAttributes = {"Attributes", "属性"};
 constexpr Text kTypeRecycler = {"<Recycler>", "<ごみ箱>"};
 constexpr Text kTypeFolder = {"<Folder>", "<ﾌｫﾙﾀﾞｰ>"};
 
-// The media question: first part, the drive's root, second part.
-constexpr Text kMediaAsk1 = {"Does the drive ", "ドライブ "};
-constexpr Text kMediaAsk2 = {" have a media ready to use?\nConfirm a media and press <YES> button.",
-                             " にはメディアが準備できていますか？\n準備後に、<YES>ボタンを押してください."};
-constexpr Text kCaptionCaution = {"CAUTION", "注意"};
+// The media question, with the drive's root.
+constexpr Text kMediaAsk = {
+    "Does the drive %s have a media ready to use?\nConfirm a media and press <YES> button.",
+    "ドライブ %s にはメディアが準備できていますか？\n準備後に、<YES>ボタンを押してください."};

@@ -1,5 +1,5 @@
-// The few file calls that division, merger and distribution make, gathered in one table so
-// the file work runs on the system's files in the program and on a model disk in the tests.
+// The file calls that the commands make, gathered in one table so that their file work runs on
+// the system's files in the program and on a model disk in the tests.
 #pragma once
 #include <cstdint>
 
@@ -11,22 +11,41 @@ using FileHandle = intptr_t;
 constexpr FileHandle kNoFile = -1;
 constexpr uint32_t kNoAttributes = 0xFFFFFFFFu;  // as GetFileAttributesA fails
 constexpr uint32_t kAttrReadOnly = 0x01, kAttrHidden = 0x02, kAttrSystem = 0x04,
-                   kAttrArchive = 0x20, kAttrNormal = 0x80;
+                   kAttrDirectory = 0x10, kAttrArchive = 0x20, kAttrNormal = 0x80;
+
+// One directory entry as a listing or a look-up gives it.
+struct DirEntry {
+  char name[kPathBytes];
+  uint32_t attributes;
+  uint64_t length;
+  CalTime lastWrite;  // local
+};
+
+enum class TimeResult { Ok, CannotOpen, NotSet };
 
 struct DiskFiles {
   FileHandle (*create)(const char* path);     // new or truncated, normal attributes
   FileHandle (*openRead)(const char* path);
+  // An existing file, read and write, nothing cut: its bytes are overwritten in place.
+  FileHandle (*openWrite)(const char* path);
   long (*read)(FileHandle f, void* buf, long n);         // 0 at the end, -1 on error
   long (*write)(FileHandle f, const void* buf, long n);  // bytes written, -1 on error
+  bool (*seek)(FileHandle f, uint64_t offset);           // from the start
+  bool (*flush)(FileHandle f);                           // written bytes reach the disk
   void (*close)(FileHandle f);
-  bool (*find)(const char* path, uint64_t* length);      // an entry exists; its length
+  // An entry (file or directory) exists; its data. Wildcards are not expanded.
+  bool (*lookup)(const char* path, DirEntry* entry);
+  // Calls visit with each entry of dir (ending in a backslash), "." and ".." as the system
+  // gives them, until it returns true; false when nothing visited returned true.
+  bool (*list)(const char* dir, bool (*visit)(void* ctx, const DirEntry& e), void* ctx);
   uint32_t (*getAttributes)(const char* path);
   bool (*setAttributes)(const char* path, uint32_t attributes);
   bool (*remove)(const char* path);                      // as it is: read-only stays
-  // Calls visit with each entry name of dir (ending in a backslash) until it returns true.
-  bool (*anyEntry)(const char* dir, bool (*visit)(void* ctx, const char* name), void* ctx);
-  // Sets creation, access and write time from a local calendar time; false if it cannot open.
-  bool (*setTimes)(const char* path, const pieceset::CalTime& local);
+  bool (*rename)(const char* from, const char* to);      // files and directories
+  bool (*makeDir)(const char* path);
+  bool (*removeDir)(const char* path);                   // only an empty one
+  // Sets creation, access and write time of a file or directory from a local calendar time.
+  TimeResult (*setTimes)(const char* path, const CalTime& local);
   // Whether two names denote the same file on this file system (letter case aside).
   bool (*sameName)(const char* a, const char* b);
 };
@@ -35,6 +54,8 @@ struct DiskFiles {
 const DiskFiles& SystemFiles();
 #endif
 
+// The length of an existing entry; false when there is none.
+bool FindLength(const DiskFiles& fs, const char* path, uint64_t* length);
 // Sets normal attributes, then deletes.
 bool RemoveForced(const DiskFiles& fs, const char* path);
 // Removes prefix + 0 ... prefix + pieces of dir, read-only ones too.

@@ -27,26 +27,79 @@ FileHandle OpenRead(const char* path) {
   return f == HFILE_ERROR ? kNoFile : static_cast<FileHandle>(f);
 }
 
+// Write sharing and backup semantics, so that a directory opens too.
+HANDLE OpenExisting(const char* path) {
+  return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | FILE_ATTRIBUTE_ARCHIVE, nullptr);
+}
+
+FileHandle OpenWrite(const char* path) {
+  HANDLE h = OpenExisting(path);
+  return h == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<FileHandle>(h);
+}
+
 long Read(FileHandle f, void* buf, long n) {
   UINT got = _lread(static_cast<HFILE>(f), buf, static_cast<UINT>(n));
   return got == static_cast<UINT>(HFILE_ERROR) ? -1 : static_cast<long>(got);
 }
 
 long Write(FileHandle f, const void* buf, long n) {
+  if (n == 0) return 0;  // _lwrite of nothing would cut the file at its position
   UINT put = _lwrite(static_cast<HFILE>(f), static_cast<LPCCH>(buf), static_cast<UINT>(n));
   return put == static_cast<UINT>(HFILE_ERROR) ? -1 : static_cast<long>(put);
 }
 
+bool Seek(FileHandle f, uint64_t offset) {
+  LONG high = static_cast<LONG>(offset >> 32);
+  SetLastError(NO_ERROR);
+  DWORD low = SetFilePointer(reinterpret_cast<HANDLE>(f), static_cast<LONG>(offset), &high,
+                             FILE_BEGIN);
+  return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
+}
+
+bool Flush(FileHandle f) { return FlushFileBuffers(reinterpret_cast<HANDLE>(f)) != 0; }
+
 void Close(FileHandle f) { _lclose(static_cast<HFILE>(f)); }
 
-bool Find(const char* path, uint64_t* length) {
+void ToEntry(const WIN32_FIND_DATAA& fd, DirEntry* e) {
+  std::memset(e, 0, sizeof(*e));
+  lstrcpynA(e->name, fd.cFileName, sizeof(e->name));
+  e->attributes = fd.dwFileAttributes;
+  e->length = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+  LocalTimeOfFileTime(
+      (static_cast<uint64_t>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
+          fd.ftLastWriteTime.dwLowDateTime,
+      &e->lastWrite);
+}
+
+bool Lookup(const char* path, DirEntry* e) {
   WIN32_FIND_DATAA fd;
   std::memset(&fd, 0, sizeof(fd));
   HANDLE h = FindFirstFileA(path, &fd);
   if (h == INVALID_HANDLE_VALUE) return false;
   FindClose(h);
-  *length = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+  ToEntry(fd, e);
   return true;
+}
+
+bool List(const char* dir, bool (*visit)(void* ctx, const DirEntry& e), void* ctx) {
+  char pattern[MAX_PATH + 4] = {0};
+  std::snprintf(pattern, sizeof(pattern), "%s*.*", dir);
+  WIN32_FIND_DATAA fd;
+  std::memset(&fd, 0, sizeof(fd));
+  HANDLE h = FindFirstFileA(pattern, &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool hit = false;
+  do {
+    DirEntry e;
+    ToEntry(fd, &e);
+    if (visit(ctx, e)) {
+      hit = true;
+      break;
+    }
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return hit;
 }
 
 uint32_t GetAttributes(const char* path) { return GetFileAttributesA(path); }
@@ -56,50 +109,31 @@ bool SetAttributes(const char* path, uint32_t attributes) {
 }
 
 bool Remove(const char* path) { return DeleteFileA(path) != 0; }
+bool Rename(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
+bool MakeDir(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
+bool RemoveDir(const char* path) { return RemoveDirectoryA(path) != 0; }
 
-bool AnyEntry(const char* dir, bool (*visit)(void* ctx, const char* name), void* ctx) {
-  char pattern[MAX_PATH + 4] = {0};
-  std::snprintf(pattern, sizeof(pattern), "%s*.*", dir);
-  WIN32_FIND_DATAA fd;
-  std::memset(&fd, 0, sizeof(fd));
-  HANDLE h = FindFirstFileA(pattern, &fd);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool hit = false;
-  do {
-    if (visit(ctx, fd.cFileName)) {
-      hit = true;
-      break;
-    }
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  return hit;
-}
-
-bool SetTimes(const char* path, const pieceset::CalTime& t) {
-  HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_ARCHIVE, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  SYSTEMTIME st;
-  std::memset(&st, 0, sizeof(st));
-  st.wYear = static_cast<WORD>(t.year);
-  st.wMonth = static_cast<WORD>(t.month);
-  st.wDay = static_cast<WORD>(t.day);
-  st.wHour = static_cast<WORD>(t.hour);
-  st.wMinute = static_cast<WORD>(t.minute);
-  st.wSecond = static_cast<WORD>(t.second);
-  FILETIME local, utc;
-  if (SystemTimeToFileTime(&st, &local) && LocalFileTimeToFileTime(&local, &utc)) {
-    SetFileTime(h, &utc, &utc, &utc);
+TimeResult SetTimes(const char* path, const CalTime& t) {
+  HANDLE h = OpenExisting(path);
+  if (h == INVALID_HANDLE_VALUE) return TimeResult::CannotOpen;
+  uint64_t when = 0;
+  TimeResult result = TimeResult::NotSet;
+  if (FileTimeOfLocalTime(t, &when)) {
+    FILETIME ft;
+    ft.dwLowDateTime = static_cast<DWORD>(when);
+    ft.dwHighDateTime = static_cast<DWORD>(when >> 32);
+    if (SetFileTime(h, &ft, &ft, &ft)) result = TimeResult::Ok;
   }
   CloseHandle(h);
-  return true;
+  return result;
 }
 
 bool SameName(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
 
-const DiskFiles kSystemFiles = {Create, OpenRead, Read,   Write,   Close,   Find,
-                                GetAttributes, SetAttributes, Remove, AnyEntry, SetTimes,
-                                SameName};
+const DiskFiles kSystemFiles = {Create,        OpenRead,      OpenWrite, Read,     Write,
+                                Seek,          Flush,         Close,     Lookup,   List,
+                                GetAttributes, SetAttributes, Remove,    Rename,   MakeDir,
+                                RemoveDir,     SetTimes,      SameName};
 
 }  // namespace
 

@@ -1,3 +1,4 @@
+// The copy of a fresh piece set onto floppy disks, offered at the end of a division.
 #include "engine/distribute.h"
 
 #include <cstring>
@@ -7,55 +8,74 @@
 #include "engine/distribute_work.h"
 #include "engine/divide.h"
 #include "engine/engine_rules.h"
-#include "engine/messages.h"
 #include "engine/texts.h"
-#include "shell/app.h"
+#include "resources/ids.h"
+#include "shell/busy.h"
 #include "shell/drives.h"
-#include "shell/labels.h"
+#include "shell/state.h"
 #include "shell/ui.h"
 
 using namespace engine;
 
 namespace {
 
-char g_defaultLetter = 'Z';
-char g_driveName[6];
-INT_PTR g_floppyOutcome = IDCANCEL;
+constexpr Text kNotFloppy = {"The selected drive is not an FDD.",
+                             "選択されたドライブは FDD ではありません."};
+constexpr Text kConfirm = {"Please confirm an FD inserted in the FDD and then press <OK> button.",
+                           "FDD に FD が挿入されていることを確認し、<OK>ボタンを押してください."};
+constexpr Text kInsert = {"Insert an FD in the FDD and then press <OK> button.",
+                          "FD を FDD に入れて、<OK>ボタンを押してください."};
+constexpr Text kNotEnough = {
+    "Free diskspace of FD is not enough.\nDo you continue to copy with an another FD ?",
+    "FDの空容量が不足です.\n別のFDに入れ換えて続けますか ?"};
+constexpr Text kChangeDisk = {"Insert an another FD and then press <OK> button.",
+                              "別のFD を入れて、<OK>ボタンを押してください."};
+constexpr Text kNextDisk = {"Please insert a next FD in the FDD and then press <OK> button.",
+                            "次の FD を FDD に入れて、<OK>ボタンを押してください."};
+constexpr Text kInterrupted = {"Coping to FD was interrupted.", "FD へのコピーは中断されました."};
+constexpr Text kCompleted = {
+    "File copy to FD has been completed.\nDo you delete FILE-0, ... , FILE-%d on the disk ?",
+    "FD へのファイルコピーが終了しました.\nディスク上の FILE-0, ... , FILE-%d を削除しますか？"};
+constexpr Text kCopyFailed = {
+    "Unable to copy FILE-%d to the FD correctly.\nDo you retry it with an another FD ?",
+    "FILE-%d を FD に正しくコピーできませんでした.\n別のFDで、もう一度コピーしますか ?"};
 
 struct FloppyCopy {
   HWND owner;
-  char dir[kPathBuf];  // the piece set on the hard disk
-  char root[4];        // the floppy drive
+  char dir[kPathBytes];  // the piece set on the hard disk
+  char root[4];          // the floppy drive
 };
 
-void EndFloppyDialog(HWND dlg, INT_PTR outcome) {
-  g_floppyOutcome = outcome;
-  EndDialog(dlg, outcome);
+// The dialog's state: the letter it offers, and what the user typed.
+struct FloppyDialog {
+  char defaultLetter;
+  char driveName[6];
+};
+
+void OnFloppyInit(HWND dlg, const FloppyDialog& d) {
+  char letter[2] = {d.defaultLetter, 0};
+  SetDlgItemTextA(dlg, IDC_FD_DRIVE, letter);
+  SendDlgItemMessageA(dlg, IDC_FD_DRIVE, EM_LIMITTEXT, 2, 0);
 }
 
-void OnFloppyInit(HWND dlg) {
-  char letter[2] = {g_defaultLetter, 0};
-  SetDlgItemTextA(dlg, 141, letter);
-  SendDlgItemMessageA(dlg, 141, EM_LIMITTEXT, 2, 0);
+void OnFloppyOk(HWND dlg, FloppyDialog* d) {
+  std::memset(d->driveName, 0, sizeof(d->driveName));
+  GetDlgItemTextA(dlg, IDC_FD_DRIVE, d->driveName, sizeof(d->driveName));
+  EndDialog(dlg, IDOK);
 }
 
-void OnFloppyOk(HWND dlg) {
-  std::memset(g_driveName, 0, sizeof(g_driveName));
-  GetDlgItemTextA(dlg, 141, g_driveName, sizeof(g_driveName));
-  EndFloppyDialog(dlg, IDOK);
-}
-
-INT_PTR CALLBACK FloppyDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK FloppyDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG:
-      OnFloppyInit(dlg);
+      KeepDialogState(dlg, lParam);
+      OnFloppyInit(dlg, *reinterpret_cast<FloppyDialog*>(lParam));
       return TRUE;
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) OnFloppyOk(dlg);
-      else if (LOWORD(wParam) == IDCANCEL) EndFloppyDialog(dlg, IDCANCEL);
+      if (LOWORD(wParam) == IDOK) OnFloppyOk(dlg, DialogState<FloppyDialog>(dlg));
+      else if (LOWORD(wParam) == IDCANCEL) EndDialog(dlg, IDCANCEL);
       return TRUE;
     case WM_CLOSE:
-      EndFloppyDialog(dlg, IDCANCEL);
+      EndDialog(dlg, IDCANCEL);
       return TRUE;
   }
   return FALSE;
@@ -72,9 +92,9 @@ char FindDefaultLetter() {
 
 bool PieceLength(void* ctx, int i, uint64_t* length) {
   auto* c = static_cast<FloppyCopy*>(ctx);
-  char path[kPathBuf];
+  char path[kPathBytes];
   return pieceset::ComposePiecePath(path, sizeof(path), c->dir, "file-", i) &&
-         SystemFiles().find(path, length);
+         FindLength(SystemFiles(), path, length);
 }
 
 // Asks the drive for its free space with the system's critical-error box off, so an empty or
@@ -93,7 +113,7 @@ bool Probe(void* ctx, int32_t* freeBytes) {
 
 CopyCheck CopyPiece(void* ctx, int i) {
   auto* c = static_cast<FloppyCopy*>(ctx);
-  char from[kPathBuf], to[kPathBuf];
+  char from[kPathBytes], to[kPathBytes];
   pieceset::ComposePiecePath(from, sizeof(from), c->dir, "file-", i);
   pieceset::ComposePiecePath(to, sizeof(to), c->root, "file-", i);
   ShowBusyBanner(c->owner);
@@ -113,24 +133,23 @@ bool Prompt(void* ctx, FloppyPrompt what, int i) {
   HWND owner = static_cast<FloppyCopy*>(ctx)->owner;
   switch (what) {
     case FloppyPrompt::Confirm:
-      return ShowMessage(owner, kFdConfirm, kCapConfirmation, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+      return ShowMessage(owner, kConfirm, kCapConfirmation, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
     case FloppyPrompt::Insert:
-      return ShowMessage(owner, kFdInsert, kCapRequest, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+      return ShowMessage(owner, kInsert, kCapRequest, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
     case FloppyPrompt::NotEnough:
-      return ShowMessage(owner, kFdNotEnough, kCapWarning, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+      return ShowMessage(owner, kNotEnough, kCapWarning, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
     case FloppyPrompt::ChangeDisk:
-      ShowMessage(owner, kFdChangeDisk, kCapConfirmation, MB_OK | MB_ICONQUESTION);
+      ShowMessage(owner, kChangeDisk, kCapConfirmation, MB_OK | MB_ICONQUESTION);
       return true;
     case FloppyPrompt::NextDisk:
-      return ShowMessage(owner, kFdNextDisk, kCapRequest, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+      return ShowMessage(owner, kNextDisk, kCapRequest, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
     case FloppyPrompt::Interrupted:
-      ShowMessage(owner, kFdInterrupted, kCapInformation, MB_ICONASTERISK);
+      ShowMessage(owner, kInterrupted, kCapInformation, MB_ICONASTERISK);
       return true;
     case FloppyPrompt::CopyFailed:
-      return ShowNumbered(owner, kFdCopyFailedHead, i, kFdCopyFailedTail, kCapError,
-                          MB_YESNO | MB_ICONHAND) == IDYES;
+      return ShowMessage(owner, kCopyFailed, i, kCapError, MB_YESNO | MB_ICONHAND) == IDYES;
     case FloppyPrompt::Missing:
-      ShowNumbered(owner, kMrgMissingHead, i, kMrgMissingTail, kCapError, MB_ICONHAND);
+      ShowMessage(owner, kPieceMissing, i, kCapError, MB_ICONHAND);
       return false;
   }
   return false;
@@ -140,23 +159,21 @@ bool Prompt(void* ctx, FloppyPrompt what, int i) {
 
 void CmdDistribute(HWND owner) {
   const bool dbcs932 = GetACP() == 932;
-  g_defaultLetter = FindDefaultLetter();
-  g_floppyOutcome = IDCANCEL;
-  RunDialog(owner, "DIVFILETOFD_DLG", FloppyDlgProc, 0);
-  if (g_floppyOutcome != IDOK) return;
+  FloppyDialog dialog{FindDefaultLetter(), {}};
+  if (RunDialog(owner, "DIVFILETOFD_DLG", FloppyDlgProc, &dialog) != IDOK) return;
 
   FloppyCopy copy{};
   copy.owner = owner;
-  if (!FloppyRootFromInput(g_driveName, copy.root) || GetDriveKind(copy.root) != DriveRemovable) {
-    ShowMessage(owner, kFdNotFloppy, kCapWarning, MB_SYSTEMMODAL | MB_ICONHAND);
+  if (!FloppyRootFromInput(dialog.driveName, copy.root) || GetDriveKind(copy.root) != DriveRemovable) {
+    ShowMessage(owner, kNotFloppy, kCapWarning, MB_SYSTEMMODAL | MB_ICONHAND);
     return;
   }
   if (!DirectoryOf(g_selFilePath, copy.dir, sizeof(copy.dir), dbcs932)) return;
   const FloppySteps steps{&copy, PieceLength, Probe, CopyPiece, Prompt};
   if (DistributePieces(steps, g_dividedPieces) != FloppyEnd::Completed) return;
 
-  if (ShowNumbered(owner, kFdCompletedHead, g_dividedPieces, kFdCompletedTail, kCapInquiry,
-                   MB_YESNO | MB_ICONQUESTION) == IDYES) {
+  if (ShowMessage(owner, kCompleted, g_dividedPieces, kCapInquiry, MB_YESNO | MB_ICONQUESTION) ==
+      IDYES) {
     RemovePieceSet(SystemFiles(), copy.dir, "file-", g_dividedPieces);
     ListDirectory(g_currentDir);
   }

@@ -1,3 +1,4 @@
+// The Divide command: cuts the selected file into FILE-0 and pieces next to it.
 #include "engine/divide.h"
 
 #include <cstring>
@@ -6,11 +7,10 @@
 #include "browser/selection.h"
 #include "engine/distribute.h"
 #include "engine/divide_work.h"
-#include "engine/messages.h"
-#include "engine/texts.h"
-#include "shell/app.h"
+#include "resources/ids.h"
+#include "shell/busy.h"
 #include "shell/drives.h"
-#include "shell/labels.h"
+#include "shell/state.h"
 #include "shell/ui.h"
 
 using namespace engine;
@@ -20,65 +20,98 @@ int g_dividedPieces = 0;
 
 namespace {
 
-INT_PTR g_divideOutcome = IDCANCEL;
+constexpr Text kNotHardDisk = {"Unable to divide the file other than in the hard disk.",
+                               "ハードディスク以外ではファイルの分割はできません."};
+constexpr Text kSemicolon = {
+    "Unable to divide a file whose name contains a semicolon (;), %s.\nPlease rename it first.",
+    "名前にセミコロン(;)を含むファイル、%s は分割できません.\n先に名前を変更してください."};
+constexpr Text kPiecesExist = {
+    "Destination files (FILE-0, ... ,FILE-i)\nexist in the directory.\n"
+    "Do you continue the file division by deleting them ?",
+    "分割されたファイル (FILE-0, ... ,FILE-i)\nがフォルダーに存在しています.\n"
+    "これらを削除して、ファイル分割を続けますか？"};
+constexpr Text kUnderSize = {"Source filesize is under the division size.",
+                             "分割するファイルのサイズが指定分割サイズ以下です."};
+constexpr Text kOver999 = {"Number of divided files is over 999.",
+                           "分割されるファイルの数が９９９個以上です."};
+constexpr Text kNamedLikePiece = {
+    "Unable to divide a file named like one of its pieces, %s.\nPlease rename it first.",
+    "分割先ファイルと同じ名前のファイル、%s は分割できません.\n先に名前を変更してください."};
+constexpr Text kNoSpace = {"Free diskspace is not enough.", "ディスクの空容量が不足です."};
+constexpr Text kCreateInfo = {"Unable to create a destination file, FILE-0.",
+                              "コピー先ファイル FILE-0 を作成できません."};
+constexpr Text kWriteInfo = {"Unable to write to FILE-0.", "FILE-0 へ書き込みができません."};
+constexpr Text kOpenSource = {"Unable to open a source file, %s.", "ソースファイル、%sを開けません."};
+constexpr Text kCreatePiece = {"Unable to create a destination file, FILE-%d.",
+                               "分割先ファイル FILE-%d を作成できません."};
+constexpr Text kWritePiece = {"Unable to write to the destination file, FILE-%d.",
+                              "分割先ファイル FILE-%d への書き込みができません."};
+constexpr Text kReadSource = {"Unable to read the source file, %s.", "ソースファイル、%s を読めません."};
+constexpr Text kSuccess = {"Success!\nFILE-0,...,FILE-%d have been created.",
+                           "成功！\nFILE-0,...,FILE-%d が作成されました."};
+constexpr Text kNextToFloppy = {"Next do you copy the divided files to FDs ?",
+                                "次に、ファイルを FD にコピーしますか？"};
 
-void OnDivideInit(HWND dlg) {
-  HWND list = GetDlgItem(dlg, kSizeList);
+// The dialog's state: the size it shows and the user changes, kept for the run afterwards.
+struct DivideDialog {
+  const char* source;
+  int blocks;
+};
+
+void OnDivideInit(HWND dlg, const DivideDialog& d) {
+  HWND list = GetDlgItem(dlg, IDC_DIV_SIZELIST);
   SendMessageA(list, CB_RESETCONTENT, 0, 0);
   for (int i = 0; i < kSizeChoices; ++i) {
     char text[8];
     SizeChoiceText(i, text, sizeof(text));
     SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   }
-  SendMessageA(list, CB_SETCURSEL, g_divisionBlocks - 1, 0);
-  SetDlgItemTextA(dlg, 134, g_selFileName);
-  int radio = RadioForBlocks(g_divisionBlocks);
-  CheckRadioButton(dlg, kFirstRadio, kUserRadio, radio);
-  EnableWindow(list, radio == kUserRadio);
+  SendMessageA(list, CB_SETCURSEL, d.blocks - 1, 0);
+  SetDlgItemTextA(dlg, IDC_DIV_SOURCE, d.source);
+  int radio = RadioForBlocks(d.blocks);
+  CheckRadioButton(dlg, IDC_DIV_144, IDC_DIV_USER, radio);
+  EnableWindow(list, radio == IDC_DIV_USER);
 }
 
-void OnFixedSize(HWND dlg, int id) {
-  g_divisionBlocks = BlocksForRadio(id);
-  CheckRadioButton(dlg, kFirstRadio, kUserRadio, id);
-  EnableWindow(GetDlgItem(dlg, kSizeList), FALSE);
+void OnFixedSize(HWND dlg, DivideDialog* d, int id) {
+  d->blocks = BlocksForRadio(id);
+  CheckRadioButton(dlg, IDC_DIV_144, IDC_DIV_USER, id);
+  EnableWindow(GetDlgItem(dlg, IDC_DIV_SIZELIST), FALSE);
 }
 
 void OnUserSize(HWND dlg) {
-  CheckRadioButton(dlg, kFirstRadio, kUserRadio, kUserRadio);
-  EnableWindow(GetDlgItem(dlg, kSizeList), TRUE);
+  CheckRadioButton(dlg, IDC_DIV_144, IDC_DIV_USER, IDC_DIV_USER);
+  EnableWindow(GetDlgItem(dlg, IDC_DIV_SIZELIST), TRUE);
 }
 
-void OnSizeList(HWND dlg, int code) {
-  if (code != CBN_SELCHANGE || IsDlgButtonChecked(dlg, kUserRadio) != BST_CHECKED) return;
-  HWND list = GetDlgItem(dlg, kSizeList);
+void OnSizeList(HWND dlg, DivideDialog* d, int code) {
+  if (code != CBN_SELCHANGE || IsDlgButtonChecked(dlg, IDC_DIV_USER) != BST_CHECKED) return;
+  HWND list = GetDlgItem(dlg, IDC_DIV_SIZELIST);
   LRESULT sel = SendMessageA(list, CB_GETCURSEL, 0, 0);
   if (sel == CB_ERR) {
-    SendMessageA(list, CB_SETCURSEL, g_divisionBlocks - 1, 0);
+    SendMessageA(list, CB_SETCURSEL, d->blocks - 1, 0);
   } else {
-    g_divisionBlocks = static_cast<int>(sel) + 1;
+    d->blocks = static_cast<int>(sel) + 1;
   }
 }
 
-void EndDivideDialog(HWND dlg, INT_PTR outcome) {
-  g_divideOutcome = outcome;
-  EndDialog(dlg, outcome);
-}
-
-INT_PTR CALLBACK DivideDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK DivideDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  DivideDialog* d = DialogState<DivideDialog>(dlg);
   switch (msg) {
     case WM_INITDIALOG:
-      OnDivideInit(dlg);
+      KeepDialogState(dlg, lParam);
+      OnDivideInit(dlg, *reinterpret_cast<DivideDialog*>(lParam));
       return TRUE;
     case WM_COMMAND: {
       int id = LOWORD(wParam);
-      if (id == IDOK || id == IDCANCEL) EndDivideDialog(dlg, id);
-      else if (id >= kFirstRadio && id < kUserRadio) OnFixedSize(dlg, id);
-      else if (id == kUserRadio) OnUserSize(dlg);
-      else if (id == kSizeList) OnSizeList(dlg, HIWORD(wParam));
+      if (id == IDOK || id == IDCANCEL) EndDialog(dlg, id);
+      else if (id >= IDC_DIV_144 && id < IDC_DIV_USER) OnFixedSize(dlg, d, id);
+      else if (id == IDC_DIV_USER) OnUserSize(dlg);
+      else if (id == IDC_DIV_SIZELIST) OnSizeList(dlg, d, HIWORD(wParam));
       return TRUE;
     }
     case WM_CLOSE:
-      EndDivideDialog(dlg, IDCANCEL);
+      EndDialog(dlg, IDCANCEL);
       return TRUE;
   }
   return FALSE;
@@ -88,19 +121,19 @@ void ReportDivideFailure(HWND owner, const DivideOutcome& out) {
   const UINT err = MB_ICONHAND;
   switch (out.result) {
     case DivideResult::Ok: break;
-    case DivideResult::CreateInfoFailed: ShowMessage(owner, kDivCreateInfo, kCapError, err); break;
-    case DivideResult::WriteInfoFailed: ShowMessage(owner, kDivWriteInfo, kCapError, err); break;
+    case DivideResult::CreateInfoFailed: ShowMessage(owner, kCreateInfo, kCapError, err); break;
+    case DivideResult::WriteInfoFailed: ShowMessage(owner, kWriteInfo, kCapError, err); break;
     case DivideResult::OpenSourceFailed:
-      ShowComposed(owner, kDivOpenSourceHead, g_selFileName, kDivOpenSourceTail, kCapError, err);
+      ShowMessage(owner, kOpenSource, g_selFileName, kCapError, err);
       break;
     case DivideResult::CreatePieceFailed:
-      ShowNumbered(owner, kDivCreatePieceHead, out.piece, kDivCreatePieceTail, kCapError, err);
+      ShowMessage(owner, kCreatePiece, out.piece, kCapError, err);
       break;
     case DivideResult::ReadSourceFailed:
-      ShowComposed(owner, kDivReadSourceHead, g_selFileName, kDivReadSourceTail, kCapError, err);
+      ShowMessage(owner, kReadSource, g_selFileName, kCapError, err);
       break;
     case DivideResult::WritePieceFailed:
-      ShowNumbered(owner, kDivWritePieceHead, out.piece, kDivWritePieceTail, kCapError, err);
+      ShowMessage(owner, kWritePiece, out.piece, kCapError, err);
       break;
   }
 }
@@ -110,20 +143,19 @@ bool DivideOperation(HWND owner, const char* root, const char* dir, bool dbcs932
   const UINT warn = MB_ICONEXCLAMATION;
   const DivisionPlan plan = PlanDivision(g_selFileSize, g_divisionBlocks);
   if (plan.status == PlanStatus::UnderDivisionSize) {
-    ShowMessage(owner, kDivUnderSize, kCapWarning, warn);
+    ShowMessage(owner, kUnderSize, kCapWarning, warn);
     return false;
   }
   if (plan.status == PlanStatus::OverMaxPieces) {
-    ShowMessage(owner, kDivOver999, kCapWarning, warn);
+    ShowMessage(owner, kOver999, kCapWarning, warn);
     return false;
   }
   if (SourceIsAmongPieces(g_selFileName, plan.pieces)) {
-    ShowComposed(owner, kDivNamedLikePieceHead, g_selFileName, kDivNamedLikePieceTail,
-                 kCapWarning, warn);
+    ShowMessage(owner, kNamedLikePiece, g_selFileName, kCapWarning, warn);
     return false;
   }
   if (!HasRoomFor(root, static_cast<long>(g_selFileSize) + kDiskMargin)) {
-    ShowMessage(owner, kDivNoSpace, kCapWarning, warn);
+    ShowMessage(owner, kNoSpace, kCapWarning, warn);
     return false;
   }
   const DivideJob job{dir, g_selFilePath, g_selFileName, g_selFileSize, g_selFileTime, plan,
@@ -147,29 +179,29 @@ void CmdDivide(HWND owner) {
   char root[8] = {0};
   lstrcpynA(root, g_selFilePath, 4);
   if (GetDriveKind(root) != DriveFixed) {
-    ShowMessage(owner, kDivNotHardDisk, kCapError, MB_ICONEXCLAMATION);
+    ShowMessage(owner, kNotHardDisk, kCapError, MB_ICONEXCLAMATION);
     return;
   }
   // Readers split the record at semicolons, so such a name could not be merged again.
   if (HasSemicolon(g_selFileName)) {
-    ShowComposed(owner, kDivSemicolonHead, g_selFileName, kDivSemicolonTail, kCapWarning,
-                 MB_ICONEXCLAMATION);
+    ShowMessage(owner, kSemicolon, g_selFileName, kCapWarning, MB_ICONEXCLAMATION);
     return;
   }
-  char dir[kPathBuf];
+  char dir[kPathBytes];
   if (!DirectoryOf(g_selFilePath, dir, sizeof(dir), dbcs932)) return;
   const DiskFiles& fs = SystemFiles();
   if (HasPieceMarkedEntry(fs, dir, dbcs932)) {
-    if (ShowMessage(owner, kDivPiecesExist, kCapQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    if (ShowMessage(owner, kPiecesExist, kCapQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) {
       return;
     }
     DeleteExistingPieces(fs, dir, g_selFileName);
     ListDirectory(g_currentDir);
   }
 
-  g_divideOutcome = IDCANCEL;
-  RunDialog(owner, "DIVFILE_DLG", DivideDlgProc, 0);
-  if (g_divideOutcome != IDOK) return;
+  DivideDialog dialog{g_selFileName, g_divisionBlocks};
+  INT_PTR outcome = RunDialog(owner, "DIVFILE_DLG", DivideDlgProc, &dialog);
+  g_divisionBlocks = dialog.blocks;
+  if (outcome != IDOK) return;
 
   ShowBusyBanner(owner);
   const DWORD attributes = GetFileAttributesA(g_selFilePath);
@@ -181,9 +213,8 @@ void CmdDivide(HWND owner) {
 
   ListDirectory(g_currentDir);
   ShowItemByName("file-0");
-  ShowNumbered(owner, kDivSuccessHead, g_dividedPieces, kDivSuccessTail, kCapCongratulations,
-               MB_ICONASTERISK);
-  if (ShowMessage(owner, kDivNextToFloppy, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+  ShowMessage(owner, kSuccess, g_dividedPieces, kCapCongratulations, MB_ICONASTERISK);
+  if (ShowMessage(owner, kNextToFloppy, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES) {
     CmdDistribute(owner);
   }
 }

@@ -5,12 +5,12 @@
 namespace engine {
 namespace {
 
-bool VisitPieceMark(void* ctx, const char* name) {
-  return HasPieceMark(name, *static_cast<bool*>(ctx));
+bool VisitPieceMark(void* ctx, const DirEntry& e) {
+  return HasPieceMark(e.name, *static_cast<bool*>(ctx));
 }
 
 void DeletePieces(const DiskFiles& fs, const char* dir, int upTo) {
-  char path[pieceset::kPathBytes];
+  char path[kPathBytes];
   for (int k = 1; k <= upTo; ++k) {
     if (pieceset::ComposePiecePath(path, sizeof(path), dir, "file-", k)) RemoveForced(fs, path);
   }
@@ -37,18 +37,18 @@ DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece
 }  // namespace
 
 bool HasPieceMarkedEntry(const DiskFiles& fs, const char* dir, bool dbcs932) {
-  return fs.anyEntry(dir, VisitPieceMark, &dbcs932);
+  return fs.list(dir, VisitPieceMark, &dbcs932);
 }
 
 void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sourceName) {
   static const char* const kPrefixes[2] = {"file-", "FILE-"};
   const int own = PieceNumberOfName(sourceName);
-  char path[pieceset::kPathBytes];
+  char path[kPathBytes];
   for (int i = 0; i <= kMaxPieces; ++i) {
     if (i == own) continue;
     for (const char* prefix : kPrefixes) {
       uint64_t length = 0;
-      if (pieceset::ComposePiecePath(path, sizeof(path), dir, prefix, i) && fs.find(path, &length)) {
+      if (pieceset::ComposePiecePath(path, sizeof(path), dir, prefix, i) && FindLength(fs, path, &length)) {
         fs.remove(path);
       }
     }
@@ -61,7 +61,7 @@ bool SourceIsAmongPieces(const char* sourceName, int pieces) {
 }
 
 DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
-  char path[pieceset::kPathBytes];
+  char path[kPathBytes];
   if (!pieceset::ComposePiecePath(path, sizeof(path), job.dir, "file-", 0)) {
     return {DivideResult::CreateInfoFailed, 0};
   }

@@ -24,7 +24,7 @@ struct DivideJob {
   const char* sourcePath;
   const char* sourceName;  // written into the record
   uint64_t size;
-  pieceset::CalTime time;  // last write, local
+  CalTime time;  // last write, local
   DivisionPlan plan;       // an accepted plan (status Ok)
   bool dbcs932;
 };

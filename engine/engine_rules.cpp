@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/text.h"
+
 namespace engine {
 
 DivisionPlan PlanDivision(uint64_t size, int blocks) {
@@ -24,20 +26,20 @@ DivisionPlan PlanDivision(uint64_t size, int blocks) {
 
 int RadioForBlocks(int blocks) {
   switch (blocks) {
-    case 144: return 135;
-    case 120: return 136;
-    case 72: return 137;
-    case 64: return 138;
-    default: return kUserRadio;
+    case 144: return IDC_DIV_144;
+    case 120: return IDC_DIV_120;
+    case 72: return IDC_DIV_72;
+    case 64: return IDC_DIV_64;
+    default: return IDC_DIV_USER;
   }
 }
 
 int BlocksForRadio(int id) {
   switch (id) {
-    case 135: return 144;
-    case 136: return 120;
-    case 137: return 72;
-    case 138: return 64;
+    case IDC_DIV_144: return 144;
+    case IDC_DIV_120: return 120;
+    case IDC_DIV_72: return 72;
+    case IDC_DIV_64: return 64;
     default: return 0;
   }
 }
@@ -46,39 +48,6 @@ void SizeChoiceText(int index, char* out, std::size_t cap) {
   if (cap == 0) return;
   std::memset(out, 0, cap);
   std::snprintf(out, cap, "%d", (index + 1) * 10);
-}
-
-bool IsLeadByte932(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-int LastBackslash(const char* path, bool dbcs932) {
-  int last = -1;
-  for (int i = 0; path[i]; ++i) {
-    if (dbcs932 && IsLeadByte932(static_cast<unsigned char>(path[i]))) {
-      if (!path[i + 1]) break;
-      ++i;
-      continue;
-    }
-    if (path[i] == '\\') last = i;
-  }
-  return last;
-}
-
-bool DirectoryOf(const char* path, char* out, std::size_t cap, bool dbcs932) {
-  if (cap == 0) return false;
-  std::memset(out, 0, cap);
-  int last = LastBackslash(path, dbcs932);
-  if (last < 0 || static_cast<std::size_t>(last) + 1 >= cap) return false;
-  std::memcpy(out, path, static_cast<std::size_t>(last) + 1);
-  return true;
-}
-
-bool ContainsText(const char* text, const char* part, bool dbcs932) {
-  const std::size_t n = std::strlen(part);
-  for (std::size_t i = 0; text[i]; ++i) {
-    if (std::strncmp(text + i, part, n) == 0) return true;
-    if (dbcs932 && IsLeadByte932(static_cast<unsigned char>(text[i])) && text[i + 1]) ++i;
-  }
-  return n == 0;
 }
 
 bool HasPieceMark(const char* name, bool dbcs932) {
@@ -116,19 +85,9 @@ MergePlan PlanMerge(int64_t size, int count, uint64_t firstPieceLength) {
 }
 
 ArchiveKind ArchiveKindOfName(const char* name, bool dbcs932) {
-  char upper[258] = {0};
-  std::size_t len = std::strlen(name);
-  if (len >= sizeof(upper)) len = sizeof(upper) - 1;
-  for (std::size_t i = 0; i < len; ++i) {
-    unsigned char c = static_cast<unsigned char>(name[i]);
-    if (dbcs932 && IsLeadByte932(c) && i + 1 < len) {
-      upper[i] = name[i];
-      upper[i + 1] = name[i + 1];
-      ++i;
-      continue;
-    }
-    upper[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : name[i];
-  }
+  char upper[kPathBytes] = {0};
+  CopyBounded(upper, sizeof upper, name);
+  UpperAscii(upper, dbcs932);
   if (ContainsText(upper, ".ZIP", dbcs932)) return ArchiveKind::Zip;
   if (ContainsText(upper, ".LZH", dbcs932)) return ArchiveKind::Lha;
   return ArchiveKind::None;
@@ -153,18 +112,6 @@ bool FloppyRootFromInput(const char* typed, char root[4]) {
   root[2] = '\\';
   root[3] = 0;
   return true;
-}
-
-void ComposeText(char* out, std::size_t cap, const char* a, const char* b, const char* c) {
-  if (cap == 0) return;
-  std::memset(out, 0, cap);
-  std::snprintf(out, cap, "%s%s%s", a, b, c);
-}
-
-void ComposeNumber(char* out, std::size_t cap, const char* a, long number, const char* c) {
-  char digits[24] = {0};
-  std::snprintf(digits, sizeof(digits), "%ld", number);
-  ComposeText(out, cap, a, digits, c);
 }
 
 }  // namespace engine

@@ -4,6 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/paths.h"
+#include "resources/ids.h"
+
 namespace engine {
 
 constexpr int kBlockBytes = 10000;
@@ -14,9 +17,6 @@ constexpr int kMaxPieces = 999;
 constexpr int kSizeChoices = 144;       // the list "10" ... "1440"
 constexpr int kDefaultBlocks = 144;     // 1.44MB
 constexpr int kDiskMargin = 1000;       // bytes kept free on any disk that receives a file
-constexpr int kFirstRadio = 135;        // 1.44MB, 1.2MB, 720kB, 640kB, user-defined
-constexpr int kUserRadio = 139;
-constexpr int kSizeList = 140;
 
 // ---- Division ----
 
@@ -32,8 +32,8 @@ struct DivisionPlan {
 // Sizes come from the disk in 64 bits, so a huge file is refused instead of wrapping.
 DivisionPlan PlanDivision(uint64_t size, int blocks);
 
-// Radio button of a division size (144 -> 135 ... any other -> 139) and the size of a fixed
-// button (0 for the user-defined one).
+// Radio button of a division size (144 -> IDC_DIV_144 ... any other -> IDC_DIV_USER) and the
+// size of a fixed button (0 for the user-defined one).
 int RadioForBlocks(int blocks);
 int BlocksForRadio(int id);
 // Text of list item index (0 -> "10", 143 -> "1440") into out (cap bytes).
@@ -41,13 +41,6 @@ void SizeChoiceText(int index, char* out, std::size_t cap);
 
 // ---- Names and paths (Shift-JIS aware when dbcs932: trail bytes are not characters) ----
 
-bool IsLeadByte932(unsigned char c);
-// Index of the last backslash that is a character of its own, or -1.
-int LastBackslash(const char* path, bool dbcs932);
-// Directory of path up to and including its last backslash into out; false if none or too long.
-bool DirectoryOf(const char* path, char* out, std::size_t cap, bool dbcs932);
-// Substring search that matches only at character boundaries.
-bool ContainsText(const char* text, const char* part, bool dbcs932);
 // A name the existing-pieces question counts: it contains "file-" or "FILE-".
 bool HasPieceMark(const char* name, bool dbcs932);
 // The piece number 0..999 of a name spelled prefix + decimal in any letter case
@@ -78,12 +71,5 @@ bool PieceFits(int32_t freeBytes, uint64_t pieceLength);
 // Root "X:\" from what the user typed (its first character, upper-cased); false when empty
 // or not a letter.
 bool FloppyRootFromInput(const char* typed, char root[4]);
-
-// ---- Messages ----
-
-// a + b + c into out (cap bytes, cleared first), cut to fit.
-void ComposeText(char* out, std::size_t cap, const char* a, const char* b, const char* c);
-// a + decimal number + c.
-void ComposeNumber(char* out, std::size_t cap, const char* a, long number, const char* c);
 
 }  // namespace engine

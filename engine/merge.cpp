@@ -1,3 +1,4 @@
+// The Merge command: rebuilds the recorded file from the selected FILE-0 and its pieces.
 #include "engine/merge.h"
 
 #include <cstring>
@@ -5,11 +6,11 @@
 #include "browser/filelist.h"
 #include "browser/selection.h"
 #include "engine/merge_work.h"
-#include "engine/messages.h"
 #include "engine/texts.h"
-#include "shell/app.h"
+#include "resources/ids.h"
+#include "shell/busy.h"
 #include "shell/drives.h"
-#include "shell/labels.h"
+#include "shell/state.h"
 #include "shell/ui.h"
 
 using namespace engine;
@@ -18,66 +19,74 @@ void (*g_extractAfterMerge)(HWND owner, bool zip, const char* mergedName) = null
 
 namespace {
 
-// The record read from the selected FILE-0; the follow-up questions use it after the merge.
-pieceset::InfoRecord g_record;
-pieceset::InfoValues g_values;
-const char* g_prefix = "FILE-";
-uint32_t g_infoAttributes = kNoAttributes;
-char g_root[8];
-char g_dir[kPathBuf];
-INT_PTR g_mergeOutcome = IDCANCEL;
+constexpr Text kOpenInfo = {"Unable to open the information file, FILE-0.",
+                            "情報ファイル FILE-0 を開けません."};
+constexpr Text kMissedRead = {"Missed to read FILE-0.", "FILE-0 の誤読です."};
+constexpr Text kDamaged = {"Found the damaged file, FILE-0.", "FILE-0 が破壊されています."};
+constexpr Text kNotInfoFile = {"Please assign a file, FILE-0 (or, file-0).",
+                               "FILE-0 (または file-0 )を指定してください."};
+constexpr Text kNotHardDisk = {"Unable to merge the files other than in the hard disk.",
+                               "ハードディスク以外ではファイルの結合はできません."};
+constexpr Text kExists = {"Destination file already exists.\nPlease delete %s.",
+                          "結合されたファイルが存在しています.\nファイル、%s を削除してください."};
+constexpr Text kNoFirstPiece = {"Unable to find a file, FILE-1.", "FILE-1 を見つけられません."};
+constexpr Text kNoSpace = {"Free diskspace is not enough.", "ディスクの空容量が不足です."};
+constexpr Text kCreate = {"Unable to create a destination file, %s.", "結合するファイル、%s を作成できません."};
+constexpr Text kOpenPiece = {"Unable to open the source file, FILE-%d.",
+                             "ソースファイル FILE-%d を開けません."};
+constexpr Text kWrite = {"Unable to write to the destination file, %s.",
+                         "結合先ファイルファイル、%s への書き込みができません."};
+constexpr Text kReadPiece = {"Unable to read the source file, FILE-%d.", "ソースファイル FILE-%d を読めません."};
+constexpr Text kReopen = {"Unable to open the merged file, %s.", "結合されたファイル、%s を開けません."};
+constexpr Text kSizeDiffers = {"Unsuccess!\nFilesize is not equal to the original filesize.",
+                               "不成功！\n作成されたファイルのサイズが元と異なります."};
+constexpr Text kSuccess = {"Success!\nFile, %s, has been created.", "成功！\nファイル、%s が作成されました."};
+constexpr Text kDelete = {"Do you delete FILE-0, ... , FILE-%d ?", "FILE-0, ... , FILE-%d を削除しますか？"};
+constexpr Text kDecompressNext = {"Next do you decompress the compressed file ?",
+                                  "次に、圧縮ファイルを解凍しますか？"};
 
-// Reads FILE-0 of g_dir with g_prefix, reporting its own failures.
-bool ReadInformationFile(HWND owner, bool dbcs932) {
-  char path[kPathBuf];
-  pieceset::ComposePiecePath(path, sizeof(path), g_dir, g_prefix, 0);
-  g_infoAttributes = GetFileAttributesA(path);
-  SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
-  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  pieceset::MainResult result = pieceset::MainResult::MissedToRead;
-  if (h != INVALID_HANDLE_VALUE) {
-    static char data[pieceset::kReadLimit];
-    std::memset(data, 0, sizeof(data));
-    DWORD got = 0;
-    DWORD high = 0;
-    DWORD low = GetFileSize(h, &high);
-    ReadFile(h, data, sizeof(data), &got, nullptr);
-    CloseHandle(h);
-    const bool complete = high == 0 && low == got;
-    result = pieceset::ReadMain(data, got, complete, dbcs932, &g_record, &g_values);
-  }
-  if (g_infoAttributes != kNoAttributes) SetFileAttributesA(path, g_infoAttributes);
-  if (h == INVALID_HANDLE_VALUE) {
-    ShowMessage(owner, kMrgOpenInfo, kCapError, MB_ICONHAND);
+// The piece set being merged, as read from the selected FILE-0.
+struct PieceSet {
+  char root[8];
+  char dir[kPathBytes];
+  const char* prefix;
+  pieceset::InfoRecord record;
+  pieceset::InfoValues values;
+  uint32_t infoAttributes;
+};
+
+// Reads FILE-0 of the set, reporting its own failures.
+bool ReadRecord(HWND owner, PieceSet* set, bool dbcs932) {
+  char path[kPathBytes];
+  pieceset::ComposePiecePath(path, sizeof(path), set->dir, set->prefix, 0);
+  const InfoFile info =
+      ReadInformationFile(SystemFiles(), path, dbcs932, &set->record, &set->values);
+  set->infoAttributes = info.attributes;
+  if (!info.opened) {
+    ShowMessage(owner, kOpenInfo, kCapError, MB_ICONHAND);
     return false;
   }
-  if (result == pieceset::MainResult::MissedToRead) {
-    ShowMessage(owner, kMrgMissedRead, kCapError, MB_ICONHAND);
+  if (info.result == pieceset::MainResult::MissedToRead) {
+    ShowMessage(owner, kMissedRead, kCapError, MB_ICONHAND);
     return false;
   }
-  if (result == pieceset::MainResult::Damaged) {
-    ShowMessage(owner, kMrgDamaged, kCapError, MB_ICONHAND);
+  if (info.result == pieceset::MainResult::Damaged) {
+    ShowMessage(owner, kDamaged, kCapError, MB_ICONHAND);
     return false;
   }
   return true;
 }
 
-void EndMergeDialog(HWND dlg, INT_PTR outcome) {
-  g_mergeOutcome = outcome;
-  EndDialog(dlg, outcome);
-}
-
-INT_PTR CALLBACK MergeDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK MergeDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG:
-      SetDlgItemTextA(dlg, 142, g_record.name);
+      SetDlgItemTextA(dlg, IDC_MRG_DEST, reinterpret_cast<const char*>(lParam));
       return TRUE;
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndMergeDialog(dlg, LOWORD(wParam));
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dlg, LOWORD(wParam));
       return TRUE;
     case WM_CLOSE:
-      EndMergeDialog(dlg, IDCANCEL);
+      EndDialog(dlg, IDCANCEL);
       return TRUE;
   }
   return FALSE;
@@ -87,57 +96,42 @@ bool RoomOnDrive(void* root, int64_t bytes) {
   return bytes <= 0x7FFFFFFF && HasRoomFor(static_cast<const char*>(root), static_cast<long>(bytes));
 }
 
-void ReportMergeFailure(HWND owner, const MergeOutcome& out) {
-  const char* name = g_record.name;
+void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out) {
   const UINT err = MB_ICONHAND;
   switch (out.result) {
     case MergeResult::Ok: break;
-    case MergeResult::NoFirstPiece: ShowMessage(owner, kMrgNoFirstPiece, kCapError, err); break;
-    case MergeResult::LastPieceEmpty: ShowMessage(owner, kMrgDamaged, kCapError, err); break;
-    case MergeResult::NoRoom:
-      ShowMessage(owner, kMrgNoSpace, kCapWarning, MB_ICONEXCLAMATION);
-      break;
-    case MergeResult::PieceMissing:
-      ShowNumbered(owner, kMrgMissingHead, out.piece, kMrgMissingTail, kCapError, err);
-      break;
-    case MergeResult::CreateFailed:
-      ShowComposed(owner, kMrgCreateHead, name, kMrgCreateTail, kCapError, err);
-      break;
-    case MergeResult::OpenPieceFailed:
-      ShowNumbered(owner, kMrgOpenPieceHead, out.piece, kMrgOpenPieceTail, kCapError, err);
-      break;
-    case MergeResult::WriteFailed:
-      ShowComposed(owner, kMrgWriteHead, name, kMrgWriteTail, kCapError, err);
-      break;
-    case MergeResult::ReadPieceFailed:
-      ShowNumbered(owner, kMrgReadPieceHead, out.piece, kMrgReadPieceTail, kCapError, err);
-      break;
-    case MergeResult::ReopenFailed:
-      ShowComposed(owner, kMrgReopenHead, name, kMrgReopenTail, kCapError, err);
-      break;
+    case MergeResult::NoFirstPiece: ShowMessage(owner, kNoFirstPiece, kCapError, err); break;
+    case MergeResult::LastPieceEmpty: ShowMessage(owner, kDamaged, kCapError, err); break;
+    case MergeResult::NoRoom: ShowMessage(owner, kNoSpace, kCapWarning, MB_ICONEXCLAMATION); break;
+    case MergeResult::PieceMissing: ShowMessage(owner, kPieceMissing, out.piece, kCapError, err); break;
+    case MergeResult::CreateFailed: ShowMessage(owner, kCreate, name, kCapError, err); break;
+    case MergeResult::OpenPieceFailed: ShowMessage(owner, kOpenPiece, out.piece, kCapError, err); break;
+    case MergeResult::WriteFailed: ShowMessage(owner, kWrite, name, kCapError, err); break;
+    case MergeResult::ReadPieceFailed: ShowMessage(owner, kReadPiece, out.piece, kCapError, err); break;
+    case MergeResult::ReopenFailed: ShowMessage(owner, kReopen, name, kCapError, err); break;
     case MergeResult::SizeDiffers:
-      ShowMessage(owner, kMrgSizeDiffers, kCapError, MB_ICONEXCLAMATION);
+      ShowMessage(owner, kSizeDiffers, kCapError, MB_ICONEXCLAMATION);
       break;
   }
 }
 
-bool MergeOperation(HWND owner) {
-  CheckNtfsVolume(g_root);
-  const MergeJob job{g_dir, g_prefix, g_record.name, g_values.size, g_values.count,
-                     g_infoAttributes,
-                     pieceset::ResolveMergedTime(g_values, g_selFileTime, g_ntfsFlag != 0),
-                     RoomOnDrive, g_root};
+bool MergeOperation(HWND owner, PieceSet* set) {
+  CheckNtfsVolume(set->root);
+  const MergeJob job{set->dir, set->prefix, set->record.name, set->values.size,
+                     set->values.count, set->infoAttributes,
+                     pieceset::ResolveMergedTime(set->values, g_selFileTime, g_ntfsFlag != 0),
+                     RoomOnDrive, set->root};
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   const MergeOutcome out = MergePieces(SystemFiles(), job);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-  ReportMergeFailure(owner, out);
+  ReportMergeFailure(owner, set->record.name, out);
   return out.result == MergeResult::Ok;
 }
 
-void OfferExtraction(HWND owner, ArchiveKind kind) {
+void OfferExtraction(HWND owner, ArchiveKind kind, const char* name) {
   if (kind == ArchiveKind::None || !g_extractAfterMerge) return;
-  if (ShowMessage(owner, kMrgDecompressNext, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-    g_extractAfterMerge(owner, kind == ArchiveKind::Zip, g_record.name);
+  if (ShowMessage(owner, kDecompressNext, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    g_extractAfterMerge(owner, kind == ArchiveKind::Zip, name);
   }
 }
 
@@ -146,41 +140,39 @@ void OfferExtraction(HWND owner, ArchiveKind kind) {
 void CmdMerge(HWND owner) {
   const bool dbcs932 = GetACP() == 932;
   if (lstrcmpiA(g_selFileName, "file-0") != 0) {
-    ShowMessage(owner, kMrgNotInfoFile, kCapCaution, MB_ICONEXCLAMATION);
+    ShowMessage(owner, kNotInfoFile, kCapCaution, MB_ICONEXCLAMATION);
     return;
   }
-  std::memset(g_root, 0, sizeof(g_root));
-  lstrcpynA(g_root, g_selFilePath, 4);
-  if (GetDriveKind(g_root) != DriveFixed) {
-    ShowMessage(owner, kMrgNotHardDisk, kCapError, MB_ICONEXCLAMATION);
+  static PieceSet set;
+  std::memset(&set, 0, sizeof(set));
+  lstrcpynA(set.root, g_selFilePath, 4);
+  if (GetDriveKind(set.root) != DriveFixed) {
+    ShowMessage(owner, kNotHardDisk, kCapError, MB_ICONEXCLAMATION);
     return;
   }
-  if (!DirectoryOf(g_selFilePath, g_dir, sizeof(g_dir), dbcs932)) return;
-  g_prefix = pieceset::PrefixForSelectedName(g_selFileName);
-  if (!ReadInformationFile(owner, dbcs932)) return;
-  if (NameExistsInDir(SystemFiles(), g_dir, g_record.name)) {
-    ShowComposed(owner, kMrgExistsHead, g_record.name, kMrgExistsTail, kCapWarning,
-                 MB_ICONEXCLAMATION);
+  if (!DirectoryOf(g_selFilePath, set.dir, sizeof(set.dir), dbcs932)) return;
+  set.prefix = pieceset::PrefixForSelectedName(g_selFileName);
+  if (!ReadRecord(owner, &set, dbcs932)) return;
+  const char* name = set.record.name;
+  if (NameExistsInDir(SystemFiles(), set.dir, name)) {
+    ShowMessage(owner, kExists, name, kCapWarning, MB_ICONEXCLAMATION);
     return;
   }
 
-  g_mergeOutcome = IDCANCEL;
-  RunDialog(owner, "MERGEFILE_DLG", MergeDlgProc, 0);
-  if (g_mergeOutcome != IDOK) return;
+  if (RunDialog(owner, "MERGEFILE_DLG", MergeDlgProc, const_cast<char*>(name)) != IDOK) return;
 
   ShowBusyBanner(owner);
-  const bool merged = MergeOperation(owner);
+  const bool merged = MergeOperation(owner, &set);
   HideBusyBanner(owner);
   if (!merged) return;
 
   ListDirectory(g_currentDir);
-  ShowItemByName(g_record.name);
-  ShowComposed(owner, kMrgSuccessHead, g_record.name, kMrgSuccessTail, kCapCongratulations,
-               MB_ICONASTERISK);
-  if (ShowNumbered(owner, kMrgDeleteHead, g_values.count, kMrgDeleteTail, kCapInquiry,
-                   MB_YESNO | MB_ICONQUESTION) == IDYES) {
-    RemovePieceSet(SystemFiles(), g_dir, g_prefix, g_values.count);
+  ShowItemByName(name);
+  ShowMessage(owner, kSuccess, name, kCapCongratulations, MB_ICONASTERISK);
+  if (ShowMessage(owner, kDelete, static_cast<long>(set.values.count), kCapInquiry,
+                  MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    RemovePieceSet(SystemFiles(), set.dir, set.prefix, set.values.count);
     ListDirectory(g_currentDir);
   }
-  OfferExtraction(owner, ArchiveKindOfName(g_record.name, dbcs932));
+  OfferExtraction(owner, ArchiveKindOfName(name, dbcs932), name);
 }

@@ -11,15 +11,15 @@ struct NameSearch {
   const char* name;
 };
 
-bool VisitSameName(void* ctx, const char* entry) {
+bool VisitSameName(void* ctx, const DirEntry& entry) {
   auto* s = static_cast<NameSearch*>(ctx);
-  return s->fs->sameName(entry, s->name);
+  return s->fs->sameName(entry.name, s->name);
 }
 
 // Gives pieces 1 to n the attributes; a piece that has them already is left alone, which
 // spares hundreds of slow calls on a large set.
 void SetPieceAttributes(const DiskFiles& fs, const MergeJob& job, uint32_t attributes) {
-  char path[pieceset::kPathBytes];
+  char path[kPathBytes];
   for (int k = 1; k <= job.count; ++k) {
     if (pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k) &&
         fs.getAttributes(path) != attributes) {
@@ -54,17 +54,38 @@ MergeResult CopyPiece(const DiskFiles& fs, FileHandle piece, FileHandle merged, 
 
 }  // namespace
 
+InfoFile ReadInformationFile(const DiskFiles& fs, const char* path, bool dbcs932,
+                             pieceset::InfoRecord* rec, pieceset::InfoValues* vals) {
+  InfoFile info{false, pieceset::MainResult::MissedToRead, fs.getAttributes(path)};
+  fs.setAttributes(path, kAttrArchive);
+  FileHandle f = fs.openRead(path);
+  if (f != kNoFile) {
+    info.opened = true;
+    static char data[pieceset::kReadLimit];
+    std::memset(data, 0, sizeof(data));
+    uint64_t length = 0;
+    const bool known = FindLength(fs, path, &length);
+    const long got = fs.read(f, data, sizeof(data));
+    fs.close(f);
+    const std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
+    const bool complete = known && length == n;
+    info.result = pieceset::ReadMain(data, n, complete, dbcs932, rec, vals);
+  }
+  if (info.attributes != kNoAttributes) fs.setAttributes(path, info.attributes);
+  return info;
+}
+
 bool NameExistsInDir(const DiskFiles& fs, const char* dir, const char* name) {
   NameSearch s{&fs, name};
-  return fs.anyEntry(dir, VisitSameName, &s);
+  return fs.list(dir, VisitSameName, &s);
 }
 
 MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
-  char path[pieceset::kPathBytes];
-  char merged[pieceset::kPathBytes];
+  char path[kPathBytes];
+  char merged[kPathBytes];
   uint64_t length = 0;
   if (!pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, 1) ||
-      !fs.find(path, &length)) {
+      !FindLength(fs, path, &length)) {
     return {MergeResult::NoFirstPiece, 1};
   }
   const MergePlan plan = PlanMerge(job.size, job.count, length);
@@ -72,7 +93,7 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
   if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return {MergeResult::NoRoom, 0};
   for (int i = 1; i <= job.count; ++i) {
     if (!pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, i) ||
-        !fs.find(path, &length)) {
+        !FindLength(fs, path, &length)) {
       return {MergeResult::PieceMissing, i};
     }
   }
@@ -106,8 +127,8 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
   fs.close(out);
   if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, job.infoAttributes);
 
-  if (!fs.setTimes(merged, job.time)) return {MergeResult::ReopenFailed, 0};
-  if (!fs.find(merged, &length) || length != static_cast<uint64_t>(job.size)) {
+  if (fs.setTimes(merged, job.time) == TimeResult::CannotOpen) return {MergeResult::ReopenFailed, 0};
+  if (!FindLength(fs, merged, &length) || length != static_cast<uint64_t>(job.size)) {
     return {MergeResult::SizeDiffers, 0};
   }
   return {MergeResult::Ok, job.count};

@@ -9,6 +9,16 @@
 
 namespace engine {
 
+// FILE-0 as the Merge command reads it: its attributes set aside while it is read (and given
+// back), at most pieceset::kReadLimit bytes through Tovra's reader.
+struct InfoFile {
+  bool opened;
+  pieceset::MainResult result;
+  uint32_t attributes;  // as found, or kNoAttributes
+};
+InfoFile ReadInformationFile(const DiskFiles& fs, const char* path, bool dbcs932,
+                             pieceset::InfoRecord* rec, pieceset::InfoValues* vals);
+
 // True when an entry of dir (ending in a backslash) has the name, letter case aside.
 bool NameExistsInDir(const DiskFiles& fs, const char* dir, const char* name);
 
@@ -19,7 +29,7 @@ struct MergeJob {
   int64_t size;                 // recorded size
   int count;                    // recorded piece count
   uint32_t infoAttributes;      // FILE-0's attributes as found, or kNoAttributes
-  pieceset::CalTime time;       // resolved time of the merged file (local)
+  CalTime time;       // resolved time of the merged file (local)
   // Whether the drive has at least bytes free.
   bool (*hasRoom)(void* ctx, int64_t bytes);
   void* roomCtx;

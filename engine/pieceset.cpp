@@ -23,8 +23,6 @@ char* FieldBuffer(InfoRecord* rec, int field) {
   return rec->time[field - 3];
 }
 
-bool IsLeadByte932(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 // Strict decimal: digits only, at least one, value within max.
 bool ParseNumber(const char* text, long max, long* out) {
   if (!*text) return false;

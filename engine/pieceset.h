@@ -5,19 +5,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/caltime.h"
+#include "base/paths.h"
+
 namespace pieceset {
 
 constexpr int kBlockBytes = 10000;
 constexpr int kMaxPieces = 999;
-constexpr int kPathBytes = 258;     // path and name buffers
 constexpr int kRecordBytes = 512;   // composed record
 // Bytes a caller reads from FILE-0 before parsing; every valid record is far shorter.
 constexpr std::size_t kReadLimit = 4096;
-
-// Calendar time, local, as the record stores it (milliseconds are always 0).
-struct CalTime {
-  int year, month, day, hour, minute, second;
-};
 
 // The nine fields as text, each zero-terminated; sized as the readers' buffers.
 struct InfoRecord {

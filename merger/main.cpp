@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "merge.h"
+#include "rundelo_merge.h"
 #include "system.h"
 #include "texts.h"
 
@@ -23,7 +23,7 @@ char g_programDir[258];
 
 LRESULT OnCreate(HWND wnd) {
   g_uiLanguage = GetACP() == 932 ? 1 : 0;
-  g_osKind = ReadOsKind();
+  g_osKind = ReadOsKind(Win95);
   g_waitingLine = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 20, 40, 260, 30, wnd,
                                   reinterpret_cast<HMENU>(kWaitingLineId),
                                   GetModuleHandleA(nullptr), nullptr);

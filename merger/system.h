@@ -1,12 +1,10 @@
-// Rundelo's own look-ups of the system: OS kind, program directory and drive queries.
+// Rundelo's own look-ups of the system: program directory and drive queries.
 #pragma once
 #include <windows.h>
 
-#include "core.h"
+#include "base/oskind.h"
 
 namespace rundelo {
-
-OsKind ReadOsKind();
 
 // Directory of the running program, ending in a backslash, into out (cap bytes).
 bool FindProgramDirectory(char* out, size_t cap);

@@ -5,22 +5,15 @@
 #include <stdint.h>
 
 #include "browser/selection.h"
-#include "shell/app.h"
+#include "browser/selector.h"
+#include "engine/divide.h"
+#include "engine/merge.h"
+#include "resources/ids.h"
 #include "shell/iconbar.h"
 #include "shell/labels.h"
+#include "shell/mainwnd.h"
 #include "shell/rules/button_rules.h"
-#if __has_include("engine/divide.h")
-#include "engine/divide.h"
-#define TOVRA_HAS_DIVIDE 1
-#endif
-#if __has_include("engine/merge.h")
-#include "engine/merge.h"
-#define TOVRA_HAS_MERGE 1
-#endif
-#if __has_include("browser/selector.h")
-#include "browser/selector.h"
-#define TOVRA_HAS_SELECTOR 1
-#endif
+#include "shell/state.h"
 
 // After a move of the current directory the old selection no longer applies.
 static void AfterMove() {
@@ -29,26 +22,39 @@ static void AfterMove() {
   UpdateButtonStates();
 }
 
-static void RunCommand(HWND mainWnd, int id) {
-  switch (id) {
-#ifdef TOVRA_HAS_DIVIDE
-    case 101: CmdDivide(mainWnd); break;
-#endif
-#ifdef TOVRA_HAS_MERGE
-    case 102: CmdMerge(mainWnd); break;
-#endif
-    case 114: Shutdown(); break;
-#ifdef TOVRA_HAS_SELECTOR
-    case 115: GoUpOneLevel(); AfterMove(); break;
-    case 116: SelectLocation(mainWnd); AfterMove(); break;
-#endif
-    default: break;
-  }
+static void CmdExit(HWND) { Shutdown(); }
+
+static void CmdUpOneLevel(HWND) {
+  GoUpOneLevel();
+  AfterMove();
 }
+
+static void CmdSelectLocation(HWND mainWnd) {
+  SelectLocation(mainWnd);
+  AfterMove();
+}
+
+struct Command {
+  int id;
+  void (*run)(HWND mainWnd);
+};
+
+static const Command kCommands[] = {
+    {IDM_DIVISION, CmdDivide},
+    {IDM_MERGER, CmdMerge},
+    {IDM_EXIT, CmdExit},
+    {IDM_UPONELEVEL, CmdUpOneLevel},
+    {IDC_DRIVESELECTOR, CmdSelectLocation},
+};
 
 void DispatchCommand(HWND mainWnd, WPARAM wParam) {
   int id = CommandToRun(static_cast<uint32_t>(wParam));
   if (!id) return;
   if (id != kDriveSelectorCommand) HideHoverLabel();
-  RunCommand(mainWnd, id);
+  for (const Command& c : kCommands) {
+    if (c.id == id) {
+      c.run(mainWnd);
+      return;
+    }
+  }
 }

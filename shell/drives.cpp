@@ -3,9 +3,13 @@
 
 #include <windows.h>
 
-#include "shell/app.h"
+#include "base/freespace.h"
+#include "shell/state.h"
 
 int g_ntfsFlag;
+
+static const SpaceQueries kSystemQueries = {ExtendedFreeSpacePath, QueryFreeBytes, QueryClusters};
+const SpaceQueries* g_spaceQueries = &kSystemQueries;
 
 DriveKind GetDriveKind(const char* root) { return DriveKindFromSystemType(GetDriveTypeA(root)); }
 
@@ -19,64 +23,27 @@ void CheckNtfsVolume(const char* root) {
   g_ntfsFlag = IsNtfsName(fsName) ? 1 : 0;
 }
 
-static bool ExtendedPath() {
-  if (g_osKind != Win95) return true;
-  OSVERSIONINFOA v = {};
-  v.dwOSVersionInfoSize = sizeof v;  // 148
-  GetVersionExA(&v);
-  return UseExtendedFreeSpace(g_osKind, v.dwPlatformId, v.dwBuildNumber);
-}
-
-typedef BOOL(WINAPI* FreeSpaceEx)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-
-// The extended query is looked up at run time: the oldest systems lack it. False when the
-// function is missing or the query fails; the caller then counts the drive as full.
-static bool QueryExtended(const char* root, uint64_t* freeToCaller, uint64_t* total) {
-  char path[kPathBuf] = {};
-  UINT n = GetSystemDirectoryA(path, kPathCall);
-  if (n == 0 || n >= kPathCall - 14) return false;
-  lstrcatA(path, "\\KERNEL32.DLL");
-  HMODULE lib = LoadLibraryA(path);
-  if (!lib) return false;
-  FreeSpaceEx query = reinterpret_cast<FreeSpaceEx>(
-      reinterpret_cast<void*>(GetProcAddress(lib, "GetDiskFreeSpaceExA")));
-  ULARGE_INTEGER avail = {}, all = {}, totalFree = {};
-  bool ok = query && query(root, &avail, &all, &totalFree);
-  FreeLibrary(lib);
-  *freeToCaller = avail.QuadPart;
-  *total = all.QuadPart;
-  return ok;
-}
-
-struct LegacyCounts {
-  DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
-};
-
-// A drive that cannot be asked has no room, on this path as on the extended one.
-static bool QueryLegacy(const char* root, LegacyCounts* c) {
-  return GetDiskFreeSpaceA(root, &c->sectorsPerCluster, &c->bytesPerSector, &c->freeClusters,
-                           &c->totalClusters) != 0;
-}
-
+// A drive that cannot be asked (no medium, no such drive, no extended query function) has no
+// room, on either path.
 int HasClusterRoom(const char* root, int mode) {
-  if (ExtendedPath()) {
+  if (g_spaceQueries->extendedPath(g_osKind)) {
     uint64_t freeToCaller = 0, total = 0;
-    if (!QueryExtended(root, &freeToCaller, &total)) return 0;
+    if (g_spaceQueries->freeBytes(root, &freeToCaller, &total) != FreeQuery::Ok) return 0;
     return ClusterRoomExtended(mode, total, freeToCaller) ? 1 : 0;
   }
-  LegacyCounts c = {};
-  if (!QueryLegacy(root, &c)) return 0;
+  ClusterCounts c = {};
+  if (!g_spaceQueries->clusters(root, &c)) return 0;
   return ClusterRoomLegacy(c.freeClusters) ? 1 : 0;
 }
 
 int HasRoomFor(const char* root, long bytes) {
   int32_t request = static_cast<int32_t>(bytes);
-  if (ExtendedPath()) {
+  if (g_spaceQueries->extendedPath(g_osKind)) {
     uint64_t freeToCaller = 0, total = 0;
-    if (!QueryExtended(root, &freeToCaller, &total)) return 0;
+    if (g_spaceQueries->freeBytes(root, &freeToCaller, &total) != FreeQuery::Ok) return 0;
     return RoomForExtended(request, freeToCaller) ? 1 : 0;
   }
-  LegacyCounts c = {};
-  if (!QueryLegacy(root, &c)) return 0;
+  ClusterCounts c = {};
+  if (!g_spaceQueries->clusters(root, &c)) return 0;
   return RoomForLegacy(request, c.sectorsPerCluster, c.bytesPerSector, c.freeClusters) ? 1 : 0;
 }

@@ -1,6 +1,7 @@
 // Questions about the drive that holds a path. Every query takes a root such as "A:\".
 // None shows a message; callers report.
 #pragma once
+#include "base/freespace.h"
 #include "shell/rules/drive_rules.h"
 
 // 1 when the last volume examined by CheckNtfsVolume is NTFS, else 0.
@@ -16,3 +17,12 @@ int HasClusterRoom(const char* root, int mode);
 // A drive whose free space cannot be asked (no medium, no such drive, no extended query
 // function) counts as full.
 int HasRoomFor(const char* root, long bytes);
+
+// The free-space questions HasClusterRoom and HasRoomFor ask: the system's by default, a model
+// drive's in tests.
+struct SpaceQueries {
+  bool (*extendedPath)(OsKind kind);
+  FreeQuery (*freeBytes)(const char* root, uint64_t* freeToCaller, uint64_t* total);
+  bool (*clusters)(const char* root, ClusterCounts* c);
+};
+extern const SpaceQueries* g_spaceQueries;

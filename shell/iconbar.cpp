@@ -5,7 +5,8 @@
 
 #include "browser/filelist.h"
 #include "browser/selection.h"
-#include "shell/app.h"
+#include "shell/mainwnd.h"
+#include "shell/state.h"
 #include "shell/rules/button_rules.h"
 
 static const char kBarClass[] = "IconBarWindow";

@@ -1,10 +1,10 @@
-// Hover labels drawn straight on the screen, the location caption and the busy banner.
+// Hover labels drawn straight on the screen, and the location caption.
 #include "shell/labels.h"
 
-#include "shell/app.h"
+#include "shell/mainwnd.h"
+#include "shell/state.h"
 #include "shell/rules/hover_rules.h"
 #include "shell/texts.h"
-#include "shell/ui.h"
 
 static int s_shown;  // 0 = none, else the label's position
 static Rect4 s_rect;
@@ -12,8 +12,6 @@ static COLORREF s_saved[kSavedRows][kSavedCols];
 static char s_text[18];
 
 static const COLORREF kLabelFill = 0x0080FFFF;
-static const COLORREF kBannerFill = 0x000000FF;
-static const COLORREF kBannerText = 0x00FFFFFF;
 
 static HFONT CreateTextFont(int height, const Text& face) {
   return CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0,
@@ -107,30 +105,3 @@ void DrawLocationLabel(HWND mainWnd) {
   DeleteObject(font);
   ReleaseDC(mainWnd, dc);
 }
-
-static void PaintBanner(HWND wnd, bool show) {
-  HDC dc = GetDC(wnd);
-  const char* text = Tx(kBusyBanner);
-  int len = lstrlenA(text);
-  SIZE size = {};
-  GetTextExtentPoint32A(dc, text, len, &size);
-  HRGN region = CreateRoundRectRgn(kBannerLeft, kBannerTop, kBannerLeft + kBannerWidth,
-                                   kBannerTop + kBannerHeight, 10, 10);
-  SelectClipRgn(dc, region);
-  HBRUSH brush = CreateSolidBrush(show ? kBannerFill : g_btnFaceColor);
-  HGDIOBJ oldBrush = SelectObject(dc, brush);
-  Rectangle(dc, kBannerLeft - 1, kBannerTop - 1, kBannerLeft + kBannerWidth + 1,
-            kBannerTop + kBannerHeight + 1);
-  SelectObject(dc, oldBrush);
-  DeleteObject(brush);
-  DeleteObject(region);
-  SetBkMode(dc, OPAQUE);
-  SetBkColor(dc, show ? kBannerFill : g_btnFaceColor);
-  SetTextColor(dc, show ? kBannerText : g_btnFaceColor);
-  TextOutA(dc, BannerTextX(size.cx), BannerTextY(size.cy), text, len);
-  SelectClipRgn(dc, NULL);
-  ReleaseDC(wnd, dc);
-}
-
-void ShowBusyBanner(HWND mainWnd) { PaintBanner(mainWnd, true); }
-void HideBusyBanner(HWND mainWnd) { PaintBanner(mainWnd, false); }

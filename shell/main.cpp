@@ -4,70 +4,44 @@
 
 #include "browser/filelist.h"
 #include "browser/selection.h"
-#include "shell/app.h"
+#include "browser/selector.h"
 #include "shell/dispatch.h"
 #include "shell/iconbar.h"
 #include "shell/labels.h"
+#include "shell/mainwnd.h"
 #include "shell/rules/startup_rules.h"
-#include "shell/ui.h"
-#if __has_include("browser/selector.h")
-#include "browser/selector.h"
-#define TOVRA_HAS_SELECTOR 1
-#endif
+#include "shell/state.h"
 
 HINSTANCE g_hInstance;
 HWND g_hMainWnd;
 HWND g_hIconBar;
-int g_screenWidth, g_screenHeight;
 int g_barUnit;
 COLORREF g_btnFaceColor;
 OsKind g_osKind = Win95;
 int g_osDetected;
-int g_listReady;
 int g_dirChanged;
-char g_programPath[kPathBuf];
-char g_helpPathEn[kPathBuf];
-char g_helpPathJa[kPathBuf];
-char g_currentDir[kPathBuf];
-char g_startDir[kPathBuf];
-char g_documentsPath[kPathBuf];
+char g_programPath[kPathBytes];
+char g_helpPathEn[kPathBytes];
+char g_helpPathJa[kPathBytes];
+char g_currentDir[kPathBytes];
+char g_startDir[kPathBytes];
+char g_documentsPath[kPathBytes];
+
+static int s_listReady;  // 1 once the first listing has been shown
 
 static const char kMainClass[] = "Tovra";
 static const char kDisplayTitle[] = "Tovra";
 
 void ChooseUiLanguage() { g_uiLanguage = UiLanguageFromCodePage(GetACP()); }
 
-// Reads value from an HKLM key opened with full access; false when the key does not open.
-// valueRead tells whether the value itself was read.
-static bool ReadMachineText(const char* key, const char* value, char* text, bool* valueRead) {
-  HKEY h;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return false;
-  DWORD type = 0, size = kPathCall;
-  *valueRead = RegQueryValueExA(h, value, NULL, &type, reinterpret_cast<BYTE*>(text), &size) ==
-               ERROR_SUCCESS;
-  if (!*valueRead) ZeroMemory(text, kPathBuf);
-  RegCloseKey(h);
-  return true;
-}
-
-void DetectOsKind() {
-  char version[kPathBuf] = {}, product[kPathBuf] = {};
-  bool ntRead = false, productRead = false;
-  ReadMachineText("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion", version,
-                  &ntRead);
-  bool nineXOpened = !ntRead && ReadMachineText("SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                                                "ProductName", product, &productRead);
-  g_osKind = DecideOsKind(ntRead, version, nineXOpened, product, g_osKind);
-}
+void DetectOsKind() { g_osKind = ReadOsKind(g_osKind); }
 
 void Shutdown() {
-#ifdef TOVRA_HAS_SELECTOR
   if (g_hDriveSelector) {
     HIMAGELIST il =
         reinterpret_cast<HIMAGELIST>(SendMessageA(g_hDriveSelector, CBEM_GETIMAGELIST, 0, 0));
     if (il) ImageList_Destroy(il);
   }
-#endif
   if (g_hFileList) {
     HIMAGELIST il = reinterpret_cast<HIMAGELIST>(
         SendMessageA(g_hFileList, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
@@ -79,26 +53,26 @@ void Shutdown() {
 // The search for "TOVRA.EXE" may find nothing (a renamed program) or another copy earlier on the
 // search path; the running module's own path is then the right one.
 static void FindProgramPath() {
-  char found[kPathBuf] = {}, module[kPathBuf] = {};
+  char found[kPathBytes] = {}, module[kPathBytes] = {};
   DWORD n = SearchPathA(NULL, "TOVRA.EXE", NULL, kPathCall, found, NULL);
   DWORD m = GetModuleFileNameA(NULL, module, kPathCall);
   bool searchOk = n > 0 && n < kPathCall;
   bool moduleOk = m > 0 && m < kPathCall;
   if (moduleOk && (!searchOk || lstrcmpiA(found, module) != 0))
-    lstrcpynA(g_programPath, module, kPathBuf);
+    lstrcpynA(g_programPath, module, kPathBytes);
   else if (searchOk)
-    lstrcpynA(g_programPath, found, kPathBuf);
+    lstrcpynA(g_programPath, found, kPathBytes);
 }
 
 static void FindStartPaths() {
   bool sjis = GetACP() == 932;
   FindProgramPath();
-  HelpPathsFromProgramPath(g_programPath, sjis, g_helpPathEn, g_helpPathJa, kPathBuf);
-  StartDirFromProgramPath(g_programPath, sjis, g_startDir, kPathBuf);
-  lstrcpynA(g_currentDir, g_startDir, kPathBuf);
-  char windows[kPathBuf] = {};
+  HelpPathsFromProgramPath(g_programPath, sjis, g_helpPathEn, g_helpPathJa, kPathBytes);
+  StartDirFromProgramPath(g_programPath, sjis, g_startDir, kPathBytes);
+  lstrcpynA(g_currentDir, g_startDir, kPathBytes);
+  char windows[kPathBytes] = {};
   GetWindowsDirectoryA(windows, kPathCall);
-  DocumentsPathFromWindowsDir(windows, g_documentsPath, kPathBuf);
+  DocumentsPathFromWindowsDir(windows, g_documentsPath, kPathBytes);
 }
 
 static LRESULT OnCreate(HWND hwnd) {
@@ -122,7 +96,7 @@ static LRESULT OnPaint(HWND hwnd) {
   PAINTSTRUCT ps;
   BeginPaint(hwnd, &ps);
   DrawLocationLabel(hwnd);
-  if (g_listReady) UpdateButtonStates();
+  if (s_listReady) UpdateButtonStates();
   EndPaint(hwnd, &ps);
   return 0;
 }
@@ -134,11 +108,11 @@ static LRESULT OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 }
 
 static LRESULT OnNotify(const NMHDR* nm) {
+  // Only the file list's clicks change the selection; its header and the selector notify too.
+  if (!g_hFileList || nm->hwndFrom != g_hFileList) return 0;
   if (nm->code == static_cast<UINT>(NM_DBLCLK)) {
     ClearSelection();
-#ifdef TOVRA_HAS_SELECTOR
     OpenSelectedFolder();
-#endif
     UpdateButtonStates();
   } else if (nm->code == static_cast<UINT>(NM_CLICK)) {
     ClearSelection();
@@ -149,9 +123,7 @@ static LRESULT OnNotify(const NMHDR* nm) {
 }
 
 static LRESULT OnInitDrives(HWND hwnd) {
-#ifdef TOVRA_HAS_SELECTOR
   BuildDriveSelector(hwnd);
-#endif
   PostMessageA(hwnd, WMU_INIT_LIST, 0, 0);
   return 0;
 }
@@ -160,7 +132,7 @@ static LRESULT OnInitList(HWND hwnd) {
   CreateFileList(hwnd);
   SetCurrentDirectoryA(g_currentDir);
   ListDirectory(g_currentDir);
-  g_listReady = 1;
+  s_listReady = 1;
   return 0;
 }
 
@@ -194,11 +166,11 @@ static bool RegisterMainClass(HINSTANCE instance) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   g_hInstance = instance;
   if (!RegisterMainClass(instance)) return 0;
-  g_screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  g_screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  int screenHeight = GetSystemMetrics(SM_CYSCREEN);
   HWND hwnd = CreateWindowExA(0, kMainClass, "Tovra_Wnd", WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX,
-                              CentredOrigin(g_screenWidth, kMainWidth),
-                              CentredOrigin(g_screenHeight, kMainHeight), kMainWidth, kMainHeight,
+                              CentredOrigin(screenWidth, kMainWidth),
+                              CentredOrigin(screenHeight, kMainHeight), kMainWidth, kMainHeight,
                               NULL, NULL, instance, NULL);
   if (!hwnd) return 0;
   ShowWindow(hwnd, show);

@@ -1,9 +1,9 @@
 // Texts the shell shows, English and Japanese side by side.
 #pragma once
-#include "shell/ui.h"
+#include "base/text.h"
 
 // Hover labels of the fifteen buttons, by position (index 0 unused).
-inline const Text kLabelTexts[16] = {
+constexpr Text kLabelTexts[16] = {
     {"", ""},
     {"Division", "ﾌｧｲﾙ分割"},
     {"Merger", "ﾌｧｲﾙ結合"},
@@ -22,11 +22,8 @@ inline const Text kLabelTexts[16] = {
     {"Up One Level", "上のﾌｫﾙﾀﾞｰへ"},
 };
 
-inline const Text kLocationCaption = {"File Location:", "ファイルの場所:"};
-inline const Text kBusyBanner = {"In Process", "現在処理中"};
-inline const Text kDialogFailed = {"Unable to display dialog.", "ダイアログを表示できません."};
-inline const Text kSystemErrorCaption = {"System Error", "システム・エラー"};
+constexpr Text kLocationCaption = {"File Location:", "ファイルの場所:"};
 
 // Font faces of the drawn texts.
-inline const Text kLabelFace = {"Helv", "ＭＳゴシック"};
-inline const Text kCaptionFace = {"Helv", "ＭＳ Ｐゴシック"};
+constexpr Text kLabelFace = {"Helv", "ＭＳゴシック"};
+constexpr Text kCaptionFace = {"Helv", "ＭＳ Ｐゴシック"};

@@ -3,12 +3,12 @@
 // 0x5C or a letter) is never taken for a backslash or folded in case.
 #pragma once
 #include <cstddef>
-#include "engine/pieceset.h"
-#include "shell/rules/oskind.h"
+#include "base/caltime.h"
+#include "base/oskind.h"
+#include "base/paths.h"
 
 namespace browser {
 
-constexpr int kPathBytes = 258;
 constexpr int kMaxRows = 2000;
 
 // File attribute bits as the system reports them.
@@ -22,30 +22,13 @@ void AttributeLetters(unsigned attributes, char* out);
 
 // "MM/DD/YYYY  hh:mm:ss", or with yearFirst "YYYY/MM/DD  hh:mm:ss". Returns false if
 // it does not fit in cap (out is then empty).
-bool FormatTimeText(char* out, std::size_t cap, const pieceset::CalTime& t, bool yearFirst);
+bool FormatTimeText(char* out, std::size_t cap, const CalTime& t, bool yearFirst);
 
 // The byte count right-aligned in at least ten characters.
 bool FormatSizeText(char* out, std::size_t cap, unsigned long long size);
 
-bool IsLeadByte932(unsigned char c);
-
-// Equality that folds ASCII letters only, leaving both bytes of a double-byte character as they are.
-bool EqualNoCase(const char* a, const char* b, bool dbcs932);
-
-// "." or "..".
-bool IsDotEntry(const char* name);
 // "Recycled" or "Recycler", any case: shown as the recycle bin and never opened.
 bool IsRecycleBinName(const char* name);
-
-// Position of the last real backslash, or -1.
-int LastBackslash(const char* path, bool dbcs932);
-int CountBackslashes(const char* path, bool dbcs932);
-
-// path with a backslash appended unless it already ends in one, into out (cap bytes).
-bool MakeDirectoryPrefix(char* out, std::size_t cap, const char* path, bool dbcs932);
-
-// Copy of path whose first character, if an ASCII letter, is upper case.
-void UpperDriveLetter(char* out, std::size_t cap, const char* path);
 
 enum class FolderIcon { Folder, Open, RecycleXp, RecycleMe, Recycle9x, DocumentsMe, Documents9x };
 

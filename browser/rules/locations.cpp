@@ -3,16 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/text.h"
+
 namespace browser {
 
 static char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-static void CopyText(char* out, std::size_t cap, const char* s) {
-  std::size_t n = std::strlen(s);
-  if (n >= cap) n = cap - 1;
-  std::memcpy(out, s, n);
-  out[n] = 0;
-}
 
 bool DriveEntryText(char* out, std::size_t cap, char letter, DriveKind kind, const char* label) {
   const char* tail = nullptr;
@@ -41,7 +36,7 @@ void ClearLocations(LocationList& l) { std::memset(&l, 0, sizeof l); }
 bool AppendDrive(LocationList& l, const char* text) {
   if (l.count >= kMaxLocations) return false;
   Location& e = l.entry[l.count++];
-  CopyText(e.text, sizeof e.text, text);
+  CopyBounded(e.text, sizeof e.text, text);
   e.indent = 0;
   return true;
 }

@@ -3,7 +3,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include "shell/rules/oskind.h"
+#include "base/oskind.h"
+#include "resources/ids.h"
 
 // Positions in the order of creation; the row holds 1 to 14, Up One Level sits below.
 enum ButtonPos {
@@ -12,7 +13,11 @@ enum ButtonPos {
   PosUpOneLevel, kButtonCount = 15
 };
 
-enum { kFirstButtonControl = 118, kFirstCommand = 101, kDriveSelectorCommand = 116 };
+enum {
+  kFirstButtonControl = IDC_BTN_DIVISION,
+  kFirstCommand = IDM_DIVISION,
+  kDriveSelectorCommand = IDC_DRIVESELECTOR
+};
 enum { kButtonWidth = 32, kButtonHeight = 20 };
 
 struct ButtonInfo {

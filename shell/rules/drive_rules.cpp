@@ -16,11 +16,6 @@ bool IsNtfsName(const char* fsName) {
   return std::strstr(upper, "NTFS") != nullptr;
 }
 
-bool UseExtendedFreeSpace(OsKind kind, uint32_t platformId, uint32_t buildNumber) {
-  if (kind != Win95) return true;
-  return platformId == 1 && (buildNumber & 0xFFFF) > 1000;
-}
-
 uint64_t ClusterThreshold(int mode, uint64_t totalBytes) {
   if (mode != 0) return 65536;
   if (totalBytes < 0x1000000ull) return 1024;

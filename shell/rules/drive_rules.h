@@ -1,7 +1,6 @@
 // Drive kinds and free-space decisions, kept apart from the system calls so they can be tested.
 #pragma once
 #include <cstdint>
-#include "shell/rules/oskind.h"
 
 // The program's own numbering: remote drives and RAM disks are swapped against the system's.
 enum DriveKind : uint32_t {
@@ -19,10 +18,6 @@ DriveKind DriveKindFromSystemType(uint32_t systemType);
 
 // True when the upper-cased file-system name contains "NTFS".
 bool IsNtfsName(const char* fsName);
-
-// Whether the extended (64-bit) free-space query is used: always except on Win95, where only a
-// 9x-family platform (1) with a build number above 1000 in its low 16 bits takes it.
-bool UseExtendedFreeSpace(OsKind kind, uint32_t platformId, uint32_t buildNumber);
 
 // Cluster size assumed for a volume of totalBytes: mode 0 estimates it, other modes take 64 KiB.
 uint64_t ClusterThreshold(int mode, uint64_t totalBytes);

@@ -1,7 +1,7 @@
 // Geometry and choices of the hover labels, the location caption and the busy banner.
 #pragma once
 #include "shell/rules/button_rules.h"
-#include "shell/rules/oskind.h"
+#include "base/oskind.h"
 
 enum { kUpOneLevelLabel = 15 };
 // The saved-pixel buffer: a label never covers more than this.

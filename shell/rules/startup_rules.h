@@ -1,27 +1,13 @@
-// Start-up decisions that need no window: language, OS kind, window origin, derived paths.
+// Start-up decisions that need no window: language, window origin, derived paths.
 #pragma once
 #include <cstddef>
-#include "shell/rules/oskind.h"
 
 // 1 (Japanese) exactly for code page 932, else 0 (English).
 int UiLanguageFromCodePage(unsigned codePage);
 
-// NT-family "CurrentVersion" text: "4.0" is tried before "5.0"; substring, case-sensitive.
-OsKind OsKindFromNtVersion(const char* version);
-// 9x-family "ProductName" text: "Windows ME" before "Windows 98"; anything else is Win95.
-OsKind OsKindFromProductName(const char* product);
-
-// The whole registry rule. ntRead: the NT key opened and its value was read. nineXOpened: the
-// 9x key opened (its value may still be empty). Neither: the previous kind stays.
-OsKind DecideOsKind(bool ntRead, const char* ntVersion, bool nineXOpened, const char* product,
-                    OsKind previous);
-
 // Origin of a window of size centred on a screen; truncates toward zero, negative when the
 // screen is smaller than the window.
 int CentredOrigin(int screen, int size);
-
-// Copies src into dst (size bytes), always terminated; returns false when it had to cut.
-bool CopyBounded(char* dst, size_t size, const char* src);
 
 // Paths are scanned as Shift-JIS when shiftJis is set (code page 932), so that the second byte of
 // a double-byte character is never taken for a backslash or a letter.

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (ok) {
       char buf[pieceset::kRecordBytes];
-      pieceset::CalTime t = pieceset::ResolveMergedTime(vals, pieceset::CalTime{2000, 1, 1, 0, 0, 0}, false);
+      CalTime t = pieceset::ResolveMergedTime(vals, CalTime{2000, 1, 1, 0, 0, 0}, false);
       std::size_t n = pieceset::FormatRecord(buf, sizeof(buf), rec.name, vals.size, vals.count, t, dbcs);
       pieceset::InfoRecord again;
       pieceset::InfoValues back;

@@ -26,12 +26,12 @@ TEST(AttributeLetters, FixedOrderAndOnlyFourBits) {
 
 TEST(TimeText, BothDateOrdersWithTwoBlanks) {
   char out[32];
-  pieceset::CalTime t{2001, 3, 5, 14, 7, 9};
+  CalTime t{2001, 3, 5, 14, 7, 9};
   ASSERT_TRUE(FormatTimeText(out, sizeof out, t, false));
   EXPECT_STREQ("03/05/2001  14:07:09", out);
   ASSERT_TRUE(FormatTimeText(out, sizeof out, t, true));
   EXPECT_STREQ("2001/03/05  14:07:09", out);
-  pieceset::CalTime early{1980, 1, 1, 0, 0, 0};
+  CalTime early{1980, 1, 1, 0, 0, 0};
   ASSERT_TRUE(FormatTimeText(out, sizeof out, early, true));
   EXPECT_STREQ("1980/01/01  00:00:00", out);
 }
@@ -39,7 +39,7 @@ TEST(TimeText, BothDateOrdersWithTwoBlanks) {
 TEST(TimeText, RefusesShortBuffer) {
   char out[20];
   std::memset(out, 'x', sizeof out);
-  pieceset::CalTime t{2001, 3, 5, 14, 7, 9};
+  CalTime t{2001, 3, 5, 14, 7, 9};
   EXPECT_FALSE(FormatTimeText(out, sizeof out, t, false));  // needs 21 bytes
   EXPECT_STREQ("", out);
   EXPECT_FALSE(FormatTimeText(out, 0, t, false));
@@ -71,27 +71,6 @@ TEST(Names, DotEntriesAndRecycleBins) {
   for (const char* n : {"Recycled", "RECYCLED", "recycler", "ReCyClEr"}) EXPECT_TRUE(IsRecycleBinName(n)) << n;
   for (const char* n : {"Recycle", "Recycled2", "xRecycled", "Recycle Bin", ""})
     EXPECT_FALSE(IsRecycleBinName(n)) << n;
-}
-
-// ソ is 0x83 0x5C in Shift-JIS, ア 0x83 0x41, ッ 0x83 0x62 ... the second byte may be '\' or a letter.
-TEST(Dbcs, TrailBytesAreNeitherSeparatorsNorFolded) {
-  const char* so = "C:\\\x83\x5C";
-  EXPECT_EQ(2, LastBackslash(so, true));
-  EXPECT_EQ(4, LastBackslash(so, false));
-  EXPECT_EQ(1, CountBackslashes("C:\\\x83\x5C\x83\x5C", true));
-  EXPECT_EQ(3, CountBackslashes("C:\\\x83\x5C\x83\x5C", false));
-  EXPECT_EQ(3, LastBackslash("C:\\\\", true));
-  EXPECT_EQ(-1, LastBackslash("name", true));
-  // A lead byte cut off at the end swallows nothing beyond the terminator.
-  EXPECT_EQ(2, LastBackslash("C:\\\x83", true));
-
-  EXPECT_FALSE(EqualNoCase("\x83\x41", "\x83\x61", true));
-  EXPECT_TRUE(EqualNoCase("\x83\x41", "\x83\x61", false));
-  EXPECT_TRUE(EqualNoCase("c:\\\x83\x41x", "C:\\\x83\x41X", true));
-  EXPECT_FALSE(EqualNoCase("abc", "abcd", true));
-  EXPECT_FALSE(EqualNoCase("\x83", "\x83\x41", true));
-  EXPECT_TRUE(EqualNoCase("My Documents", "MY DOCUMENTS", false));
-  EXPECT_FALSE(EqualNoCase("a[", "a{", false));  // only letters fold
 }
 
 TEST(DirectoryPrefix, OneBackslashExactly) {

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <vector>
 
 namespace memdisk {
 namespace {
+
+using engine::kAttrDirectory;
 
 struct Open {
   std::string key;
@@ -13,7 +16,7 @@ struct Open {
   bool write;
 };
 
-std::map<std::string, Entry> g_files;  // by upper-cased path
+std::map<std::string, Entry> g_files;  // by upper-cased path, folders without a backslash
 std::map<engine::FileHandle, Open> g_open;
 engine::FileHandle g_next = 3;
 uint64_t g_capacity = UINT64_MAX;
@@ -26,15 +29,40 @@ std::string Key(const std::string& path) {
   return k;
 }
 
+bool IsRoot(const std::string& key) { return key.size() == 3 && key[1] == ':' && key[2] == '\\'; }
+
+std::string Parent(const std::string& key) {
+  size_t at = key.find_last_of('\\');
+  if (at == std::string::npos) return "";
+  return at == 2 ? key.substr(0, 3) : key.substr(0, at);
+}
+
+bool IsDir(const std::string& key) {
+  if (IsRoot(key)) return true;
+  auto it = g_files.find(key);
+  return it != g_files.end() && (it->second.attributes & kAttrDirectory);
+}
+
+bool IsOpen(const std::string& key) {
+  for (const auto& o : g_open)
+    if (o.second.key == key) return true;
+  return false;
+}
+
 uint64_t Used() {
   uint64_t used = 0;
   for (const auto& f : g_files) used += f.second.data.size();
   return used;
 }
 
+engine::FileHandle OpenAs(const std::string& k, bool write) {
+  g_open[g_next] = Open{k, 0, write};
+  return g_next++;
+}
+
 engine::FileHandle Create(const char* path) {
   std::string k = Key(path);
-  if (g_failCreate.count(k)) return engine::kNoFile;
+  if (g_failCreate.count(k) || !IsDir(Parent(k)) || IsDir(k)) return engine::kNoFile;
   auto it = g_files.find(k);
   if (it != g_files.end()) {
     if (it->second.attributes & engine::kAttrReadOnly) return engine::kNoFile;
@@ -45,15 +73,22 @@ engine::FileHandle Create(const char* path) {
     e.name = path;
     g_files[k] = e;
   }
-  g_open[g_next] = Open{k, 0, true};
-  return g_next++;
+  return OpenAs(k, true);
 }
 
 engine::FileHandle OpenRead(const char* path) {
   std::string k = Key(path);
-  if (g_failOpen.count(k) || !g_files.count(k)) return engine::kNoFile;
-  g_open[g_next] = Open{k, 0, false};
-  return g_next++;
+  if (g_failOpen.count(k) || !g_files.count(k) || IsDir(k)) return engine::kNoFile;
+  return OpenAs(k, false);
+}
+
+engine::FileHandle OpenWrite(const char* path) {
+  std::string k = Key(path);
+  auto it = g_files.find(k);
+  if (g_failOpen.count(k) || it == g_files.end() || IsDir(k) ||
+      (it->second.attributes & engine::kAttrReadOnly))
+    return engine::kNoFile;
+  return OpenAs(k, true);
 }
 
 long Read(engine::FileHandle f, void* buf, long n) {
@@ -71,20 +106,67 @@ long Read(engine::FileHandle f, void* buf, long n) {
 long Write(engine::FileHandle f, const void* buf, long n) {
   Open& o = g_open.at(f);
   if (!o.write) return -1;
-  if (Used() + static_cast<uint64_t>(n) > g_capacity) return -1;
   Entry& e = g_files.at(o.key);
-  e.data.append(static_cast<const char*>(buf), static_cast<size_t>(n));
-  o.pos += static_cast<uint64_t>(n);
+  uint64_t end = o.pos + static_cast<uint64_t>(n);
+  uint64_t growth = end > e.data.size() ? end - e.data.size() : 0;
+  if (Used() + growth > g_capacity) return -1;
+  if (growth) e.data.resize(static_cast<size_t>(end));
+  std::memcpy(&e.data[static_cast<size_t>(o.pos)], buf, static_cast<size_t>(n));
+  o.pos = end;
   return n;
+}
+
+bool Seek(engine::FileHandle f, uint64_t offset) {
+  g_open.at(f).pos = offset;
+  return true;
+}
+
+bool Flush(engine::FileHandle f) {
+  const Open& o = g_open.at(f);
+  if (!o.write) return false;
+  ++g_files.at(o.key).flushes;
+  return true;
 }
 
 void Close(engine::FileHandle f) { g_open.erase(f); }
 
-bool Find(const char* path, uint64_t* length) {
+void ToDirEntry(const std::string& name, const Entry* e, engine::DirEntry* out) {
+  std::memset(out, 0, sizeof(*out));
+  std::strncpy(out->name, name.c_str(), sizeof(out->name) - 1);
+  out->attributes = e ? e->attributes : kAttrDirectory;
+  out->length = e ? e->data.size() : 0;
+  out->lastWrite = e && e->hasTime ? e->time : CalTime{2000, 1, 1, 0, 0, 0};
+}
+
+bool Lookup(const char* path, engine::DirEntry* out) {
   auto it = g_files.find(Key(path));
   if (it == g_files.end()) return false;
-  *length = it->second.data.size();
+  const std::string& name = it->second.name;
+  ToDirEntry(name.substr(name.find_last_of('\\') + 1), &it->second, out);
   return true;
+}
+
+bool List(const char* dir, bool (*visit)(void*, const engine::DirEntry&), void* ctx) {
+  std::string d = Key(dir);
+  if (d.size() > 3 && d.back() == '\\') d.pop_back();
+  if (!IsDir(d)) return false;
+  std::vector<engine::DirEntry> entries;
+  engine::DirEntry e;
+  if (!IsRoot(d)) {
+    for (const char* dot : {".", ".."}) {
+      ToDirEntry(dot, &g_files.at(d), &e);
+      entries.push_back(e);
+    }
+  }
+  for (const auto& f : g_files) {
+    if (Parent(f.first) != d) continue;
+    const std::string& name = f.second.name;
+    ToDirEntry(name.substr(name.find_last_of('\\') + 1), &f.second, &e);
+    entries.push_back(e);
+  }
+  for (const auto& entry : entries)
+    if (visit(ctx, entry)) return true;
+  return false;
 }
 
 uint32_t GetAttributes(const char* path) {
@@ -95,40 +177,78 @@ uint32_t GetAttributes(const char* path) {
 bool SetAttributes(const char* path, uint32_t attributes) {
   auto it = g_files.find(Key(path));
   if (it == g_files.end()) return false;
-  it->second.attributes = attributes;
+  // The folder bit is the entry's own: the system ignores it.
+  uint32_t folder = it->second.attributes & kAttrDirectory;
+  uint32_t kept = attributes & ~(kAttrDirectory | engine::kAttrNormal);
+  it->second.attributes = folder | (kept ? kept : (folder ? 0 : engine::kAttrNormal));
   return true;
 }
 
 bool Remove(const char* path) {
   auto it = g_files.find(Key(path));
-  if (it == g_files.end() || (it->second.attributes & engine::kAttrReadOnly)) return false;
-  for (const auto& o : g_open) {
-    if (o.second.key == it->first) return false;  // open files cannot be deleted
-  }
+  if (it == g_files.end() || IsDir(it->first) || (it->second.attributes & engine::kAttrReadOnly) ||
+      IsOpen(it->first))
+    return false;
   g_files.erase(it);
   return true;
 }
 
-bool AnyEntry(const char* dir, bool (*visit)(void*, const char*), void* ctx) {
-  for (const std::string& name : NamesIn(dir)) {
-    if (visit(ctx, name.c_str())) return true;
+bool Rename(const char* from, const char* to) {
+  std::string kf = Key(from), kt = Key(to);
+  auto it = g_files.find(kf);
+  if (it == g_files.end() || IsOpen(kf) || !IsDir(Parent(kt))) return false;
+  if (kt != kf && g_files.count(kt)) return false;
+  std::map<std::string, Entry> moved;
+  for (auto f = g_files.begin(); f != g_files.end();) {
+    if (f->first == kf || f->first.compare(0, kf.size() + 1, kf + "\\") == 0) {
+      if (IsOpen(f->first)) return false;
+      Entry e = f->second;
+      e.name = std::string(to) + e.name.substr(kf.size());
+      moved[kt + f->first.substr(kf.size())] = e;
+      f = g_files.erase(f);
+    } else {
+      ++f;
+    }
   }
-  return false;
+  g_files.insert(moved.begin(), moved.end());
+  return true;
 }
 
-bool SetTimes(const char* path, const pieceset::CalTime& t) {
+bool MakeDir(const char* path) {
+  std::string k = Key(path);
+  if (g_files.count(k) || IsRoot(k) || !IsDir(Parent(k))) return false;
+  PutDir(path);
+  return true;
+}
+
+bool RemoveDir(const char* path) {
+  std::string k = Key(path);
+  if (!IsDir(k) || IsRoot(k) || (g_files.at(k).attributes & engine::kAttrReadOnly)) return false;
+  for (const auto& f : g_files)
+    if (Parent(f.first) == k) return false;
+  g_files.erase(k);
+  return true;
+}
+
+engine::TimeResult SetTimes(const char* path, const CalTime& t) {
   auto it = g_files.find(Key(path));
-  if (it == g_files.end() || g_failOpen.count(it->first)) return false;
+  if (it == g_files.end() || g_failOpen.count(it->first)) return engine::TimeResult::CannotOpen;
   it->second.hasTime = true;
   it->second.time = t;
-  return true;
+  return engine::TimeResult::Ok;
 }
 
 bool SameName(const char* a, const char* b) { return Key(a) == Key(b); }
 
-const engine::DiskFiles kFiles = {Create, OpenRead, Read,   Write,   Close,   Find,
-                                  GetAttributes, SetAttributes, Remove, AnyEntry, SetTimes,
-                                  SameName};
+const engine::DiskFiles kFiles = {Create,        OpenRead,      OpenWrite, Read,    Write,
+                                  Seek,          Flush,         Close,     Lookup,  List,
+                                  GetAttributes, SetAttributes, Remove,    Rename,  MakeDir,
+                                  RemoveDir,     SetTimes,      SameName};
+
+void MakeParents(const std::string& path) {
+  std::string parent = path.substr(0, path.find_last_of('\\'));
+  if (parent.size() > 2 && !g_files.count(Key(parent))) PutDir(parent);
+}
 
 }  // namespace
 
@@ -144,6 +264,7 @@ void Reset(uint64_t capacity) {
 const engine::DiskFiles& Files() { return kFiles; }
 
 void Put(const std::string& path, const std::string& data, uint32_t attributes) {
+  MakeParents(path);
   Entry e;
   e.name = path;
   e.data = data;
@@ -151,17 +272,25 @@ void Put(const std::string& path, const std::string& data, uint32_t attributes) 
   g_files[Key(path)] = e;
 }
 
+void PutDir(const std::string& path, uint32_t attributes) {
+  std::string p = path;
+  if (p.size() > 3 && p.back() == '\\') p.pop_back();
+  MakeParents(p);
+  Entry e;
+  e.name = p;
+  e.attributes = attributes | kAttrDirectory;
+  g_files[Key(p)] = e;
+}
+
 bool Has(const std::string& path) { return g_files.count(Key(path)) != 0; }
 const Entry& Get(const std::string& path) { return g_files.at(Key(path)); }
 
 std::set<std::string> NamesIn(const std::string& dir) {
   std::set<std::string> names;
-  std::string kd = Key(dir);
-  for (const auto& f : g_files) {
-    if (f.first.compare(0, kd.size(), kd) == 0 && f.first.find('\\', kd.size()) == std::string::npos) {
-      names.insert(f.second.name.substr(dir.size()));
-    }
-  }
+  std::string d = Key(dir);
+  if (d.size() > 3 && d.back() == '\\') d.pop_back();
+  for (const auto& f : g_files)
+    if (Parent(f.first) == d) names.insert(f.second.name.substr(f.second.name.find_last_of('\\') + 1));
   return names;
 }
 

@@ -1,5 +1,5 @@
-// A model disk behind the file table of the engine: case-insensitive names, attributes that
-// behave as the system's do, a size limit and failures on demand.
+// A model disk behind the file table of the commands: case-insensitive names, folders, attributes
+// that behave as the system's do, a size limit and failures on demand.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -15,17 +15,20 @@ struct Entry {
   std::string data;
   uint32_t attributes = engine::kAttrArchive;
   bool hasTime = false;
-  pieceset::CalTime time{};
+  CalTime time{};
+  int flushes = 0;   // times its written bytes were sent to the disk
 };
 
-// Starts an empty disk with room for capacity bytes of file data.
+// Starts an empty disk with room for capacity bytes of file data. Drive roots ("C:\") always exist.
 void Reset(uint64_t capacity = UINT64_MAX);
 const engine::DiskFiles& Files();
 
+// A file, its missing parent folders made too.
 void Put(const std::string& path, const std::string& data, uint32_t attributes = engine::kAttrArchive);
+void PutDir(const std::string& path, uint32_t attributes = engine::kAttrDirectory);
 bool Has(const std::string& path);
 const Entry& Get(const std::string& path);
-std::set<std::string> NamesIn(const std::string& dir);  // entry names as created
+std::set<std::string> NamesIn(const std::string& dir);  // entry names as created, no "." or ".."
 int OpenHandles();
 
 // Failures: creating or opening this path fails; reading this path fails at byte offset.

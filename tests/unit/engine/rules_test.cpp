@@ -81,24 +81,6 @@ TEST(DivisionDialog, RadioButtonsAndTheSizeList) {
 }
 
 // Shift-JIS: 表 is 0x95 0x5C, ソ is 0x83 0x5C; the trail byte is a backslash.
-const char kHyou[] = "\x95\x5C";
-const char kSo[] = "\x83\x5C";
-
-TEST(Paths, DirectoryEndsAtTheLastRealBackslash) {
-  char dir[258];
-  std::string path = std::string("C:\\data\\") + kHyou;
-  ASSERT_TRUE(DirectoryOf(path.c_str(), dir, sizeof(dir), true));
-  EXPECT_STREQ(dir, "C:\\data\\");
-  // Read as single bytes the trail byte would end the directory.
-  ASSERT_TRUE(DirectoryOf(path.c_str(), dir, sizeof(dir), false));
-  EXPECT_EQ(std::string(dir), path);
-
-  path = std::string("C:\\") + kSo + "\\" + kHyou + "x.bin";
-  ASSERT_TRUE(DirectoryOf(path.c_str(), dir, sizeof(dir), true));
-  EXPECT_EQ(std::string(dir), std::string("C:\\") + kSo + "\\");
-  EXPECT_FALSE(DirectoryOf("nobackslash", dir, sizeof(dir), true));
-  EXPECT_FALSE(DirectoryOf("C:\\data\\x", dir, 8, true));  // does not fit
-}
 
 TEST(Names, PieceMarksAndPieceNames) {
   EXPECT_TRUE(HasPieceMark("myfile-a.txt", false));
@@ -172,18 +154,6 @@ TEST(Floppy, DriveFromWhatTheUserTyped) {
   EXPECT_FALSE(FloppyRootFromInput("", root));
   EXPECT_FALSE(FloppyRootFromInput("1:", root));
   EXPECT_FALSE(FloppyRootFromInput(":", root));
-}
-
-TEST(Messages, ComposedWithinTheBuffer) {
-  char msg[512];
-  ComposeNumber(msg, sizeof(msg), "A file, FILE-", 17, ", is missing.");
-  EXPECT_STREQ(msg, "A file, FILE-17, is missing.");
-  ComposeText(msg, sizeof(msg), "x ", "DATA.LZH", ".");
-  EXPECT_STREQ(msg, "x DATA.LZH.");
-  char small[8];
-  std::memset(small, 'q', sizeof(small));
-  ComposeText(small, sizeof(small), "abcdef", "ghij", "kl");
-  EXPECT_STREQ(small, "abcdefg");
 }
 
 }  // namespace

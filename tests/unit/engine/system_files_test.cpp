@@ -118,7 +118,7 @@ TEST_F(SystemFilesTest, TimesAreSetFromLocalCalendarFields) {
   const DiskFiles& fs = SystemFiles();
   const std::string p = dir_ + "merged.bin";
   Put(p, "x");
-  ASSERT_TRUE(fs.setTimes(p.c_str(), pieceset::CalTime{1999, 3, 7, 14, 5, 9}));
+  ASSERT_TRUE(fs.setTimes(p.c_str(), CalTime{1999, 3, 7, 14, 5, 9}));
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA(p.c_str(), &fd);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -133,7 +133,7 @@ TEST_F(SystemFilesTest, TimesAreSetFromLocalCalendarFields) {
   EXPECT_EQ(st.wHour, 14);
   EXPECT_EQ(st.wMinute, 5);
   EXPECT_EQ(st.wSecond, 9);
-  EXPECT_FALSE(fs.setTimes((dir_ + "none.bin").c_str(), pieceset::CalTime{1999, 3, 7, 14, 5, 9}));
+  EXPECT_FALSE(fs.setTimes((dir_ + "none.bin").c_str(), CalTime{1999, 3, 7, 14, 5, 9}));
 }
 
 TEST_F(SystemFilesTest, DivideAndMergeBackOnDisk) {

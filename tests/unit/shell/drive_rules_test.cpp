@@ -22,19 +22,6 @@ TEST(DriveRules, NtfsNameIsFoundInAnyCase) {
     EXPECT_FALSE(IsNtfsName(other)) << other;
 }
 
-TEST(DriveRules, FreeSpacePathChoice) {
-  for (OsKind k : {Win98, WinMe, WinNt4, Win2000, WinNtLater})
-    EXPECT_TRUE(UseExtendedFreeSpace(k, 0, 0)) << k;
-  EXPECT_TRUE(UseExtendedFreeSpace(Win95, 1, 1001));
-  EXPECT_FALSE(UseExtendedFreeSpace(Win95, 1, 1000));
-  EXPECT_FALSE(UseExtendedFreeSpace(Win95, 1, 950));
-  // Only the low 16 bits of the build number count (9x keeps the version in the high word).
-  EXPECT_TRUE(UseExtendedFreeSpace(Win95, 1, 0x04000457));
-  EXPECT_FALSE(UseExtendedFreeSpace(Win95, 1, 0x040003E8));
-  // A Win95 kind on an NT platform (both registry keys unreadable) stays on the legacy path.
-  EXPECT_FALSE(UseExtendedFreeSpace(Win95, 2, 2195));
-}
-
 TEST(DriveRules, ClusterThresholdBoundaries) {
   struct Case { uint64_t total, threshold; };
   const Case cases[] = {

@@ -11,39 +11,6 @@ TEST(StartupRules, OnlyCodePage932IsJapanese) {
     EXPECT_EQ(UiLanguageFromCodePage(cp), 0) << cp;
 }
 
-TEST(StartupRules, NtVersionTexts) {
-  EXPECT_EQ(OsKindFromNtVersion("4.0"), WinNt4);
-  EXPECT_EQ(OsKindFromNtVersion("5.0"), Win2000);
-  EXPECT_EQ(OsKindFromNtVersion("5.1"), WinNtLater);
-  EXPECT_EQ(OsKindFromNtVersion("6.0"), WinNtLater);
-  EXPECT_EQ(OsKindFromNtVersion("6.3"), WinNtLater);
-  EXPECT_EQ(OsKindFromNtVersion(""), WinNtLater);
-  // Substring search, "4.0" before "5.0".
-  EXPECT_EQ(OsKindFromNtVersion("5.04.0"), WinNt4);
-  EXPECT_EQ(OsKindFromNtVersion("v5.0 SP4"), Win2000);
-}
-
-TEST(StartupRules, ProductNamesAreCaseSensitive) {
-  EXPECT_EQ(OsKindFromProductName("Microsoft Windows 98"), Win98);
-  EXPECT_EQ(OsKindFromProductName("Microsoft Windows ME"), WinMe);
-  EXPECT_EQ(OsKindFromProductName("Microsoft Windows 95"), Win95);
-  EXPECT_EQ(OsKindFromProductName("Microsoft Windows Me"), Win95);
-  EXPECT_EQ(OsKindFromProductName("windows 98"), Win95);
-  EXPECT_EQ(OsKindFromProductName(""), Win95);
-  EXPECT_EQ(OsKindFromProductName("Windows 98 / Windows ME"), WinMe);
-}
-
-TEST(StartupRules, RegistryFallThrough) {
-  // A readable NT value decides alone, whatever the 9x key says.
-  EXPECT_EQ(DecideOsKind(true, "5.0", true, "Microsoft Windows ME", Win95), Win2000);
-  // NT value unread: the 9x key decides, an empty product name gives Win95.
-  EXPECT_EQ(DecideOsKind(false, "", true, "Microsoft Windows ME", Win95), WinMe);
-  EXPECT_EQ(DecideOsKind(false, "", true, "", WinMe), Win95);
-  // Neither key: the previous kind stays.
-  EXPECT_EQ(DecideOsKind(false, "", false, "", Win95), Win95);
-  EXPECT_EQ(DecideOsKind(false, "", false, "", Win98), Win98);
-}
-
 TEST(StartupRules, CentredOriginTruncatesTowardZero) {
   EXPECT_EQ(CentredOrigin(1024, 576), 224);
   EXPECT_EQ(CentredOrigin(768, 432), 168);
@@ -53,18 +20,6 @@ TEST(StartupRules, CentredOriginTruncatesTowardZero) {
   EXPECT_EQ(CentredOrigin(575, 576), 0);  // -1 / 2 is 0, not -1
   EXPECT_EQ(CentredOrigin(500, 576), -38);
   EXPECT_EQ(CentredOrigin(401, 432), -15);
-}
-
-TEST(StartupRules, CopyBoundedNeverOverruns) {
-  char buf[6];
-  std::memset(buf, 'x', sizeof buf);
-  EXPECT_TRUE(CopyBounded(buf, sizeof buf, "abcde"));
-  EXPECT_STREQ(buf, "abcde");
-  EXPECT_FALSE(CopyBounded(buf, sizeof buf, "abcdef"));
-  EXPECT_STREQ(buf, "abcde");
-  char guard[4] = {'a', 'b', 'c', 'd'};
-  EXPECT_FALSE(CopyBounded(guard, 0, "z"));
-  EXPECT_EQ(guard[0], 'a');
 }
 
 TEST(StartupRules, StartDirectoryIsTheUpperCasedRoot) {

@@ -1,15 +1,15 @@
-#include "merge.h"
+#include "rundelo_merge.h"
 
 #include <cstring>
 
 #include "pieceset.h"
+#include "core.h"
 #include "system.h"
 #include "texts.h"
 
 namespace rundelo {
 namespace {
 
-using pieceset::kPathBytes;
 
 HWND g_owner;
 bool g_dbcs;
@@ -19,19 +19,16 @@ void Report(const Text& text, const Text& caption, UINT flags) {
   MessageBoxA(g_owner, Tx(text), Tx(caption), flags);
 }
 
-// Reports a fixed text followed by a name or path.
-void ReportWith(const Text& text, const char* tail, const Text& caption, UINT flags) {
-  char message[512] = {0};
-  AppendText(message, sizeof(message), Tx(text), g_dbcs);
-  AppendText(message, sizeof(message), tail, g_dbcs);
+// Reports a text whose "%s" is a name or path.
+void ReportWith(const Text& text, const char* name, const Text& caption, UINT flags) {
+  char message[512];
+  ComposeMessage(message, sizeof(message), Tx(text), name);
   MessageBoxA(g_owner, message, Tx(caption), flags);
 }
 
 void ReportMissingPiece(int k) {
-  char message[512] = {0};
-  AppendText(message, sizeof(message), Tx(kPieceMissingHead), g_dbcs);
-  AppendNumber(message, sizeof(message), k);
-  AppendText(message, sizeof(message), Tx(kPieceMissingTail), g_dbcs);
+  char message[512];
+  ComposeMessage(message, sizeof(message), Tx(kPieceMissing), static_cast<long>(k));
   MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND);
 }
 
@@ -68,7 +65,7 @@ InfoRead ReadInfoBytes(const char* path, char* data, DWORD* len, bool* complete)
 }
 
 // Last-write time of FILE-0 as local calendar time, attributes set aside for the look-up.
-bool InfoFileTime(const char* path, pieceset::CalTime* out) {
+bool InfoFileTime(const char* path, CalTime* out) {
   DWORD attributes = GetFileAttributesA(path);
   SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
   WIN32_FIND_DATAA found;
@@ -76,36 +73,24 @@ bool InfoFileTime(const char* path, pieceset::CalTime* out) {
   bool ok = false;
   if (h != INVALID_HANDLE_VALUE) {
     FindClose(h);
-    FILETIME local;
-    SYSTEMTIME st;
-    ok = FileTimeToLocalFileTime(&found.ftLastWriteTime, &local) && FileTimeToSystemTime(&local, &st);
-    if (ok) *out = pieceset::CalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+    const FILETIME& ft = found.ftLastWriteTime;
+    ok = LocalTimeOfFileTime((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime,
+                             out);
   }
   if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, attributes);
   return ok;
 }
 
-// Local calendar time to a universal file time; false before the first file time.
-bool ToFileTime(const pieceset::CalTime& t, FILETIME* out) {
-  SYSTEMTIME st;
-  std::memset(&st, 0, sizeof(st));
-  st.wYear = static_cast<WORD>(t.year);
-  st.wMonth = static_cast<WORD>(t.month);
-  st.wDay = static_cast<WORD>(t.day);
-  st.wHour = static_cast<WORD>(t.hour);
-  st.wMinute = static_cast<WORD>(t.minute);
-  st.wSecond = static_cast<WORD>(t.second);
-  FILETIME local;
-  if (!SystemTimeToFileTime(&st, &local) || !LocalFileTimeToFileTime(&local, out)) return false;
-  return (out->dwHighDateTime & 0x80000000u) == 0;
-}
-
-bool SetMergedTime(const char* path, const pieceset::CalTime& t) {
+bool SetMergedTime(const char* path, const CalTime& t) {
   HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_ARCHIVE, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
+  uint64_t when = 0;
   FILETIME ft;
-  bool ok = ToFileTime(t, &ft) && SetFileTime(h, &ft, &ft, &ft);
+  bool ok = FileTimeOfLocalTime(t, &when);
+  ft.dwLowDateTime = static_cast<DWORD>(when);
+  ft.dwHighDateTime = static_cast<DWORD>(when >> 32);
+  ok = ok && SetFileTime(h, &ft, &ft, &ft);
   CloseHandle(h);
   return ok;
 }
@@ -159,7 +144,7 @@ void SetWaiting(HWND waitingLine, const char* text, LPCSTR cursor) {
 // Creates, fills and checks the merged file, then gives it its time.
 void Rebuild(HWND waitingLine, const char* waitingText, const char* dir, const char* prefix,
              const char* dest, const char* name, const pieceset::InfoValues& vals,
-             const pieceset::CalTime& mergedTime) {
+             const CalTime& mergedTime) {
   HFILE out = OpenMerged(dest);
   if (out == HFILE_ERROR) {
     ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
@@ -198,7 +183,7 @@ void Rebuild(HWND waitingLine, const char* waitingText, const char* dir, const c
 void RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char* dir,
               OsKind kind) {
   g_owner = owner;
-  g_dbcs = GetACP() == 932;
+  g_dbcs = g_uiLanguage == 1;
 
   char root[4] = {dir[0], ':', '\\', 0};
   if (!dir[0] || !IsFixedDrive(root)) {
@@ -245,12 +230,12 @@ void RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char*
   }
 
   bool ntfs = IsNtfsVolume(root);
-  pieceset::CalTime infoTime{};
+  CalTime infoTime{};
   if (!vals.hasTime && !InfoFileTime(info, &infoTime)) {
     Report(kCannotOpenInfo, kCaptionError, MB_ICONHAND);
     return;
   }
-  pieceset::CalTime mergedTime = pieceset::ResolveMergedTime(vals, infoTime, ntfs);
+  CalTime mergedTime = pieceset::ResolveMergedTime(vals, infoTime, ntfs);
 
   for (int k = 1; k <= vals.count; ++k) {
     char piece[kPathBytes];

@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "core.h"
+#include "base/oskind.h"
 
 namespace rundelo {
 

@@ -1,0 +1,14 @@
+// Calendar time, local, as the piece-set record, the file list and the commands use it.
+#pragma once
+#include <cstdint>
+
+// Milliseconds are always 0.
+struct CalTime {
+  int year, month, day, hour, minute, second;
+};
+
+// A file time (100 ns since 1601, universal) as local calendar time (Windows only).
+bool LocalTimeOfFileTime(uint64_t fileTime, CalTime* out);
+// A local calendar time as a universal file time; false when it does not convert or falls
+// before the first file time (Windows only).
+bool FileTimeOfLocalTime(const CalTime& t, uint64_t* fileTime);

@@ -1,0 +1,61 @@
+#include "base/text.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "base/paths.h"
+
+int g_uiLanguage;
+
+void AppendText(char* out, std::size_t cap, const char* text, bool dbcs932) {
+  if (cap == 0) return;
+  std::size_t used = std::strlen(out);
+  for (std::size_t i = 0; text[i];) {
+    bool pair = dbcs932 && IsLeadByte932(static_cast<unsigned char>(text[i])) && text[i + 1];
+    std::size_t step = pair ? 2 : 1;
+    if (used + step >= cap) break;
+    std::memcpy(out + used, text + i, step);
+    used += step;
+    i += step;
+  }
+  out[used] = 0;
+}
+
+static void Substitute(char* out, std::size_t cap, const char* text, const char* mark,
+                       const char* value) {
+  if (cap == 0) return;
+  std::memset(out, 0, cap);
+  const bool dbcs = g_uiLanguage == 1;
+  // '%' is never a byte of a Shift-JIS double-byte character, so a plain search is safe.
+  const char* at = std::strstr(text, mark);
+  if (!at) {
+    AppendText(out, cap, text, dbcs);
+    return;
+  }
+  char head[512] = {0};
+  std::size_t n = static_cast<std::size_t>(at - text);
+  std::memcpy(head, text, n < sizeof head ? n : sizeof head - 1);
+  AppendText(out, cap, head, dbcs);
+  AppendText(out, cap, value, dbcs);
+  AppendText(out, cap, at + 2, dbcs);
+}
+
+void ComposeMessage(char* out, std::size_t cap, const char* text, const char* name) {
+  Substitute(out, cap, text, "%s", name);
+}
+
+void ComposeMessage(char* out, std::size_t cap, const char* text, long number) {
+  char digits[24] = {0};
+  std::snprintf(digits, sizeof digits, "%ld", number);
+  Substitute(out, cap, text, "%d", digits);
+}
+
+bool CopyBounded(char* dst, std::size_t size, const char* src) {
+  if (size == 0) return false;
+  std::size_t n = std::strlen(src);
+  bool whole = n < size;
+  if (!whole) n = size - 1;
+  std::memcpy(dst, src, n);
+  dst[n] = '\0';
+  return whole;
+}
