@@ -11,6 +11,7 @@
 #include "shell/mainwnd.h"
 #include "shell/rules/startup_rules.h"
 #include "shell/state.h"
+#include "shell/ui.h"
 
 HINSTANCE g_hInstance;
 HWND g_hMainWnd;

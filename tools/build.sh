@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the native tree (portable core, sanitizers, fuzzers) and the Windows tree.
-# Usage: tools/build.sh [native|win32|all]   (default all)
+# Usage: tools/build.sh [native|win32|all|programs]   (default all)
+#   programs: only the two Windows programs and their pictures, for running them
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOVRA_BUILD_DIR:-$root/build}
@@ -16,8 +17,12 @@ if [ "$what" = native ] || [ "$what" = all ]; then
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTOVRA_FUZZ=ON >/dev/null
   cmake --build "$build/fuzz" -j "$jobs"
 fi
-if [ "$what" = win32 ] || [ "$what" = all ]; then
+if [ "$what" = win32 ] || [ "$what" = all ] || [ "$what" = programs ]; then
   cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-  cmake --build "$build/win32" -j "$jobs"
+  if [ "$what" = programs ]; then
+    cmake --build "$build/win32" -j "$jobs" --target TOVRA RUNDELO
+  else
+    cmake --build "$build/win32" -j "$jobs"
+  fi
 fi

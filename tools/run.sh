@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds everything and starts a program under Wine, in the build tree's private prefix.
+# Builds the two programs and starts one under Wine, in the build tree's private prefix.
 #   tools/run.sh [tovra] [en|ja]  Tovra on a small demo drive, in a Wine desktop window, with a
 #                                 file selected; a screenshot is saved. Without a display it runs
 #                                 on a virtual one and ends after the screenshot.
@@ -16,7 +16,7 @@ case "$what" in
   tovra|rundelo) ;;
   *) echo "usage: tools/run.sh [tovra [en|ja] | rundelo]"; exit 2 ;;
 esac
-bash "$root/tools/build.sh" all
+bash "$root/tools/build.sh" programs
 exe=$build/win32/bin/RUNDELO.EXE
 
 source "$root/tools/winenv.sh"

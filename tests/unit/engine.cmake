@@ -7,6 +7,7 @@ tovra_unit_test(engine_test
   ${engine_unit_dir}/divide_work_test.cpp
   ${engine_unit_dir}/merge_work_test.cpp
   ${engine_unit_dir}/distribute_work_test.cpp
-  ${engine_unit_dir}/system_files_test.cpp)
+  ${engine_unit_dir}/system_files_test.cpp
+  ${engine_unit_dir}/seam_test.cpp)
 target_link_libraries(engine_test PRIVATE engine_core)
 set_tests_properties(engine_test PROPERTIES ENVIRONMENT "TOVRA_TMP=${CMAKE_BINARY_DIR}/engine_test_tmp")

@@ -18,5 +18,5 @@ if(TOVRA_WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/shell/ui_win32_test.rc
     ${CMAKE_SOURCE_DIR}/shell/ui.cpp)
   target_include_directories(shell_ui_test PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(shell_ui_test PRIVATE user32)
+  target_link_libraries(shell_ui_test PRIVATE base user32)
 endif()

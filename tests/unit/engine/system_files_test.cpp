@@ -92,7 +92,7 @@ TEST_F(SystemFilesTest, ReadOnlyFilesResistDeletionUntilForced) {
   EXPECT_EQ(Slurp(p), "old");
   EXPECT_TRUE(RemoveForced(fs, p.c_str()));
   uint64_t length = 0;
-  EXPECT_FALSE(fs.find(p.c_str(), &length));
+  EXPECT_FALSE(FindLength(fs, p.c_str(), &length));
   EXPECT_EQ(fs.getAttributes(p.c_str()), kNoAttributes);
 }
 
@@ -101,9 +101,9 @@ TEST_F(SystemFilesTest, LengthsNamesAndEntries) {
   Put(dir_ + "Data.Lzh", Pattern(12345));
   CreateDirectoryA((dir_ + "file-3").c_str(), nullptr);
   uint64_t length = 0;
-  ASSERT_TRUE(fs.find((dir_ + "DATA.LZH").c_str(), &length));  // letter case aside
+  ASSERT_TRUE(FindLength(fs, (dir_ + "DATA.LZH").c_str(), &length));  // letter case aside
   EXPECT_EQ(length, 12345u);
-  EXPECT_TRUE(fs.find((dir_ + "file-3").c_str(), &length));  // a folder is an entry too
+  EXPECT_TRUE(FindLength(fs, (dir_ + "file-3").c_str(), &length));  // a folder is an entry too
   EXPECT_TRUE(NameExistsInDir(fs, dir_.c_str(), "data.lzh"));
   EXPECT_FALSE(NameExistsInDir(fs, dir_.c_str(), "data.lz"));
   EXPECT_TRUE(HasPieceMarkedEntry(fs, dir_.c_str(), false));
@@ -118,7 +118,7 @@ TEST_F(SystemFilesTest, TimesAreSetFromLocalCalendarFields) {
   const DiskFiles& fs = SystemFiles();
   const std::string p = dir_ + "merged.bin";
   Put(p, "x");
-  ASSERT_TRUE(fs.setTimes(p.c_str(), CalTime{1999, 3, 7, 14, 5, 9}));
+  ASSERT_EQ(fs.setTimes(p.c_str(), CalTime{1999, 3, 7, 14, 5, 9}), TimeResult::Ok);
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA(p.c_str(), &fd);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -133,7 +133,8 @@ TEST_F(SystemFilesTest, TimesAreSetFromLocalCalendarFields) {
   EXPECT_EQ(st.wHour, 14);
   EXPECT_EQ(st.wMinute, 5);
   EXPECT_EQ(st.wSecond, 9);
-  EXPECT_FALSE(fs.setTimes((dir_ + "none.bin").c_str(), CalTime{1999, 3, 7, 14, 5, 9}));
+  EXPECT_EQ(fs.setTimes((dir_ + "none.bin").c_str(), CalTime{1999, 3, 7, 14, 5, 9}),
+            TimeResult::CannotOpen);
 }
 
 TEST_F(SystemFilesTest, DivideAndMergeBackOnDisk) {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/app.h"
+#include "shell/state.h"
 #include "shell/drives.h"
 
 OsKind g_osKind = WinNtLater;
@@ -59,22 +59,73 @@ TEST(DrivesWin32, NtfsFlagFollowsTheLastVolume) {
   EXPECT_EQ(g_ntfsFlag, 0);
 }
 
-TEST(DrivesWin32, RoomAgainstTheSystemsOwnCount) {
+TEST(DrivesWin32, TheSystemDriveHasRoomForSmallRequestsOnBothPaths) {
   char root[4];
   SystemDriveRoot(root);
-  ULARGE_INTEGER avail = {}, total = {}, totalFree = {};
-  ASSERT_TRUE(GetDiskFreeSpaceExA(root, &avail, &total, &totalFree));
-  ASSERT_GT(avail.QuadPart, 65536u);
-  for (OsKind k : {WinNtLater, Win98, WinMe, Win2000}) {
+  for (OsKind k : {WinNtLater, Win98, WinMe, Win2000, Win95}) {
     KindGuard guard(k);
-    EXPECT_EQ(HasRoomFor(root, 0), 1);
-    EXPECT_EQ(HasRoomFor(root, 1000), 1);
-    long fits = avail.QuadPart > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<long>(avail.QuadPart);
-    EXPECT_EQ(HasRoomFor(root, fits), 1);
-    if (avail.QuadPart < 0x7FFFFFFF) EXPECT_EQ(HasRoomFor(root, fits + 1), 0);
-    EXPECT_EQ(HasRoomFor(root, static_cast<long>(0x80000000u)), 0);
-    EXPECT_EQ(HasClusterRoom(root, 0), 1);
-    EXPECT_EQ(HasClusterRoom(root, 1), 1);
+    EXPECT_EQ(HasRoomFor(root, 0), 1) << k;
+    EXPECT_EQ(HasRoomFor(root, 1000), 1) << k;
+    EXPECT_EQ(HasClusterRoom(root, 1), 1) << k;
+  }
+  KindGuard nt(WinNtLater);
+  EXPECT_EQ(HasRoomFor(root, static_cast<long>(0x80000000u)), 0);  // 2 GiB never fits
+}
+
+// A model drive behind the free-space questions: the numbers a small disk would give.
+struct ModelDrive {
+  bool extended;
+  FreeQuery answer;
+  uint64_t freeBytes, total;
+  ClusterCounts clusters;
+  bool clustersAnswer;
+};
+ModelDrive g_model;
+
+const SpaceQueries kModelQueries = {
+    [](OsKind) { return g_model.extended; },
+    [](const char*, uint64_t* f, uint64_t* t) {
+      *f = g_model.freeBytes;
+      *t = g_model.total;
+      return g_model.answer;
+    },
+    [](const char*, ClusterCounts* c) {
+      *c = g_model.clusters;
+      return g_model.clustersAnswer;
+    }};
+
+struct ModelGuard {
+  const SpaceQueries* saved = g_spaceQueries;
+  explicit ModelGuard(const ModelDrive& m) {
+    g_model = m;
+    g_spaceQueries = &kModelQueries;
+  }
+  ~ModelGuard() { g_spaceQueries = saved; }
+};
+
+TEST(DrivesWin32, RoomOnAModelDrive) {
+  // A floppy: 1,457,664 bytes in all; 512-byte clusters of one sector.
+  const ClusterCounts floppy = {1, 512, 1000, 2847};
+  struct Case { ModelDrive drive; long request; int room, clusterRoom; };
+  const Case cases[] = {
+      {{true, FreeQuery::Ok, 512000, 1457664, floppy, true}, 512000, 1, 1},
+      {{true, FreeQuery::Ok, 512000, 1457664, floppy, true}, 512001, 0, 1},
+      {{true, FreeQuery::Ok, 1024, 1457664, floppy, true}, 1000, 1, 0},   // one cluster is no room
+      {{true, FreeQuery::Ok, 1025, 1457664, floppy, true}, 1025, 1, 1},
+      {{true, FreeQuery::Failed, 512000, 1457664, floppy, true}, 1, 0, 0},
+      {{true, FreeQuery::Missing, 512000, 1457664, floppy, true}, 1, 0, 0},
+      // The legacy path: the counts' product, one free cluster is no room.
+      {{false, FreeQuery::Ok, 0, 0, floppy, true}, 512000, 1, 1},
+      {{false, FreeQuery::Ok, 0, 0, floppy, true}, 512001, 0, 1},
+      {{false, FreeQuery::Ok, 0, 0, {1, 512, 1, 2847}, true}, 512, 1, 0},
+      {{false, FreeQuery::Ok, 0, 0, floppy, false}, 1, 0, 0},
+      // 64 sectors x 512 bytes x 131072 clusters wraps to 0 in 32 bits.
+      {{false, FreeQuery::Ok, 0, 0, {64, 512, 131072, 200000}, true}, 1, 0, 1},
+  };
+  for (const Case& c : cases) {
+    ModelGuard model(c.drive);
+    EXPECT_EQ(HasRoomFor("A:\\", c.request), c.room) << c.request << " " << c.drive.freeBytes;
+    EXPECT_EQ(HasClusterRoom("A:\\", 0), c.clusterRoom) << c.request << " " << c.drive.freeBytes;
   }
 }
 
@@ -99,5 +150,4 @@ TEST(DrivesWin32, LegacyPathOnAnNtPlatformUsesTheClusterCounts) {
   KindGuard guard(Win95);
   EXPECT_EQ(HasClusterRoom(root, 5), freeClusters > 1 ? 1 : 0);
   EXPECT_EQ(HasRoomFor(root, static_cast<long>(product)), 1);
-  if (product < 0xFFFFFFFFu) EXPECT_EQ(HasRoomFor(root, static_cast<long>(product + 1)), 0);
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "shell/app.h"
+#include "shell/state.h"
 #include "shell/ui.h"
 
 HINSTANCE g_hInstance = GetModuleHandleA(NULL);
@@ -16,11 +16,26 @@ namespace {
 
 char g_seenText[64];
 
+// The state a dialog gets: the result to end with, and what the dialog saw.
+struct Probe {
+  INT_PTR result;
+  int seenAgain;  // set from a later message, through the state kept on WM_INITDIALOG
+};
+
 INT_PTR CALLBACK ProbeProc(HWND dlg, UINT msg, WPARAM, LPARAM param) {
-  if (msg != WM_INITDIALOG) return FALSE;
-  GetDlgItemTextA(dlg, 100, g_seenText, sizeof g_seenText);
-  EndDialog(dlg, static_cast<INT_PTR>(param));
-  return TRUE;
+  if (msg == WM_INITDIALOG) {
+    KeepDialogState(dlg, param);
+    GetDlgItemTextA(dlg, 100, g_seenText, sizeof g_seenText);
+    PostMessageA(dlg, WM_USER, 0, 0);
+    return TRUE;
+  }
+  if (msg == WM_USER) {
+    Probe* p = DialogState<Probe>(dlg);
+    p->seenAgain = 1;
+    EndDialog(dlg, p->result);
+    return TRUE;
+  }
+  return FALSE;
 }
 
 struct SeenBox {
@@ -58,16 +73,20 @@ struct LanguageGuard {
 
 }  // namespace
 
-TEST(UiWin32, DialogOfTheCurrentLanguage) {
+TEST(UiWin32, DialogOfTheCurrentLanguageWithItsState) {
   {
     LanguageGuard en(0);
-    EXPECT_EQ(RunDialog(NULL, "PROBE_DLG", ProbeProc, 7), 7);
+    Probe p{7, 0};
+    EXPECT_EQ(RunDialog(NULL, "PROBE_DLG", ProbeProc, &p), 7);
     EXPECT_STREQ(g_seenText, "english");
+    EXPECT_EQ(p.seenAgain, 1);
   }
   {
     LanguageGuard ja(1);
-    EXPECT_EQ(RunDialog(NULL, "PROBE_DLG", ProbeProc, 9), 9);
+    Probe p{9, 0};
+    EXPECT_EQ(RunDialog(NULL, "PROBE_DLG", ProbeProc, &p), 9);
     EXPECT_STREQ(g_seenText, "japanese");
+    EXPECT_EQ(p.seenAgain, 1);
   }
 }
 
@@ -87,7 +106,8 @@ TEST(UiWin32, MissingTemplateIsReportedWithoutOwner) {
     std::thread answer([&] { seen = AnswerNextBox(stop); });
     HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL,
                                  g_hInstance, NULL);
-    INT_PTR result = RunDialog(owner, c.name, ProbeProc, 1);
+    Probe p{1, 0};
+    INT_PTR result = RunDialog(owner, c.name, ProbeProc, &p);
     stop = true;
     answer.join();
     DestroyWindow(owner);
@@ -98,27 +118,38 @@ TEST(UiWin32, MissingTemplateIsReportedWithoutOwner) {
   }
 }
 
+// The box that a call shows, read from another thread.
+template <class Show>
+SeenBox Shown(Show show) {
+  std::atomic<bool> stop{false};
+  SeenBox seen;
+  std::thread answer([&] { seen = AnswerNextBox(stop); });
+  int result = show();
+  stop = true;
+  answer.join();
+  EXPECT_EQ(result, IDOK);
+  return seen;
+}
+
 TEST(UiWin32, MessageTextAndCaptionFollowTheLanguage) {
   const Text text = {"Hello", "\x82\xb1\x82\xf1"};
+  const Text named = {"Unable to open %s.", "\x83\x5c%s\x82\xf0"};
+  const Text counted = {"FILE-%d is missing.", "FILE-%d\x82\xaa"};
   const Text caption = {"Note", "\x92\x8d"};
-  for (int lang : {0, 1}) {
-    LanguageGuard guard(lang);
-    std::atomic<bool> stop{false};
-    SeenBox seen;
-    std::thread answer([&] { seen = AnswerNextBox(stop); });
-    int result = ShowMessage(NULL, text, caption, MB_OK);
-    stop = true;
-    answer.join();
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(seen.text, Tx(text));
-    EXPECT_EQ(seen.caption, Tx(caption));
-
-    stop = false;
-    std::thread again([&] { seen = AnswerNextBox(stop); });
-    ShowMessageText(NULL, "composed 42", caption, MB_OK);
-    stop = true;
-    again.join();
-    EXPECT_EQ(seen.text, "composed 42");
-    EXPECT_EQ(seen.caption, Tx(caption));
+  struct Case { int lang; const char* plain; const char* name; const char* number; const char* cap; };
+  const Case cases[] = {
+      {0, "Hello", "Unable to open 100%s.txt.", "FILE-42 is missing.", "Note"},
+      {1, "\x82\xb1\x82\xf1", "\x83\x5c" "100%s.txt" "\x82\xf0", "FILE-42\x82\xaa", "\x92\x8d"},
+  };
+  for (const Case& c : cases) {
+    LanguageGuard guard(c.lang);
+    SeenBox seen = Shown([&] { return ShowMessage(NULL, text, caption, MB_OK); });
+    EXPECT_EQ(seen.text, c.plain);
+    EXPECT_EQ(seen.caption, c.cap);
+    seen = Shown([&] { return ShowMessage(NULL, named, "100%s.txt", caption, MB_OK); });
+    EXPECT_EQ(seen.text, c.name);
+    EXPECT_EQ(seen.caption, c.cap);
+    seen = Shown([&] { return ShowMessage(NULL, counted, 42L, caption, MB_OK); });
+    EXPECT_EQ(seen.text, c.number);
   }
 }
