@@ -174,14 +174,9 @@ static void SameDriveChoice(int s, const char* chosenRoot) {
   Refill(s);
 }
 
-static bool AskForMedia(HWND mainWnd, const char* root) {
-  return ShowMessage(mainWnd, kMediaAsk, root, kCapCautionLoud, MB_YESNO | MB_ICONEXCLAMATION) ==
-         IDYES;
-}
-
 static void OtherDriveChoice(HWND mainWnd, int s, const char* chosenRoot) {
   DriveKind kind = GetDriveKind(chosenRoot);
-  if ((kind == DriveRemovable || kind == DriveCdRom) && !AskForMedia(mainWnd, chosenRoot)) {
+  if ((kind == DriveRemovable || kind == DriveCdRom) && !AskMediaReady(mainWnd, chosenRoot)) {
     ReselectCurrentLocation();
     return;
   }

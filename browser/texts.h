@@ -10,8 +10,3 @@ constexpr Text kHeadAttributes = {"Attributes", "属性"};
 
 constexpr Text kTypeRecycler = {"<Recycler>", "<ごみ箱>"};
 constexpr Text kTypeFolder = {"<Folder>", "<ﾌｫﾙﾀﾞｰ>"};
-
-// The media question, with the drive's root.
-constexpr Text kMediaAsk = {
-    "Does the drive %s have a media ready to use?\nConfirm a media and press <YES> button.",
-    "ドライブ %s にはメディアが準備できていますか？\n準備後に、<YES>ボタンを押してください."};

@@ -42,6 +42,8 @@ struct DiskFiles {
   bool (*setAttributes)(const char* path, uint32_t attributes);
   bool (*remove)(const char* path);                      // as it is: read-only stays
   bool (*rename)(const char* from, const char* to);      // files and directories
+  // Copies a file with its attributes, replacing to; out of room it may leave a part of to.
+  bool (*copy)(const char* from, const char* to);
   bool (*makeDir)(const char* path);
   bool (*removeDir)(const char* path);                   // only an empty one
   // Sets creation, access and write time of a file or directory from a local calendar time.

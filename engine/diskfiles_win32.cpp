@@ -110,6 +110,7 @@ bool SetAttributes(const char* path, uint32_t attributes) {
 
 bool Remove(const char* path) { return DeleteFileA(path) != 0; }
 bool Rename(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
+bool Copy(const char* from, const char* to) { return CopyFileA(from, to, FALSE) != 0; }
 bool MakeDir(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
 bool RemoveDir(const char* path) { return RemoveDirectoryA(path) != 0; }
 
@@ -130,10 +131,10 @@ TimeResult SetTimes(const char* path, const CalTime& t) {
 
 bool SameName(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
 
-const DiskFiles kSystemFiles = {Create,        OpenRead,      OpenWrite, Read,     Write,
-                                Seek,          Flush,         Close,     Lookup,   List,
-                                GetAttributes, SetAttributes, Remove,    Rename,   MakeDir,
-                                RemoveDir,     SetTimes,      SameName};
+const DiskFiles kSystemFiles = {Create,    OpenRead, OpenWrite,     Read,          Write,  Seek,
+                                Flush,     Close,    Lookup,        List,          GetAttributes,
+                                SetAttributes, Remove, Rename,      Copy,          MakeDir,
+                                RemoveDir, SetTimes, SameName};
 
 }  // namespace
 

@@ -8,6 +8,10 @@
 #include "browser/selector.h"
 #include "engine/divide.h"
 #include "engine/merge.h"
+#include "fileops/copy.h"
+#include "fileops/delete.h"
+#include "fileops/makedir.h"
+#include "fileops/rename.h"
 #include "resources/ids.h"
 #include "shell/iconbar.h"
 #include "shell/labels.h"
@@ -42,6 +46,10 @@ struct Command {
 static const Command kCommands[] = {
     {IDM_DIVISION, CmdDivide},
     {IDM_MERGER, CmdMerge},
+    {IDM_DIRECTORY, CmdMakeDirectory},
+    {IDM_COPY, CmdCopy},
+    {IDM_RENAME, CmdRename},
+    {IDM_DELETE, CmdDelete},
     {IDM_EXIT, CmdExit},
     {IDM_UPONELEVEL, CmdUpOneLevel},
     {IDC_DRIVESELECTOR, CmdSelectLocation},

@@ -22,6 +22,12 @@ int ShowMessage(HWND owner, const Text& text, const Text& caption, UINT flags);
 // The same with the text's "%s" replaced by a name, or its "%d" by a number.
 int ShowMessage(HWND owner, const Text& text, const char* name, const Text& caption, UINT flags);
 int ShowMessage(HWND owner, const Text& text, long number, const Text& caption, UINT flags);
+// Both: the number goes in first, so a "%s" in the name stays as it is.
+int ShowMessage(HWND owner, const Text& text, long number, const char* name, const Text& caption,
+                UINT flags);
+
+// "Does the drive A:\ have a media ready to use?" with Yes and No; true for Yes.
+bool AskMediaReady(HWND owner, const char* root);
 
 // Runs the dialog template name (English) or name + "_J" (Japanese) modally, owned by owner,
 // with state (a struct of the command's own) for its procedure. Returns the dialog's result:

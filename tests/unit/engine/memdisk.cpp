@@ -32,6 +32,7 @@ std::string Key(const std::string& path) {
 bool IsRoot(const std::string& key) { return key.size() == 3 && key[1] == ':' && key[2] == '\\'; }
 
 std::string Parent(const std::string& key) {
+  if (IsRoot(key)) return "";
   size_t at = key.find_last_of('\\');
   if (at == std::string::npos) return "";
   return at == 2 ? key.substr(0, 3) : key.substr(0, at);
@@ -214,6 +215,26 @@ bool Rename(const char* from, const char* to) {
   return true;
 }
 
+bool Copy(const char* from, const char* to) {
+  std::string kf = Key(from), kt = Key(to);
+  auto it = g_files.find(kf);
+  if (it == g_files.end() || IsDir(kf) || g_failOpen.count(kf) || g_failCreate.count(kt) ||
+      !IsDir(Parent(kt)) || IsDir(kt) || IsOpen(kt))
+    return false;
+  auto old = g_files.find(kt);
+  if (old != g_files.end() && (old->second.attributes & engine::kAttrReadOnly)) return false;
+  Entry e = it->second;
+  e.name = to;
+  e.flushes = 0;
+  g_files.erase(kt);
+  // As the system does out of room: the part that fitted stays behind.
+  uint64_t room = g_capacity - std::min(g_capacity, Used());
+  bool whole = e.data.size() <= room;
+  if (!whole) e.data.resize(static_cast<size_t>(room));
+  g_files[kt] = e;
+  return whole;
+}
+
 bool MakeDir(const char* path) {
   std::string k = Key(path);
   if (g_files.count(k) || IsRoot(k) || !IsDir(Parent(k))) return false;
@@ -240,10 +261,10 @@ engine::TimeResult SetTimes(const char* path, const CalTime& t) {
 
 bool SameName(const char* a, const char* b) { return Key(a) == Key(b); }
 
-const engine::DiskFiles kFiles = {Create,        OpenRead,      OpenWrite, Read,    Write,
-                                  Seek,          Flush,         Close,     Lookup,  List,
-                                  GetAttributes, SetAttributes, Remove,    Rename,  MakeDir,
-                                  RemoveDir,     SetTimes,      SameName};
+const engine::DiskFiles kFiles = {Create,    OpenRead, OpenWrite,     Read,          Write,  Seek,
+                                  Flush,     Close,    Lookup,        List,          GetAttributes,
+                                  SetAttributes, Remove, Rename,      Copy,          MakeDir,
+                                  RemoveDir, SetTimes, SameName};
 
 void MakeParents(const std::string& path) {
   std::string parent = path.substr(0, path.find_last_of('\\'));
@@ -273,6 +294,7 @@ void Put(const std::string& path, const std::string& data, uint32_t attributes) 
 }
 
 void PutDir(const std::string& path, uint32_t attributes) {
+  if (IsRoot(Key(path))) return;  // roots always exist
   std::string p = path;
   if (p.size() > 3 && p.back() == '\\') p.pop_back();
   MakeParents(p);

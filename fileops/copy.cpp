@@ -1,0 +1,156 @@
+// The Copy command: the selected file into a directory the user types, with particular care
+// for floppy disks: a medium asked for, the drive retried, the room checked, the copy read back.
+#include "fileops/copy.h"
+
+#include <cstring>
+
+#include "browser/selection.h"
+#include "fileops/copy_work.h"
+#include "resources/ids.h"
+#include "shell/busy.h"
+#include "shell/drives.h"
+#include "shell/state.h"
+#include "shell/ui.h"
+
+using namespace fileops;
+
+namespace {
+
+constexpr Text kBadDestination = {"Please assign a correct path to copy the file.",
+                                  "コピー先のパス名が正しくありません."};
+constexpr Text kDriveRefused = {"Unable to copy the file to the assigned drive.",
+                                "指定のドライブへはファイルのコピーはできません."};
+constexpr Text kDirectoryMissing = {"Unable to find the path to copy the assigned file.",
+                                    "ファイルのコピー先のパス名が存在しません."};
+constexpr Text kSameAsSource = {"Destination is same as the source.", "コピー先とコピー元が同じです."};
+constexpr Text kInsertMedia = {"Insert a media in the drive.\nThen, press <OK> button.",
+                               "メディアをドライブに入れて下さい.\n挿入後、<OK>ボタンを押してください"};
+constexpr Text kNoSpace = {"Free diskspace is not enough.", "コピー先のディスクの空容量が不足です."};
+constexpr Text kOverwrite = {"Destination file already exists.\nDo you overwrite on it?",
+                             "コピー先に同名のファイルが存在します.\n重ね書きしますか？"};
+constexpr Text kCopyFailed = {"Unable to copy %s.\nNothing has been left at the destination.",
+                              "%s をコピーできませんでした.\nコピー先には何も残っていません."};
+constexpr Text kCopyDiffers = {
+    "The copy of %s on the disk differs from the file.\nThe bad copy has been removed.",
+    "ディスク上の %s のコピーが元のファイルと異なります.\n不正なコピーは削除されました."};
+constexpr Text kReplaceFailed = {"Unable to replace %s at the destination.",
+                                 "コピー先の %s を置き換えられませんでした."};
+
+struct CopyDialog {
+  const char* name;
+  char destination[kPathBytes];
+};
+
+INT_PTR CALLBACK CopyDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG: {
+      KeepDialogState(dlg, lParam);
+      const CopyDialog& d = *reinterpret_cast<CopyDialog*>(lParam);
+      SetDlgItemTextA(dlg, IDC_CPY_SOURCE, d.name);
+      SendDlgItemMessageA(dlg, IDC_CPY_DEST, EM_LIMITTEXT, 249 - lstrlenA(d.name), 0);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        CopyDialog* d = DialogState<CopyDialog>(dlg);
+        std::memset(d->destination, 0, sizeof d->destination);
+        GetDlgItemTextA(dlg, IDC_CPY_DEST, d->destination, sizeof d->destination);
+        EndDialog(dlg, IDOK);
+      } else if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dlg, IDCANCEL);
+      }
+      return TRUE;
+    case WM_CLOSE:
+      EndDialog(dlg, IDCANCEL);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+bool IsLetter(char c) { return IsCharAlphaA(c) != 0; }
+
+// Asks the drive until it answers or the user gives up; the system's own critical-error box
+// stays away from removable drives while it is asked.
+bool WaitForMedia(HWND owner, const char* root, DriveKind kind, ClusterCounts* counts) {
+  for (;;) {
+    const UINT previous = kind == DriveRemovable ? SetErrorMode(SEM_FAILCRITICALERRORS) : 0;
+    const bool answered = QueryClusters(root, counts);
+    if (kind == DriveRemovable) SetErrorMode(previous);
+    if (answered) return true;
+    if (ShowMessage(owner, kInsertMedia, kCapWarning, MB_ICONEXCLAMATION | MB_OKCANCEL) != IDOK)
+      return false;
+  }
+}
+
+void ReportCopy(HWND owner, CopyResult r) {
+  switch (r) {
+    case CopyResult::Ok: break;
+    case CopyResult::CopyFailed:
+      ShowMessage(owner, kCopyFailed, g_selFileName, kCapError, MB_ICONHAND);
+      break;
+    case CopyResult::Differs:
+      ShowMessage(owner, kCopyDiffers, g_selFileName, kCapError, MB_ICONHAND);
+      break;
+    case CopyResult::ReplaceFailed:
+      ShowMessage(owner, kReplaceFailed, g_selFileName, kCapError, MB_ICONHAND);
+      break;
+  }
+}
+
+}  // namespace
+
+void CmdCopy(HWND owner) {
+  static CopyDialog dialog;
+  std::memset(&dialog, 0, sizeof dialog);
+  dialog.name = g_selFileName;
+  if (RunDialog(owner, "COPYFILE_DLG", CopyDlgProc, &dialog) != IDOK) return;
+  char* text = dialog.destination;
+  if (!NormalizeDestination(text, sizeof dialog.destination, IsLetter)) {
+    ShowMessage(owner, kBadDestination, kCapError, MB_ICONEXCLAMATION);
+    return;
+  }
+  char root[8] = {0};
+  lstrcpynA(root, text, 4);
+  const DriveKind kind = GetDriveKind(root);
+  if (kind == DriveUndetermined || kind == DriveNoRoot || kind == DriveCdRom) {
+    ShowMessage(owner, kDriveRefused, kCapError, MB_ICONEXCLAMATION);
+    return;
+  }
+  const bool dbcs932 = GetACP() == 932;
+  const engine::DiskFiles& fs = engine::SystemFiles();
+  if (!DestinationExists(fs, text, dbcs932)) {
+    ShowMessage(owner, kDirectoryMissing, kCapError, MB_ICONEXCLAMATION);
+    return;
+  }
+  char dest[kPathBytes];
+  if (!DestinationPath(text, g_selFileName, dest, sizeof dest, dbcs932)) {
+    ShowMessage(owner, kBadDestination, kCapError, MB_ICONEXCLAMATION);
+    return;
+  }
+  if (lstrcmpiA(dest, g_selFilePath) == 0) {
+    ShowMessage(owner, kSameAsSource, kCapError, MB_ICONHAND);
+    return;
+  }
+  if (kind == DriveRemovable && !AskMediaReady(owner, root)) return;
+  ClusterCounts counts;
+  if (!WaitForMedia(owner, root, kind, &counts)) return;
+  engine::DirEntry source, existing;
+  const uint64_t size = fs.lookup(g_selFilePath, &source) ? source.length : 0;
+  if ((kind == DriveRemovable || kind == DriveRamDisk) &&
+      !FitsWithMargin(counts.sectorsPerCluster, counts.bytesPerSector, counts.freeClusters, size)) {
+    ShowMessage(owner, kNoSpace, kCapWarning, MB_ICONEXCLAMATION);
+    return;
+  }
+  if (fs.lookup(dest, &existing) &&
+      ShowMessage(owner, kOverwrite, kCapWarning, MB_ICONEXCLAMATION | MB_OKCANCEL) != IDOK)
+    return;
+  ShowBusyBanner(owner);
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  // A removable disk is read back, so that a bad floppy shows now and not on the other machine.
+  const UINT previous = kind == DriveRemovable ? SetErrorMode(SEM_FAILCRITICALERRORS) : 0;
+  const CopyResult r = CopyReplacing(fs, g_selFilePath, dest, kind == DriveRemovable, dbcs932);
+  if (kind == DriveRemovable) SetErrorMode(previous);
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  HideBusyBanner(owner);
+  ReportCopy(owner, r);
+}

@@ -1,0 +1,5 @@
+// The Copy command.
+#pragma once
+#include <windows.h>
+
+void CmdCopy(HWND owner);

@@ -1,0 +1,5 @@
+// The Delete command.
+#pragma once
+#include <windows.h>
+
+void CmdDelete(HWND owner);

@@ -1,0 +1,140 @@
+#include "fileops/delete_work.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+
+namespace fileops {
+namespace {
+
+using engine::DirEntry;
+using engine::DiskFiles;
+
+// dir (without a trailing backslash, or a root such as "C:\") and a name in it.
+std::string Join(const std::string& dir, const char* name) {
+  return dir.back() == '\\' ? dir + name : dir + "\\" + name;
+}
+
+// The entries of a folder, taken whole before anything in it changes, and whether it holds a
+// name beginning with a full stop (other than "." and "..").
+std::vector<DirEntry> Entries(const DiskFiles& fs, const std::string& dir, bool* listed,
+                              bool* dotNames) {
+  struct Listing {
+    std::vector<DirEntry> entries;
+    bool dotNames;
+  } l{{}, false};
+  DirEntry probe;
+  *listed = dir.back() == '\\' || fs.lookup(dir.c_str(), &probe);
+  if (*listed) {
+    fs.list(Join(dir, "").c_str(),
+            [](void* ctx, const DirEntry& e) {
+              auto* l = static_cast<Listing*>(ctx);
+              // Every name that begins with a full stop is passed over.
+              if (e.name[0] != '.') l->entries.push_back(e);
+              else if (!IsDotEntry(e.name)) l->dotNames = true;
+              return false;
+            },
+            &l);
+  }
+  *dotNames = l.dotNames;
+  return l.entries;
+}
+
+void Fail(WipeReport* report, const char* path) {
+  if (report->failures++ == 0) CopyBounded(report->first, sizeof report->first, path);
+}
+
+// A free name of the same length as the file's, made of one repeated character.
+bool ObscuredName(const DiskFiles& fs, const std::string& path, std::string* out) {
+  const size_t slash = path.find_last_of('\\');
+  const size_t length = path.size() - slash - 1;
+  for (char c : std::string("0123456789ZYXWVUTSRQ")) {
+    std::string candidate = path.substr(0, slash + 1) + std::string(length, c);
+    DirEntry e;
+    if (!fs.lookup(candidate.c_str(), &e)) {
+      *out = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Returns true when the folder stays because it keeps what is meant to stay.
+bool WipeFolder(const WipeJob& job, const std::string& dir, WipeReport* report) {
+  const DiskFiles& fs = *job.fs;
+  const int before = report->failures;
+  bool listed = false, keeps = false;
+  const std::vector<DirEntry> entries = Entries(fs, dir, &listed, &keeps);
+  if (!listed) {
+    Fail(report, dir.c_str());
+    return false;
+  }
+  for (const DirEntry& e : entries) {
+    const std::string path = Join(dir, e.name);
+    if (path.size() >= kPathBytes - 1) {
+      Fail(report, path.c_str());
+    } else if (e.attributes & engine::kAttrDirectory) {
+      keeps = WipeFolder(job, path, report) || keeps;
+    } else if (fs.sameName(path.c_str(), job.programPath)) {
+      keeps = true;
+    } else {
+      WipeFile(job, path.c_str(), report);
+    }
+  }
+  fs.setAttributes(dir.c_str(), engine::kAttrNormal);
+  if (!fs.removeDir(dir.c_str()) && !keeps && report->failures == before) {
+    // Nothing below was kept or reported, so the folder itself resisted.
+    DirEntry e;
+    if (fs.lookup(dir.c_str(), &e)) Fail(report, dir.c_str());
+  }
+  return keeps;
+}
+
+}  // namespace
+
+bool TreeHoldsProgram(const DiskFiles& fs, const char* dir, const char* programPath) {
+  std::string d(dir);
+  if (d.size() > 3 && d.back() == '\\') d.pop_back();
+  bool listed = false, dotNames = false;
+  for (const DirEntry& e : Entries(fs, d, &listed, &dotNames)) {
+    const std::string path = Join(d, e.name);
+    if (e.attributes & engine::kAttrDirectory) {
+      if (TreeHoldsProgram(fs, path.c_str(), programPath)) return true;
+    } else if (fs.sameName(path.c_str(), programPath)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void WipeFile(const WipeJob& job, const char* path, WipeReport* report) {
+  const DiskFiles& fs = *job.fs;
+  DirEntry e;
+  if (!fs.lookup(path, &e)) {
+    Fail(report, path);
+    return;
+  }
+  const uint32_t attributes = fs.getAttributes(path);
+  fs.setAttributes(path, engine::kAttrArchive);
+  if (OverwriteFile(fs, path, e.length, *job.generator, job.clock) != WipeResult::Ok) {
+    if (attributes != engine::kNoAttributes) fs.setAttributes(path, attributes);
+    Fail(report, path);
+    return;
+  }
+  std::string obscured;
+  const bool renamed = ObscuredName(fs, path, &obscured) && fs.rename(path, obscured.c_str());
+  if (fs.remove(renamed ? obscured.c_str() : path)) return;
+  // It stays, wiped: under its own name, so that the user finds it.
+  if (renamed) fs.rename(obscured.c_str(), path);
+  Fail(report, path);
+}
+
+void WipeTree(const WipeJob& job, const char* dir, WipeReport* report) {
+  std::string d(dir);
+  if (d.size() > 3 && d.back() == '\\') d.pop_back();
+  WipeFolder(job, d, report);
+}
+
+}  // namespace fileops

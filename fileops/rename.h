@@ -1,0 +1,5 @@
+// The Rename command.
+#pragma once
+#include <windows.h>
+
+void CmdRename(HWND owner);

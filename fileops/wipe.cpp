@@ -1,0 +1,95 @@
+#include "fileops/wipe.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace fileops {
+namespace {
+
+// Whole byte-table blocks per write: the passes move in runs of 1 MiB.
+constexpr int kRunTables = 32;
+uint8_t g_run[kRunTables * kTableSize];
+
+bool WriteRun(const engine::DiskFiles& fs, engine::FileHandle f, const void* data, uint64_t n) {
+  return fs.write(f, data, static_cast<long>(n)) == static_cast<long>(n);
+}
+
+// The random pass: one byte-table refill for every whole block of 32768 bytes, and one more for
+// the rest (also when there is none).
+bool RandomPass(const engine::DiskFiles& fs, engine::FileHandle f, uint64_t size, WipeGenerator& g) {
+  const uint64_t blocks = size / kTableSize;
+  const uint64_t rest = size % kTableSize;
+  uint64_t filled = 0;  // bytes waiting in g_run
+  for (uint64_t b = 0; b < blocks; ++b) {
+    RefillBytes(g);
+    std::memcpy(g_run + filled, g.byteTable, kTableSize);
+    filled += kTableSize;
+    if (filled == sizeof g_run) {
+      if (!WriteRun(fs, f, g_run, filled)) return false;
+      filled = 0;
+    }
+  }
+  RefillBytes(g);
+  std::memcpy(g_run + filled, g.byteTable, static_cast<size_t>(rest));
+  filled += rest;
+  return filled == 0 || WriteRun(fs, f, g_run, filled);
+}
+
+bool FillPass(const engine::DiskFiles& fs, engine::FileHandle f, uint64_t size, uint8_t value) {
+  std::memset(g_run, value, sizeof g_run);
+  for (uint64_t done = 0; done < size;) {
+    const uint64_t n = size - done < sizeof g_run ? size - done : sizeof g_run;
+    if (!WriteRun(fs, f, g_run, n)) return false;
+    done += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+uint32_t Draw(WipeGenerator& g) {
+  g.state = g.state * 22695477u + 1u;
+  return (g.state >> 16) & 0x7FFFu;
+}
+
+uint32_t SeedOfClock(int hundredths, int seconds) {
+  const double h = hundredths, s = seconds;
+  const double x = (h * 100.0 + (h * 0.01 + s) * 5.0 / 3.0) * 6.5536;
+  return static_cast<uint32_t>(std::floor(x));
+}
+
+void SeedGenerator(WipeGenerator& g, uint32_t seed) {
+  g.seed = seed;
+  g.state = seed;
+  for (uint32_t& e : g.seedTable) e = Draw(g);
+  g.position = 0;
+}
+
+void RefillBytes(WipeGenerator& g) {
+  g.state = g.seedTable[g.seedTable[g.position]];
+  for (uint8_t& b : g.byteTable) b = static_cast<uint8_t>(Draw(g) % 256);
+  if (++g.position > kTableSize - 1) SeedGenerator(g, g.seed >= 65535 ? 1 : g.seed + 1);
+}
+
+WipeResult OverwriteFile(const engine::DiskFiles& fs, const char* path, uint64_t size,
+                         WipeGenerator& g, ClockReader clock) {
+  engine::FileHandle f = fs.openWrite(path);
+  if (f == engine::kNoFile) return WipeResult::CannotOpen;
+  int hundredths = 0, seconds = 0;
+  clock(&hundredths, &seconds);
+  SeedGenerator(g, SeedOfClock(hundredths, seconds));
+  bool ok = true;
+  for (int round = 0; round < 2 && ok; ++round) {
+    ok = fs.seek(f, 0) && RandomPass(fs, f, size, g) && fs.flush(f);
+    uint8_t fill = 0;
+    if (round == 0) {
+      RefillBytes(g);
+      fill = g.byteTable[0];
+    }
+    ok = ok && fs.seek(f, 0) && FillPass(fs, f, size, fill) && fs.flush(f);
+  }
+  fs.close(f);
+  return ok ? WipeResult::Ok : WipeResult::WriteFailed;
+}
+
+}  // namespace fileops

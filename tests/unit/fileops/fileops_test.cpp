@@ -1,0 +1,170 @@
+// Copy, rename and make directory: their path rules and file work on the model disk.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+
+#include "fileops/copy_work.h"
+#include "fileops/makedir_work.h"
+#include "fileops/rename_work.h"
+#include "base/text.h"
+#include "memdisk.h"
+
+using namespace fileops;
+
+namespace {
+
+bool AsciiLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+
+TEST(CopyRules, DestinationForms) {
+  struct Case { const char* typed; bool ok; const char* after; };
+  const Case cases[] = {
+      {"A:", true, "A:\\"},         {"A:\\", true, "A:\\"},        {"c:\\dir\\", true, "c:\\dir\\"},
+      {"C:\\ABC", true, "C:\\ABC"}, {"C", false, ""},              {"", false, ""},
+      {"DIR", false, ""},           {"\\\\SERVER\\SHARE", false, ""}, {"1:\\X", false, ""},
+      {"C:X", false, ""},
+  };
+  for (const Case& c : cases) {
+    char text[kPathBytes] = {0};
+    CopyBounded(text, sizeof text, c.typed);
+    EXPECT_EQ(NormalizeDestination(text, sizeof text, AsciiLetter), c.ok) << c.typed;
+    if (c.ok) {
+      EXPECT_STREQ(text, c.after) << c.typed;
+    }
+  }
+}
+
+TEST(CopyRules, DestinationPathHasOneBackslash) {
+  char out[kPathBytes];
+  ASSERT_TRUE(DestinationPath("C:\\DIR\\", "a.txt", out, sizeof out, false));
+  EXPECT_STREQ(out, "C:\\DIR\\a.txt");
+  ASSERT_TRUE(DestinationPath("A:\\", "a.txt", out, sizeof out, false));
+  EXPECT_STREQ(out, "A:\\a.txt");
+  // ソ ends in 0x5C: in Japanese it is a character, and the backslash is still added.
+  ASSERT_TRUE(DestinationPath("C:\\\x83\x5C", "a", out, sizeof out, true));
+  EXPECT_STREQ(out, "C:\\\x83\x5C\\a");
+  EXPECT_FALSE(DestinationPath("C:\\", std::string(260, 'x').c_str(), out, sizeof out, false));
+}
+
+TEST(CopyRules, DestinationLookupAndRoom) {
+  memdisk::Reset();
+  memdisk::PutDir("C:\\DIR");
+  memdisk::Put("C:\\FILE", "x");
+  const engine::DiskFiles& fs = memdisk::Files();
+  EXPECT_TRUE(DestinationExists(fs, "C:\\", false));  // a root is not looked up
+  EXPECT_TRUE(DestinationExists(fs, "c:\\dir\\", false));
+  EXPECT_TRUE(DestinationExists(fs, "C:\\FILE", false));  // any entry passes
+  EXPECT_FALSE(DestinationExists(fs, "C:\\NONE", false));
+  EXPECT_TRUE(FitsWithMargin(1, 512, 100, 51200 - 1000));
+  EXPECT_FALSE(FitsWithMargin(1, 512, 100, 51200 - 999));
+  EXPECT_TRUE(FitsWithMargin(64, 512, 131072, 4000000000ull));  // 4 GiB free, in 64 bits
+}
+
+// A disk whose copies come out with one byte changed, as a bad floppy would give them.
+bool CorruptCopy(const char* from, const char* to) {
+  if (!memdisk::Files().copy(from, to)) return false;
+  std::string data = memdisk::Get(to).data;
+  if (!data.empty()) data[data.size() / 2] ^= 1;
+  memdisk::Put(to, data);
+  return true;
+}
+
+TEST(CopyWork, ReplacesOnlyWithAWholeGoodCopy) {
+  struct Case { bool destExists; uint64_t capacity; bool corrupt; CopyResult result; };
+  const Case cases[] = {
+      {false, UINT64_MAX, false, CopyResult::Ok},
+      {true, UINT64_MAX, false, CopyResult::Ok},
+      {true, 2500, false, CopyResult::CopyFailed},  // out of room half-way
+      {false, 2500, false, CopyResult::CopyFailed},
+      {true, UINT64_MAX, true, CopyResult::Differs},
+  };
+  for (const Case& c : cases) {
+    memdisk::Reset(c.capacity);
+    memdisk::Put("C:\\src\\a.bin", std::string(2000, 's'),
+                 engine::kAttrReadOnly | engine::kAttrHidden);
+    memdisk::PutDir("A:\\");
+    if (c.destExists) memdisk::Put("A:\\a.bin", "old", engine::kAttrReadOnly);
+    engine::DiskFiles fs = memdisk::Files();
+    if (c.corrupt) fs.copy = CorruptCopy;
+    EXPECT_EQ(CopyReplacing(fs, "C:\\src\\a.bin", "A:\\a.bin", true, false), c.result);
+    const bool copied = c.result == CopyResult::Ok;
+    EXPECT_EQ(memdisk::NamesIn("A:\\").size(), copied || c.destExists ? 1u : 0u) << "no temporary";
+    if (copied) {
+      EXPECT_EQ(memdisk::Get("A:\\a.bin").data, std::string(2000, 's'));
+      EXPECT_EQ(memdisk::Get("A:\\a.bin").attributes, engine::kAttrArchive);
+    } else if (c.destExists) {
+      EXPECT_EQ(memdisk::Get("A:\\a.bin").data, "old");
+    }
+    EXPECT_EQ(memdisk::OpenHandles(), 0);
+  }
+}
+
+TEST(RenameRules, NamesAndPaths) {
+  struct Case { const char* name; bool ok; };
+  const Case names[] = {{"new.txt", true}, {"", false},        {"a:b", false}, {"a\\b", false},
+                        {"../x", false},   {"\x83\x5C", true},  {"x y.", true}};
+  for (const Case& c : names) EXPECT_EQ(IsAcceptableNewName(c.name, true), c.ok) << c.name;
+  EXPECT_FALSE(IsAcceptableNewName("\x83\x5C", false));  // read as single bytes, 0x5C separates
+  char out[kPathBytes];
+  ASSERT_TRUE(NewPathOf("C:\\dir\\old.txt", "old.txt", "new.txt", out, sizeof out));
+  EXPECT_STREQ(out, "C:\\dir\\new.txt");
+  ASSERT_TRUE(NewPathOf("C:\\old", "old", "NEW", out, sizeof out));
+  EXPECT_STREQ(out, "C:\\NEW");
+  EXPECT_EQ(RenameLimit("C:\\dir\\old.txt", "old.txt"), 249 - 14 + 7);
+}
+
+TEST(RenameWork, AttributesStayWithTheEntry) {
+  const uint32_t kept = engine::kAttrReadOnly | engine::kAttrHidden | engine::kAttrSystem;
+  memdisk::Reset();
+  memdisk::Put("C:\\d\\a.txt", "a", kept);
+  memdisk::Put("C:\\d\\held.txt", "h", kept);
+  const engine::DiskFiles& fs = memdisk::Files();
+  EXPECT_TRUE(RenameKeepingAttributes(fs, "C:\\d\\a.txt", "C:\\d\\b.txt"));
+  EXPECT_EQ(memdisk::Get("C:\\d\\b.txt").attributes, kept);
+  EXPECT_FALSE(memdisk::Has("C:\\d\\a.txt"));
+  // Open elsewhere: the rename fails and the old name keeps its attributes.
+  engine::FileHandle f = fs.openRead("C:\\d\\held.txt");
+  EXPECT_FALSE(RenameKeepingAttributes(fs, "C:\\d\\held.txt", "C:\\d\\c.txt"));
+  fs.close(f);
+  EXPECT_EQ(memdisk::Get("C:\\d\\held.txt").attributes, kept);
+}
+
+TEST(MakeDirRules, PathForms) {
+  struct Case { const char* text; bool ok; };
+  const Case cases[] = {{"C:\\", false}, {"C:", false},       {"ABC", false}, {"1:\\AB", false},
+                        {"C:\\N", true}, {"C:\\NEW\\", true}, {"C:NEW", false}};
+  for (const Case& c : cases) EXPECT_EQ(IsDirectoryPathForm(c.text, AsciiLetter), c.ok) << c.text;
+  struct Drop { const char* text; bool dbcs; const char* after; };
+  const Drop drops[] = {{"C:\\NEW\\", false, "C:\\NEW"},
+                        {"C:\\NEW\\\\", false, "C:\\NEW\\"},  // one backslash only
+                        {"C:\\\x83\x5C", true, "C:\\\x83\x5C"},  // ソ keeps its second byte
+                        {"C:\\\x83\x5C", false, "C:\\\x83"}};
+  for (const Drop& d : drops) {
+    char text[kPathBytes] = {0};
+    CopyBounded(text, sizeof text, d.text);
+    DropTrailingBackslash(text, d.dbcs);
+    EXPECT_STREQ(text, d.after) << d.text;
+  }
+  char parent[kPathBytes];
+  EXPECT_FALSE(ParentToTest("C:\\NEW", parent, sizeof parent, false));
+  ASSERT_TRUE(ParentToTest("C:\\A\\B", parent, sizeof parent, false));
+  EXPECT_STREQ(parent, "C:\\A");
+  ListedParent("C:\\NEW", parent, sizeof parent, false);
+  EXPECT_STREQ(parent, "C:\\");
+}
+
+TEST(MakeDirWork, OnlyTheLastComponentIsMade) {
+  memdisk::Reset();
+  memdisk::PutDir("C:\\A");
+  memdisk::Put("C:\\F", "file");
+  const engine::DiskFiles& fs = memdisk::Files();
+  struct Case { const char* path; MakeDirResult result; };
+  const Case cases[] = {{"C:\\NEW", MakeDirResult::Ok},        {"C:\\new", MakeDirResult::Exists},
+                        {"C:\\A\\B", MakeDirResult::Ok},       {"C:\\X\\Y", MakeDirResult::NoParent},
+                        {"C:\\F\\Y", MakeDirResult::CreateFailed}, {"C:\\F", MakeDirResult::Exists}};
+  for (const Case& c : cases) EXPECT_EQ(MakeDirectory(fs, c.path, false), c.result) << c.path;
+  EXPECT_TRUE(memdisk::Get("C:\\A\\B").attributes & engine::kAttrDirectory);
+  EXPECT_FALSE(memdisk::Has("C:\\X"));
+}
+
+}  // namespace
