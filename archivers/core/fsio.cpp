@@ -92,12 +92,36 @@ FILE* CreateTempIn(const std::string& dir, std::string* name) {
   return nullptr;
 }
 
-bool ReplaceWith(const std::string& temp, const std::string& target) {
+Replaced ReplaceVia(const ReplaceCalls& calls, const std::string& temp, const std::string& target) {
+  if (calls.moveOver(temp.c_str(), target.c_str())) return Replaced::kYes;
+  bool had = StatPath(target).exists;
+  if (had && !calls.remove(target.c_str())) return Replaced::kNo;
+  if (calls.move(temp.c_str(), target.c_str())) return Replaced::kYes;
+  return had ? Replaced::kOnlyInTemp : Replaced::kNo;
+}
+
+namespace {
 #ifdef _WIN32
-  return MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+using MoveFileExFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+
+// Looked up at run time, so the libraries load where it is missing; on the 9x family it fails.
+bool SystemMoveOver(const char* from, const char* to) {
+  static const MoveFileExFn moveEx = reinterpret_cast<MoveFileExFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "MoveFileExA")));
+  return moveEx && moveEx(from, to, MOVEFILE_REPLACE_EXISTING);
+}
+bool SystemRemove(const char* path) { return DeleteFileA(path) != 0; }
+bool SystemMove(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
 #else
-  return rename(temp.c_str(), target.c_str()) == 0;
+bool SystemMoveOver(const char* from, const char* to) { return rename(from, to) == 0; }
+bool SystemRemove(const char* path) { return remove(path) == 0; }
+bool SystemMove(const char* from, const char* to) { return rename(from, to) == 0; }
 #endif
+}  // namespace
+
+Replaced ReplaceWith(const std::string& temp, const std::string& target) {
+  static const ReplaceCalls kSystem = {SystemMoveOver, SystemRemove, SystemMove};
+  return ReplaceVia(kSystem, temp, target);
 }
 
 bool RemoveFile(const std::string& path) { return remove(path.c_str()) == 0; }

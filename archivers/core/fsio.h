@@ -19,7 +19,22 @@ FILE* OpenForRead(const std::string& path);
 // Creates a new, empty file with a fresh name in `dir` ("" = current directory);
 // writing there and renaming afterwards leaves the old file whole on failure.
 FILE* CreateTempIn(const std::string& dir, std::string* name);
-bool ReplaceWith(const std::string& temp, const std::string& target);
+
+// How replacing `target` with the finished temporary file ended.
+enum class Replaced {
+  kYes,
+  kNo,          // the old file, if any, is whole; the temporary file may go
+  kOnlyInTemp,  // the old file is gone and the new content lives only in the temporary file
+};
+// The calls a replacement is made of; each returns true on success.
+struct ReplaceCalls {
+  bool (*moveOver)(const char* from, const char* to);  // replaces in one step; fails on the 9x family
+  bool (*remove)(const char* path);
+  bool (*move)(const char* from, const char* to);      // needs `to` to be absent
+};
+// Moves over the target in one step, or else removes it and moves the new file in.
+Replaced ReplaceVia(const ReplaceCalls& calls, const std::string& temp, const std::string& target);
+Replaced ReplaceWith(const std::string& temp, const std::string& target);
 bool RemoveFile(const std::string& path);
 bool MakeDir(const std::string& path);
 bool SetMTime(const std::string& path, int64_t mtime);

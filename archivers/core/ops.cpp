@@ -63,7 +63,12 @@ int WriteThroughTemp(const std::string& target, const std::function<int(FILE*)>&
   if (fflush(f.get()) != 0 || ferror(f.get())) r = r == kOk ? kErrCannotWrite : r;
   if (fclose(f.release()) != 0 && r == kOk) r = kErrCannotWrite;
   if (source) source->reset();
-  if (r == kOk && !ReplaceWith(temp, target)) r = kErrCannotWrite;
+  if (r == kOk) {
+    Replaced done = ReplaceWith(temp, target);
+    // The old file is gone: the temporary file now holds the only copy of the new content.
+    if (done == Replaced::kOnlyInTemp) return kErrCannotWrite;
+    if (done == Replaced::kNo) r = kErrCannotWrite;
+  }
   if (r != kOk) RemoveFile(temp);
   return r;
 }
