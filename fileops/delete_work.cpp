@@ -5,42 +5,13 @@
 #include <vector>
 
 #include "base/text.h"
+#include "fileops/walk.h"
 
 namespace fileops {
 namespace {
 
 using engine::DirEntry;
 using engine::DiskFiles;
-
-// dir (without a trailing backslash, or a root such as "C:\") and a name in it.
-std::string Join(const std::string& dir, const char* name) {
-  return dir.back() == '\\' ? dir + name : dir + "\\" + name;
-}
-
-// The entries of a folder, taken whole before anything in it changes, and whether it holds a
-// name beginning with a full stop (other than "." and "..").
-std::vector<DirEntry> Entries(const DiskFiles& fs, const std::string& dir, bool* listed,
-                              bool* dotNames) {
-  struct Listing {
-    std::vector<DirEntry> entries;
-    bool dotNames;
-  } l{{}, false};
-  DirEntry probe;
-  *listed = dir.back() == '\\' || fs.lookup(dir.c_str(), &probe);
-  if (*listed) {
-    fs.list(Join(dir, "").c_str(),
-            [](void* ctx, const DirEntry& e) {
-              auto* l = static_cast<Listing*>(ctx);
-              // Every name that begins with a full stop is passed over.
-              if (e.name[0] != '.') l->entries.push_back(e);
-              else if (!IsDotEntry(e.name)) l->dotNames = true;
-              return false;
-            },
-            &l);
-  }
-  *dotNames = l.dotNames;
-  return l.entries;
-}
 
 void Fail(WipeReport* report, const char* path) {
   if (report->failures++ == 0) CopyBounded(report->first, sizeof report->first, path);
@@ -65,14 +36,14 @@ bool ObscuredName(const DiskFiles& fs, const std::string& path, std::string* out
 bool WipeFolder(const WipeJob& job, const std::string& dir, WipeReport* report) {
   const DiskFiles& fs = *job.fs;
   const int before = report->failures;
-  bool listed = false, keeps = false;
-  const std::vector<DirEntry> entries = Entries(fs, dir, &listed, &keeps);
-  if (!listed) {
+  const Listing listing = ListFolder(fs, dir);
+  if (!listing.opened) {
     Fail(report, dir.c_str());
     return false;
   }
-  for (const DirEntry& e : entries) {
-    const std::string path = Join(dir, e.name);
+  bool keeps = listing.dotNames;
+  for (const DirEntry& e : listing.entries) {
+    const std::string path = JoinPath(dir, e.name);
     if (path.size() >= kPathBytes - 1) {
       Fail(report, path.c_str());
     } else if (e.attributes & engine::kAttrDirectory) {
@@ -95,11 +66,9 @@ bool WipeFolder(const WipeJob& job, const std::string& dir, WipeReport* report) 
 }  // namespace
 
 bool TreeHoldsProgram(const DiskFiles& fs, const char* dir, const char* programPath) {
-  std::string d(dir);
-  if (d.size() > 3 && d.back() == '\\') d.pop_back();
-  bool listed = false, dotNames = false;
-  for (const DirEntry& e : Entries(fs, d, &listed, &dotNames)) {
-    const std::string path = Join(d, e.name);
+  const std::string d = WithoutTrailingBackslash(dir);
+  for (const DirEntry& e : ListFolder(fs, d).entries) {
+    const std::string path = JoinPath(d, e.name);
     if (e.attributes & engine::kAttrDirectory) {
       if (TreeHoldsProgram(fs, path.c_str(), programPath)) return true;
     } else if (fs.sameName(path.c_str(), programPath)) {
@@ -132,9 +101,7 @@ void WipeFile(const WipeJob& job, const char* path, WipeReport* report) {
 }
 
 void WipeTree(const WipeJob& job, const char* dir, WipeReport* report) {
-  std::string d(dir);
-  if (d.size() > 3 && d.back() == '\\') d.pop_back();
-  WipeFolder(job, d, report);
+  WipeFolder(job, WithoutTrailingBackslash(dir), report);
 }
 
 }  // namespace fileops

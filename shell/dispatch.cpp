@@ -9,9 +9,12 @@
 #include "engine/divide.h"
 #include "engine/merge.h"
 #include "fileops/copy.h"
+#include "fileops/attributes.h"
 #include "fileops/delete.h"
 #include "fileops/makedir.h"
 #include "fileops/rename.h"
+#include "fileops/sizeinquiry.h"
+#include "fileops/timestamp.h"
 #include "resources/ids.h"
 #include "shell/iconbar.h"
 #include "shell/labels.h"
@@ -50,6 +53,9 @@ static const Command kCommands[] = {
     {IDM_COPY, CmdCopy},
     {IDM_RENAME, CmdRename},
     {IDM_DELETE, CmdDelete},
+    {IDM_FILESIZE, CmdFileSize},
+    {IDM_TIMESTAMP, CmdTimestamp},
+    {IDM_ATTRIBUTES, CmdAttributes},
     {IDM_EXIT, CmdExit},
     {IDM_UPONELEVEL, CmdUpOneLevel},
     {IDC_DRIVESELECTOR, CmdSelectLocation},

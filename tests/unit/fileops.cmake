@@ -2,6 +2,7 @@
 tovra_unit_test(fileops_test
   ${CMAKE_CURRENT_LIST_DIR}/fileops/fileops_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fileops/delete_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fileops/tree_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/memdisk.cpp)
 target_include_directories(fileops_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/engine)
 target_link_libraries(fileops_test PRIVATE fileops_core)

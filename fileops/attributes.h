@@ -1,0 +1,5 @@
+// The Attributes command.
+#pragma once
+#include <windows.h>
+
+void CmdAttributes(HWND owner);

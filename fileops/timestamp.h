@@ -1,0 +1,5 @@
+// The Timestamp command.
+#pragma once
+#include <windows.h>
+
+void CmdTimestamp(HWND owner);

@@ -1,0 +1,185 @@
+#include "fileops/timestamp_work.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/paths.h"
+#include "fileops/walk.h"
+
+namespace fileops {
+
+bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int month, int year) {
+  switch (month) {
+    case 4: case 6: case 9: case 11: return 30;
+    case 2: return IsLeapYear(year) ? 29 : 28;
+    default: return 31;
+  }
+}
+
+int ClampYear(int year) { return year < 1980 ? 1980 : year > 2079 ? 2079 : year; }
+
+CalTime EvenSecond(CalTime t) {
+  t.second -= t.second % 2;
+  return t;
+}
+
+bool OneSecondEarlier(const CalTime& t, CalTime* e) {
+  *e = t;
+  if (e->second >= 1) {
+    --e->second;
+    return true;
+  }
+  e->second = 59;
+  if (e->minute >= 1) {
+    --e->minute;
+    return true;
+  }
+  e->minute = 59;
+  if (e->hour >= 1) {
+    --e->hour;
+    return true;
+  }
+  e->hour = 23;
+  if (e->day >= 2) {
+    --e->day;
+    return true;
+  }
+  if (e->month == 1) {
+    if (e->year == 1980) return false;
+    *e = CalTime{e->year - 1, 12, 31, 23, 59, 59};
+    return true;
+  }
+  --e->month;
+  e->day = DaysInMonth(e->month, e->year);
+  return true;
+}
+
+TimeMethod ChooseTimeMethod(bool ntfs, OsKind kind) {
+  return ntfs || IsNtKind(kind) ? TimeMethod::Direct : TimeMethod::Recreation;
+}
+
+bool TemporaryFolderFor(const engine::DiskFiles& fs, const char* path, char* out, std::size_t cap,
+                        bool dbcs932) {
+  char parent[kPathBytes];
+  if (!DirectoryOf(path, parent, sizeof parent, dbcs932)) return false;
+  std::string name = std::string(parent) + "!!!";
+  engine::DirEntry e;
+  while (name.size() < 250 && fs.lookup(name.c_str(), &e)) name += "!";
+  if (name.size() >= 250 || name.size() >= cap) return false;
+  std::memcpy(out, name.c_str(), name.size() + 1);
+  return true;
+}
+
+namespace {
+
+// With its attributes set to archive alone while the time is set, and given back.
+void SetTimeOpened(TimeJob& job, const char* path, const CalTime& t) {
+  const engine::DiskFiles& fs = *job.fs;
+  const uint32_t attributes = fs.getAttributes(path);
+  if (!fs.setAttributes(path, engine::kAttrArchive)) ++job.failures;
+  if (fs.setTimes(path, t) != engine::TimeResult::Ok) ++job.failures;
+  if (attributes != engine::kNoAttributes && !fs.setAttributes(path, attributes)) ++job.failures;
+}
+
+void SetTimeDirect(TimeJob& job, const char* path) {
+  engine::DirEntry e;
+  if (!job.fs->lookup(path, &e)) return;  // gone since it was listed: nothing to set
+  SetTimeOpened(job, path, job.ntfs ? job.chosen : EvenSecond(job.chosen));
+}
+
+// Moves every entry of one folder into another; the names moved go into moved.
+bool MoveContents(const engine::DiskFiles& fs, const std::string& from, const std::string& to,
+                  std::vector<std::string>* moved) {
+  struct All {
+    std::vector<std::string> names;
+  } all;
+  fs.list(JoinPath(from, "").c_str(),
+          [](void* ctx, const engine::DirEntry& e) {
+            if (!IsDotEntry(e.name)) static_cast<All*>(ctx)->names.push_back(e.name);
+            return false;
+          },
+          &all);
+  for (const std::string& n : all.names) {
+    if (!fs.rename(JoinPath(from, n.c_str()).c_str(), JoinPath(to, n.c_str()).c_str())) return false;
+    moved->push_back(n);
+  }
+  return true;
+}
+
+// A folder made anew under the clock set to one second before its time, its contents moved back
+// in. Whatever fails, the folder ends with its own name, contents and attributes, the clock
+// stands as it stood, and no temporary folder stays.
+void RecreateFolder(TimeJob& job, const char* path, const CalTime& t) {
+  const engine::DiskFiles& fs = *job.fs;
+  CalTime t1;
+  char temp[kPathBytes];
+  if (!OneSecondEarlier(t, &t1) || !TemporaryFolderFor(fs, path, temp, sizeof temp, job.dbcs932)) {
+    ++job.failures;
+    return;
+  }
+  const uint32_t attributes = fs.getAttributes(path);
+  if (!fs.setAttributes(path, engine::kAttrNormal)) ++job.failures;
+  if (!fs.rename(path, temp)) {
+    ++job.failures;
+    if (attributes != engine::kNoAttributes) fs.setAttributes(path, attributes);
+    return;
+  }
+  CalTime now;
+  bool made = false;
+  if (job.clock->read(&now) && job.clock->set(t1)) {
+    made = fs.makeDir(path);
+    // Always back, also when the folder could not be made.
+    if (!job.clock->set(now)) ++job.failures;
+  }
+  std::vector<std::string> moved;
+  bool whole = made && MoveContents(fs, temp, path, &moved);
+  if (whole && !fs.removeDir(temp)) whole = false;
+  if (!whole) {
+    ++job.failures;
+    // Back as it was: what moved returns to the old folder, which takes its name again.
+    for (const std::string& n : moved)
+      fs.rename(JoinPath(path, n.c_str()).c_str(), JoinPath(temp, n.c_str()).c_str());
+    if (made) fs.removeDir(path);
+    fs.rename(temp, path);
+  }
+  if (attributes != engine::kNoAttributes) fs.setAttributes(path, attributes);
+}
+
+void SetTimeByRecreation(TimeJob& job, const char* path) {
+  const CalTime t = EvenSecond(job.chosen);
+  engine::DirEntry e;
+  if (!job.fs->lookup(path, &e)) {
+    ++job.failures;
+    return;
+  }
+  if (e.attributes & engine::kAttrDirectory) RecreateFolder(job, path, t);
+  else SetTimeOpened(job, path, t);
+}
+
+}  // namespace
+
+void SetPathTime(TimeJob& job, const char* path) {
+  if (ChooseTimeMethod(job.ntfs, job.kind) == TimeMethod::Direct) SetTimeDirect(job, path);
+  else SetTimeByRecreation(job, path);
+}
+
+void TimestampWalk(TimeJob& job, const char* dir) {
+  const std::string d = WithoutTrailingBackslash(dir);
+  const Listing listing = ListFolder(*job.fs, d);
+  for (const engine::DirEntry& e : listing.entries) {
+    const std::string path = JoinPath(d, e.name);
+    if (e.attributes & engine::kAttrDirectory) {
+      SetPathTime(job, path.c_str());
+      TimestampWalk(job, path.c_str());
+    } else if (job.fs->sameName(path.c_str(), job.programPath)) {
+      ++job.failures;
+    } else {
+      SetPathTime(job, path.c_str());
+    }
+  }
+}
+
+}  // namespace fileops

@@ -1,0 +1,215 @@
+// Attributes, timestamps and the size inquiry through whole trees on the model disk.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "fileops/attributes_work.h"
+#include "fileops/sizeinquiry_work.h"
+#include "fileops/timestamp_work.h"
+#include "memdisk.h"
+
+using namespace fileops;
+using engine::kAttrArchive;
+using engine::kAttrDirectory;
+using engine::kAttrHidden;
+using engine::kAttrReadOnly;
+using engine::kAttrSystem;
+
+namespace {
+
+const char kProgram[] = "C:\\T\\TOVRA.EXE";
+
+void PutTree() {
+  memdisk::Reset();
+  memdisk::Put("C:\\T\\a.txt", "a", kAttrArchive);
+  memdisk::Put("C:\\T\\sub\\b.txt", "bb", kAttrHidden);
+  memdisk::PutDir("C:\\T\\sub", kAttrSystem);
+  memdisk::Put("C:\\T\\.dot\\c.txt", "c", kAttrArchive);
+  memdisk::Put("C:\\T\\.hidden", "d", kAttrArchive);
+}
+
+TEST(AttributeWork, TreeBoxesFollowEachOther) {
+  EXPECT_EQ(ToggleSubfolders({false, false, false}).filesOnlyEnabled, true);
+  const TreeBoxes off = ToggleSubfolders({true, true, true});
+  EXPECT_FALSE(off.subfolders || off.filesOnly || off.filesOnlyEnabled);
+  EXPECT_FALSE(ToggleSubfolders({false, true, false}).filesOnly);  // ticking clears files-only
+}
+
+TEST(AttributeWork, WalksWithAndWithoutFilesOnly) {
+  const AttributeChoice ro{true, false, false, false};
+  for (bool filesOnly : {false, true}) {
+    PutTree();
+    memdisk::Put(kProgram, "exe", kAttrArchive);
+    AttributeJob job{&memdisk::Files(), ro, filesOnly, kProgram, 0};
+    AttributeWalk(job, "C:\\T");
+    EXPECT_EQ(job.failures, 1);  // the program's own file, left alone
+    EXPECT_EQ(memdisk::Get(kProgram).attributes, kAttrArchive);
+    EXPECT_EQ(memdisk::Get("C:\\T\\a.txt").attributes, kAttrReadOnly);
+    EXPECT_EQ(memdisk::Get("C:\\T\\sub\\b.txt").attributes, kAttrReadOnly);
+    EXPECT_EQ(memdisk::Get("C:\\T\\sub").attributes,
+              filesOnly ? kAttrSystem | kAttrDirectory : kAttrReadOnly | kAttrDirectory);
+    EXPECT_EQ(memdisk::Get("C:\\T\\.dot\\c.txt").attributes, kAttrArchive);
+    EXPECT_EQ(memdisk::Get("C:\\T\\.hidden").attributes, kAttrArchive);
+  }
+  // Nothing chosen: a file ends normal, a folder with the folder bit alone.
+  PutTree();
+  AttributeJob none{&memdisk::Files(), {false, false, false, false}, false, kProgram, 0};
+  SetChosenAttributes(none, "C:\\T\\a.txt", false);
+  SetChosenAttributes(none, "C:\\T\\sub", true);
+  EXPECT_EQ(memdisk::Get("C:\\T\\a.txt").attributes, engine::kAttrNormal);
+  EXPECT_EQ(memdisk::Get("C:\\T\\sub").attributes, kAttrDirectory);
+  EXPECT_EQ(none.failures, 0);
+  SetChosenAttributes(none, "C:\\T\\gone.txt", false);  // a change that does not take counts
+  EXPECT_EQ(none.failures, 1);
+}
+
+TEST(TimestampRules, Calendar) {
+  struct Case { CalTime t; bool ok; CalTime earlier; };
+  const Case cases[] = {
+      {{2001, 3, 1, 0, 0, 0}, true, {2001, 2, 28, 23, 59, 59}},
+      {{2000, 3, 1, 0, 0, 0}, true, {2000, 2, 29, 23, 59, 59}},
+      {{2001, 1, 1, 0, 0, 0}, true, {2000, 12, 31, 23, 59, 59}},
+      {{2001, 5, 1, 0, 0, 0}, true, {2001, 4, 30, 23, 59, 59}},
+      {{2001, 8, 1, 0, 0, 0}, true, {2001, 7, 31, 23, 59, 59}},
+      {{2001, 8, 2, 0, 0, 0}, true, {2001, 8, 1, 23, 59, 59}},
+      {{2001, 8, 2, 5, 0, 0}, true, {2001, 8, 2, 4, 59, 59}},
+      {{2001, 8, 2, 5, 7, 0}, true, {2001, 8, 2, 5, 6, 59}},
+      {{2001, 8, 2, 5, 7, 36}, true, {2001, 8, 2, 5, 7, 35}},
+      {{1980, 1, 1, 0, 0, 0}, false, {}},
+  };
+  for (const Case& c : cases) {
+    CalTime e;
+    ASSERT_EQ(OneSecondEarlier(c.t, &e), c.ok) << c.t.year << "-" << c.t.month << "-" << c.t.day;
+    if (c.ok) {
+      EXPECT_EQ(std::to_string(e.year) + "-" + std::to_string(e.month) + "-" + std::to_string(e.day) +
+                    " " + std::to_string(e.hour) + ":" + std::to_string(e.minute) + ":" +
+                    std::to_string(e.second),
+                std::to_string(c.earlier.year) + "-" + std::to_string(c.earlier.month) + "-" +
+                    std::to_string(c.earlier.day) + " " + std::to_string(c.earlier.hour) + ":" +
+                    std::to_string(c.earlier.minute) + ":" + std::to_string(c.earlier.second));
+    }
+  }
+  EXPECT_EQ(DaysInMonth(2, 2000), 29);
+  EXPECT_EQ(DaysInMonth(2, 2001), 28);
+  EXPECT_EQ(DaysInMonth(2, 1900), 28);
+  EXPECT_EQ(DaysInMonth(9, 2001), 30);
+  EXPECT_EQ(ClampYear(1975), 1980);
+  EXPECT_EQ(ClampYear(2090), 2079);
+  EXPECT_EQ(EvenSecond({2001, 1, 1, 0, 0, 37}).second, 36);
+  EXPECT_EQ(ChooseTimeMethod(true, Win98), TimeMethod::Direct);
+  EXPECT_EQ(ChooseTimeMethod(false, WinNt4), TimeMethod::Direct);
+  for (OsKind k : {Win95, Win98, WinMe}) EXPECT_EQ(ChooseTimeMethod(false, k), TimeMethod::Recreation);
+}
+
+// A clock a test holds: what it was set to, and whether it may be set at all.
+CalTime g_clock{2026, 12, 7, 12, 0, 0};
+bool g_clockSettable = true;
+int g_sets = 0;
+bool ReadClock(CalTime* now) {
+  *now = g_clock;
+  return true;
+}
+bool SetClock(const CalTime& t) {
+  if (!g_clockSettable) return false;
+  g_clock = t;
+  ++g_sets;
+  return true;
+}
+const MachineClock kTestClock = {ReadClock, SetClock};
+
+// Folders made while the test's clock runs get its time, as on a FAT volume.
+bool MakeDirAtClock(const char* path) {
+  if (!memdisk::Files().makeDir(path)) return false;
+  return memdisk::Files().setTimes(path, g_clock) == engine::TimeResult::Ok;
+}
+
+TEST(TimestampWork, RecreationKeepsEverythingWhateverFails) {
+  const CalTime now{2026, 12, 7, 12, 0, 0};
+  struct Case { bool settable; bool makeFails; int failures; };
+  const Case cases[] = {{true, false, 0}, {false, false, 1}, {true, true, 1}};
+  for (const Case& c : cases) {
+    PutTree();
+    memdisk::Put("C:\\T\\!!!", "in the way");
+    memdisk::PutDir("C:\\T\\!!!!");
+    g_clock = now;
+    g_clockSettable = c.settable;
+    g_sets = 0;
+    engine::DiskFiles fs = memdisk::Files();
+    fs.makeDir = c.makeFails ? [](const char*) { return false; } : MakeDirAtClock;
+    TimeJob job{&fs, &kTestClock, kProgram, {2001, 3, 1, 0, 0, 1}, false, Win98, false, 0};
+    SetPathTime(job, "C:\\T\\sub");
+    EXPECT_EQ(job.failures, c.failures);
+    EXPECT_EQ(memdisk::Get("C:\\T\\sub\\b.txt").data, "bb");
+    EXPECT_EQ(memdisk::Get("C:\\T\\sub").attributes, kAttrSystem | kAttrDirectory);
+    EXPECT_EQ(memdisk::NamesIn("C:\\T"),
+              (std::set<std::string>{"!!!", "!!!!", ".dot", ".hidden", "a.txt", "sub"}));
+    // The clock stands as it stood.
+    EXPECT_EQ(g_clock.year, now.year);
+    EXPECT_EQ(g_clock.hour, now.hour);
+    if (c.failures == 0) {
+      // Made at T1, one second before the even time: a FAT volume rounds it up to T.
+      EXPECT_EQ(g_sets, 2);
+      EXPECT_EQ(memdisk::Get("C:\\T\\sub").time.month, 2);
+      EXPECT_EQ(memdisk::Get("C:\\T\\sub").time.day, 28);
+      EXPECT_EQ(memdisk::Get("C:\\T\\sub").time.second, 59);
+    }
+  }
+  g_clockSettable = true;
+  char temp[kPathBytes];
+  ASSERT_TRUE(TemporaryFolderFor(memdisk::Files(), "C:\\T\\sub", temp, sizeof temp, false));
+  EXPECT_STREQ(temp, "C:\\T\\!!!!!");
+}
+
+TEST(TimestampWork, DirectWalkSetsEverythingButTheKeptOnes) {
+  PutTree();
+  memdisk::Put(kProgram, "exe", kAttrReadOnly);
+  memdisk::Put("C:\\T\\ro.txt", "r", kAttrReadOnly | kAttrArchive);
+  TimeJob job{&memdisk::Files(), &kTestClock, kProgram, {1999, 12, 31, 23, 59, 37}, false,
+              WinNtLater, false, 0};
+  TimestampWalk(job, "C:\\T");
+  EXPECT_EQ(job.failures, 1);
+  EXPECT_EQ(memdisk::Get("C:\\T\\sub\\b.txt").time.second, 36);  // even, not NTFS
+  EXPECT_TRUE(memdisk::Get("C:\\T\\sub").hasTime);
+  EXPECT_EQ(memdisk::Get("C:\\T\\ro.txt").attributes, kAttrReadOnly | kAttrArchive);
+  EXPECT_TRUE(memdisk::Get("C:\\T\\ro.txt").hasTime);
+  EXPECT_FALSE(memdisk::Get(kProgram).hasTime);
+  EXPECT_FALSE(memdisk::Get("C:\\T\\.dot\\c.txt").hasTime);
+  EXPECT_FALSE(memdisk::Get("C:\\T\\.hidden").hasTime);
+}
+
+// Lists every file as a million times longer than it is: sums past 4 GiB without the bytes.
+bool ListHuge(const char* dir, bool (*visit)(void*, const engine::DirEntry&), void* ctx) {
+  struct Pass {
+    bool (*visit)(void*, const engine::DirEntry&);
+    void* ctx;
+  } pass{visit, ctx};
+  return memdisk::Files().list(dir,
+                               [](void* c, const engine::DirEntry& e) {
+                                 auto* p = static_cast<Pass*>(c);
+                                 engine::DirEntry big = e;
+                                 big.length *= 1000000000ull;
+                                 return p->visit(p->ctx, big);
+                               },
+                               &pass);
+}
+
+TEST(SizeInquiryWork, CountsInSixtyFourBits) {
+  PutTree();
+  memdisk::PutDir("C:\\T\\empty\\inner");
+  TreeSize s{0, 0, 0};
+  AddUpTree(memdisk::Files(), "C:\\T", &s);
+  EXPECT_EQ(s.bytes, 3u);
+  EXPECT_EQ(s.files, 2u);
+  EXPECT_EQ(s.folders, 3u);  // sub, empty, inner
+  engine::DiskFiles huge = memdisk::Files();
+  huge.list = ListHuge;
+  TreeSize h{0, 0, 0};
+  AddUpTree(huge, "C:\\T\\", &h);
+  EXPECT_EQ(h.bytes, 3000000000ull);
+  TreeSize none{0, 0, 0};
+  AddUpTree(memdisk::Files(), "C:\\T\\empty\\inner", &none);
+  EXPECT_EQ(none.bytes + none.files + none.folders, 0u);
+}
+
+}  // namespace
