@@ -157,7 +157,14 @@ static bool InsertRow(int row, const char* name) {
   return SendMessageA(g_hFileList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) == row;
 }
 
+// An entry whose name cannot be looked up again gets no row, as the system would not find it.
+static bool StillThere(const ListEntry& e) {
+  WIN32_FIND_DATAA again;
+  return !browser::MayNotLookUp(e.fd.cFileName) || ReadEntry(e.path, &again);
+}
+
 static bool AddFolderRow(HIMAGELIST images, int row, const ListEntry& e) {
+  if (!StillThere(e)) return false;
   const WIN32_FIND_DATAA& fd = e.fd;
   const char* path = e.path;
   bool recycler = browser::IsRecycleBinName(fd.cFileName);
@@ -214,6 +221,7 @@ static HICON FileIcon(const char* path, const char* name, bool* owned) {
 }
 
 static bool AddFileRow(HIMAGELIST images, int row, const ListEntry& e) {
+  if (!StillThere(e)) return false;
   const WIN32_FIND_DATAA& fd = e.fd;
   char size[32], when[32], attrs[8];
   browser::FormatSizeText(size, sizeof size, EntrySize(fd));

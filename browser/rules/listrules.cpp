@@ -40,6 +40,11 @@ bool IsRecycleBinName(const char* name) {
   return EqualNoCase(name, "Recycled", false) || EqualNoCase(name, "Recycler", false);
 }
 
+bool MayNotLookUp(const char* name) {
+  std::size_t n = std::strlen(name);
+  return n == 0 || name[n - 1] == '.' || name[n - 1] == ' ' || std::strpbrk(name, "?*");
+}
+
 bool IconKind(const char* name, char* out, std::size_t cap, bool dbcs932) {
   // A full stop is never a byte of a double-byte character.
   const char* dot = std::strrchr(name, '.');

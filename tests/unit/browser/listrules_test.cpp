@@ -160,3 +160,8 @@ TEST(Icons, KindsAndFilesWithIconsOfTheirOwn) {
   ASSERT_TRUE(IconKind("x.\x83\x61", sj, sizeof sj, true));  // a trail byte is not a letter
   EXPECT_STREQ(sj, "\x83\x61");
 }
+
+TEST(Names, OnlyOddNamesAreLookedUpAgain) {
+  for (const char* n : {"trail.", "space ", "a?b", "x*", ""}) EXPECT_TRUE(MayNotLookUp(n)) << n;
+  for (const char* n : {"a.txt", ".hidden", "TOVRA.EXE", "\x83\x5C"}) EXPECT_FALSE(MayNotLookUp(n)) << n;
+}
