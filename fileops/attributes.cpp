@@ -2,8 +2,6 @@
 // and optionally of everything below the folder.
 #include "fileops/attributes.h"
 
-#include <cstring>
-
 #include "browser/filelist.h"
 #include "browser/selection.h"
 #include "fileops/attributes_work.h"

@@ -2,8 +2,6 @@
 // for floppy disks: a medium asked for, the drive retried, the room checked, the copy read back.
 #include "fileops/copy.h"
 
-#include <cstring>
-
 #include "browser/selection.h"
 #include "fileops/common.h"
 #include "fileops/copy_work.h"

@@ -1,8 +1,6 @@
 // The Make directory command: one new folder whose full path the user types.
 #include "fileops/makedir.h"
 
-#include <cstring>
-
 #include "browser/filelist.h"
 #include "fileops/common.h"
 #include "fileops/makedir_work.h"

@@ -2,8 +2,6 @@
 // own directory and keeps its attributes.
 #include "fileops/rename.h"
 
-#include <cstring>
-
 #include "browser/filelist.h"
 #include "browser/selection.h"
 #include "fileops/common.h"
