@@ -514,14 +514,14 @@ class WineTestCase(unittest.TestCase):
         self._apps = []
 
     def failed(self):
-        """True once the test has failed or raised."""
+        """True once the test (or one of its subtests) has failed or raised. The outcome's own
+        flag is no help in a clean-up: each clean-up starts it afresh."""
         outcome = getattr(self, '_outcome', None)
         if outcome is None:
             return False
-        if hasattr(outcome, 'success'):
-            return not outcome.success
         result = outcome.result
-        return any(t is self for t, _ in result.errors + result.failures)
+        return not outcome.success or any(t is self or getattr(t, 'test_case', None) is self
+                                          for t, _ in result.errors + result.failures)
 
     def _remove_tree(self, path):
         def unblock(func, p, _):
@@ -548,8 +548,10 @@ class WineTestCase(unittest.TestCase):
         return app
 
     def _stop_app(self, app):
-        if self.failed():
-            self.screenshot(os.path.join(self.tmp, 'failure.png'))
+        # The first clean-up sees the screen as the failure left it; later ones would not.
+        shot = os.path.join(self.tmp, 'failure.png')
+        if self.failed() and not os.path.exists(shot):
+            self.screenshot(shot)
         app.stop()
 
     def screenshot(self, path):
