@@ -68,14 +68,29 @@ def environment_problem():
     return None
 
 
+# The build's Windows tree (programs and test folders) as a drive of its own: Windows names
+# stay short and the same wherever the project is cloned (a name on Z: holds the whole Unix
+# path, and a clone deep enough passes the 260 characters a Windows path may have).
+WORK_DRIVE = 'w'
+
+
+def work_folder():
+    return os.path.dirname(os.path.abspath(os.environ['TOVRA_BIN']))
+
+
 def to_windows(path):
-    """The Windows name of a Unix path, through drive Z: (the root of the Unix tree)."""
+    """The Windows name of a Unix path: through drive W: below the build's Windows tree, else
+    through Z: (the root of the Unix tree)."""
     if len(path) >= 2 and path[1] == ':':
         return path
-    z = os.path.join(os.environ['WINEPREFIX'], 'dosdevices', 'z:')
-    if os.path.realpath(z) != '/':
+    path, work = os.path.abspath(path), work_folder()
+    dosdevices = os.path.join(os.environ['WINEPREFIX'], 'dosdevices')
+    if (path + '/').startswith(work + '/') and \
+            os.path.realpath(os.path.join(dosdevices, WORK_DRIVE + ':')) == os.path.realpath(work):
+        return WORK_DRIVE.upper() + ':' + (path[len(work):] or '/').replace('/', '\\')
+    if os.path.realpath(os.path.join(dosdevices, 'z:')) != '/':
         raise RuntimeError('drive Z: of %s does not map the Unix root' % os.environ['WINEPREFIX'])
-    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+    return 'Z:' + path.replace('/', '\\')
 
 
 def bin_path(name):
@@ -477,6 +492,18 @@ class App:
 _unmanaged_done = False
 
 
+def ensure_work_drive():
+    """Maps the build's Windows tree as drive W: of the prefix, once: it stays for later runs."""
+    link = os.path.join(os.environ['WINEPREFIX'], 'dosdevices', WORK_DRIVE + ':')
+    if os.path.realpath(link) == os.path.realpath(work_folder()):
+        return
+    r = subprocess.run(['wine', bin_path('ROBOT.EXE'), 'define-drive', WORK_DRIVE, 'fixed',
+                        work_folder()], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                       timeout=60)
+    if r.stdout.strip() != b'ok':
+        raise RuntimeError('cannot map %s as drive %s: %r' % (work_folder(), WORK_DRIVE, r.stdout))
+
+
 def ensure_unmanaged_windows():
     """Lets Wine draw window frames itself. Xvfb has no window manager, and Wine waits two
     seconds for one whenever a window it leaves to the manager is hidden or destroyed: every
@@ -503,6 +530,7 @@ class WineTestCase(unittest.TestCase):
         if problem:
             raise RuntimeError(problem)
         ensure_unmanaged_windows()
+        ensure_work_drive()
 
     def setUp(self):
         base = os.environ['TOVRA_TMP']
