@@ -97,6 +97,9 @@ class AttributesAndTimestamp(TovraCase):
         folder, root = self.drive()
         self.tree(folder)
         t = self.start_tovra(root)
+        # Wine itself shows dot names as hidden: they must come out as they went in.
+        passed_over = ('T:\\tree\\.dot\\c.txt', 'T:\\tree\\.d')
+        before = [self.attrib(f) for f in passed_over]
         for files_only, chosen, tree_letters in ((False, {'R', 'H', 'S'}, {'H', 'S'}),
                                                  (True, {'H'}, set())):
             dlg = self.attributes_dialog(t, folder, 'tree')
@@ -116,8 +119,7 @@ class AttributesAndTimestamp(TovraCase):
                 self.assertEqual(self.attrib(f) - {'A'}, chosen, f)
             # Nor does it keep a read-only mark on a folder.
             self.assertEqual(self.attrib('T:\\tree\\sub') - {'A', 'R'}, tree_letters)
-            self.assertEqual(self.attrib('T:\\tree\\.dot\\c.txt') - {'A'}, set())
-            self.assertEqual(self.attrib('T:\\tree\\.d') - {'A'}, set())
+            self.assertEqual([self.attrib(f) for f in passed_over], before)
 
     def test_a_tree_of_times_passes_over_the_program_and_dot_names(self):
         folder, root = self.drive()
@@ -228,7 +230,8 @@ class AttributesAndTimestamp(TovraCase):
             with self.subTest(when=when):
                 folder, root, t, log = self.recreate(letter, when)
                 t.settle()
-                sets = open(log).read().splitlines()
+                with open(log) as f:
+                    sets = f.read().splitlines()
                 self.assertEqual((len(sets), sets[0]), (2, t1))  # set, and set back
                 self.assertEqual(self.stamp(os.path.join(folder, 'dir')), stamp)
                 self.assertEqual(sorted(os.listdir(os.path.join(folder, 'dir'))), ['.kept', 'x.txt'])
