@@ -61,9 +61,12 @@ int RunUnlha(HWND owner, const char* command) {
 
 int RunZip(HWND owner, const char* command) {
   // ZIP32J.DLL does its work in IZIP32J.DLL, which must be found beside it.
+  HMODULE lib = LoadLibraryA("ZIP32J.DLL");
   HMODULE engine = LoadLibraryA("IZIP32J.DLL");
-  const int result = engine ? RunCommand("ZIP32J.DLL", "Zip", owner, command) : kNotBound;
+  const CommandFn fn = engine ? Entry<CommandFn>(lib, "Zip") : nullptr;
+  const int result = fn ? fn(owner, command, g_output, kOutputBytes) : kNotBound;
   if (engine) FreeLibrary(engine);
+  if (lib) FreeLibrary(lib);
   return result;
 }
 
