@@ -115,6 +115,27 @@ T = {
     # drive selector
     'media': ('Does the drive %s have a media ready to use?\nConfirm a media and press <YES> button.',
               'ドライブ %s にはメディアが準備できていますか？\n準備後に、<YES>ボタンを押してください.'),
+    # compress and decompress
+    'not_hd_cmp': ('Unable to compress the file other than in the hard disk.',
+                   'ハードディスク以外ではファイルの圧縮はできません.'),
+    'space_doubtful': ('Free diskspace may not be enough.', 'ディスクの空容量が多分不足です.'),
+    'unlha_failed': ('UnLha execution was unsuccessful.', 'UnLha の起動が不成功でした.'),
+    'zip_failed': ('Zip execution was unsuccessful.', 'Zip の起動が不成功でした.'),
+    'not_hd_dec': ('Unable to decompress the file other than in the hard disk.',
+                   'ハードディスク以外ではファイルの解凍はできません.'),
+    'unzip_failed': ('UnZip execution was unsuccessful.', 'UnZip の起動が不成功でした.'),
+    'arc_delete': ('Do you delete the compressed file ?', '圧縮ファイルを削除しますか？'),
+    'arc_unreadable': ('Unable to read the compressed file, %s.\nIt is not an archive, or it is '
+                       'damaged or empty.\nNothing has been extracted.',
+                       '圧縮ファイル、%s を読めません.\n圧縮ファイルでないか、壊れているか、空です.\n'
+                       '何も解凍していません.'),
+    'arc_leaves': ('The compressed file, %s, holds names that lead out of this folder.\n'
+                   'Nothing has been extracted.',
+                   '圧縮ファイル、%s にはこのフォルダーの外を指す名前があります.\n何も解凍していません.'),
+    'arc_replace': ('File, %s, already exists.\nDo you replace it, and any other file of the same '
+                    'name, with the one in the compressed file?',
+                    'ファイル、%s が既に存在します.\n圧縮ファイルの中の同じ名前のファイルで置き換えますか？'),
+    'mrg_next': ('Next do you decompress the compressed file ?', '次に、圧縮ファイルを解凍しますか？'),
 }
 
 CAPTION = {
@@ -143,6 +164,12 @@ LOOK = {
     'change': ('Confirmation', 'question'), 'next_disk': ('Request', 'exclamation'),
     'interrupted': ('Information', 'asterisk'), 'fd_done': ('Inquiry', 'question'),
     'copy_failed': ('Error', 'hand'), 'media': ('CAUTION', 'exclamation'),
+    'not_hd_cmp': ('Error', 'exclamation'), 'space_doubtful': ('Warning', 'exclamation'),
+    'unlha_failed': ('Information', 'asterisk'), 'zip_failed': ('Information', 'asterisk'),
+    'not_hd_dec': ('Error', 'exclamation'), 'unzip_failed': ('Information', 'asterisk'),
+    'arc_delete': ('Inquiry', 'question'), 'arc_unreadable': ('Error', 'hand'),
+    'arc_leaves': ('Error', 'hand'), 'arc_replace': ('Warning', 'exclamation'),
+    'mrg_next': ('Inquiry', 'question'),
 }
 
 
