@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the native tree (portable core, sanitizers, fuzzers) and the Windows tree.
 # Usage: tools/build.sh [native|win32|all|programs]   (default all)
-#   programs: only the two Windows programs, their pictures and help files, for running them
+#   programs: only the two Windows programs and their pictures, for running them
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOVRA_BUILD_DIR:-$root/build}
@@ -21,7 +21,7 @@ if [ "$what" = win32 ] || [ "$what" = all ] || [ "$what" = programs ]; then
   cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
   if [ "$what" = programs ]; then
-    cmake --build "$build/win32" -j "$jobs" --target TOVRA RUNDELO help_files
+    cmake --build "$build/win32" -j "$jobs" --target TOVRA RUNDELO
   else
     cmake --build "$build/win32" -j "$jobs"
   fi
