@@ -22,8 +22,13 @@ unsigned long long g_selFileSize;
 CalTime g_selFileTime;
 
 static HWND s_mainWnd;
-static char s_folders[kMaxRows][kPathBytes];
-static char s_files[kMaxRows][kPathBytes];
+// An entry of the listing: its full path and what the enumeration said of it.
+struct ListEntry {
+  char path[kPathBytes];
+  WIN32_FIND_DATAA fd;
+};
+static ListEntry s_folders[kMaxRows];
+static ListEntry s_files[kMaxRows];
 static char s_normalized[kPathBytes];
 
 static bool Dbcs() { return GetACP() == 932; }
@@ -101,15 +106,16 @@ static HIMAGELIST ListImages() {
 }
 
 static int CompareEntries(const void* a, const void* b) {
-  return lstrcmpA(static_cast<const char*>(a), static_cast<const char*>(b));
+  return lstrcmpA(static_cast<const ListEntry*>(a)->path, static_cast<const ListEntry*>(b)->path);
 }
 
-// prefix + name into a table entry; false when the full path does not fit.
-static bool Store(char* entry, const char* prefix, const char* name) {
-  size_t p = strlen(prefix), n = strlen(name);
+// prefix + name and the entry's data into a table entry; false when the full path does not fit.
+static bool Store(ListEntry* entry, const char* prefix, const WIN32_FIND_DATAA& fd) {
+  size_t p = strlen(prefix), n = strlen(fd.cFileName);
   if (p + n >= kPathBytes) return false;
-  memcpy(entry, prefix, p);
-  memcpy(entry + p, name, n + 1);
+  memcpy(entry->path, prefix, p);
+  memcpy(entry->path + p, fd.cFileName, n + 1);
+  entry->fd = fd;
   return true;
 }
 
@@ -123,9 +129,9 @@ static void Enumerate(const char* prefix, int* folders, int* files) {
   do {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (IsDotEntry(fd.cFileName)) continue;
-      if (Store(s_folders[*folders], prefix, fd.cFileName) && ++*folders >= kMaxRows) break;
+      if (Store(&s_folders[*folders], prefix, fd) && ++*folders >= kMaxRows) break;
     } else {
-      if (Store(s_files[*files], prefix, fd.cFileName) && ++*files >= kMaxRows) break;
+      if (Store(&s_files[*files], prefix, fd) && ++*files >= kMaxRows) break;
     }
   } while (FindNextFileA(h, &fd));
   FindClose(h);
@@ -151,9 +157,16 @@ static bool InsertRow(int row, const char* name) {
   return SendMessageA(g_hFileList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) == row;
 }
 
-static bool AddFolderRow(HIMAGELIST images, int row, const char* path) {
-  WIN32_FIND_DATAA fd;
-  if (!ReadEntry(path, &fd)) return false;
+// An entry whose name cannot be looked up again gets no row, as the system would not find it.
+static bool StillThere(const ListEntry& e) {
+  WIN32_FIND_DATAA again;
+  return !browser::MayNotLookUp(e.fd.cFileName) || ReadEntry(e.path, &again);
+}
+
+static bool AddFolderRow(HIMAGELIST images, int row, const ListEntry& e) {
+  if (!StillThere(e)) return false;
+  const WIN32_FIND_DATAA& fd = e.fd;
+  const char* path = e.path;
   bool recycler = browser::IsRecycleBinName(fd.cFileName);
   char when[32], attrs[8];
   TimeText(when, sizeof when, fd.ftLastWriteTime);
@@ -171,16 +184,53 @@ static bool AddFolderRow(HIMAGELIST images, int row, const char* path) {
   return true;
 }
 
-static bool AddFileRow(HIMAGELIST images, int row, const char* path) {
-  WIN32_FIND_DATAA fd;
-  if (!ReadEntry(path, &fd)) return false;
+// The shell's icons of one listing, one per kind of file: asking the shell costs milliseconds a
+// file, and every file of a kind shows the same icon unless its icon is its own.
+struct KindIcon {
+  char kind[16];
+  HICON icon;  // NULL: the shell gives none for the kind
+};
+static KindIcon s_kindIcons[64];
+static int s_kinds;
+
+static void ForgetKindIcons() {
+  for (int k = 0; k < s_kinds; ++k)
+    if (s_kindIcons[k].icon) DestroyIcon(s_kindIcons[k].icon);
+  s_kinds = 0;
+}
+
+// The icon to show for a file; *owned when the caller must destroy it.
+static HICON FileIcon(const char* path, const char* name, bool* owned) {
+  char kind[16];
+  *owned = false;
+  if (browser::IconIsOwn(name) || !browser::IconKind(name, kind, sizeof kind, Dbcs())) {
+    HICON icon = ShellIcon(path);
+    *owned = icon != NULL;
+    return icon;
+  }
+  for (int k = 0; k < s_kinds; ++k)
+    if (!strcmp(s_kindIcons[k].kind, kind)) return s_kindIcons[k].icon;
+  HICON icon = ShellIcon(path);
+  if (s_kinds == static_cast<int>(sizeof s_kindIcons / sizeof s_kindIcons[0])) {
+    *owned = icon != NULL;
+    return icon;
+  }
+  lstrcpynA(s_kindIcons[s_kinds].kind, kind, sizeof s_kindIcons[s_kinds].kind);
+  s_kindIcons[s_kinds++].icon = icon;
+  return icon;
+}
+
+static bool AddFileRow(HIMAGELIST images, int row, const ListEntry& e) {
+  if (!StillThere(e)) return false;
+  const WIN32_FIND_DATAA& fd = e.fd;
   char size[32], when[32], attrs[8];
   browser::FormatSizeText(size, sizeof size, EntrySize(fd));
   TimeText(when, sizeof when, fd.ftLastWriteTime);
   browser::AttributeLetters(fd.dwFileAttributes, attrs);
-  HICON shellIcon = ShellIcon(path);
+  bool owned = false;
+  HICON shellIcon = FileIcon(e.path, fd.cFileName, &owned);
   bool added = AppendIcon(images, shellIcon ? shellIcon : ResourceIcon("NO_FIL_ICON"));
-  if (shellIcon) DestroyIcon(shellIcon);
+  if (owned) DestroyIcon(shellIcon);
   if (!added) return false;
   if (!InsertRow(row, fd.cFileName)) {
     ImageList_Remove(images, row);
@@ -206,12 +256,10 @@ void ListDirectory(const char* path) {
   char prefix[kPathBytes];
   ZeroMemory(prefix, sizeof prefix);
   bool fits = MakeDirectoryPrefix(prefix, kPathBytes, path, Dbcs());
-  memset(s_folders, 0, sizeof s_folders);
-  memset(s_files, 0, sizeof s_files);
   int folders = 0, files = 0;
   if (fits) Enumerate(prefix, &folders, &files);
-  qsort(s_folders, folders, kPathBytes, CompareEntries);
-  qsort(s_files, files, kPathBytes, CompareEntries);
+  qsort(s_folders, folders, sizeof s_folders[0], CompareEntries);
+  qsort(s_files, files, sizeof s_files[0], CompareEntries);
 
   HIMAGELIST images = ListImages();
   SendMessageA(g_hFileList, LVM_DELETEALLITEMS, 0, 0);
@@ -219,20 +267,22 @@ void ListDirectory(const char* path) {
   RECT band = {0, 105, 570, 321 - GetSystemMetrics(SM_CYCAPTION)};
   InvalidateRect(s_mainWnd, &band, FALSE);
 
-  // An entry gone since the enumeration gets no row, so row i keeps image i.
+  // A row that cannot be added takes no image either, so row i keeps image i.
   int page = static_cast<int>(SendMessageA(g_hFileList, LVM_GETCOUNTPERPAGE, 0, 0));
   bool held = false;
   int row = 0;
+  SendMessageA(g_hFileList, LVM_SETITEMCOUNT, folders + files, 0);
   for (int i = 0; i < folders; ++i) {
     if (AddFolderRow(images, row, s_folders[i])) ++row;
     HoldBeyondPage(row, page, &held);
-    UpdateWindow(s_mainWnd);
+    if (!held) UpdateWindow(s_mainWnd);
   }
   for (int j = 0; j < files && row < kMaxRows; ++j) {
     if (AddFileRow(images, row, s_files[j])) ++row;
     HoldBeyondPage(row, page, &held);
-    UpdateWindow(s_mainWnd);
+    if (!held) UpdateWindow(s_mainWnd);
   }
+  ForgetKindIcons();
   if (held) {
     SendMessageA(g_hFileList, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(g_hFileList, NULL, TRUE);

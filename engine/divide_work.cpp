@@ -25,7 +25,6 @@ DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece
   for (uint32_t done = 0; done < bytes;) {
     const uint32_t left = bytes - done;
     const long want = static_cast<long>(left < sizeof(g_buffer) ? left : sizeof(g_buffer));
-    std::memset(g_buffer, 0, static_cast<std::size_t>(want));
     const long got = fs.read(source, g_buffer, want);
     if (got != want) return DivideResult::ReadSourceFailed;
     if (fs.write(piece, g_buffer, got) != got) return DivideResult::WritePieceFailed;

@@ -10,9 +10,9 @@
 namespace engine {
 
 constexpr int kBlockBytes = 10000;
-// Blocks moved by one read and one write: pieces stay whole numbers of blocks, with far fewer
-// system calls than one block at a time.
-constexpr int kRunBlocks = 16;
+// Blocks moved by one read and one write: pieces stay whole numbers of blocks, and a floppy
+// piece moves in one read and one write.
+constexpr int kRunBlocks = 144;
 constexpr int kMaxPieces = 999;
 constexpr int kSizeChoices = 144;       // the list "10" ... "1440"
 constexpr int kDefaultBlocks = 144;     // 1.44MB

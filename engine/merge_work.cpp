@@ -39,7 +39,6 @@ MergeResult CopyPiece(const DiskFiles& fs, FileHandle piece, FileHandle merged, 
   for (int64_t done = 0; done < blocks;) {
     const int64_t run = blocks - done < kRunBlocks ? blocks - done : kRunBlocks;
     const long want = static_cast<long>(run) * kBlockBytes;
-    std::memset(g_buffer, 0, static_cast<std::size_t>(want));
     const long got = fs.read(piece, g_buffer, want);
     const bool lastRun = done + run == blocks;
     if (got <= 0 || (got < want && !lastRun) || got <= static_cast<long>(run - 1) * kBlockBytes) {

@@ -16,8 +16,9 @@ bool ChooseProgramDirectory(const char* found, const char* module, bool dbcs932,
 // 0 when there is none.
 std::size_t DirectoryLength(const char* path, bool dbcs932);
 
-// Bytes copied by pass i (0-based) of a piece of length bytes: full chunks, then the rest.
-constexpr std::uint32_t kChunkBytes = 32000;
+// Bytes copied by pass i (0-based) of a piece of length bytes: full chunks, then the rest. A
+// chunk holds the largest piece a division makes, so a piece moves in one read and one write.
+constexpr std::uint32_t kChunkBytes = 1440000;
 inline std::uint32_t PassCount(std::uint32_t length) { return length / kChunkBytes + 1; }
 inline std::uint32_t PassBytes(std::uint32_t length, std::uint32_t i) {
   return i < length / kChunkBytes ? kChunkBytes : length % kChunkBytes;

@@ -97,7 +97,7 @@ bool SetMergedTime(const char* path, const CalTime& t) {
 
 enum class CopyResult { Ok, CannotOpen, Short };
 
-// Appends piece path to out in passes of 32000 bytes. A short write (full disk) or short read,
+// Appends piece path to out in passes of kChunkBytes. A short write (full disk) or short read,
 // or more bytes than the record allows, ends the copy as a size failure.
 CopyResult CopyPiece(const char* path, HFILE out, long recordedSize, long* written) {
   HFILE in = _lopen(path, OF_READ);

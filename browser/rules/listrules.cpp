@@ -40,6 +40,30 @@ bool IsRecycleBinName(const char* name) {
   return EqualNoCase(name, "Recycled", false) || EqualNoCase(name, "Recycler", false);
 }
 
+bool MayNotLookUp(const char* name) {
+  std::size_t n = std::strlen(name);
+  return n == 0 || name[n - 1] == '.' || name[n - 1] == ' ' || std::strpbrk(name, "?*");
+}
+
+bool IconKind(const char* name, char* out, std::size_t cap, bool dbcs932) {
+  // A full stop is never a byte of a double-byte character.
+  const char* dot = std::strrchr(name, '.');
+  const char* ext = dot ? dot + 1 : "";
+  if (std::strlen(ext) >= cap) return false;
+  std::strcpy(out, ext);
+  UpperAscii(out, dbcs932);
+  return true;
+}
+
+bool IconIsOwn(const char* name) {
+  static const char* const kOwn[] = {"EXE", "ICO", "CUR", "ANI", "LNK", "PIF", "SCR", "URL", "BMP"};
+  char kind[8];
+  if (!IconKind(name, kind, sizeof kind, false)) return false;
+  for (const char* k : kOwn)
+    if (!std::strcmp(kind, k)) return true;
+  return false;
+}
+
 FolderIcon ListFolderIcon(const char* name, const char* fullPath, const char* documentsPath,
                           OsKind os, bool dbcs932) {
   if (EqualNoCase(name, "Recycled", false)) {

@@ -30,6 +30,17 @@ bool FormatSizeText(char* out, std::size_t cap, unsigned long long size);
 // "Recycled" or "Recycler", any case: shown as the recycle bin and never opened.
 bool IsRecycleBinName(const char* name);
 
+// Files whose icon is drawn from the file itself (programs, icons, cursors, shortcuts...): the
+// shell is asked for each of them.
+bool IconIsOwn(const char* name);
+// The kind of a file for its icon: its extension, upper-cased ("" without one), into out; false
+// when it does not fit (the file is then asked for on its own).
+bool IconKind(const char* name, char* out, std::size_t cap, bool dbcs932);
+
+// Whether a name from a listing could fail to be looked up again by itself: a trailing dot or
+// blank (which the system drops) or a wildcard. Any other name looks up as it was listed.
+bool MayNotLookUp(const char* name);
+
 enum class FolderIcon { Folder, Open, RecycleXp, RecycleMe, Recycle9x, DocumentsMe, Documents9x };
 
 // Icon of a folder row in the list: name is the folder's own name, fullPath its full path.

@@ -16,13 +16,15 @@ TEST(CopyPasses, FullChunksThenTheRest) {
     }
     return sum;
   };
-  for (std::uint32_t len : {0u, 1u, 31999u, 32000u, 32001u, 64000u, 1440000u, 1457664u}) {
+  const std::uint32_t c = kChunkBytes;
+  for (std::uint32_t len : {0u, 1u, 31999u, 32000u, c - 1, c, c + 1, 2 * c, 1457664u}) {
     EXPECT_EQ(total(len), len) << len;
   }
-  EXPECT_EQ(PassCount(64000), 3u);  // a multiple of the chunk ends with an empty pass
-  EXPECT_EQ(PassBytes(64000, 2), 0u);
-  EXPECT_EQ(PassCount(64001), 3u);
-  EXPECT_EQ(PassBytes(64001, 2), 1u);
+  EXPECT_EQ(PassCount(2 * c), 3u);  // a multiple of the chunk ends with an empty pass
+  EXPECT_EQ(PassBytes(2 * c, 2), 0u);
+  EXPECT_EQ(PassCount(2 * c + 1), 3u);
+  EXPECT_EQ(PassBytes(2 * c + 1, 2), 1u);
+  EXPECT_EQ(PassCount(1440000), 2u);  // a floppy piece in one pass and an empty one
 }
 
 TEST(ProgramDirectory, SearchHitCountsOnlyWhenItIsTheRunningModule) {

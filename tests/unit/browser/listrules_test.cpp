@@ -142,3 +142,26 @@ TEST(FolderIcons, ChainRule) {
   // No documents folder known: nothing matches, not even an empty path.
   EXPECT_EQ(FolderIcon::Folder, ChainFolderIcon("", "", WinMe, false));
 }
+
+TEST(Icons, KindsAndFilesWithIconsOfTheirOwn) {
+  struct Case { const char* name; const char* kind; bool own; };
+  const Case cases[] = {{"a.txt", "TXT", false}, {"B.Txt", "TXT", false}, {"noext", "", false},
+                        {"x.tar.gz", "GZ", false}, {"TOVRA.EXE", "EXE", true}, {"s.lnk", "LNK", true},
+                        {"i.ico", "ICO", true},    {"dot.", "", false}};
+  for (const Case& c : cases) {
+    char kind[16];
+    ASSERT_TRUE(IconKind(c.name, kind, sizeof kind, true)) << c.name;
+    EXPECT_STREQ(kind, c.kind) << c.name;
+    EXPECT_EQ(IconIsOwn(c.name), c.own) << c.name;
+  }
+  char small[4];
+  EXPECT_FALSE(IconKind("a.toolong", small, sizeof small, false));
+  char sj[8];
+  ASSERT_TRUE(IconKind("x.\x83\x61", sj, sizeof sj, true));  // a trail byte is not a letter
+  EXPECT_STREQ(sj, "\x83\x61");
+}
+
+TEST(Names, OnlyOddNamesAreLookedUpAgain) {
+  for (const char* n : {"trail.", "space ", "a?b", "x*", ""}) EXPECT_TRUE(MayNotLookUp(n)) << n;
+  for (const char* n : {"a.txt", ".hidden", "TOVRA.EXE", "\x83\x5C"}) EXPECT_FALSE(MayNotLookUp(n)) << n;
+}

@@ -1,0 +1,90 @@
+// The machine as the Timestamp command meets it on a 9x system with a FAT volume, for the test
+// build TOVRA98.EXE: the volume is not NTFS, the clock is held here instead of set (Wine refuses
+// to set it), and a folder made while it is held gets its time as FAT gives it, rounded up to
+// an even second. With TOVRA_CLOCK=system the real clock call is made (and refused). Each time
+// the clock is set is written to the file TOVRA_CLOCK_LOG names.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "fileops/machine.h"
+#include "shell/drives.h"
+
+namespace {
+
+bool g_held = false;
+CalTime g_clock;
+
+bool SystemClockWanted() {
+  char value[16] = {0};
+  return GetEnvironmentVariableA("TOVRA_CLOCK", value, sizeof value) && !std::strcmp(value, "system");
+}
+
+void Log(const CalTime& t) {
+  char path[MAX_PATH] = {0};
+  if (!GetEnvironmentVariableA("TOVRA_CLOCK_LOG", path, sizeof path)) return;
+  FILE* f = std::fopen(path, "a");
+  if (!f) return;
+  std::fprintf(f, "%04d-%02d-%02d %02d:%02d:%02d\n", t.year, t.month, t.day, t.hour, t.minute,
+               t.second);
+  std::fclose(f);
+}
+
+bool ReadClock(CalTime* now) {
+  if (g_held) {
+    *now = g_clock;
+    return true;
+  }
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  *now = CalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+  return true;
+}
+
+bool SetClock(const CalTime& t) {
+  Log(t);
+  if (SystemClockWanted()) {
+    SYSTEMTIME st;
+    ZeroMemory(&st, sizeof st);
+    st.wYear = static_cast<WORD>(t.year);
+    st.wMonth = static_cast<WORD>(t.month);
+    st.wDay = static_cast<WORD>(t.day);
+    st.wHour = static_cast<WORD>(t.hour);
+    st.wMinute = static_cast<WORD>(t.minute);
+    st.wSecond = static_cast<WORD>(t.second);
+    return SetLocalTime(&st) != 0;
+  }
+  // The command sets the clock back right after the folder is made: that ends the hold.
+  g_held = !g_held;
+  g_clock = t;
+  return true;
+}
+
+bool MakeDirOnFat(const char* path) {
+  if (!CreateDirectoryA(path, nullptr)) return false;
+  if (!g_held) return true;
+  uint64_t when = 0;
+  if (!FileTimeOfLocalTime(g_clock, &when)) return false;
+  when += g_clock.second % 2 ? 10000000ull : 0;  // FAT keeps even seconds, rounding up
+  CalTime t;
+  return LocalTimeOfFileTime(when, &t) && engine::SystemFiles().setTimes(path, t) == engine::TimeResult::Ok;
+}
+
+fileops::MachineClock g_machineClock = {ReadClock, SetClock};
+engine::DiskFiles g_files;
+
+}  // namespace
+
+bool MachineVolumeIsNtfs(const char*) {
+  g_ntfsFlag = 0;
+  return false;
+}
+
+const fileops::MachineClock& MachineClockOf() { return g_machineClock; }
+
+const engine::DiskFiles& MachineFiles() {
+  g_files = engine::SystemFiles();
+  g_files.makeDir = MakeDirOnFat;
+  return g_files;
+}
