@@ -43,6 +43,7 @@ class SourceError(Exception):
 # Reading the source.
 
 CONTEXT_NAME = re.compile(r'[A-Za-z0-9_.]+$')
+LINK = re.compile(r'\[([^\]]+)\]\(([^)\s]+)\)')
 SETTINGS = ('title', 'caption', 'charset', 'font', 'lang', 'index')
 
 
@@ -94,7 +95,7 @@ def parse_inline(text, where):
             runs.append(('bold', bold))
             i += 2
         elif c == '[':
-            m = re.compile(r'\[([^\]]+)\]\(([^)\s]+)\)').match(text, i)
+            m = LINK.match(text, i)
             if not m:
                 raise SourceError('%s: "[" without "](topic)"' % where)
             flush()
@@ -287,7 +288,7 @@ class Record:
 
     def __init__(self, kind, data1, data2, topic=None):
         self.kind, self.data1, self.data2, self.topic = kind, data1, data2, topic
-        self.pos = self.offset = None
+        self.pos = self.offset = self.block = None
 
     def size(self):
         return 21 + len(self.data1) + len(self.data2)
@@ -310,7 +311,7 @@ class Writer:
         font, spacing = PARAGRAPHS[kind]
         bits = 0
         values = b''
-        for bit, value in spacing:
+        for bit, value in sorted(spacing):  # the values follow in the order of their bits
             bits |= bit
             values += csshort(value)
         data1 = bytearray(b'\x00\x80' + u16(0) + u16(bits) + values)
@@ -488,52 +489,50 @@ def file_header(data):
 
 
 def btree(entries, leaf, index, structure, leaves=None, page_size=0x800, flags=0x0002):
-    """A B+ tree of sorted entries: leaf pages first, then index pages level by level up to
-    the root. leaves (a list) receives (number of the first entry, page) of each leaf page."""
-    pages, level, page, used, count, first = [], [], [], 8, 0, 0
-    rows = [(leaf(e), index(e)) for e in entries]
-
-    def close_leaf():
-        level.append((len(pages), page[0][1] if page else b''))
+    """A B+ tree of sorted entries, with leaf(e) and index(e) giving an entry's bytes in a leaf
+    and in an index page: the leaf pages first, then the index pages level by level up to the
+    root, the last page. leaves (a list) receives (number of the first entry, page) of each
+    leaf page, as |KWMAP needs."""
+    groups, current, used = [], [], 8
+    for i, e in enumerate(entries):
+        row = leaf(e)
+        if current and used + len(row) > page_size:
+            groups.append(current)
+            current, used = [], 8
+        current.append((i, row, index(e)))
+        used += len(row)
+    groups.append(current)
+    pages, level = [], []
+    for n, group in enumerate(groups):
+        body = b''.join(row for _, row, _ in group)
+        free = page_size - 8 - len(body)
+        nxt = n + 1 if n + 1 < len(groups) else -1
+        pages.append(u16(free) + u16(len(group)) + u16(n - 1 if n else -1) + u16(nxt) + body +
+                     bytes(free))
+        level.append((n, group[0][2] if group else b''))
         if leaves is not None:
-            leaves.append((first, len(pages)))
-        pages.append([page_size - used, len(page), b''.join(p[0] for p in page)])
-
-    for i, row in enumerate(rows):
-        if used + len(row[0]) > page_size:
-            close_leaf()
-            page, used, first = [], 8, i
-        page.append(row)
-        used += len(row[0])
-    close_leaf()
-    count = len(pages)
-    leaf_bytes = []
-    for n, (free, entries_in, body) in enumerate(pages):
-        prev = n - 1 if n else -1
-        nxt = n + 1 if n + 1 < count else -1
-        leaf_bytes.append(u16(free) + u16(entries_in) + u16(prev) + u16(nxt) + body + bytes(free))
+            leaves.append((group[0][0] if group else 0, n))
     levels = 1
+    # An index page names its first child in its header, then each further child with the
+    # first key the child holds.
     while len(level) > 1:
         levels += 1
         upper, i = [], 0
         while i < len(level):
-            number = len(leaf_bytes)
-            upper.append((number, level[i][1]))
-            body, n, used = b'', 0, 6
-            child = level[i][0]
+            upper.append((len(pages), level[i][1]))
+            first_child, body, count = level[i][0], b'', 0
             i += 1
-            while i < len(level) and used + len(level[i][1]) + 2 <= page_size:
+            while i < len(level) and 6 + len(body) + len(level[i][1]) + 2 <= page_size:
                 body += level[i][1] + u16(level[i][0])
-                used += len(level[i][1]) + 2
-                n += 1
+                count += 1
                 i += 1
-            leaf_bytes.append(u16(page_size - used) + u16(n) + u16(child) + body +
-                              bytes(page_size - used))
+            free = page_size - 6 - len(body)
+            pages.append(u16(free) + u16(count) + u16(first_child) + body + bytes(free))
         level = upper
     header = (u16(0x293B) + u16(flags) + u16(page_size) + structure.ljust(16, b'\0') + u16(0) +
-              u16(len(leaf_bytes) - levels) + u16(len(leaf_bytes) - 1) + u16(-1) +
-              u16(len(leaf_bytes)) + u16(levels) + u32(len(entries)))
-    return header + b''.join(leaf_bytes)
+              u16(len(pages) - levels) + u16(len(pages) - 1) + u16(-1) + u16(len(pages)) +
+              u16(levels) + u32(len(entries)))
+    return header + b''.join(pages)
 
 
 # The HTML copy.
