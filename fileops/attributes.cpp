@@ -2,11 +2,10 @@
 // and optionally of everything below the folder.
 #include "fileops/attributes.h"
 
-#include <cstring>
-
 #include "browser/filelist.h"
 #include "browser/selection.h"
 #include "fileops/attributes_work.h"
+#include "fileops/common.h"
 #include "fileops/texts.h"
 #include "resources/ids.h"
 #include "shell/busy.h"
@@ -103,23 +102,17 @@ INT_PTR CALLBACK AttributeDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 void CmdAttributes(HWND owner) {
-  const bool dirSelected = g_selDirName[0] != 0;
-  char name[kPathBytes], path[kPathBytes];
-  std::memset(name, 0, sizeof name);
-  std::memset(path, 0, sizeof path);
-  lstrcpynA(name, dirSelected ? g_selDirName : g_selFileName, sizeof name);
-  lstrcpynA(path, dirSelected ? g_selDirPath : g_selFilePath, sizeof path);
-  if (!name[0]) {
+  Target t;
+  if (!TakeTarget(&t)) {
     ShowMessage(owner, kNoTarget, kCapError, MB_ICONHAND);
     return;
   }
-  char root[8] = {0};
-  lstrcpynA(root, path, 4);
-  const DriveKind kind = GetDriveKind(root);
-  if (kind == DriveUndetermined || kind == DriveNoRoot || kind == DriveCdRom) {
+  if (IsRefusedDrive(t.kind)) {
     ShowMessage(owner, kDriveRefused, kCapError, MB_ICONEXCLAMATION);
     return;
   }
+  const char* name = t.name;
+  const char* path = t.path;
   const engine::DiskFiles& fs = engine::SystemFiles();
   engine::DirEntry e;
   if (!fs.lookup(path, &e)) {

@@ -2,9 +2,8 @@
 // for floppy disks: a medium asked for, the drive retried, the room checked, the copy read back.
 #include "fileops/copy.h"
 
-#include <cstring>
-
 #include "browser/selection.h"
+#include "fileops/common.h"
 #include "fileops/copy_work.h"
 #include "resources/ids.h"
 #include "shell/busy.h"
@@ -35,39 +34,6 @@ constexpr Text kCopyDiffers = {
     "ディスク上の %s のコピーが元のファイルと異なります.\n不正なコピーは削除されました."};
 constexpr Text kReplaceFailed = {"Unable to replace %s at the destination.",
                                  "コピー先の %s を置き換えられませんでした."};
-
-struct CopyDialog {
-  const char* name;
-  char destination[kPathBytes];
-};
-
-INT_PTR CALLBACK CopyDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_INITDIALOG: {
-      KeepDialogState(dlg, lParam);
-      const CopyDialog& d = *reinterpret_cast<CopyDialog*>(lParam);
-      SetDlgItemTextA(dlg, IDC_CPY_SOURCE, d.name);
-      SendDlgItemMessageA(dlg, IDC_CPY_DEST, EM_LIMITTEXT, 249 - lstrlenA(d.name), 0);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) {
-        CopyDialog* d = DialogState<CopyDialog>(dlg);
-        std::memset(d->destination, 0, sizeof d->destination);
-        GetDlgItemTextA(dlg, IDC_CPY_DEST, d->destination, sizeof d->destination);
-        EndDialog(dlg, IDOK);
-      } else if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dlg, IDCANCEL);
-      }
-      return TRUE;
-    case WM_CLOSE:
-      EndDialog(dlg, IDCANCEL);
-      return TRUE;
-  }
-  return FALSE;
-}
-
-bool IsLetter(char c) { return IsCharAlphaA(c) != 0; }
 
 // Asks the drive until it answers or the user gives up; the system's own critical-error box
 // stays away from removable drives while it is asked.
@@ -100,19 +66,18 @@ void ReportCopy(HWND owner, CopyResult r) {
 }  // namespace
 
 void CmdCopy(HWND owner) {
-  static CopyDialog dialog;
-  std::memset(&dialog, 0, sizeof dialog);
-  dialog.name = g_selFileName;
-  if (RunDialog(owner, "COPYFILE_DLG", CopyDlgProc, &dialog) != IDOK) return;
-  char* text = dialog.destination;
-  if (!NormalizeDestination(text, sizeof dialog.destination, IsLetter)) {
+  static TextEntry dialog;
+  dialog = TextEntry{IDC_CPY_SOURCE, g_selFileName, IDC_CPY_DEST, 249 - lstrlenA(g_selFileName), {}};
+  if (RunDialog(owner, "COPYFILE_DLG", TextEntryDlgProc, &dialog) != IDOK) return;
+  char* text = dialog.text;
+  if (!NormalizeDestination(text, sizeof dialog.text, IsSystemLetter)) {
     ShowMessage(owner, kBadDestination, kCapError, MB_ICONEXCLAMATION);
     return;
   }
   char root[8] = {0};
   lstrcpynA(root, text, 4);
   const DriveKind kind = GetDriveKind(root);
-  if (kind == DriveUndetermined || kind == DriveNoRoot || kind == DriveCdRom) {
+  if (IsRefusedDrive(kind)) {
     ShowMessage(owner, kDriveRefused, kCapError, MB_ICONEXCLAMATION);
     return;
   }

@@ -8,6 +8,7 @@
 
 #include "browser/filelist.h"
 #include "browser/selection.h"
+#include "fileops/common.h"
 #include "fileops/delete_work.h"
 #include "fileops/texts.h"
 #include "resources/ids.h"
@@ -115,37 +116,30 @@ void DeleteCompletely(HWND owner, const char* path, bool folder) {
 }  // namespace
 
 void CmdDelete(HWND owner) {
-  const bool folder = g_selDirName[0] != 0;
+  Target t;
+  const bool folder = TakeTarget(&t) && t.folder;
   if (folder) {
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    const bool holds = TreeHoldsProgram(engine::SystemFiles(), g_selDirPath, g_programPath);
+    const bool holds = TreeHoldsProgram(engine::SystemFiles(), t.path, g_programPath);
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     if (holds) {
       ShowMessage(owner, kProtected, kCapWarning, MB_ICONEXCLAMATION);
       return;
     }
   }
-  char name[kPathBytes], path[kPathBytes];
-  std::memset(name, 0, sizeof name);
-  std::memset(path, 0, sizeof path);
-  lstrcpynA(name, folder ? g_selDirName : g_selFileName, sizeof name);
-  lstrcpynA(path, folder ? g_selDirPath : g_selFilePath, sizeof path);
-  if (!name[0]) {
+  if (!t.name[0]) {
     ShowMessage(owner, kNoTarget, kCapError, MB_ICONHAND);
     return;
   }
-  char root[8] = {0};
-  lstrcpynA(root, path, 4);
-  const DriveKind kind = GetDriveKind(root);
-  if (kind == DriveUndetermined || kind == DriveNoRoot || kind == DriveCdRom) {
+  if (IsRefusedDrive(t.kind)) {
     ShowMessage(owner, kDriveRefused, kCapError, MB_ICONEXCLAMATION);
     return;
   }
-  DeleteDialog dialog{name, g_mode};
+  DeleteDialog dialog{t.name, g_mode};
   const INT_PTR outcome = RunDialog(owner, "DELFILE_DLG", DeleteDlgProc, &dialog);
   g_mode = dialog.mode;
   if (outcome != IDOK) return;
-  if (g_mode == ToRecycleBin) ToRecycleBinOf(owner, path);
-  else DeleteCompletely(owner, path, folder);
+  if (g_mode == ToRecycleBin) ToRecycleBinOf(owner, t.path);
+  else DeleteCompletely(owner, t.path, folder);
   ListDirectory(g_currentDir);
 }

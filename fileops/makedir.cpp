@@ -1,9 +1,8 @@
 // The Make directory command: one new folder whose full path the user types.
 #include "fileops/makedir.h"
 
-#include <cstring>
-
 #include "browser/filelist.h"
+#include "fileops/common.h"
 #include "fileops/makedir_work.h"
 #include "resources/ids.h"
 #include "shell/drives.h"
@@ -25,50 +24,18 @@ constexpr Text kExists = {"Destination directory already exists.",
                           "同名のディレクトリが既に存在しています."};
 constexpr Text kCreateFailed = {"Unable to create a directory.", "ディレクトリを作成できません."};
 
-struct MakeDirDialog {
-  char path[kPathBytes];
-};
-
-INT_PTR CALLBACK MakeDirDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      KeepDialogState(dlg, lParam);
-      SendDlgItemMessageA(dlg, IDC_MKD_PATH, EM_LIMITTEXT, 250, 0);
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) {
-        MakeDirDialog* d = DialogState<MakeDirDialog>(dlg);
-        std::memset(d->path, 0, sizeof d->path);
-        GetDlgItemTextA(dlg, IDC_MKD_PATH, d->path, sizeof d->path);
-        EndDialog(dlg, IDOK);
-      } else if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dlg, IDCANCEL);
-      }
-      return TRUE;
-    case WM_CLOSE:
-      EndDialog(dlg, IDCANCEL);
-      return TRUE;
-  }
-  return FALSE;
-}
-
-bool IsLetter(char c) { return IsCharAlphaA(c) != 0; }
-
 }  // namespace
 
 void CmdMakeDirectory(HWND owner) {
-  static MakeDirDialog dialog;
-  std::memset(&dialog, 0, sizeof dialog);
-  if (RunDialog(owner, "MAKEDIR_DLG", MakeDirDlgProc, &dialog) != IDOK) return;
-  char* path = dialog.path;
-  if (!IsDirectoryPathForm(path, IsLetter)) {
+  static TextEntry dialog;
+  dialog = TextEntry{0, nullptr, IDC_MKD_PATH, 250, {}};
+  if (RunDialog(owner, "MAKEDIR_DLG", TextEntryDlgProc, &dialog) != IDOK) return;
+  char* path = dialog.text;
+  if (!IsDirectoryPathForm(path, IsSystemLetter)) {
     ShowMessage(owner, kBadPath, kCapError, MB_ICONEXCLAMATION);
     return;
   }
-  char root[8] = {0};
-  lstrcpynA(root, path, 4);
-  const DriveKind kind = GetDriveKind(root);
-  if (kind == DriveUndetermined || kind == DriveNoRoot || kind == DriveCdRom) {
+  if (IsRefusedDrive(KindOfPathDrive(path))) {
     ShowMessage(owner, kDriveRefused, kCapError, MB_ICONEXCLAMATION);
     return;
   }

@@ -9,6 +9,7 @@
 #include "browser/filelist.h"
 #include "browser/selection.h"
 #include "fileops/machine.h"
+#include "fileops/common.h"
 #include "fileops/texts.h"
 #include "fileops/timestamp_work.h"
 #include "resources/ids.h"
@@ -138,37 +139,31 @@ INT_PTR CALLBACK TimestampDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 void CmdTimestamp(HWND owner) {
-  const bool dirSelected = g_selDirName[0] != 0;
-  char name[kPathBytes], path[kPathBytes];
-  std::memset(name, 0, sizeof name);
-  std::memset(path, 0, sizeof path);
-  lstrcpynA(name, dirSelected ? g_selDirName : g_selFileName, sizeof name);
-  lstrcpynA(path, dirSelected ? g_selDirPath : g_selFilePath, sizeof path);
-  if (!name[0]) {
+  Target t;
+  if (!TakeTarget(&t)) {
     ShowMessage(owner, kNoTarget, kCapError, MB_ICONHAND);
     return;
   }
-  char root[8] = {0};
-  lstrcpynA(root, path, 4);
-  const DriveKind kind = GetDriveKind(root);
-  if (kind == DriveUndetermined || kind == DriveNoRoot || kind == DriveCdRom) {
+  if (IsRefusedDrive(t.kind)) {
     ShowMessage(owner, kDriveRefused, kCapError, MB_ICONEXCLAMATION);
     return;
   }
-  if (!HasClusterRoom(root, kind == DriveRemovable || kind == DriveRamDisk ? 0 : 1)) {
+  const char* name = t.name;
+  const char* path = t.path;
+  if (!HasClusterRoom(t.root, t.kind == DriveRemovable || t.kind == DriveRamDisk ? 0 : 1)) {
     ShowMessage(owner, kNoSpace, kCapError, MB_ICONEXCLAMATION);
     return;
   }
-  const bool ntfs = MachineVolumeIsNtfs(root);
+  const bool ntfs = MachineVolumeIsNtfs(t.root);
   const engine::DiskFiles& fs = MachineFiles();
   engine::DirEntry e;
   if (!fs.lookup(path, &e)) {
     ShowMessage(owner, kNoTarget, kCapError, MB_ICONHAND);
     return;
   }
-  const CalTime& t = e.lastWrite;
+  const CalTime& w = e.lastWrite;
   TimestampDialog dialog{(e.attributes & engine::kAttrDirectory) != 0,
-                         {ClampYear(t.year), t.month, t.day, t.hour, t.minute, t.second},
+                         {ClampYear(w.year), w.month, w.day, w.hour, w.minute, w.second},
                          {},
                          false};
   std::memcpy(dialog.initial, dialog.field, sizeof dialog.field);
