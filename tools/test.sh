@@ -11,17 +11,20 @@ trap winenv_stop EXIT
 winenv_start
 
 status=0
-passed=0
-failed=0
+run=0; passed=0; failed=0; skipped=0
 for tree in native fuzz win32; do
   log="$build/$tree/ctest.log"
   ctest --test-dir "$build/$tree" --output-on-failure -j "$(nproc)" 2>&1 | tee "$log" || true
-  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
-  if [ -z "$line" ]; then status=1; echo "no ctest summary for $tree"; continue; fi
-  f=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/')
-  t=$(echo "$line" | sed -E 's/.* tests failed out of ([0-9]+).*/\1/')
-  passed=$((passed + t - f)); failed=$((failed + f))
-  [ "$f" -eq 0 ] || status=1
+  if ! grep -qE '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log"; then
+    status=1; echo "no ctest summary for $tree"; continue
+  fi
+  # One result line per test: "n/N Test #k: name ....   Passed|***Skipped|***Failed ...".
+  results=$(grep -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: ' "$log" || true)
+  r=$(printf '%s\n' "$results" | grep -c 'Test' || true)
+  p=$(printf '%s\n' "$results" | grep -cE ' Passed +[0-9.]+ sec' || true)
+  s=$(printf '%s\n' "$results" | grep -c '\*\*\*Skipped' || true)
+  run=$((run + r)); passed=$((passed + p)); skipped=$((skipped + s)); failed=$((failed + r - p - s))
+  [ $((r - p - s)) -eq 0 ] || status=1
 done
-echo "$passed passed, $failed failed"
+echo "$run tests run: $passed passed, $failed failed, $skipped skipped"
 exit $status

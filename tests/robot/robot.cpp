@@ -3,7 +3,8 @@
 // Commands arrive one per line on stdin; every command gets exactly one answer line on stdout.
 // Numbers are decimal unless noted; every text, in either direction, is hex of its raw 8-bit
 // bytes (Shift-JIS in a Japanese run), so spaces and non-ASCII bytes travel unchanged.
-// A failed command answers "error <reason>".
+// A failed command answers "error <reason>". A control <id> of - names the window <hwnd>
+// itself (a control without an identifier).
 //
 //   start <cwd> <exe> [<args>]          -> ok pid=<n> tid=<n>   (cwd, exe, args: hex)
 //   wait-window <ms> [class=<hex>] [title=<hex>] [any]
@@ -27,14 +28,30 @@
 //   get-check <hwnd> <id>               -> check <n>
 //   enabled <hwnd> [<id>]               -> enabled <0|1> visible <0|1>
 //   cb-items|lb-items <hwnd> <id>       -> items sel=<n> <hex> ...
+//   cbex-items <hwnd> <id>              -> items sel=<n> <indent>:<image>:<selected image>:<hex>
+//                                          ...
 //   cb-select|lb-select <hwnd> <id> <n> -> ok   (selects and notifies the parent)
-//   lv-rows <hwnd> <id>                 -> rows cols=<n> sel=<i>,... <cell>,<cell>,... ...
+//   lv-rows <hwnd> <id>                 -> rows cols=<n> sel=<i>,... images=<i>,...
+//                                          <cell>,<cell>,... ...
+//   lv-columns <hwnd> <id>              -> columns width=<list width> <width>:<hex> ...
+//   lv-rect <hwnd> <id> <row> [label|icon]  -> rect <l> <t> <r> <b>   (screen, row scrolled
+//                                          into view)
 //   lv-click <hwnd> <id> <row> [click|dblclick|rclick]  -> ok x=<n> y=<n> selected=<0|1>
-//        real mouse input at the row's label; waits up to 3 s for the row to become selected
+//        real mouse input at the row's label; a click or rclick waits up to 3 s for the row
+//        to become selected
 //   mouse <x> <y> [click|dblclick|rclick|move|down|up]  -> ok   (screen coordinates)
 //   key <vk> ...                        -> ok   (key presses to the focused window)
 //   rect <hwnd> [<id>]                  -> rect <l> <t> <r> <b> client <l> <t> <r> <b>
 //   pixel <x> <y>                       -> pixel <rrggbb>
+//   style <hwnd> [<id>]                 -> style <hex> exstyle <hex>
+//   move <hwnd> <x> <y>                 -> ok   (moves a window, size and order kept)
+//   priority <hwnd>                     -> priority <n>   (of the window's thread)
+//   process-dir                         -> dir <hex>   (the program's current directory as
+//                                          the system keeps it, UTF-16LE)
+//   hold <hex path>                     -> ok   (opens path for reading, sharing everything,
+//                                          as soon as it exists, and keeps it open until the
+//                                          robot ends: an exclusive opening then fails)
+//   wait-held <ms>                      -> held | timeout
 //   wait-exit <ms>                      -> exit code=<n> | timeout
 //   kill                                -> ok   (ends the started program)
 //   quit                                -> ok   (ends the program if still running, then itself)
@@ -206,6 +223,7 @@ void Children(HWND parent, WindowList* list) {
 }
 
 HWND Control(HWND parent, const char* id) {
+  if (!strcmp(id, "-")) return IsWindow(parent) ? parent : nullptr;
   return GetDlgItem(parent, static_cast<int>(strtol(id, nullptr, 0)));
 }
 
@@ -592,14 +610,15 @@ void CmdEnabled(int argc, char** argv) {
         (IsWindowVisible(h) ? "1" : "0"));
 }
 
-// Items of an extended combo box are read through CBEM_GETITEMA in the program's memory.
-bool ExtendedItem(HWND c, int index, std::string* text) {
+// Items of an extended combo box are read through CBEM_GETITEMA in the program's memory;
+// looks gets "<indent>:<image>:<selected image>:" when asked for.
+bool ExtendedItem(HWND c, int index, std::string* text, std::string* looks) {
   Remote mem;
   const SIZE_T textAt = 64, textSize = 1024;
   if (!mem.Open(c, textAt + textSize)) return false;
   COMBOBOXEXITEMA item;
   ZeroMemory(&item, sizeof item);
-  item.mask = CBEIF_TEXT;
+  item.mask = CBEIF_TEXT | CBEIF_INDENT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
   item.iItem = index;
   item.pszText = mem.base + textAt;
   item.cchTextMax = textSize;
@@ -609,8 +628,10 @@ bool ExtendedItem(HWND c, int index, std::string* text) {
       !Send(c, CBEM_GETITEMA, 0, reinterpret_cast<LPARAM>(mem.base), &ok) || !ok)
     return false;
   char buf[1024] = {0};
-  if (!mem.Read(textAt, buf, sizeof buf - 1)) return false;
+  if (!mem.Read(0, &item, sizeof item) || !mem.Read(textAt, buf, sizeof buf - 1)) return false;
   text->assign(buf, strnlen(buf, sizeof buf - 1));
+  if (looks)
+    *looks = Num(item.iIndent) + ":" + Num(item.iImage) + ":" + Num(item.iSelectedImage) + ":";
   return true;
 }
 
@@ -638,20 +659,23 @@ void CmdItems(int argc, char** argv) {
   HWND c = Control(ParseHwnd(argv[1]), argv[2]);
   if (!c) return Reply("error no such control");
   bool combo = argv[0][0] == 'c';
+  bool looks = !strcmp(argv[0], "cbex-items");
   bool extended = combo && ClassOf(c) == "ComboBoxEx32";
+  if (looks && !extended) return Reply("error not an extended combo box");
   LRESULT count = 0, sel = 0;
   if (!Send(c, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0, &count) ||
       !Send(c, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0, &sel))
     return Reply("error no answer");
   std::string out = "items sel=" + Num(sel);
   for (LRESULT i = 0; i < count; ++i) {
-    std::string text;
+    std::string text, look;
     if (extended) {
-      if (!ExtendedItem(c, static_cast<int>(i), &text)) return Reply("error item " + Num(i));
+      if (!ExtendedItem(c, static_cast<int>(i), &text, looks ? &look : nullptr))
+        return Reply("error item " + Num(i));
     } else {
       if (!ItemText(c, combo, static_cast<int>(i), &text)) return Reply("error item " + Num(i));
     }
-    out += " " + Hex(text);
+    out += " " + look + Hex(text);
   }
   Reply(out);
 }
@@ -685,11 +709,20 @@ void CmdListRows(int argc, char** argv) {
   Remote mem;
   const SIZE_T textAt = 256, textSize = 1024;
   if (!mem.Open(lv, textAt + textSize)) return Reply("error no access to the program");
-  std::string sel, rows;
+  std::string sel, images, rows;
   for (LRESULT row = 0; row < count; ++row) {
     LRESULT state = 0;
     Send(lv, LVM_GETITEMSTATE, row, LVIS_SELECTED, &state);
     if (state & LVIS_SELECTED) sel += (sel.empty() ? "" : ",") + Num(row);
+    LVITEMA image;
+    ZeroMemory(&image, sizeof image);
+    image.mask = LVIF_IMAGE;
+    image.iItem = static_cast<int>(row);
+    if (!mem.Write(0, &image, sizeof image) ||
+        !Send(lv, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(mem.base), nullptr) ||
+        !mem.Read(0, &image, sizeof image))
+      return Reply("error image of row " + Num(row));
+    images += (row ? "," : "") + Num(image.iImage);
     rows += " ";
     for (LRESULT col = 0; col < cols; ++col) {
       LVITEMA item;
@@ -707,7 +740,64 @@ void CmdListRows(int argc, char** argv) {
       rows += Hex(buf, strnlen(buf, sizeof buf - 1));
     }
   }
-  Reply("rows cols=" + Num(cols) + " sel=" + sel + rows);
+  Reply("rows cols=" + Num(cols) + " sel=" + sel + " images=" + images + rows);
+}
+
+void CmdListColumns(int argc, char** argv) {
+  if (argc < 3) return Reply("error usage: lv-columns <hwnd> <id>");
+  HWND lv = Control(ParseHwnd(argv[1]), argv[2]);
+  if (!lv) return Reply("error no such control");
+  LRESULT header = 0, cols = 0;
+  if (!Send(lv, LVM_GETHEADER, 0, 0, &header) || !header ||
+      !Send(reinterpret_cast<HWND>(header), HDM_GETITEMCOUNT, 0, 0, &cols))
+    return Reply("error no header");
+  Remote mem;
+  const SIZE_T textAt = 256, textSize = 1024;
+  if (!mem.Open(lv, textAt + textSize)) return Reply("error no access to the program");
+  RECT window;
+  GetWindowRect(lv, &window);
+  std::string out = "columns width=" + Num(window.right - window.left);
+  for (LRESULT col = 0; col < cols; ++col) {
+    LVCOLUMNA column;
+    ZeroMemory(&column, sizeof column);
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = mem.base + textAt;
+    column.cchTextMax = textSize;
+    char buf[1024] = {0};
+    LRESULT ok = 0;
+    if (!mem.Write(0, &column, sizeof column) || !mem.Write(textAt, buf, 1) ||
+        !Send(lv, LVM_GETCOLUMNA, col, reinterpret_cast<LPARAM>(mem.base), &ok) || !ok ||
+        !mem.Read(0, &column, sizeof column) || !mem.Read(textAt, buf, sizeof buf - 1))
+      return Reply("error column " + Num(col));
+    out += " " + Num(column.cx) + ":" + Hex(buf, strnlen(buf, sizeof buf - 1));
+  }
+  Reply(out);
+}
+
+// A part of a row (LVIR_LABEL, LVIR_ICON) in screen coordinates, scrolled into view first.
+bool RowRect(HWND lv, int row, int part, RECT* r) {
+  Send(lv, LVM_ENSUREVISIBLE, row, FALSE, nullptr);
+  Remote mem;
+  ZeroMemory(r, sizeof *r);
+  r->left = part;
+  LRESULT ok = 0;
+  if (!mem.Open(lv, sizeof *r) || !mem.Write(0, r, sizeof *r) ||
+      !Send(lv, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(mem.base), &ok) || !ok ||
+      !mem.Read(0, r, sizeof *r))
+    return false;
+  MapWindowPoints(lv, nullptr, reinterpret_cast<POINT*>(r), 2);
+  return true;
+}
+
+void CmdListRect(int argc, char** argv) {
+  if (argc < 4) return Reply("error usage: lv-rect <hwnd> <id> <row> [label|icon]");
+  HWND lv = Control(ParseHwnd(argv[1]), argv[2]);
+  if (!lv) return Reply("error no such control");
+  int part = argc > 4 && !strcmp(argv[4], "icon") ? LVIR_ICON : LVIR_LABEL;
+  RECT r;
+  if (!RowRect(lv, static_cast<int>(strtol(argv[3], nullptr, 10)), part, &r))
+    return Reply("error no such row");
+  Reply("rect " + RectText(r));
 }
 
 void Button(DWORD down, DWORD up, int times) {
@@ -741,24 +831,17 @@ void CmdListClick(int argc, char** argv) {
   if (!lv) return Reply("error no such control");
   int row = static_cast<int>(strtol(argv[3], nullptr, 10));
   const char* action = argc > 4 ? argv[4] : "click";
-  Send(lv, LVM_ENSUREVISIBLE, row, FALSE, nullptr);
-  Remote mem;
   RECT r;
-  ZeroMemory(&r, sizeof r);
-  r.left = LVIR_LABEL;
-  LRESULT ok = 0;
-  if (!mem.Open(lv, sizeof r) || !mem.Write(0, &r, sizeof r) ||
-      !Send(lv, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(mem.base), &ok) || !ok ||
-      !mem.Read(0, &r, sizeof r))
-    return Reply("error no such row");
+  if (!RowRect(lv, row, LVIR_LABEL, &r)) return Reply("error no such row");
   POINT p = {r.left + 4 < r.right ? r.left + 4 : (r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  ClientToScreen(lv, &p);
   if (!MouseAction(p.x, p.y, action)) return Reply("error unknown action");
-  // Input is handled in the program's own time: wait until the row shows it was hit.
+  // Input is handled in the program's own time: wait until the row shows it was hit. A
+  // double-click may open what the row names and list other rows: no waiting then.
   LRESULT state = 0;
+  bool wait = strcmp(action, "dblclick") != 0;
   DWORD start = GetTickCount();
   while (Send(lv, LVM_GETITEMSTATE, row, LVIS_SELECTED, &state) && !(state & LVIS_SELECTED) &&
-         GetTickCount() - start < kSendTimeout)
+         wait && GetTickCount() - start < kSendTimeout)
     Sleep(20);
   Reply("ok x=" + Num(p.x) + " y=" + Num(p.y) + " selected=" + ((state & LVIS_SELECTED) ? "1" : "0"));
 }
@@ -804,6 +887,92 @@ void CmdPixel(int argc, char** argv) {
   Reply(std::string("pixel ") + buf);
 }
 
+void CmdStyle(int argc, char** argv) {
+  if (argc < 2) return Reply("error usage: style <hwnd> [<id>]");
+  HWND h = ParseHwnd(argv[1]);
+  if (argc > 2) h = Control(h, argv[2]);
+  if (!h || !IsWindow(h)) return Reply("error no such window");
+  char buf[48];
+  snprintf(buf, sizeof buf, "style %08lx exstyle %08lx",
+           static_cast<unsigned long>(GetWindowLongA(h, GWL_STYLE)),
+           static_cast<unsigned long>(GetWindowLongA(h, GWL_EXSTYLE)));
+  Reply(buf);
+}
+
+void CmdMove(int argc, char** argv) {
+  if (argc < 4) return Reply("error usage: move <hwnd> <x> <y>");
+  if (!SetWindowPos(ParseHwnd(argv[1]), nullptr, atoi(argv[2]), atoi(argv[3]), 0, 0,
+                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE))
+    return Reply("error move failed " + Num(GetLastError()));
+  Reply("ok");
+}
+
+void CmdPriority(int argc, char** argv) {
+  if (argc < 2) return Reply("error usage: priority <hwnd>");
+  DWORD tid = GetWindowThreadProcessId(ParseHwnd(argv[1]), nullptr);
+  HANDLE thread = tid ? OpenThread(THREAD_QUERY_INFORMATION, FALSE, tid) : nullptr;
+  if (!thread) return Reply("error no access to the thread");
+  int priority = GetThreadPriority(thread);
+  CloseHandle(thread);
+  if (priority == THREAD_PRIORITY_ERROR_RETURN) return Reply("error priority not readable");
+  Reply("priority " + Num(priority));
+}
+
+// The current directory in the program's process parameters, which its environment block
+// points to (32-bit layout).
+typedef LONG(WINAPI* QueryProcess)(HANDLE, int, void*, ULONG, ULONG*);
+
+void CmdProcessDir(int, char**) {
+  if (!ProgramAlive()) return Reply("error not running");
+  QueryProcess query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  HANDLE process = g_proc.hProcess;
+  ULONG basic[6] = {0};  // exit status, environment block, ...
+  DWORD params = 0, buffer = 0;
+  USHORT length = 0;
+  WCHAR path[1024] = {0};
+  if (!query || query(process, 0, basic, sizeof basic, nullptr) != 0 ||
+      !ReadProcessMemory(process, reinterpret_cast<char*>(basic[1]) + 0x10, &params,
+                         sizeof params, nullptr) ||
+      !ReadProcessMemory(process, reinterpret_cast<char*>(params) + 0x24, &length,
+                         sizeof length, nullptr) ||
+      !ReadProcessMemory(process, reinterpret_cast<char*>(params) + 0x28, &buffer,
+                         sizeof buffer, nullptr) ||
+      length >= sizeof path ||
+      !ReadProcessMemory(process, reinterpret_cast<char*>(buffer), path, length, nullptr))
+    return Reply("error current directory not readable");
+  Reply("dir " + Hex(reinterpret_cast<const char*>(path), length));
+}
+
+HANDLE g_held = nullptr;
+std::string g_holdPath;
+
+DWORD WINAPI HoldFile(void*) {
+  HANDLE h;
+  while ((h = CreateFileA(g_holdPath.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, 0, nullptr)) == INVALID_HANDLE_VALUE)
+    Sleep(1);
+  SetEvent(g_held);  // h stays open until the robot ends
+  return 0;
+}
+
+void CmdHold(int argc, char** argv) {
+  if (g_held) return Reply("error already holding");
+  if (argc < 2 || !Unhex(argv[1], &g_holdPath)) return Reply("error usage: hold <hex path>");
+  g_held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, HoldFile, nullptr, 0, nullptr);
+  if (!thread) return Reply("error no thread");
+  CloseHandle(thread);
+  Reply("ok");
+}
+
+void CmdWaitHeld(int argc, char** argv) {
+  if (!g_held) return Reply("error not holding");
+  DWORD ms = argc > 1 ? strtoul(argv[1], nullptr, 10) : 10000;
+  Reply(WaitForSingleObject(g_held, ms) == WAIT_OBJECT_0 ? "held" : "timeout");
+}
+
 struct Command {
   const char* name;
   void (*run)(int, char**);
@@ -819,7 +988,10 @@ const Command kCommands[] = {
     {"cb-items", CmdItems},      {"lb-items", CmdItems},       {"cb-select", CmdSelect},
     {"lb-select", CmdSelect},    {"lv-rows", CmdListRows},     {"lv-click", CmdListClick},
     {"mouse", CmdMouse},         {"key", CmdKey},              {"rect", CmdRect},
-    {"pixel", CmdPixel},
+    {"pixel", CmdPixel},         {"cbex-items", CmdItems},     {"lv-columns", CmdListColumns},
+    {"lv-rect", CmdListRect},    {"style", CmdStyle},          {"move", CmdMove},
+    {"priority", CmdPriority},   {"process-dir", CmdProcessDir}, {"hold", CmdHold},
+    {"wait-held", CmdWaitHeld},
 };
 
 // Wine's mount manager picks up a new drive letter only when asked this way: a link in

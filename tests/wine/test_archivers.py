@@ -6,17 +6,13 @@ import random
 import shutil
 import struct
 import subprocess
-import tempfile
 import unittest
 import zipfile
 
+from winetest import WineTestCase, to_windows as win
+
 BIN = os.environ.get("TOVRA_BIN", "")
-TMP = os.environ.get("TOVRA_TMP", "")
 SEVENZIP = shutil.which("7zz") or shutil.which("7z")
-
-
-def win(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def crc16(data):
@@ -58,11 +54,11 @@ def pe_tables(path):
     return exports, imports
 
 
-class ArchiverLibraries(unittest.TestCase):
+class ArchiverLibraries(WineTestCase):
     def setUp(self):
+        super().setUp()
         self.assertTrue(BIN and os.path.exists(os.path.join(BIN, "ARCTEST.EXE")), "TOVRA_BIN must hold ARCTEST.EXE")
-        os.makedirs(TMP, exist_ok=True)
-        self.root = tempfile.mkdtemp(prefix="arch-", dir=TMP)
+        self.root = self.tmp
         self.dir = os.path.join(self.root, "work")
         os.mkdir(self.dir)
         rng = random.Random(11)
@@ -77,9 +73,6 @@ class ArchiverLibraries(unittest.TestCase):
             with open(p, "wb") as f:
                 f.write(data)
             os.utime(p, (1200000000 + 1000 * i, 1200000000 + 1000 * i))
-
-    def tearDown(self):
-        shutil.rmtree(self.root, ignore_errors=True)
 
     def arctest(self, *args, env=None, bin_dir=None):
         e = dict(os.environ)

@@ -5,9 +5,11 @@ import os
 import shutil
 import unittest
 
-from test_divide_support import *
+from tovra import (IDC_BTN_DIVISION, IDC_DIV_120, IDC_DIV_144, IDC_DIV_64, IDC_DIV_72,
+                   IDC_FD_DRIVE, FloppyPile, TovraCase, pattern, write)
+from winetest import IDCANCEL, IDNO, IDOK, IDYES
 
-PIECE = {135: 1440000, 136: 1200000, 137: 720000, 138: 640000}
+PIECE = {IDC_DIV_144: 1440000, IDC_DIV_120: 1200000, IDC_DIV_72: 720000, IDC_DIV_64: 640000}
 
 
 class FloppyCase(TovraCase):
@@ -17,32 +19,32 @@ class FloppyCase(TovraCase):
         floppy dialog's handle and the piece count."""
         if not again:
             self.folder, self.root = self.drive()
-            self.original = self.write(self.tmp, 'original', pattern(size))
-            self.write(self.folder, 'data.bin', pattern(size))
-            self.tovra(self.root, self.lang)
-        self.select(self.folder, 'data.bin')
-        self.press(DIVISION)
+            self.original = write(self.tmp, 'original', pattern(size))
+            write(self.folder, 'data.bin', pattern(size))
+            self.t = self.start_tovra(self.root, self.lang)
+        self.t.select(self.folder, 'data.bin')
+        self.t.press(IDC_BTN_DIVISION)
         if again:
-            self.expect('exist_q', button=IDYES)
-        dlg = self.dialog('Divide File', 'ファイルの分割')
-        self.app.click(dlg, radio)
-        self.app.click(dlg, IDOK)
+            self.t.expect('exist_q', button=IDYES)
+        dlg = self.t.dialog('Divide File', 'ファイルの分割')
+        self.t.app.click(dlg, radio)
+        self.t.app.click(dlg, IDOK)
         n = -(-size // PIECE[radio])
-        self.expect('div_success', n)
-        self.expect('next_fd', button=IDYES)
-        return self.dialog('Copy Divided Files to FDs', '分割ファイルの FD へのコピー'), n
+        self.t.expect('div_success', n)
+        self.t.expect('next_fd', button=IDYES)
+        return self.t.dialog('Copy Divided Files to FDs', '分割ファイルの FD へのコピー'), n
 
     def start_copy(self, dlg, drive='A'):
-        self.app.set_text(dlg, 141, drive)
-        self.app.click(dlg, IDOK)
-        self.app.wait_gone(dlg)
+        self.t.app.set_text(dlg, IDC_FD_DRIVE, drive)
+        self.t.app.click(dlg, IDOK)
+        self.t.app.wait_gone(dlg)
 
     def pieces_on_hard_disk(self):
         return sorted(n for n in os.listdir(self.folder) if n.startswith('file-'))
 
     def gather_and_merge(self, disks, n):
         """Copies the pieces of the disks into a new folder and merges them there with Tovra."""
-        self.app.stop()
+        self.t.app.stop()
         target, root = self.drive('u', name='gathered')
         for disk in disks:
             for name in os.listdir(disk):
@@ -50,14 +52,11 @@ class FloppyCase(TovraCase):
         self.assertEqual(sorted(os.listdir(target)),
                          sorted(['TOVRA.EXE'] + ['file-%d' % k for k in range(n + 1)]))
         self.lang = 'en'
-        self.tovra(root)
-        self.select(target, 'file-0')
-        self.press(MERGER)
-        dlg = self.dialog('Merge File', 'ファイルの結合')
-        self.app.click(dlg, IDOK)
-        self.expect('mrg_success', 'data.bin')
-        self.expect('mrg_delete', n, button=IDNO)
-        self.cmp(os.path.join(target, 'data.bin'), self.original)
+        self.t = self.start_tovra(root)
+        self.t.merge(target)
+        self.t.expect('mrg_success', 'data.bin')
+        self.t.expect('mrg_delete', n, button=IDNO)
+        self.assert_same_bytes(os.path.join(target, 'data.bin'), self.original)
 
 
 class FloppyLayouts(FloppyCase):
@@ -65,14 +64,14 @@ class FloppyLayouts(FloppyCase):
     def test_one_and_a_half_megabyte_pieces_one_per_disk(self):
         pile = FloppyPile(self)
         pile.insert()
-        dlg, n = self.divide_for_floppies(3 * 1440000 - 7, 135)
-        self.assertEqual(self.app.get_text(dlg, 141), 'A')  # the first removable drive
+        dlg, n = self.divide_for_floppies(3 * 1440000 - 7, IDC_DIV_144)
+        self.assertEqual(self.t.app.get_text(dlg, IDC_FD_DRIVE), 'A')  # the first removable drive
         self.start_copy(dlg, 'a')
-        self.expect('confirm')
+        self.t.expect('confirm')
         for k in range(2, n + 1):
-            self.expect('next_disk', before=pile.insert)
-        self.expect('fd_done', n, button=IDNO)
-        self.no_window()
+            self.t.expect('next_disk', before=pile.insert)
+        self.t.expect('fd_done', n, button=IDNO)
+        self.t.no_window()
         self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3']])
         self.assertEqual(len(self.pieces_on_hard_disk()), n + 1)
         self.gather_and_merge(pile.disks, n)
@@ -81,14 +80,14 @@ class FloppyLayouts(FloppyCase):
         self.lang = 'ja'
         pile = FloppyPile(self)
         pile.insert()
-        dlg, n = self.divide_for_floppies(7 * 720000 - 5, 137)
+        dlg, n = self.divide_for_floppies(7 * 720000 - 5, IDC_DIV_72)
         self.start_copy(dlg, 'A:')
-        self.expect('confirm')
+        self.t.expect('confirm')
         for _ in range(3):
-            self.expect('next_disk', before=pile.insert)
+            self.t.expect('next_disk', before=pile.insert)
         # Yes deletes the set from the hard disk; the disks keep theirs.
-        self.expect('fd_done', n, button=IDYES)
-        self.no_window()
+        self.t.expect('fd_done', n, button=IDYES)
+        self.t.no_window()
         self.assertEqual(pile.contents(), [['file-0', 'file-1', 'file-2'], ['file-3', 'file-4'],
                                            ['file-5', 'file-6'], ['file-7']])
         self.assertEqual(self.pieces_on_hard_disk(), [])
@@ -101,22 +100,22 @@ class FloppyPrompts(FloppyCase):
     def missing_disk_full_disk_and_replaced_file(self, lang):
         self.lang = lang
         pile = FloppyPile(self)  # the drive starts empty
-        dlg, n = self.divide_for_floppies(3 * 1440000 - 7, 135)
+        dlg, n = self.divide_for_floppies(3 * 1440000 - 7, IDC_DIV_144)
         self.start_copy(dlg)
-        self.expect('confirm')
-        self.expect('insert')  # OK without a disk asks again
-        self.expect('insert', before=pile.insert)
+        self.t.expect('confirm')
+        self.t.expect('insert')  # OK without a disk asks again
+        self.t.expect('insert', before=pile.insert)
         # OK to the next disk without changing it: the piece does not fit.
-        self.expect('next_disk')
-        self.expect('fd_full', button=IDYES)
+        self.t.expect('next_disk')
+        self.t.expect('fd_full', button=IDYES)
         second = pile.new_disk()
-        self.write(second, 'file-2', b'an older copy, replaced')
-        self.expect('change', before=lambda: pile.insert(second))
+        write(second, 'file-2', b'an older copy, replaced')
+        self.t.expect('change', before=lambda: pile.insert(second))
         # The disk taken out before the next piece: the probe finds none.
-        self.expect('next_disk', before=pile.eject)
-        self.expect('insert', before=pile.insert)
-        self.expect('fd_done', n, button=IDNO)
-        self.no_window()
+        self.t.expect('next_disk', before=pile.eject)
+        self.t.expect('insert', before=pile.insert)
+        self.t.expect('fd_done', n, button=IDNO)
+        self.t.no_window()
         self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3']])
         self.gather_and_merge(pile.disks, n)
 
@@ -139,55 +138,55 @@ class FloppyPrompts(FloppyCase):
         size = 3 * 1440000 - 7
         # A fixed drive or nothing typed: not a floppy drive.
         for typed in ('T', ''):
-            dlg, n = self.divide_for_floppies(size, 135, again=bool(typed != 'T'))
+            dlg, n = self.divide_for_floppies(size, IDC_DIV_144, again=bool(typed != 'T'))
             self.start_copy(dlg, typed)
-            self.expect('not_fdd')
-            self.no_window()
+            self.t.expect('not_fdd')
+            self.t.no_window()
         self.assertEqual(pile.contents(), [[]])
         # Cancel to the first disk, to an empty drive, to the next disk, to a full disk.
-        dlg, n = self.divide_for_floppies(size, 135, again=True)
+        dlg, n = self.divide_for_floppies(size, IDC_DIV_144, again=True)
         self.start_copy(dlg)
-        self.expect('confirm', button=IDCANCEL)
-        self.no_window()
+        self.t.expect('confirm', button=IDCANCEL)
+        self.t.no_window()
         self.assertEqual(pile.contents(), [[]])
 
-        dlg, n = self.divide_for_floppies(size, 135, again=True)
+        dlg, n = self.divide_for_floppies(size, IDC_DIV_144, again=True)
         self.start_copy(dlg)
-        self.expect('confirm', before=pile.eject)
-        self.expect('insert', button=IDCANCEL)
-        self.no_window()
+        self.t.expect('confirm', before=pile.eject)
+        self.t.expect('insert', button=IDCANCEL)
+        self.t.no_window()
 
-        dlg, n = self.divide_for_floppies(size, 135, again=True)
+        dlg, n = self.divide_for_floppies(size, IDC_DIV_144, again=True)
         self.start_copy(dlg)
-        self.expect('confirm', before=pile.insert)
-        self.expect('next_disk', button=IDCANCEL)
-        self.expect('interrupted')
-        self.no_window()
+        self.t.expect('confirm', before=pile.insert)
+        self.t.expect('next_disk', button=IDCANCEL)
+        self.t.expect('interrupted')
+        self.t.no_window()
         self.assertEqual(pile.contents()[-1], ['file-0', 'file-1'])
 
-        dlg, n = self.divide_for_floppies(size, 135, again=True)
+        dlg, n = self.divide_for_floppies(size, IDC_DIV_144, again=True)
         self.start_copy(dlg)
-        self.expect('confirm')  # the same, full disk
-        self.expect('fd_full', button=IDNO)
-        self.no_window()
+        self.t.expect('confirm')  # the same, full disk
+        self.t.expect('fd_full', button=IDNO)
+        self.t.no_window()
         # Nothing was deleted from the hard disk on any of these ways.
         self.assertEqual(len(self.pieces_on_hard_disk()), n + 1)
 
     def test_copy_that_reads_back_different(self):
         pile = FloppyPile(self)
         pile.insert()
-        dlg, n = self.divide_for_floppies(3 * 1440000 - 7, 135)
+        dlg, n = self.divide_for_floppies(3 * 1440000 - 7, IDC_DIV_144)
         self.start_copy(dlg)
-        self.expect('confirm')
+        self.t.expect('confirm')
         # A disk whose file-2 loses what is written to it.
         bad = pile.new_disk()
         os.symlink('/dev/null', os.path.join(bad, 'file-2'))
-        self.expect('next_disk', before=lambda: pile.insert(bad))
-        self.expect('copy_failed', 2, button=IDYES)
-        self.expect('change', before=pile.insert)
-        self.expect('next_disk', before=pile.insert)
-        self.expect('fd_done', n, button=IDNO)
-        self.no_window()
+        self.t.expect('next_disk', before=lambda: pile.insert(bad))
+        self.t.expect('copy_failed', 2, button=IDYES)
+        self.t.expect('change', before=pile.insert)
+        self.t.expect('next_disk', before=pile.insert)
+        self.t.expect('fd_done', n, button=IDNO)
+        self.t.no_window()
         good = [d for d in pile.disks if d != bad]
         self.assertEqual([sorted(os.listdir(d)) for d in good], [['file-0', 'file-1'], ['file-2'], ['file-3']])
         self.gather_and_merge(good, n)
@@ -203,24 +202,24 @@ class FloppyPrompts(FloppyCase):
         pile = FloppyPile(self)
         pile.insert()
         size = 5 * 720000 - 3
-        dlg, n = self.divide_for_floppies(size, 137)
+        dlg, n = self.divide_for_floppies(size, IDC_DIV_72)
         self.start_copy(dlg)
-        self.expect('confirm')
+        self.t.expect('confirm')
         bad = pile.new_disk()
         os.symlink('/dev/null', os.path.join(bad, 'file-3'))
-        self.expect('next_disk', before=lambda: pile.insert(bad))
-        self.expect('copy_failed', 3, button=IDNO)
-        self.no_window()
+        self.t.expect('next_disk', before=lambda: pile.insert(bad))
+        self.t.expect('copy_failed', 3, button=IDNO)
+        self.t.no_window()
         self.assertEqual(len(self.pieces_on_hard_disk()), n + 1)
 
         # A piece that is gone from the hard disk when its turn comes.
-        dlg, n = self.divide_for_floppies(size, 137, again=True)
+        dlg, n = self.divide_for_floppies(size, IDC_DIV_72, again=True)
         self.start_copy(dlg)
-        self.expect('confirm', before=pile.insert)
-        self.expect('next_disk', before=lambda: (pile.insert(),
+        self.t.expect('confirm', before=pile.insert)
+        self.t.expect('next_disk', before=lambda: (pile.insert(),
                                                  os.remove(os.path.join(self.folder, 'file-5'))))
-        self.expect('missing', 5)
-        self.no_window()
+        self.t.expect('missing', 5)
+        self.t.no_window()
         self.assertEqual(pile.contents()[-1], ['file-3', 'file-4'])
         self.assertEqual(len(self.pieces_on_hard_disk()), n)
 

@@ -6,8 +6,7 @@ information file with its attributes."""
 import os
 import unittest
 
-from test_divide_support import MERGER, TovraCase, pattern
-from test_merge import unopenable
+from tovra import IDC_BTN_MERGER, TovraCase, pattern, unopenable, write
 
 
 class MainReaderInJapanese(TovraCase):
@@ -31,27 +30,27 @@ class MainReaderInJapanese(TovraCase):
         selecting it and pressing Merger shows key in Japanese and nothing more."""
         folder, root = self.drive(letter, name='drive-' + letter)
         for k, size in enumerate((20000, 20000, 10000), 1):
-            self.write(folder, 'file-%d' % k, pattern(size, k))
+            write(folder, 'file-%d' % k, pattern(size, k))
         if record is None:
             unopenable(os.path.join(folder, 'file-0'))
         else:
-            self.write(folder, 'file-0', record)
+            write(folder, 'file-0', record)
         shown = None
         if attributes:
             shown = os.listdir(folder)
             self.assertEqual(self.attrib(root + 'file-0', *attributes) & {'R', 'H'},
                              {a[1].upper() for a in attributes})
         before = self.folder_state(folder)
-        self.tovra(root)
-        self.select(folder, 'file-0', shown)
-        self.press(MERGER)
-        self.expect(key)
-        self.no_window()
+        t = self.start_tovra(root)
+        t.select(folder, 'file-0', shown)
+        t.press(IDC_BTN_MERGER)
+        t.expect(key)
+        t.no_window()
         self.assertEqual(self.folder_state(folder), before)
         if attributes:
             self.assertEqual(self.attrib(root + 'file-0') & {'R', 'H'},
                              {a[1].upper() for a in attributes})
-        self.app.stop()
+        t.app.stop()
 
     def test_information_file_that_cannot_be_opened(self):
         self.refused('g', None, 'open_info')

@@ -1,14 +1,15 @@
 """Tovra's file list under Wine: cells, order, the 2000-row cap, clicks and button states."""
 
 import os
-import time
 import unittest
 
-from browsertest import (BrowserCase, FILE_BUTTONS, local_seconds, set_dos_attributes,
-                         write_file)
+from tovra import (FILE_BUTTONS, IDC_BTN_ABOUT, IDC_BTN_DIRECTORY, IDC_BTN_EXIT, IDC_BTN_HELP,
+                   IDC_BTN_UPONELEVEL, TovraCase, local_stamp, set_dos_attributes, write)
 
-SPRING = local_seconds(2001, 3, 5, 14, 7, 9)
-EVE = local_seconds(1999, 12, 31, 23, 59, 58)
+M = 'M:\\'
+
+SPRING = local_stamp(2001, 3, 5, 14, 7, 9)
+EVE = local_stamp(1999, 12, 31, 23, 59, 58)
 TIME_TEXT = {('en', SPRING): '03/05/2001  14:07:09', ('ja', SPRING): '2001/03/05  14:07:09',
              ('en', EVE): '12/31/1999  23:59:58', ('ja', EVE): '1999/12/31  23:59:58'}
 HEADERS = {'en': ['Name', 'Size (B)', 'Type', 'Modified', 'Attributes'],
@@ -32,10 +33,10 @@ def states(kind):
     return {b: b in ON[kind] for b in FILE_BUTTONS}
 
 
-class Cells(BrowserCase):
+class Cells(TovraCase):
 
     def build(self, lang):
-        root = self.make_root()
+        root = self.drive('m')[0]
         folders = {'.cfg': 0, 'alpha': 0, 'Beta': 0, 'Recycled': 0, 'RECYCLER': 0, 'zeta[1]': 0}
         for name in folders:
             os.makedirs(os.path.join(root, name))
@@ -47,7 +48,7 @@ class Cells(BrowserCase):
             os.makedirs(os.path.join(root, SO_FOLDER))
             files[HYO_FILE] = 5
         for name, size in files.items():
-            write_file(os.path.join(root, name), size, SPRING)
+            write(root, name, size, SPRING)
         os.chmod(os.path.join(root, 'ro.txt'), 0o444)
         set_dos_attributes(os.path.join(root, 'rhsa.txt'), 0x6)
         os.chmod(os.path.join(root, 'rhsa.txt'), 0o444)
@@ -61,7 +62,7 @@ class Cells(BrowserCase):
 
     def check_language(self, lang):
         root = self.build(lang)
-        tovra = self.start_tovra(root, lang=lang)
+        tovra = self.start_tovra(M, lang=lang)
         cols, width = tovra.headers()
         self.assertEqual([t for _, t in cols], HEADERS[lang])
         self.assertEqual([w for w, _ in cols], [210, 80, 70, 135, width - 495])
@@ -122,13 +123,13 @@ class Cells(BrowserCase):
         self.assertEqual(items[sel].indent, 1)
 
     def test_entries_gone_before_their_reread_leave_no_row(self):
-        root = self.make_root()
+        root = self.drive('m')[0]
         # Names with a trailing dot or blank are enumerated but cannot be looked up again.
         for name in ('a.txt', 'm.txt', 'trail.', 'space ', 'z.txt'):
-            write_file(os.path.join(root, name), 3)
+            write(root, name, 3)
         for name in ('dir.', 'Dsub', 'Esub'):
             os.makedirs(os.path.join(root, name))
-        tovra = self.start_tovra(root)
+        tovra = self.start_tovra(M)
         self.assertEqual(tovra.names(), ['Dsub', 'Esub', 'a.txt', 'm.txt', 'TOVRA.EXE', 'z.txt'])
         # A click on a row whose file has gone since the listing fills nothing.
         tovra.click_row(1)
@@ -139,15 +140,15 @@ class Cells(BrowserCase):
         self.assertEqual(tovra.file_buttons(), states('folder'))
 
 
-class RowCap(BrowserCase):
+class RowCap(TovraCase):
 
     def test_folders_first_then_files_up_to_2000_rows(self):
-        root = self.make_root()
+        root = self.drive('m')[0]
         for i in range(12):
             os.makedirs(os.path.join(root, 'dir%02d' % i))
         for i in range(2100):
-            write_file(os.path.join(root, 'f%04d.txt' % i), 0)
-        tovra = self.start_tovra(root)
+            write(root, 'f%04d.txt' % i, 0)
+        tovra = self.start_tovra(M)
         names = tovra.names()
         self.assertEqual(len(names), 2000)
         self.assertEqual(names[:12], ['dir%02d' % i for i in range(12)])
@@ -158,10 +159,10 @@ class RowCap(BrowserCase):
         self.assertTrue(set(files) <= on_disk)
 
     def test_2000_folders_leave_no_room_for_files(self):
-        root = self.make_root()
+        root = self.drive('m')[0]
         for i in range(2005):
             os.makedirs(os.path.join(root, 'd%04d' % i))
-        tovra = self.start_tovra(root)
+        tovra = self.start_tovra(M)
         names = tovra.names()
         self.assertEqual(len(names), 2000)
         self.assertNotIn('TOVRA.EXE', names)
@@ -169,14 +170,14 @@ class RowCap(BrowserCase):
         self.assertTrue(all(n.startswith('d') for n in names))
 
 
-class Clicks(BrowserCase):
+class Clicks(TovraCase):
 
     def test_each_kind_of_row_gives_its_button_states(self):
-        root = self.make_root()
+        root = self.drive('m')[0]
         os.makedirs(os.path.join(root, 'folder'))
         for name in ('a.lzh.bak', 'a.Lzh', 'File-0', 'FILE-0.txt', 'plain.txt', 'x.ZIP'):
-            write_file(os.path.join(root, name))
-        tovra = self.start_tovra(root)
+            write(root, name)
+        tovra = self.start_tovra(M)
         names = tovra.names()
         self.assertEqual(names, ['folder', 'a.Lzh', 'a.lzh.bak', 'File-0', 'FILE-0.txt',
                                  'plain.txt', 'TOVRA.EXE', 'x.ZIP'])
@@ -189,16 +190,16 @@ class Clicks(BrowserCase):
                 self.assertEqual(tovra.selected_rows(), [names.index(name)])
                 self.assertEqual(tovra.file_buttons(), states(kind))
         # The five buttons outside the rules stay usable throughout.
-        for i in (120, 129, 130, 131, 132):
-            self.assertTrue(tovra.app.enabled(tovra.bar, i)[0], i)
+        for i in (IDC_BTN_DIRECTORY, IDC_BTN_ABOUT, IDC_BTN_HELP, IDC_BTN_EXIT, IDC_BTN_UPONELEVEL):
+            self.assertTrue(tovra.app.enabled(tovra.bar.hwnd, i)[0], i)
         tovra.click_blank()
         self.assertEqual(tovra.selected_rows(), [])
         self.assertEqual(tovra.file_buttons(), states('none'))
 
     def test_double_click_on_a_file_opens_nothing_and_keeps_the_states(self):
-        root = self.make_root()
-        write_file(os.path.join(root, 'a.zip'))
-        tovra = self.start_tovra(root)
+        root = self.drive('m')[0]
+        write(root, 'a.zip')
+        tovra = self.start_tovra(M)
         tovra.click_row(1)  # TOVRA.EXE: everything off
         tovra.dblclick_row(0)
         # Its first click read the archive; the double-click emptied the record while the row

@@ -4,7 +4,7 @@ import os
 import unittest
 
 from winetest import (FLOPPY_BYTES, IDCANCEL, IDNO, IDOK, IDYES, VK_ESCAPE, RobotError,
-                      WineTestCase)
+                      WineTestCase, to_windows)
 
 DRIVES_KEY = r'HKLM\Software\Wine\Drives'
 ICONS = ('hand', 'exclamation', 'question', 'asterisk', 'none')
@@ -172,7 +172,7 @@ class Dialog(WineTestCase):
                 app.combo_select(dlg.hwnd, IDC_PLACE, 2)
                 self._event(app, dlg, 'place 2')
 
-                rows, selected = app.lv_rows(dlg.hwnd, IDC_ROWS)
+                rows, selected, _ = app.lv_rows(dlg.hwnd, IDC_ROWS)
                 third = {'en': 'three.txt', 'ja': '表示.txt'}[lang]
                 self.assertEqual(rows, [['one.txt', '10'], ['two.txt', '200'], [third, '3000']])
                 self.assertEqual(selected, [])
@@ -186,6 +186,44 @@ class Dialog(WineTestCase):
                 values = 'name=%s keep=1 kind=2 row=2' % names[lang]
                 app.expect_msgbox(values, {'en': 'Values', 'ja': '値'}[lang], 'asterisk')
                 self.assertEqual(app.wait_exit(), 102)
+
+    def test_columns_places_indents_and_window_facts(self):
+        headers = {'en': ['Name', 'Size'], 'ja': ['名前', 'サイズ']}
+        for lang in ('en', 'ja'):
+            with self.subTest(lang=lang):
+                app, dlg = self._dialog(lang)
+                lv = next(c for c in app.controls(dlg.hwnd) if c.id == IDC_ROWS)
+                cols, width = app.lv_columns(lv.hwnd, '-')  # the list named by its handle
+                self.assertEqual(cols, list(zip((200, 80), headers[lang])))
+                self.assertEqual(width, lv.rect[2] - lv.rect[0])
+                l, t, r, b = app.lv_rect(dlg.hwnd, IDC_ROWS, 1)
+                self.assertTrue(lv.rect[0] <= l < r <= lv.rect[2])
+                self.assertTrue(lv.rect[1] < t < b < lv.rect[3])
+                self.assertEqual(app.lv_rect(lv.hwnd, '-', 2)[1], b)
+                sel, items = app.cbex_items(dlg.hwnd, IDC_PLACE)
+                self.assertEqual((sel, [(i[0], i[3]) for i in items]), (1, list(zip(
+                    (0, 0, 1), app.combo_items(dlg.hwnd, IDC_PLACE)[1]))))
+                style, exstyle = app.style(dlg.hwnd)
+                self.assertEqual(style & 0x00C00000, 0x00C00000)  # WS_CAPTION
+                edge = 0x200  # WS_EX_CLIENTEDGE
+                self.assertEqual(app.style(dlg.hwnd, IDC_NAME)[1] & edge, edge)
+                app.move(dlg.hwnd, 10, 20)
+                self.assertEqual(app.rect(dlg.hwnd)[0][:2], (10, 20))
+                self.assertEqual(app.priority(dlg.hwnd), 0)
+                self.assertEqual(app.process_dir().rstrip('\\'), to_windows(self.tmp))
+                app.close(dlg.hwnd)
+                self.assertEqual(app.wait_exit(), 2)
+
+    def test_a_file_is_held_once_it_exists(self):
+        holder = self.robot()
+        path = os.path.join(self.tmp, 'later.txt')
+        holder.hold(to_windows(path))
+        with self.assertRaises(AssertionError):
+            holder.wait_held(0.5)
+        open(path, 'w').close()
+        holder.wait_held(10)
+        with self.assertRaisesRegex(RobotError, 'already holding'):
+            holder.hold(to_windows(path))
 
     def test_screen_pixels_and_mouse(self):
         app, dlg = self._dialog('en')

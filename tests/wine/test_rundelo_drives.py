@@ -2,21 +2,17 @@
 a destination that cannot be created, a disk that fills up while writing, and a merged file
 whose time cannot be set."""
 
-import contextlib
 import os
 import resource
-import select
 import signal
 import subprocess
 import unittest
 from unittest import mock
 
-from test_rundelo_support import EN, JA, LANGS, RundeloCase, local_epoch, record, text
-from winetest import bin_path
+from rundelo import EN, JA, LANGS, RundeloCase, local_epoch, record
+from winetest import NINE_X_KEY as WIN_KEY, NT_KEY
 
 WHEN = (1999, 3, 7, 14, 5, 9)
-NT_KEY = r'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion'
-WIN_KEY = r'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion'
 APP_KEY = r'HKCU\Software\Wine\AppDefaults\RUNDELO.EXE'
 PAGE = 4096
 
@@ -24,19 +20,7 @@ PAGE = 4096
 class Drives(RundeloCase):
 
     def tmpfs(self, name, options):
-        folder = os.path.join(self.tmp, name)
-        os.makedirs(folder)
-        r = subprocess.run(['mount', '-t', 'tmpfs', '-o', options, 'tmpfs', folder],
-                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        if r.returncode != 0:
-            self.skipTest('cannot mount tmpfs: %s' % r.stdout.decode(errors='replace').strip())
-        self.addCleanup(self._umount, folder)
-        return folder
-
-    @staticmethod
-    def _umount(folder):
-        if subprocess.run(['umount', folder], stderr=subprocess.DEVNULL).returncode != 0:
-            subprocess.run(['umount', '-l', folder], stderr=subprocess.DEVNULL)
+        return super().tmpfs(os.path.join(self.tmp, name), options)
 
     def run_refused(self, exe, folder, lang, key, caption='error', icon='hand', tail=''):
         before = self.listing(folder)
@@ -123,28 +107,6 @@ class Drives(RundeloCase):
                                                     (APP_KEY, 'Version', version)):
                 self.run_refused(root + 'RUNDELO.EXE', folder, EN, key)
 
-    @contextlib.contextmanager
-    def registry(self, *values):
-        """Sets (str), deletes ('') or leaves (None) each value, and restores them after."""
-        values = [v for v in values if v[2] is not None]
-        saved = [(key, name, self.reg_query(key, name)) for key, name, _ in values]
-        try:
-            for key, name, data in values:
-                self.reg('delete', key, '/v', name, '/f') if data == '' else \
-                    self.reg('add', key, '/v', name, '/d', data, '/f')
-            yield
-        finally:
-            for key, name, before in saved:
-                if before is None:
-                    self.reg('delete', key, '/v', name, '/f')
-                else:
-                    self.reg('add', key, '/v', name, '/t', before[0], '/d', before[1], '/f')
-
-    @staticmethod
-    def reg(*args):
-        subprocess.run(['wine', 'reg'] + list(args), stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60)
-
     # ---- creating and writing ----
 
     def test_destination_path_too_long_for_the_system(self):
@@ -227,33 +189,16 @@ class Drives(RundeloCase):
         folder = os.path.join(self.drive, 'held')
         src = self.piece_set(folder, size=40 * 1440000 - 5, piece_bytes=1440000)
         self.place(folder)
-        holder = subprocess.Popen(['wine', bin_path('RDHELPER.EXE'), 'hold',
-                                   self.win('held', 'DATA.BIN')],
-                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                  stderr=subprocess.DEVNULL)
-        self.addCleanup(self._end_holder, holder)
-        self.assertEqual(holder.stdout.readline().strip(), b'waiting')
+        holder = self.robot()
+        holder.hold(self.win('held', 'DATA.BIN'))
         app = self.run_in('held', EN)
-        ready, _, _ = select.select([holder.stdout], [], [], 30)
-        self.assertTrue(ready, 'the merged file was never opened by the helper')
-        self.assertEqual(holder.stdout.readline().strip(), b'held')
+        holder.wait_held(30)
         self.expect_box(app, 'time', EN)
         self.assert_clean_exit(app)
-        self._end_holder(holder)
+        holder.stop()
         merged = os.path.join(folder, 'DATA.BIN')
         self.assert_same_bytes(merged, src)
         self.assertNotEqual(os.stat(merged).st_mtime, local_epoch(WHEN))
-
-    @staticmethod
-    def _end_holder(holder):
-        if holder.poll() is None:
-            holder.stdin.close()
-            holder.stdout.close()
-            try:
-                holder.wait(timeout=30)
-            except subprocess.TimeoutExpired:
-                holder.kill()
-                holder.wait()
 
 
 if __name__ == '__main__':

@@ -4,7 +4,7 @@ recorded time, shows nothing and ends with code 0."""
 import os
 import unittest
 
-from test_rundelo_support import EN, JA, LANGS, RundeloCase, local_epoch, record
+from rundelo import EN, JA, LANGS, RundeloCase, local_epoch, record
 
 
 class Merge(RundeloCase):
@@ -97,8 +97,7 @@ class Merge(RundeloCase):
                 src = self.piece_set(folder, name='ATTR.BIN', size=70000, piece_bytes=30000)
                 self.place(folder)
                 info = self.win(sub, 'file-0')
-                self.set_attrib(info, *flags)
-                before = self.attrib(info)
+                before = self.attrib(info, *flags)
                 for f in flags:
                     self.assertIn(f[1].upper(), before)
                 self.merge_ok(sub, EN, 'ATTR.BIN', src)

@@ -2,29 +2,14 @@
 place, topmost, the waiting line and the sunken frame, in both languages."""
 
 import os
-import re
-import subprocess
 import unittest
 
-from test_rundelo_support import LANGS, RundeloCase, text
-from winetest import bin_path
+from rundelo import LANGS, WAITING_LINE, RundeloCase, text
+from winetest import IDOK, screen_size
 
 WS_CHILD, WS_VISIBLE = 0x40000000, 0x10000000
 WS_EX_TOPMOST = 0x00000008
 BLACK, WHITE = (0, 0, 0), (255, 255, 255)
-
-
-def screen_size():
-    out = subprocess.run(['xwininfo', '-root'], stdout=subprocess.PIPE, check=True).stdout.decode()
-    return (int(re.search(r'Width: (\d+)', out).group(1)),
-            int(re.search(r'Height: (\d+)', out).group(1)))
-
-
-def helper(*args):
-    """Runs RDHELPER.EXE in the test's prefix; returns its output."""
-    r = subprocess.run(['wine', bin_path('RDHELPER.EXE')] + [str(a) for a in args],
-                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60, check=True)
-    return r.stdout.decode().strip()
 
 
 class Window(RundeloCase):
@@ -34,15 +19,12 @@ class Window(RundeloCase):
         box window) with the box still open."""
         app = self.run_in(sub, lang)
         main = app.wait_window(cls='Rundelo')
-        box_win = app.wait_window(cls='#32770')
-        box = app.msgbox(box_win.hwnd)
-        body = text(key, lang) + tail
-        self.assertEqual((box.text, box.caption, box.icon), (body, text(caption, lang), icon))
-        return app, main, box_win
+        box = self.expect_box(app, key, lang, caption, icon, tail, keep_open=True)
+        return app, main, box
 
-    def close_box(self, app, box_win):
-        app.click(box_win.hwnd, 1)
-        app.wait_gone(box_win.hwnd)
+    def close_box(self, app, box):
+        app.click(box.hwnd, IDOK)
+        app.wait_gone(box.hwnd)
         self.assert_clean_exit(app)
 
     def test_window_class_title_place_and_waiting_line(self):
@@ -59,10 +41,10 @@ class Window(RundeloCase):
                 (l, t, r, b), client = app.rect(main.hwnd)
                 self.assertEqual((r - l, b - t), (300, 125))
                 self.assertEqual((l, t), ((width - 300) // 2, (height - 125) // 2))
-                self.assertTrue(int(helper('exstyle', main.hwnd), 16) & WS_EX_TOPMOST)
+                self.assertTrue(app.style(main.hwnd)[1] & WS_EX_TOPMOST)
                 controls = app.controls(main.hwnd)
                 self.assertEqual([(c.id, c.cls.lower(), c.text) for c in controls],
-                                 [(101, 'static', '')])  # nothing copied yet
+                                 [(WAITING_LINE, 'static', '')])  # nothing copied yet
                 line = controls[0]
                 self.assertEqual(line.style & (WS_CHILD | WS_VISIBLE), WS_CHILD | WS_VISIBLE)
                 cl, ct = client[0], client[1]
@@ -78,7 +60,7 @@ class Window(RundeloCase):
         app, main, box_win = self.held_by_box('frame', 'en', 'exists', 'warning', 'exclamation',
                                               self.win('frame', 'DATA.BIN'))
         _, (cl, ct, cr, cb) = app.rect(main.hwnd)
-        helper('move', box_win.hwnd, 0, 0)  # uncovers the window, which paints itself again
+        app.move(box_win.hwnd, 0, 0)  # uncovers the window, which paints itself again
         box, _ = app.rect(box_win.hwnd)
         self.assertEqual(box[:2], (0, 0))
         w, h = cr - cl, cb - ct
@@ -110,7 +92,7 @@ class Window(RundeloCase):
                 os.truncate(os.path.join(folder, 'file-3'), 5000)
                 self.place(folder)
                 app, main, box_win = self.held_by_box(lang, lang, 'size', 'error', 'hand')
-                self.assertEqual(app.get_text(main.hwnd, 101), text('waiting', lang))
+                self.assertEqual(app.get_text(main.hwnd, WAITING_LINE), text('waiting', lang))
                 self.assertEqual(app.get_text(main.hwnd), 'Rundelo')
                 self.close_box(app, box_win)
                 self.assertFalse(os.path.exists(os.path.join(folder, 'DATA.BIN')))

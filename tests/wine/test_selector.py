@@ -4,13 +4,10 @@ chain, Up One Level, choices in the selector and the media question."""
 import os
 import unittest
 
-from browsertest import BrowserCase, FILE_BUTTONS, write_file
-from winetest import IDNO, IDYES
+from tovra import FILE_BUTTONS, TovraCase, write
+from winetest import IDNO, IDYES, Screen
 
-MEDIA_TEXT = {
-    'en': 'Does the drive %s have a media ready to use?\nConfirm a media and press <YES> button.',
-    'ja': 'ドライブ %s にはメディアが準備できていますか？\n準備後に、<YES>ボタンを押してください.'}
-MEDIA_CAPTION = {'en': 'CAUTION', 'ja': '注意'}
+M = 'M:\\'
 NONE = {b: False for b in FILE_BUTTONS}
 ARCHIVE = {b: b not in ('Compress', 'File Size') for b in FILE_BUTTONS}
 INFO_FILE = {b: b not in ('Division', 'Decompress', 'File Size') for b in FILE_BUTTONS}
@@ -36,10 +33,10 @@ def other_drives(prefix, mapped):
     return out
 
 
-class DriveEntries(BrowserCase):
+class DriveEntries(TovraCase):
 
     def check_language(self, lang):
-        root = self.make_root()
+        self.drive('m', label='TOVRA')
         kinds = {}
         # Labels on the drives that are not fixed: only a fixed drive shows its label.
         for letter, kind, label, medium in (
@@ -56,7 +53,7 @@ class DriveEntries(BrowserCase):
                     'f': 'F:[FIXED-DRIVE]', 'g': 'G:[BACKUP]', 'm': 'M:[TOVRA]',
                     'n': 'N:[NETWORK-DRIVE]', 'r': 'R:[RAM-DRIVE]'}
         expected.update(other_drives(os.environ['WINEPREFIX'], set(expected)))
-        tovra = self.start_tovra(root, lang=lang, label='TOVRA')
+        tovra = self.start_tovra(M, lang=lang)
         sel, items = tovra.items()
         texts = [expected[k] for k in sorted(expected)]
         self.assertEqual([i.text for i in items], texts)
@@ -70,21 +67,21 @@ class DriveEntries(BrowserCase):
         self.check_language('ja')
 
 
-class Navigation(BrowserCase):
+class Navigation(TovraCase):
     """A program drive M: with M:\\LEVEL1\\LEVEL2, a floppy A: with a disk, B: without, a CD-ROM
     D: and a network drive N:. Each folder holds a file found nowhere else, so a click on it
     shows by the button states whether the process's directory is the listed one."""
 
     def setUp(self):
         super().setUp()
-        root = self.make_root()
+        root = self.drive('m')[0]
         os.makedirs(os.path.join(root, 'LEVEL1', 'LEVEL2'))
         os.makedirs(os.path.join(root, 'Recycled'))
         os.makedirs(os.path.join(root, 'RECYCLER'))
         os.makedirs(os.path.join(root, '[x]'))
-        write_file(os.path.join(root, 'top.zip'))
-        write_file(os.path.join(root, 'LEVEL1', 'one.zip'))
-        write_file(os.path.join(root, 'LEVEL1', 'LEVEL2', 'FILE-0'))
+        write(root, 'top.zip')
+        write(root, 'LEVEL1/one.zip')
+        write(root, 'LEVEL1/LEVEL2/FILE-0')
         self.root = root
         self.drive_files = {}
         for letter, kind, medium in (('a', 'floppy', True), ('b', 'floppy', False),
@@ -92,12 +89,12 @@ class Navigation(BrowserCase):
             folder = os.path.join(self.tmp, 'drive-' + letter)
             if medium:
                 os.makedirs(folder)
-                write_file(os.path.join(folder, '%s.zip' % letter))
+                write(folder, '%s.zip' % letter)
                 self.drive_files[letter] = ['%s.zip' % letter]
             self.map_drive(letter, folder, kind)
 
     def start_here(self, lang='en'):
-        tovra = self.start_tovra(self.root, lang=lang)
+        tovra = self.start_tovra(M, lang=lang)
         _, self.drives = tovra.items()
         return tovra
 
@@ -190,8 +187,7 @@ class Navigation(BrowserCase):
 
     def choose_with_question(self, tovra, letter, answer, lang='en'):
         tovra.choose(self.drive_index(letter))
-        tovra.app.expect_msgbox(MEDIA_TEXT[lang] % (letter.upper() + ':\\'), MEDIA_CAPTION[lang],
-                                'exclamation', button=answer)
+        tovra.expect('media', letter.upper() + ':\\', button=answer)
         tovra.settle()
         self.assertEqual(tovra.thread_priority(), 0, 'priority back to normal')
 
@@ -208,7 +204,7 @@ class Navigation(BrowserCase):
 
         # Yes without a medium: no system error box, nothing changes.
         self.choose_with_question(tovra, 'b', IDYES)
-        self.assertEqual(tovra.windows_of_class('#32770'), [])
+        self.assertEqual([w for w in tovra.app.windows() if w.cls == '#32770'], [])
         self.check_view(tovra, ['FILE-0'], chain=['LEVEL1', 'LEVEL2'])
         self.assertEqual(tovra.file_buttons(), INFO_FILE)
 
@@ -243,15 +239,15 @@ class Navigation(BrowserCase):
         self.check_view(tovra, self.drive_files['d'], drive='D')
 
 
-class Icons(BrowserCase):
+class Icons(TovraCase):
     """The pictures of the selector's entries, compared on the screen with each other and with
     the folder icon of the list: each entry keeps its own through insertions and removals."""
 
     def test_open_folder_for_the_current_entry_closed_folder_above_it(self):
-        root = self.make_root()
+        root = self.drive('m')[0]
         os.makedirs(os.path.join(root, 'sub', 'deeper'))
-        tovra = self.start_tovra(root)
-        screen = tovra.screen()
+        tovra = self.start_tovra(M)
+        screen = Screen()
         drive = tovra.selector_icon(screen)
         folder = tovra.row_icon(screen, 0)
         self.assertIsNotNone(drive)
@@ -264,32 +260,32 @@ class Icons(BrowserCase):
         self.assertTrue(others and all(icon == drive for icon in others), 'fixed drives alike')
 
         tovra.dblclick_row(0)
-        opened = tovra.selector_icon(tovra.screen())
+        opened = tovra.selector_icon(Screen())
         self.assertNotIn(opened, (drive, folder, None))
         tovra.dblclick_row(0)
-        self.assertEqual(tovra.selector_icon(tovra.screen()), opened)
+        self.assertEqual(tovra.selector_icon(Screen()), opened)
         icons = tovra.dropped_icons()
         self.assertEqual(icons[:m] + icons[m + 3:], others)  # drives before and after M
         self.assertEqual(icons[m:m + 2], [drive, folder])    # M, then sub closed
 
         tovra.up()
-        self.assertEqual(tovra.selector_icon(tovra.screen()), opened)  # sub is open again
+        self.assertEqual(tovra.selector_icon(Screen()), opened)  # sub is open again
         icons = tovra.dropped_icons()
         self.assertEqual(icons[:m] + icons[m + 2:], others)
         tovra.choose(m)
         tovra.click_blank()  # the focus leaves the selector, whose entry then shows plain
-        self.assertEqual(tovra.selector_icon(tovra.screen()), drive)
+        self.assertEqual(tovra.selector_icon(Screen()), drive)
         self.assertEqual(tovra.dropped_icons(), at_root)
 
 
-class DeepChain(BrowserCase):
+class DeepChain(TovraCase):
 
     def test_sixty_four_levels_down_and_back(self):
-        root = self.make_root()
+        root = self.drive('m')[0]
         depth = 64
         os.makedirs(os.path.join(root, *['d'] * depth))
-        write_file(os.path.join(root, *['d'] * depth, 'end.zip'))
-        tovra = self.start_tovra(root)
+        write(root, '/'.join(['d'] * depth + ['end.zip']))
+        tovra = self.start_tovra(M)
         _, drives = tovra.items()
         m = [i.text[0] for i in drives].index('M')
         for level in range(depth):
@@ -318,10 +314,10 @@ class DeepChain(BrowserCase):
         self.assertEqual(([i.text for i in items], sel), ([i.text for i in drives], m))
 
     def test_folders_beyond_the_path_limit_are_not_offered(self):
-        root = self.make_root()
+        root = self.drive('m')[0]
         name = 'n' * 40
         os.makedirs(os.path.join(root, *[name] * 7))
-        tovra = self.start_tovra(root)
+        tovra = self.start_tovra(M)
         _, drives = tovra.items()
         # Six levels make M:\ and 6 * 41 - 1 = 248 characters: the seventh folder's full
         # path (289) passes what a path holds, so it gets no row to open.

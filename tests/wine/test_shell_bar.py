@@ -4,11 +4,12 @@ reaching the dispatcher, pressed and disabled pictures, hover labels, the busy b
 import time
 import unittest
 
-from shell_support import (ALWAYS_ON, BANNER_RED, EN, FIRST_BUTTON, JA, LABEL_FILL, NT_KEY,
-                           Screen, ShellCase, WHITE, picture)
+from tovra import (ALWAYS_ON, BANNER_RED, IDC_BTN_DIVISION, IDC_DRIVESELECTOR, IDC_LISTFRAME,
+                   IDI_ABOUT, LABEL_FILL, TovraCase, WHITE, picture, write)
+from winetest import IDCANCEL, IDNO, IDOK, NT_KEY, Screen
 
-IDOK, IDCANCEL, IDNO = 1, 2, 7
-DIVISION, EXIT, UP_ONE_LEVEL = 1, 14, 15
+EN, JA = 'en', 'ja'
+DIVISION, UP_ONE_LEVEL = 1, 15  # bar positions
 # Client points inside label 1 (Division) and a point left of the button row.
 DIVISION_SPOT = (30, 10)
 
@@ -17,13 +18,17 @@ def on(*positions):
     return set(ALWAYS_ON) | set(positions)
 
 
-class IconBar(ShellCase):
+class IconBar(TovraCase):
+
+    def setUp(self):
+        super().setUp()
+        self.folder, self.root = self.drive('p', name='drive')
 
     def populate(self):
         """Rows: Data, FILE-0, notes.txt, TOVRA.EXE, x.lzh (folders first, then files)."""
-        self.put('Data/inside.txt')
+        write(self.folder, 'Data/inside.txt')
         for name in ('FILE-0', 'notes.txt', 'x.lzh'):
-            self.put(name, b'some bytes')
+            write(self.folder, name, b'some bytes')
         return 5
 
     def dismiss_windows(self, t, settle=1.0):
@@ -60,7 +65,7 @@ class IconBar(ShellCase):
         self.assertEqual(t.app.pixel(x, y), LABEL_FILL)
 
     def test_states_follow_the_clicked_row(self):
-        t = self.start_tovra(rows=self.populate())
+        t = self.start_tovra(self.root, rows=self.populate())
         self.assertEqual(t.enabled_positions(), on())
         cases = [
             (0, on(5, 6, 9, 10, 11)),             # the folder Data
@@ -83,7 +88,7 @@ class IconBar(ShellCase):
     def test_every_button_click_reaches_the_dispatcher(self):
         # Each button command first takes a shown label away; the cursor is off the window,
         # so nothing brings it back. Buttons are clicked in states that enable them.
-        t = self.start_tovra(rows=self.populate())
+        t = self.start_tovra(self.root, rows=self.populate())
         x, y = self.label_spot(t)
         background = t.app.pixel(x, y)
         plan = [(None, (3, 12, 13, UP_ONE_LEVEL)), (2, (1, 2, 4, 5, 6, 7, 10, 11)),
@@ -94,22 +99,22 @@ class IconBar(ShellCase):
             for pos in positions:
                 with self.subTest(button=pos):
                     self.show_division_label_and_leave(t)
-                    self.assertTrue(t.app.enabled(t.bar.hwnd, FIRST_BUTTON + pos - 1)[0])
-                    t.app.click(t.bar.hwnd, FIRST_BUTTON + pos - 1)
+                    self.assertTrue(t.app.enabled(t.bar.hwnd, IDC_BTN_DIVISION + pos - 1)[0])
+                    t.app.click(t.bar.hwnd, IDC_BTN_DIVISION + pos - 1)
                     t.app.wait_pixel(x, y, background)
                     self.dismiss_windows(t)
         # The drive selector's command and unknown identifiers leave the label alone.
         self.show_division_label_and_leave(t)
-        for ident, code in ((116, 0), (116, 1), (117, 0), (100, 0), (133, 0)):
+        for ident, code in ((IDC_DRIVESELECTOR, 0), (IDC_DRIVESELECTOR, 1), (IDC_LISTFRAME, 0),
+                            (100, 0), (IDI_ABOUT, 0)):
             t.app.command(t.main.hwnd, ident, code)
             t.settle()
             self.assertEqual(t.app.pixel(x, y), LABEL_FILL, 'command %d, %d' % (ident, code))
-        t.app.click(t.bar.hwnd, FIRST_BUTTON + EXIT - 1)
-        self.assertEqual(t.app.wait_exit(), 0)
+        t.exit()
 
     def test_pressed_released_and_disabled_pictures(self):
         self.reg_set(NT_KEY, 'CurrentVersion', '6.0')  # the "X" set
-        t = self.start_tovra()
+        t = self.start_tovra(self.root)
         about = 12
         screen = Screen()
         self.assert_pixels_equal(t.button_pixels(about, screen), picture(about, 'X', 'Up'), 'About up')
@@ -130,11 +135,11 @@ class IconBar(ShellCase):
     def test_hover_labels_follow_the_cursor(self):
         for lang in (EN, JA):
             with self.subTest(lang=lang):
-                t = self.start_tovra(lang)
+                t = self.start_tovra(self.root, lang)
                 x, y = self.label_spot(t)
                 background = t.app.pixel(x, y)
                 # Shown over a disabled button too; the frame is black.
-                self.assertFalse(t.app.enabled(t.bar.hwnd, FIRST_BUTTON)[0])
+                self.assertFalse(t.app.enabled(t.bar.hwnd, IDC_BTN_DIVISION)[0])
                 t.hover(21, 10)
                 t.app.wait_pixel(x, y, LABEL_FILL)
                 self.assertEqual(t.app.pixel(x - 2, y - 2), (0, 0, 0))
@@ -162,42 +167,38 @@ class IconBar(ShellCase):
                 t.app.wait_pixel(ux + 2, uy + 2, LABEL_FILL)
                 t.hover(347, 40)
                 t.app.wait_pixel(ux + 2, uy + 2, ubackground)
-                t.app.click(t.bar.hwnd, FIRST_BUTTON + EXIT - 1)
-                self.assertEqual(t.app.wait_exit(), 0)
+                t.exit()
 
     def test_busy_banner_shows_red_while_work_waits_and_leaves_button_face(self):
         # A file smaller than any division size: the division stops with a warning while
         # the banner is up.
         for lang in (EN, JA):
             with self.subTest(lang=lang):
-                self.put('small.txt', b'x' * 100)
-                t = self.start_tovra(lang, rows=2)
+                write(self.folder, 'small.txt', b'x' * 100)
+                t = self.start_tovra(self.root, lang, rows=2)
                 face = t.pixel(5, 55)
                 t.click_row(0)
-                t.app.click(t.bar.hwnd, FIRST_BUTTON + DIVISION - 1)
-                dialog = t.app.wait_window(cls='#32770')
-                t.app.click(dialog.hwnd, IDOK)
-                warning = t.app.wait_window(cls='#32770')
-                box = Screen().block(tuple(v for v in (
-                    t.to_screen(443, 24) + t.to_screen(564, 55))))
-                # Inside the rounded box: red with white text; its frame never shows.
-                self.assertEqual(box[15][5], BANNER_RED)
-                self.assertEqual(box[15][115], BANNER_RED)
-                self.assertIn(WHITE, [p for row in box[5:27] for p in row[20:100]])
-                for corner in ((0, 0), (1, 1), (0, 120), (30, 0), (30, 120)):
-                    self.assertEqual(box[corner[0]][corner[1]], face, corner)
-                t.app.click(warning.hwnd, IDOK)
-                t.app.wait_gone(warning.hwnd)
+                t.press(IDC_BTN_DIVISION)
+                t.app.click(t.dialog('Divide File', 'ファイルの分割'), IDOK)
+
+                def banner_up():
+                    box = Screen().block(t.to_screen(443, 24) + t.to_screen(564, 55))
+                    # Inside the rounded box: red with white text; its frame never shows.
+                    self.assertEqual(box[15][5], BANNER_RED)
+                    self.assertEqual(box[15][115], BANNER_RED)
+                    self.assertIn(WHITE, [p for row in box[5:27] for p in row[20:100]])
+                    for corner in ((0, 0), (1, 1), (0, 120), (30, 0), (30, 120)):
+                        self.assertEqual(box[corner[0]][corner[1]], face, corner)
+                t.expect('under', before=banner_up)
                 t.settle()
-                after = Screen().block(tuple(t.to_screen(443, 24) + t.to_screen(564, 55)))
+                after = Screen().block(t.to_screen(443, 24) + t.to_screen(564, 55))
                 self.assertEqual({p for row in after for p in row}, {face})
-                t.app.click(t.bar.hwnd, FIRST_BUTTON + EXIT - 1)
-                self.assertEqual(t.app.wait_exit(), 0)
+                t.exit()
 
     def test_location_caption_is_drawn_in_both_languages(self):
         for lang in (EN, JA):
             with self.subTest(lang=lang):
-                t = self.start_tovra(lang)
+                t = self.start_tovra(self.root, lang)
                 face = t.pixel(5, 55)
                 shot = Screen()
                 l, tp = t.to_screen(20, 34)
@@ -205,8 +206,7 @@ class IconBar(ShellCase):
                 self.assertGreater(len(ink - {face}), 0, 'no caption text')
                 left_of = {shot.at(x, y) for x in range(l - 15, l - 1) for y in range(tp, tp + 14)}
                 self.assertEqual(left_of, {face})
-                t.app.click(t.bar.hwnd, FIRST_BUTTON + EXIT - 1)
-                self.assertEqual(t.app.wait_exit(), 0)
+                t.exit()
 
 
 if __name__ == '__main__':

@@ -3,10 +3,10 @@ of button pictures and, between NT and 9x kinds, the height of the English hover
 
 import unittest
 
-from shell_support import (EN, FIRST_BUTTON, LABEL_FILL, NINE_X_KEY, NT_KEY, Screen, ShellCase,
-                           picture)
+from tovra import LABEL_FILL, TovraCase, picture
+from winetest import NINE_X_KEY, NT_KEY, Screen
 
-EXIT, DELETE = 14, 6
+EXIT, DELETE = 14, 6  # bar positions
 
 # NT version text (None: value removed), 9x product name (None: removed), set letter, NT kind.
 ROWS = [
@@ -22,7 +22,11 @@ ROWS = [
 ]
 
 
-class OsKind(ShellCase):
+class OsKind(TovraCase):
+
+    def setUp(self):
+        super().setUp()
+        self.folder, self.root = self.drive('p', name='drive')
 
     def label_height(self, t):
         """Rows of fill in the Division label's first fill column."""
@@ -48,7 +52,7 @@ class OsKind(ShellCase):
                     self.reg_delete(NINE_X_KEY, 'ProductName')
                 else:
                     self.reg_set(NINE_X_KEY, 'ProductName', product)
-                t = self.start_tovra(EN)
+                t = self.start_tovra(self.root)
                 screen = Screen()
                 self.assert_pixels_equal(t.button_pixels(EXIT, screen),
                                          picture(EXIT, letter, 'Up'),
@@ -57,8 +61,7 @@ class OsKind(ShellCase):
                                          picture(DELETE, letter, 'In'),
                                          'Delete')
                 heights[nt].add(self.label_height(t))
-                t.app.click(t.bar.hwnd, FIRST_BUTTON + EXIT - 1)
-                self.assertEqual(t.app.wait_exit(), 0)
+                t.exit()
         self.assertEqual(len(heights[True]), 1, heights)
         self.assertEqual(len(heights[False]), 1, heights)
         self.assertGreater(heights[True].pop(), heights[False].pop())

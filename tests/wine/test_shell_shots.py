@@ -7,7 +7,7 @@ import subprocess
 import sys
 import unittest
 
-from shell_support import ALWAYS_ON, LABEL_FILL, picture
+from tovra import ALWAYS_ON, LABEL_FILL, picture
 from winetest import WineTestCase
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))

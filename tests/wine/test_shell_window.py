@@ -3,30 +3,32 @@ start, the ways to end, and which file is the program's own."""
 
 import os
 import re
-import shutil
 import subprocess
 import time
 import unittest
 
-from winetest import bin_path
-from shell_support import (ALWAYS_ON, EN, FIRST_BUTTON, JA, MAIN_CLASS, ShellCase, TITLE,
-                           centred, restore_screen_size, screen_size)
+from tovra import ALWAYS_ON, TovraCase, centred, restore_screen_size, write
+from winetest import screen_size
 
-EXIT = FIRST_BUTTON + 13
+EN, JA = 'en', 'ja'
 WS_DISABLED = 0x08000000
 # The buttons a selected ordinary file makes usable (Decompress and File Size stay off).
 OTHER_FILE_ON = set(ALWAYS_ON) | {1, 2, 4, 5, 6, 7, 10, 11}
 
 
-class MainWindow(ShellCase):
+class MainWindow(TovraCase):
+
+    def setUp(self):
+        super().setUp()
+        self.folder, self.root = self.drive('p', name='drive')
 
     def test_class_title_place_and_bar_in_both_languages(self):
         width, height = screen_size()
         x, y = centred(width, 576), centred(height, 432)
         for lang in (EN, JA):
             with self.subTest(lang=lang):
-                t = self.start_tovra(lang)
-                self.assertEqual(t.main.cls, MAIN_CLASS)
+                t = self.start_tovra(self.root, lang)
+                self.assertEqual(t.main.cls, 'Tovra')
                 self.assertEqual(t.main.title_raw, b'Tovra')
                 self.assertEqual(t.window, (x, y, x + 576, y + 432))
 
@@ -42,8 +44,7 @@ class MainWindow(ShellCase):
                                      'button %d' % pos)
                     self.assertEqual(b.style & ~WS_DISABLED, 0x5000000B)
                     self.assertEqual(b.text_raw, b'')
-                t.app.click(t.bar.hwnd, EXIT)
-                self.assertEqual(t.app.wait_exit(), 0)
+                t.exit()
 
     def desktop_children(self, desktop):
         """{title: (x, y, width, height, screen x, screen y)} of the windows inside a Wine
@@ -68,12 +69,10 @@ class MainWindow(ShellCase):
 
     def test_origin_on_a_640_by_480_screen(self):
         # A Wine desktop window of that size is the whole screen of the programs inside it.
-        shutil.copy(bin_path('TOVRA.EXE'), self.root)
-        drive = self.map_drive(self.letter, self.root)
         desktop = 'shelltest%d' % os.getpid()
         self.addCleanup(restore_screen_size)
         proc = subprocess.Popen(['wine', 'explorer', '/desktop=%s,640x480' % desktop,
-                                 drive + 'TOVRA.EXE'], cwd=self.root,
+                                 self.root + 'TOVRA.EXE'], cwd=self.folder,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.addCleanup(self.end_desktop, proc)
         end = time.monotonic() + 30
@@ -94,39 +93,38 @@ class MainWindow(ShellCase):
             proc.wait()
 
     def test_second_start_ends_with_0_and_leaves_the_first_alone(self):
-        self.put('a.txt')
-        first = self.start_tovra(rows=2)
+        write(self.folder, 'a.txt')
+        first = self.start_tovra(self.root, rows=2)
         first.click_row(0)
         before = first.enabled_positions()
         self.assertEqual(before, OTHER_FILE_ON)
 
-        second = self.start(self.drive + 'TOVRA.EXE', self.root)
+        second = self.start(self.root + 'TOVRA.EXE', self.folder)
         self.assertEqual(second.wait_exit(15), 0)
 
         first.settle()
-        mains = [w for w in first.app.windows() if w.cls == MAIN_CLASS]
-        self.assertEqual([(w.hwnd, w.title) for w in mains], [(first.main.hwnd, TITLE)])
+        mains = [w for w in first.app.windows() if w.cls == 'Tovra']
+        self.assertEqual([(w.hwnd, w.title) for w in mains], [(first.main.hwnd, 'Tovra')])
         self.assertEqual(first.row_count(), 2)
         self.assertEqual(first.selected_row(), 0)
         self.assertEqual(first.enabled_positions(), before)
-        first.app.click(first.bar.hwnd, EXIT)
-        self.assertEqual(first.app.wait_exit(), 0)
+        first.exit()
 
     def test_exit_button_and_close_box_both_end_with_0(self):
         for how in ('exit button', 'close box'):
             with self.subTest(how=how):
-                t = self.start_tovra()
+                t = self.start_tovra(self.root)
                 if how == 'exit button':
-                    t.app.click(t.bar.hwnd, EXIT)
+                    t.exit()
                 else:
                     t.app.close(t.main.hwnd)
-                self.assertEqual(t.app.wait_exit(), 0)
+                    self.assertEqual(t.app.wait_exit(), 0)
 
     def test_renamed_program_beside_another_copy_knows_its_own_file(self):
         # The search for TOVRA.EXE finds the copy beside it, not the running program.
-        self.put('notes.txt')
-        self.start_tovra(exe='TOVRA.EXE', rows=2)
-        t = self.start_tovra(exe='OTHER.EXE', rows=3)  # notes.txt, OTHER.EXE, TOVRA.EXE
+        write(self.folder, 'notes.txt')
+        self.start_tovra(self.root, rows=2)
+        t = self.start_tovra(self.root, exe='OTHER.EXE', rows=3)  # notes.txt, OTHER.EXE, TOVRA.EXE
         t.click_row(1)
         self.assertEqual(t.enabled_positions(), set(ALWAYS_ON))
         t.click_row(2)
@@ -138,8 +136,9 @@ class MainWindow(ShellCase):
 
     def test_renamed_program_alone_starts_in_its_own_root(self):
         # Nothing named TOVRA.EXE anywhere on the search path.
-        self.put('sub/inner.txt')
-        t = self.start_tovra(exe='RENAMED.EXE', rows=2)  # sub, RENAMED.EXE
+        os.remove(os.path.join(self.folder, 'TOVRA.EXE'))
+        write(self.folder, 'sub/inner.txt')
+        t = self.start_tovra(self.root, exe='RENAMED.EXE', rows=2)  # sub, RENAMED.EXE
         t.click_row(1)
         self.assertEqual(t.enabled_positions(), set(ALWAYS_ON))
         t.click_row(0)

@@ -18,8 +18,10 @@ folder for test files.
 """
 
 import collections
+import contextlib
 import os
 import queue
+import re
 import shutil
 import subprocess
 import threading
@@ -35,6 +37,8 @@ CODEPAGES = {'en': 'cp1252', 'ja': 'cp932'}
 LOCALES = {'en': 'C.UTF-8', 'ja': 'ja_JP.UTF-8'}
 DRIVE_KINDS = ('fixed', 'floppy', 'cdrom', 'network', 'ramdisk')
 FLOPPY_BYTES = 1457664
+NT_KEY = r'HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+NINE_X_KEY = r'HKLM\Software\Microsoft\Windows\CurrentVersion'
 
 IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO = 1, 2, 3, 4, 5, 6, 7
 VK_RETURN, VK_ESCAPE, VK_TAB, VK_SPACE = 0x0D, 0x1B, 0x09, 0x20
@@ -64,19 +68,82 @@ def environment_problem():
     return None
 
 
+# The build's Windows tree (programs and test folders) as a drive of its own: Windows names
+# stay short and the same wherever the project is cloned (a name on Z: holds the whole Unix
+# path, and a clone deep enough passes the 260 characters a Windows path may have).
+WORK_DRIVE = 'w'
+
+
+def work_folder():
+    return os.path.dirname(os.path.abspath(os.environ['TOVRA_BIN']))
+
+
 def to_windows(path):
-    """The Windows name of a Unix path, through drive Z: (the root of the Unix tree)."""
+    """The Windows name of a Unix path: through drive W: below the build's Windows tree, else
+    through Z: (the root of the Unix tree)."""
     if len(path) >= 2 and path[1] == ':':
         return path
-    z = os.path.join(os.environ['WINEPREFIX'], 'dosdevices', 'z:')
-    if os.path.realpath(z) != '/':
+    path, work = os.path.abspath(path), work_folder()
+    dosdevices = os.path.join(os.environ['WINEPREFIX'], 'dosdevices')
+    if (path + '/').startswith(work + '/') and \
+            os.path.realpath(os.path.join(dosdevices, WORK_DRIVE + ':')) == os.path.realpath(work):
+        return WORK_DRIVE.upper() + ':' + (path[len(work):] or '/').replace('/', '\\')
+    if os.path.realpath(os.path.join(dosdevices, 'z:')) != '/':
         raise RuntimeError('drive Z: of %s does not map the Unix root' % os.environ['WINEPREFIX'])
-    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+    return 'Z:' + path.replace('/', '\\')
 
 
 def bin_path(name):
     """A program in the build's bin folder."""
     return os.path.join(os.environ['TOVRA_BIN'], name)
+
+
+def screen_size():
+    """Width and height of the virtual display the programs run on."""
+    out = subprocess.run(['xwininfo', '-root'], stdout=subprocess.PIPE, check=True).stdout.decode()
+    return int(re.search(r'Width: (\d+)', out)[1]), int(re.search(r'Height: (\d+)', out)[1])
+
+
+class Screen:
+    """One picture of the whole virtual display as the X server holds it, also saved to path
+    when given."""
+
+    def __init__(self, path=None):
+        grab = ['import', '-window', 'root', '-depth', '8']
+        if path:
+            subprocess.run(grab + [path], check=True, timeout=60)
+            grab = ['convert', path, '-depth', '8']
+        data = subprocess.run(grab + ['ppm:-'], stdout=subprocess.PIPE, check=True,
+                              timeout=60).stdout
+        head = re.match(rb'P6\s+(\d+)\s+(\d+)\s+255\s', data)
+        if not head:
+            raise AssertionError('unexpected picture format %r' % data[:20])
+        self.width, self.height = int(head[1]), int(head[2])
+        self.data = data[head.end():]
+
+    def at(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.data[i:i + 3])
+
+    def block(self, rect):
+        l, t, r, b = rect
+        return [[self.at(x, y) for x in range(l, r)] for y in range(t, b)]
+
+    def icon(self, left, top, right, bottom):
+        """The first picture standing out from the background in the box, scanning from the
+        left: its columns up to the first blank column, cut to the rows it uses."""
+        background = self.at(left, top)
+        used = lambda x, y: self.at(x, y) != background
+        cols = [x for x in range(left, right) if any(used(x, y) for y in range(top, bottom))]
+        if not cols:
+            return None
+        run = [cols[0]]
+        for x in cols[1:]:
+            if x != run[-1] + 1:
+                break
+            run.append(x)
+        rows = [y for y in range(top, bottom) if any(used(x, y) for x in run)]
+        return tuple(tuple(self.at(x, y) for x in run) for y in range(rows[0], rows[-1] + 1))
 
 
 def _hex(data):
@@ -148,10 +215,13 @@ class App:
         self.pid = int(dict(f.split('=') for f in answer.split()[1:])['pid'])
 
     def wait_exit(self, timeout=10):
-        """The program's exit code; fails when it is still running after timeout seconds."""
+        """The program's exit code; fails when it is still running after timeout seconds,
+        naming the windows it shows (a message box that holds it, say)."""
         answer = self.call('wait-exit %d' % int(timeout * 1000), timeout + 10)
         if answer == 'timeout':
-            raise AssertionError('program still running after %s s' % timeout)
+            shown = [(w.cls, w.title) + ((self.msgbox(w.hwnd).text,) if w.cls == '#32770' else ())
+                     for w in self.windows()]
+            raise AssertionError('program still running after %s s, showing %r' % (timeout, shown))
         self.exit_code = int(answer.split('=')[1])
         return self.exit_code
 
@@ -159,7 +229,8 @@ class App:
         self.call('kill')
 
     def stop(self):
-        """Ends the program and the robot; safe to call more than once."""
+        """Ends the program and the robot (and lets go of a held file); safe to call more
+        than once."""
         if self.robot.poll() is None:
             try:
                 self.robot.stdin.write(b'quit\n')
@@ -177,6 +248,7 @@ class App:
                     subprocess.run(['wine', 'taskkill', '/f', '/pid', str(self.pid)],
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                    timeout=30)
+        self._reader.join(10)  # reads to the end before its pipe is closed under it
         self.robot.stdout.close()
         self._log.close()
 
@@ -225,15 +297,21 @@ class App:
                       {i: self.decode(t) for i, t in buttons_raw.items()},
                       caption, text, buttons_raw)
 
-    def expect_msgbox(self, text, caption, icon, button=None, timeout=10):
-        """Waits for a message box, asserts text, caption (str or raw bytes) and icon, presses
-        button (default OK, else the first) and waits until it is gone. Returns the box."""
+    def expect_msgbox(self, text, caption, icon, button=None, timeout=10, before=None,
+                      keep_open=False):
+        """Waits for a message box, asserts text, caption (str or raw bytes) and icon, runs
+        before, presses button (default OK, else the first) and waits until it is gone; with
+        keep_open it only asserts. Returns the box."""
         win = self.wait_window(timeout, cls='#32770')
         box = self.msgbox(win.hwnd)
         tc = self.test
         tc.assertEqual(box.text_raw if isinstance(text, bytes) else box.text, text)
         tc.assertEqual(box.caption_raw if isinstance(caption, bytes) else box.caption, caption)
         tc.assertEqual(box.icon, icon)
+        if keep_open:
+            return box
+        if before is not None:
+            before()
         if button is None:
             button = IDOK if IDOK in box.buttons else min(box.buttons)
         tc.assertIn(button, box.buttons, 'button %d not in the box' % button)
@@ -311,6 +389,16 @@ class App:
     def combo_select(self, hwnd, control_id, index):
         self.call('cb-select %d %d %d' % (hwnd, control_id, index))
 
+    def cbex_items(self, hwnd, control_id, raw=False):
+        """(selected index, [(indent, image, selected image, text)]) of an extended combo box."""
+        parts = self.call('cbex-items %d %d' % (hwnd, control_id)).split(' ')
+        out = []
+        for item in parts[2:]:
+            indent, image, selected, text = item.split(':')
+            text = _unhex(text)
+            out.append((int(indent), int(image), int(selected), text if raw else self.decode(text)))
+        return int(parts[1].split('=')[1]), out
+
     def list_items(self, hwnd, control_id, raw=False):
         return self._items('lb', hwnd, control_id, raw)
 
@@ -318,19 +406,31 @@ class App:
         self.call('lb-select %d %d %d' % (hwnd, control_id, index))
 
     def lv_rows(self, hwnd, control_id, raw=False):
-        """(rows as lists of cell texts, selected row indexes) of a list view."""
-        parts = self.call('lv-rows %d %d' % (hwnd, control_id), 30).split(' ')
-        sel = [int(s) for s in parts[2].split('=')[1].split(',') if s]
+        """(rows as lists of cell texts, selected row indexes, image index of each row) of a
+        list view; control_id '-' for hwnd itself."""
+        parts = self.call('lv-rows %d %s' % (hwnd, control_id), 60).split(' ')
+        sel, images = ([int(s) for s in p.split('=')[1].split(',') if s] for p in parts[2:4])
         rows = []
-        for row in parts[3:]:
+        for row in parts[4:]:
             cells = [_unhex(c) for c in row.split(',')]
             rows.append(cells if raw else [self.decode(c) for c in cells])
-        return rows, sel
+        return rows, sel, images
+
+    def lv_columns(self, hwnd, control_id):
+        """([(width, header text)], width of the list window) of a list view."""
+        parts = self.call('lv-columns %d %s' % (hwnd, control_id)).split(' ')
+        cols = [c.split(':') for c in parts[2:]]
+        return [(int(w), self.decode(_unhex(t))) for w, t in cols], int(parts[1].split('=')[1])
+
+    def lv_rect(self, hwnd, control_id, row, part='label'):
+        """Screen rectangle of a row's label or icon, the row scrolled into view."""
+        p = self.call('lv-rect %d %s %d %s' % (hwnd, control_id, row, part)).split()
+        return tuple(int(v) for v in p[1:5])
 
     def lv_click(self, hwnd, control_id, row, action='click'):
         """Clicks a list-view row with the mouse (click, dblclick or rclick); returns whether
-        the row became selected within 3 s."""
-        answer = self.call('lv-click %d %d %d %s' % (hwnd, control_id, row, action))
+        the row became selected (within 3 s, but for a double-click)."""
+        answer = self.call('lv-click %d %s %d %s' % (hwnd, control_id, row, action))
         return answer.endswith('selected=1')
 
     def mouse(self, x, y, action='click'):
@@ -344,6 +444,32 @@ class App:
         line = 'rect %d' % hwnd + ('' if control_id is None else ' %d' % control_id)
         p = self.call(line).split()
         return tuple(int(v) for v in p[1:5]), tuple(int(v) for v in p[6:10])
+
+    def style(self, hwnd, control_id=None):
+        """(style, extended style) of a window or of one of its controls."""
+        line = 'style %d' % hwnd + ('' if control_id is None else ' %d' % control_id)
+        p = self.call(line).split()
+        return int(p[1], 16), int(p[3], 16)
+
+    def move(self, hwnd, x, y):
+        self.call('move %d %d %d' % (hwnd, x, y))
+
+    def priority(self, hwnd):
+        """Priority of the thread of a window."""
+        return int(self.call('priority %d' % hwnd).split()[1])
+
+    def process_dir(self):
+        """The program's current directory, as the system keeps it for the process."""
+        return _unhex(self.call('process-dir').split()[1]).decode('utf-16-le')
+
+    def hold(self, path):
+        """Opens the file at Windows path for reading as soon as it exists, sharing everything,
+        and keeps it open until stop(): an exclusive opening then fails."""
+        self.call('hold ' + _hex(self.encode(path)))
+
+    def wait_held(self, timeout=30):
+        if self.call('wait-held %d' % int(timeout * 1000), timeout + 10) != 'held':
+            raise AssertionError('%s s without the held file' % timeout)
 
     def pixel(self, x, y):
         """(red, green, blue) of the screen at x, y."""
@@ -364,6 +490,18 @@ class App:
 
 
 _unmanaged_done = False
+
+
+def ensure_work_drive():
+    """Maps the build's Windows tree as drive W: of the prefix, once: it stays for later runs."""
+    link = os.path.join(os.environ['WINEPREFIX'], 'dosdevices', WORK_DRIVE + ':')
+    if os.path.realpath(link) == os.path.realpath(work_folder()):
+        return
+    r = subprocess.run(['wine', bin_path('ROBOT.EXE'), 'define-drive', WORK_DRIVE, 'fixed',
+                        work_folder()], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                       timeout=60)
+    if r.stdout.strip() != b'ok':
+        raise RuntimeError('cannot map %s as drive %s: %r' % (work_folder(), WORK_DRIVE, r.stdout))
 
 
 def ensure_unmanaged_windows():
@@ -392,6 +530,7 @@ class WineTestCase(unittest.TestCase):
         if problem:
             raise RuntimeError(problem)
         ensure_unmanaged_windows()
+        ensure_work_drive()
 
     def setUp(self):
         base = os.environ['TOVRA_TMP']
@@ -403,14 +542,14 @@ class WineTestCase(unittest.TestCase):
         self._apps = []
 
     def failed(self):
-        """True once the test has failed or raised."""
+        """True once the test (or one of its subtests) has failed or raised. The outcome's own
+        flag is no help in a clean-up: each clean-up starts it afresh."""
         outcome = getattr(self, '_outcome', None)
         if outcome is None:
             return False
-        if hasattr(outcome, 'success'):
-            return not outcome.success
         result = outcome.result
-        return any(t is self for t, _ in result.errors + result.failures)
+        return not outcome.success or any(t is self or getattr(t, 'test_case', None) is self
+                                          for t, _ in result.errors + result.failures)
 
     def _remove_tree(self, path):
         def unblock(func, p, _):
@@ -422,24 +561,57 @@ class WineTestCase(unittest.TestCase):
         if not self.failed():
             self._remove_tree(self.tmp)
 
-    def start(self, exe, cwd, lang='en', args=''):
-        """Starts exe (a name in TOVRA_BIN, a Unix path or a Windows path) in cwd (a Unix or
-        Windows path) under the robot; lang 'en' runs with code page 1252, 'ja' with 932."""
+    def robot(self, lang='en'):
+        """A robot of its own, with no program started; stopped when the test ends."""
         app = App(self, lang, os.path.join(self.tmp, 'robot-%d.log' % len(self._apps)))
         self._apps.append(app)
         self.addCleanup(self._stop_app, app)
+        return app
+
+    def start(self, exe, cwd, lang='en', args=''):
+        """Starts exe (a name in TOVRA_BIN, a Unix path or a Windows path) in cwd (a Unix or
+        Windows path) under the robot; lang 'en' runs with code page 1252, 'ja' with 932."""
+        app = self.robot(lang)
         app._start(exe, cwd, args)
         return app
 
     def _stop_app(self, app):
-        if self.failed():
-            self.screenshot(os.path.join(self.tmp, 'failure.png'))
+        # The first clean-up sees the screen as the failure left it; later ones would not.
+        shot = os.path.join(self.tmp, 'failure.png')
+        if self.failed() and not os.path.exists(shot):
+            self.screenshot(shot)
         app.stop()
 
     def screenshot(self, path):
         """Saves a picture of the whole virtual display."""
         subprocess.run(['import', '-window', 'root', path], stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=30)
+
+    def attrib(self, win_path, *flags):
+        """Sets attributes (flags such as '+r', one call each: Wine's attrib takes one) with
+        the system's own attrib, then returns the set of letters it reports for the file."""
+        for flag in flags:
+            subprocess.run(['wine', 'attrib', flag, win_path], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=60, check=True)
+        r = subprocess.run(['wine', 'attrib', win_path], stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL, timeout=60)
+        line = r.stdout.decode('latin-1').splitlines()[0]
+        return set(line.split(':', 1)[0][:-1].replace(' ', ''))  # letters before the drive
+
+    def assert_same_bytes(self, a, b):
+        r = subprocess.run(['cmp', a, b], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        self.assertEqual(r.returncode, 0, r.stdout.decode(errors='replace'))
+
+    def tmpfs(self, folder, options):
+        """Mounts a tmpfs with options on folder until the test ends; skips the test when
+        tmpfs cannot be mounted."""
+        os.makedirs(folder, exist_ok=True)
+        r = subprocess.run(['mount', '-t', 'tmpfs', '-o', options, 'tmpfs', folder],
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        if r.returncode != 0:
+            self.skipTest('cannot mount a tmpfs: %s' % r.stdout.decode(errors='replace').strip())
+        self.addCleanup(self._unmount, folder)
+        return folder
 
     def _robot_once(self, *args):
         r = subprocess.run(['wine', bin_path('ROBOT.EXE')] + list(args), stdout=subprocess.PIPE,
@@ -483,13 +655,8 @@ class WineTestCase(unittest.TestCase):
         skips the test when tmpfs cannot be mounted. tmpfs rounds the 1,457,664 bytes up to
         whole 4096-byte pages: the program sees 1,458,176 bytes in total, and every file
         takes whole pages."""
-        folder = os.path.join(self.tmp, 'floppy-' + letter.lower())
-        os.makedirs(folder)
-        r = subprocess.run(['mount', '-t', 'tmpfs', '-o', 'size=%d' % FLOPPY_BYTES, 'tmpfs', folder],
-                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        if r.returncode != 0:
-            self.skipTest('cannot mount a tmpfs floppy: %s' % r.stdout.decode(errors='replace').strip())
-        self.addCleanup(self._unmount, folder)
+        folder = self.tmpfs(os.path.join(self.tmp, 'floppy-' + letter.lower()),
+                            'size=%d' % FLOPPY_BYTES)
         return self.map_drive(letter, folder, 'floppy', label), folder
 
     def empty_floppy_drive(self, letter='a'):
@@ -531,6 +698,21 @@ class WineTestCase(unittest.TestCase):
         if before is not None:
             self._reg('delete', key, '/v', name, '/f')
             self.addCleanup(self._reg_restore, key, name, before)
+
+    @contextlib.contextmanager
+    def registry(self, *values):
+        """Sets (str), deletes ('') or leaves (None) each (key, name, data) value for the time
+        of a with block, and restores them after."""
+        values = [v for v in values if v[2] is not None]
+        saved = [(key, name, self.reg_query(key, name)) for key, name, _ in values]
+        try:
+            for key, name, data in values:
+                self._reg('delete', key, '/v', name, '/f') if data == '' else \
+                    self._reg('add', key, '/v', name, '/d', data, '/f')
+            yield
+        finally:
+            for key, name, before in saved:
+                self._reg_restore(key, name, before)
 
     def _reg_restore(self, key, name, before):
         if before is None:

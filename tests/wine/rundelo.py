@@ -1,5 +1,6 @@
-"""Shared set-up for the Rundelo tests: piece sets made with split and a hand-written record,
-the program placed beside them on a mapped drive, and checks made from the Unix side."""
+"""Rundelo seen from outside, for its Wine tests: piece sets made with split and a
+hand-written record, the program placed beside them on a mapped drive, its messages in both
+languages, and checks made from the Unix side."""
 
 import calendar
 import hashlib
@@ -16,6 +17,7 @@ TZ_OFFSET = 9 * 3600
 
 EN, JA = 'en', 'ja'
 LANGS = (EN, JA)
+WAITING_LINE = 101  # the one control of the window
 
 TEXTS = {
     'not_hard_disk': ('Unable to merge the files other than in the hard disk.',
@@ -190,32 +192,15 @@ class RundeloCase(WineTestCase):
     def assert_unchanged(self, before, top=None):
         self.assertEqual(self.listing(top), before)
 
-    def assert_same_bytes(self, merged, source):
-        r = subprocess.run(['cmp', merged, source], stdout=subprocess.PIPE,
-                           stderr=subprocess.STDOUT)
-        self.assertEqual(r.returncode, 0, r.stdout.decode(errors='replace'))
-
     def assert_mtime(self, path, when):
         self.assertEqual(os.stat(path).st_mtime_ns, local_epoch(when) * 10**9)
 
-    def attrib(self, win_path):
-        """Attribute letters of a file as the system's own attrib shows them."""
-        r = subprocess.run(['wine', 'attrib', win_path], stdout=subprocess.PIPE,
-                           stderr=subprocess.DEVNULL, timeout=60)
-        line = r.stdout.decode('cp1252', 'replace').splitlines()[0]
-        head = line.split(':', 1)[0][:-1]  # the letters stand before the drive letter
-        return ''.join(sorted(c for c in head if c.isalpha()))
-
-    def set_attrib(self, win_path, *flags):
-        for flag in flags:  # one flag per call: Wine's attrib takes only one
-            subprocess.run(['wine', 'attrib', flag, win_path], stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=60, check=True)
-
-    def expect_box(self, app, key, lang, caption='error', icon='hand', tail='', number=None):
+    def expect_box(self, app, key, lang, caption='error', icon='hand', tail='', number=None,
+                   keep_open=False):
         body = text(key, lang)
         if number is not None:
             body = body % number
-        return app.expect_msgbox(body + tail, text(caption, lang), icon)
+        return app.expect_msgbox(body + tail, text(caption, lang), icon, keep_open=keep_open)
 
     def assert_clean_exit(self, app):
         self.assertEqual(app.wait_exit(), 0)
