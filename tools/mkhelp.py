@@ -153,10 +153,11 @@ def parse(text, source='source'):
             continue
         if not line.strip():
             end_block()
-        elif line.startswith('## '):
+        elif line.startswith('##'):
+            # A Japanese heading may run on from the marks without a space.
             end_block()
             start = number
-            block, kind = [line[3:]], 'heading'
+            block, kind = [line[2:].strip()], 'heading'
             end_block()
         elif line.startswith('- '):
             end_block()
