@@ -3,7 +3,7 @@
 # The folder (in a temp folder of the build tree) is the root of a mapped drive holding a copy of
 # TOVRA.EXE, so it is the start directory. Tovra's time runs from its start until its thread
 # answers again after the listing, minus the same for a folder with only TOVRA.EXE (start-up).
-# Best of three runs each; prints both times and the ratio.
+# Five runs each, taken in turn; prints best, median and spread of each, and the ratio.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOVRA_BUILD_DIR:-$root/build}
@@ -58,30 +58,25 @@ PY
   letter=""
 }
 
-best3() {
-  local b=""
-  for _ in 1 2 3; do
-    local t; t=$("$@")
-    if [ -z "$b" ] || python3 -c "import sys; sys.exit(0 if $t < $b else 1)"; then b=$t; fi
-  done
-  echo "$b"
-}
 ls_time() {
   local t0 t1; t0=$(date +%s%N); ls -l "$work/full" >/dev/null; t1=$(date +%s%N)
   python3 -c "print('%.4f' % (($t1 - $t0) / 1e9))"
 }
 
-t_full=$(best3 tovra_time "$work/full")
-t_empty=$(best3 tovra_time "$work/empty")
-t_ls=$(best3 ls_time)
-python3 - "$t_full" "$t_empty" "$t_ls" <<'PY'
+full=() empty=() lsl=()
+for _ in 1 2 3 4 5; do
+  full+=("$(tovra_time "$work/full")")
+  empty+=("$(tovra_time "$work/empty")")
+  lsl+=("$(ls_time)")
+done
+PYTHONPATH="$root/bench" python3 - "${full[*]}" "${empty[*]}" "${lsl[*]}" <<'PY'
 import sys
-full, empty, ls = map(float, sys.argv[1:])
-listing = full - empty
-print('folder of 2000 files (+ TOVRA.EXE), best of three runs each')
-print('Tovra start to answer after the first listing: %8.3f s' % full)
-print('Tovra start-up with an empty folder:           %8.3f s' % empty)
-print('Tovra first listing of 2000 files:             %8.3f s' % listing)
-print('ls -l on the same folder:                      %8.4f s' % ls)
-print('ratio Tovra listing / ls -l:                   %8.0f' % (listing / ls))
+from benchlib import figures, line
+full, empty, ls = ([float(t) for t in a.split()] for a in sys.argv[1:])
+print('folder of 2000 files (+ TOVRA.EXE), %d runs each' % len(full))
+print(line('Tovra start to answer after listing', full))
+print(line('Tovra start-up with an empty folder', empty))
+print('%-40s best %7.3f s  median %7.3f s' % ('Tovra first listing (difference)',
+      figures(full)[0] - figures(empty)[0], figures(full)[1] - figures(empty)[1]))
+print(line('ls -l on the same folder', ls))
 PY

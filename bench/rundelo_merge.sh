@@ -2,16 +2,16 @@
 # Rundelo's merge under Wine against cat on the same piece set (made with split, floppy-sized
 # pieces, in a temp folder of the build tree). Rundelo's time includes starting it under Wine.
 # cat copies in the kernel (copy_file_range), so a like-for-like line is printed as well: dd
-# copying each piece in 32000-byte reads and writes, as Rundelo does (one dd per piece, so its
-# process starts are included). Wine's own start-up is timed on a one-piece set.
+# copying each piece in 1440000-byte reads and writes, as Rundelo does (one dd per piece, so
+# its process starts are included). Wine's own start-up is timed on a one-piece set.
 # All pieces are read once first so every side starts from the same warm cache; each output is
-# removed and synced before its run; best of three runs each, taken in turn.
-# Usage: bench/rundelo_merge.sh [megabytes]   (default 600; at least 500 to mean anything)
+# removed and synced before its run; five runs each, taken in turn; best, median, spread.
+# Usage: bench/rundelo_merge.sh [megabytes]   (default 500; at least 500 to mean anything)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOVRA_BUILD_DIR:-$root/build}
 exe=${TOVRA_BIN:-$build/win32/bin}/RUNDELO.EXE
-mb=${1:-600}
+mb=${1:-500}
 [ -f "$exe" ] || { echo "no $exe: build the win32 tree first (tools/build.sh win32)"; exit 1; }
 
 source "$root/tools/winenv.sh"
@@ -60,21 +60,21 @@ trap cleanup_one EXIT
 
 ms() { echo $(( $(date +%s%N) / 1000000 )); }
 run_cat() { cat "${pieces[@]}" > "$work/cat.bin"; }
-run_dd() { for p in "${pieces[@]}"; do dd if="$p" bs=32000 status=none; done > "$work/dd.bin"; }
+run_dd() { for p in "${pieces[@]}"; do dd if="$p" bs=1440000 status=none; done > "$work/dd.bin"; }
 run_rundelo() { (cd "$set_dir" && wine "$letter:\\RUNDELO.EXE" </dev/null >/dev/null 2>&1); }
 run_one() { (cd "$one_dir" && wine "$one_letter:\\RUNDELO.EXE" </dev/null >/dev/null 2>&1); }
 
-declare -A best
-# time_it name output-file command: removes and syncs the output, keeps the best time.
+declare -A times
+# time_it name output-file command: removes and syncs the output, adds the seconds to the list.
 time_it() {
   local name=$1 out=$2; shift 2
   rm -f "$out"; sync
-  local t0; t0=$(ms); "$@"; local t=$(( $(ms) - t0 ))
-  if [ -z "${best[$name]:-}" ] || [ "$t" -lt "${best[$name]}" ]; then best[$name]=$t; fi
+  local t0; t0=$(date +%s%N); "$@"; local t1; t1=$(date +%s%N)
+  times[$name]+="$(( (t1 - t0) / 1000 )) "
 }
 
 cat "${pieces[@]}" > /dev/null
-for _ in 1 2 3; do
+for _ in 1 2 3 4 5; do
   time_it cat "$work/cat.bin" run_cat
   time_it dd "$work/dd.bin" run_dd
   time_it rundelo "$set_dir/BENCH.BIN" run_rundelo
@@ -86,15 +86,17 @@ for _ in 1 2 3; do
 done
 
 echo "file system of the build tree: $(df --output=fstype "$work" | tail -1)"
-python3 - "$size" "$n" "${best[cat]}" "${best[dd]}" "${best[rundelo]}" "${best[one]}" <<'EOF'
+PYTHONPATH="$root/bench" python3 - "$size" "$n" "${times[cat]}" "${times[dd]}" \
+  "${times[rundelo]}" "${times[one]}" <<'EOF'
 import sys
-size, n, cat_ms, dd_ms, rundelo_ms, one_ms = (int(a) for a in sys.argv[1:])
-mbs = lambda ms: size / 1e6 / (ms / 1000)
-print(f'piece set: {size} bytes in {n} pieces of 1440000 bytes')
-print(f'cat:      {cat_ms:6d} ms  {mbs(cat_ms):8.1f} MB/s')
-print(f'dd:       {dd_ms:6d} ms  {mbs(dd_ms):8.1f} MB/s  (bs=32000, one dd per piece)')
-print(f'Rundelo:  {rundelo_ms:6d} ms  {mbs(rundelo_ms):8.1f} MB/s  (under Wine, start included)')
-print(f'Rundelo on a one-piece set (Wine start-up): {one_ms} ms')
-print(f'ratio Rundelo / cat throughput: {cat_ms / rundelo_ms:.2f}')
-print(f'ratio Rundelo / dd bs=32000 throughput (like for like): {dd_ms / rundelo_ms:.2f}')
+from benchlib import line, ratio_line
+size, n = int(sys.argv[1]), int(sys.argv[2])
+cat, dd, rundelo, one = ([int(u) / 1e6 for u in a.split()] for a in sys.argv[3:])
+print(f'piece set: {size} bytes in {n} pieces of 1440000 bytes, {len(cat)} runs')
+print(line('cat', cat, size))
+print(line('dd bs=1440000, one dd per piece', dd, size))
+print(line('Rundelo (under Wine, start included)', rundelo, size))
+print(line('Rundelo on a one-piece set (start-up)', one))
+print(ratio_line('ratio Rundelo / cat throughput', cat, rundelo))
+print(ratio_line('ratio Rundelo / dd (like for like)', dd, rundelo))
 EOF

@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include "archive/compress.h"
+#include "archive/decompress.h"
 #include "browser/selection.h"
 #include "browser/selector.h"
 #include "engine/divide.h"
@@ -55,6 +57,8 @@ static const Command kCommands[] = {
     {IDM_COPY, CmdCopy},
     {IDM_RENAME, CmdRename},
     {IDM_DELETE, CmdDelete},
+    {IDM_COMPRESS, CmdCompress},
+    {IDM_DECOMPRESS, CmdDecompress},
     {IDM_FILESIZE, CmdFileSize},
     {IDM_TIMESTAMP, CmdTimestamp},
     {IDM_ATTRIBUTES, CmdAttributes},

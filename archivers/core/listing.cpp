@@ -56,6 +56,10 @@ int Advance(HandleBlock* h, IndividualInfo* info) {
     if (info) Fill(h, i, info);
     return 0;
   }
+  if (h->damage && !h->damageShown) {
+    h->damageShown = 1;
+    return h->damage;
+  }
   return -1;
 }
 
@@ -66,6 +70,7 @@ HandleBlock* OpenListing(const char* path, bool lha, AllocFn alloc) {
   if (!f) return nullptr;
   std::vector<HandleEntry> entries;
   std::string names;
+  int damage = 0;
   {
     FileSource src(f);
     auto add = [&](const std::string& name, uint32_t orig, uint32_t packed, uint32_t crc, uint32_t dos, uint32_t attr,
@@ -85,7 +90,7 @@ HandleBlock* OpenListing(const char* path, bool lha, AllocFn alloc) {
     };
     if (lha) {
       std::vector<LhaEntry> list;
-      ListLha(src, &list);
+      damage = ListLha(src, &list);
       if (list.empty() && src.Size() > 1) {
         fclose(f);
         return nullptr;
@@ -110,6 +115,7 @@ HandleBlock* OpenListing(const char* path, bool lha, AllocFn alloc) {
   h->magic = kHandleMagic;
   h->layout = kHandleLayout;
   h->count = static_cast<uint32_t>(entries.size());
+  h->damage = entries.empty() ? 0 : damage;
   if (!entries.empty()) memcpy(Entries(h), entries.data(), entries.size() * sizeof(HandleEntry));
   memcpy(const_cast<char*>(Names(h)), names.c_str(), names.size() + 1);
   return h;
@@ -119,6 +125,7 @@ int FindFirst(HandleBlock* h, const char* pattern, IndividualInfo* info) {
   h->cursor = 0;
   h->foundLow = h->foundHigh = 0;
   h->lastFound = 0;
+  h->damageShown = 0;
   const char* p = pattern && *pattern ? pattern : "*";
   CopyText(h->pattern, sizeof h->pattern, p, strlen(p));
   return Advance(h, info);

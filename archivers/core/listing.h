@@ -28,7 +28,7 @@ static_assert(sizeof(IndividualInfo) == 558, "entry record size");
 static_assert(offsetof(IndividualInfo, fileName) == 26, "name offset");
 
 constexpr uint32_t kHandleMagic = 0x48637241;  // "ArcH"
-constexpr uint32_t kHandleLayout = 1;
+constexpr uint32_t kHandleLayout = 2;
 
 struct HandleEntry {
   uint32_t original, packed, crc, dosTime, attr, osType;
@@ -44,6 +44,8 @@ struct HandleBlock {
   uint32_t foundLow;     // original size of the entries found so far
   uint32_t foundHigh;
   uint32_t lastFound;    // index + 1 of the last entry found, 0 for none
+  int32_t damage;        // the error that ended the listing early, 0 for none
+  uint32_t damageShown;  // 1 once a search has reported it
   char pattern[260];
   // HandleEntry[count] follows, then the names.
 };
@@ -54,7 +56,9 @@ using AllocFn = void* (*)(size_t);
 // Returns nullptr when the file cannot be opened or is not an archive; a damaged
 // archive keeps the entries before the damage.
 HandleBlock* OpenListing(const char* path, bool lha, AllocFn alloc);
-// 0 when an entry matched and `info` (may be null) was filled, -1 after the last.
+// 0 when an entry matched and `info` (may be null) was filled, -1 after the last. In a
+// damaged archive the search gives the damage's error code once after the entries before
+// it, then -1, so that a caller can refuse the archive before extracting anything.
 int FindFirst(HandleBlock* h, const char* pattern, IndividualInfo* info);
 int FindNext(HandleBlock* h, IndividualInfo* info);
 uint32_t FoundOriginalSize(const HandleBlock* h);

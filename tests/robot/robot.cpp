@@ -36,6 +36,9 @@
 //   cb-select|lb-select <hwnd> <id> <n> -> ok   (selects and notifies the parent)
 //   lv-rows <hwnd> <id>                 -> rows cols=<n> sel=<i>,... images=<i>,...
 //                                          <cell>,<cell>,... ...
+//   lv-shell-icon <hwnd> <id> <row> <hex path>  -> icon same | icon differs | icon unseen
+//        whether the row (scrolled into view) shows the icon the shell gives for path, put
+//        through a 16x16 image list of 16 colours, as the file list keeps its icons
 //   lv-columns <hwnd> <id>              -> columns width=<list width> <width>:<hex> ...
 //   lv-rect <hwnd> <id> <row> [label|icon]  -> rect <l> <t> <r> <b>   (screen, row scrolled
 //                                          into view)
@@ -67,6 +70,7 @@
 #include <windows.h>
 #include <winioctl.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -431,9 +435,9 @@ bool RenderIcon(HICON icon, int w, int h, COLORREF background, DWORD* pixels) {
 }
 
 // What the screen shows inside window h.
-bool CaptureWindow(HWND h, int w, int hgt, DWORD* pixels) {
-  RECT r;
-  if (!GetWindowRect(h, &r)) return false;
+// The screen's pixels in r (screen coordinates), row by row.
+bool CaptureRect(const RECT& r, DWORD* pixels) {
+  int w = r.right - r.left, hgt = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
   BITMAPINFO bi;
@@ -457,6 +461,14 @@ bool CaptureWindow(HWND h, int w, int hgt, DWORD* pixels) {
   DeleteDC(dc);
   ReleaseDC(nullptr, screen);
   return ok;
+}
+
+bool CaptureWindow(HWND h, int w, int hgt, DWORD* pixels) {
+  RECT r;
+  if (!GetWindowRect(h, &r)) return false;
+  r.right = r.left + w;
+  r.bottom = r.top + hgt;
+  return CaptureRect(r, pixels);
 }
 
 // Icon handles are private to each process under Wine, so the shown icon is recognised by
@@ -825,6 +837,65 @@ void CmdListRect(int argc, char** argv) {
   Reply("rect " + RectText(r));
 }
 
+// The shell's icon of path as an image list of the file list's kind draws it on background.
+bool ShellIconPixels(const char* path, COLORREF background, DWORD* pixels) {
+  SHFILEINFOA info;
+  ZeroMemory(&info, sizeof info);
+  if (!SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) ||
+      !info.hIcon) {
+    ZeroMemory(&info, sizeof info);
+    if (!SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON) || !info.hIcon) return false;
+  }
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 1, 0);
+  bool ok = list && ImageList_AddIcon(list, info.hIcon) == 0;
+  DestroyIcon(info.hIcon);
+  if (ok) {
+    HICON drawn = ImageList_GetIcon(list, 0, ILD_NORMAL);
+    ok = drawn && RenderIcon(drawn, 16, 16, background, pixels);
+    if (drawn) DestroyIcon(drawn);
+  }
+  if (list) ImageList_Destroy(list);
+  return ok;
+}
+
+void CmdListShellIcon(int argc, char** argv) {
+  if (argc < 5) return Reply("error usage: lv-shell-icon <hwnd> <id> <row> <hex path>");
+  HWND lv = Control(ParseHwnd(argv[1]), argv[2]);
+  if (!lv) return Reply("error no such control");
+  std::string path;
+  if (!Unhex(argv[4], &path)) return Reply("error bad path");
+  LRESULT bk = 0;
+  static DWORD expected[16 * 16];
+  if (!Send(lv, LVM_GETBKCOLOR, 0, 0, &bk) ||
+      !ShellIconPixels(path.c_str(), static_cast<COLORREF>(bk), expected))
+    return Reply("error no shell icon");
+  RECT r;
+  if (!RowRect(lv, static_cast<int>(strtol(argv[3], nullptr, 10)), LVIR_ICON, &r))
+    return Reply("error no such row");
+  int w = r.right - r.left, h = r.bottom - r.top;
+  if (w < 16 || h < 16 || w > 64 || h > 64) return Reply("error odd icon rectangle");
+  static DWORD shown[64 * 64];
+  DWORD start = GetTickCount(), seen = 0;
+  do {
+    if (CaptureRect(r, shown)) {
+      for (int y = 0; y <= h - 16; ++y)
+        for (int x = 0; x <= w - 16; ++x) {
+          bool same = true;
+          for (int i = 0; i < 16 * 16 && same; ++i)
+            same = (shown[(y + i / 16) * w + x + i % 16] & 0xffffff) ==
+                   (expected[i] & 0xffffff);
+          if (same) return Reply("icon same");
+        }
+      for (int i = 0; i < w * h && !seen; ++i)
+        if ((shown[i] & 0xffffff) != (shown[0] & 0xffffff)) seen = GetTickCount();
+    }
+    // Something else is shown once a painting has had time to finish.
+    if (seen && GetTickCount() - seen > 300) return Reply("icon differs");
+    Sleep(20);
+  } while (GetTickCount() - start < 2000);
+  Reply(seen ? "icon differs" : "icon unseen");
+}
+
 void Button(DWORD down, DWORD up, int times) {
   for (int i = 0; i < times; ++i) {
     INPUT in[2];
@@ -1014,7 +1085,7 @@ const Command kCommands[] = {
     {"lb-select", CmdSelect},    {"lv-rows", CmdListRows},     {"lv-click", CmdListClick},
     {"mouse", CmdMouse},         {"key", CmdKey},              {"rect", CmdRect},
     {"pixel", CmdPixel},         {"cbex-items", CmdItems},     {"lv-columns", CmdListColumns},
-    {"lv-rect", CmdListRect},    {"style", CmdStyle},          {"move", CmdMove},
+    {"lv-rect", CmdListRect},    {"lv-shell-icon", CmdListShellIcon},    {"style", CmdStyle},          {"move", CmdMove},
     {"priority", CmdPriority},   {"process-dir", CmdProcessDir}, {"hold", CmdHold},
     {"wait-held", CmdWaitHeld},
 };

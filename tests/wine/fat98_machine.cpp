@@ -61,14 +61,27 @@ bool SetClock(const CalTime& t) {
   return true;
 }
 
+// The last folder made under the held clock, and the time FAT gave it.
+char g_madePath[MAX_PATH];
+CalTime g_madeTime;
+
 bool MakeDirOnFat(const char* path) {
   if (!CreateDirectoryA(path, nullptr)) return false;
   if (!g_held) return true;
   uint64_t when = 0;
   if (!FileTimeOfLocalTime(g_clock, &when)) return false;
   when += g_clock.second % 2 ? 10000000ull : 0;  // FAT keeps even seconds, rounding up
-  CalTime t;
-  return LocalTimeOfFileTime(when, &t) && engine::SystemFiles().setTimes(path, t) == engine::TimeResult::Ok;
+  if (!LocalTimeOfFileTime(when, &g_madeTime)) return false;
+  lstrcpynA(g_madePath, path, sizeof g_madePath);
+  return engine::SystemFiles().setTimes(path, g_madeTime) == engine::TimeResult::Ok;
+}
+
+bool RenameOnFat(const char* from, const char* to) {
+  if (!MoveFileA(from, to)) return false;
+  const size_t n = std::strlen(g_madePath);
+  if (n && !_strnicmp(to, g_madePath, n) && to[n] == '\\')
+    engine::SystemFiles().setTimes(g_madePath, g_madeTime);
+  return true;
 }
 
 fileops::MachineClock g_machineClock = {ReadClock, SetClock};
@@ -86,5 +99,6 @@ const fileops::MachineClock& MachineClockOf() { return g_machineClock; }
 const engine::DiskFiles& MachineFiles() {
   g_files = engine::SystemFiles();
   g_files.makeDir = MakeDirOnFat;
+  g_files.rename = RenameOnFat;
   return g_files;
 }

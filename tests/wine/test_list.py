@@ -1,10 +1,12 @@
 """Tovra's file list under Wine: cells, order, the 2000-row cap, clicks and button states."""
 
 import os
+import shutil
 import unittest
 
 from tovra import (FILE_BUTTONS, IDC_BTN_ABOUT, IDC_BTN_DIRECTORY, IDC_BTN_EXIT, IDC_BTN_HELP,
                    IDC_BTN_UPONELEVEL, TovraCase, local_stamp, set_dos_attributes, write)
+from winetest import bin_path
 
 M = 'M:\\'
 
@@ -168,6 +170,23 @@ class RowCap(TovraCase):
         self.assertNotIn('TOVRA.EXE', names)
         self.assertEqual(names, sorted(names))
         self.assertTrue(all(n.startswith('d') for n in names))
+
+    def test_2000_files_of_ten_kinds_show_the_shells_icons(self):
+        # Programs of the same kind with icons of their own, among files of the shell's kinds.
+        root = self.drive('m')[0]
+        programs = ['RUNDELO.EXE', 'ROBOT.EXE', 'FIXTURE.EXE']
+        for i, exe in enumerate(programs * 3):
+            shutil.copy(bin_path(exe), os.path.join(root, 'p%d%s' % (i, exe)))
+        kinds = ('txt', 'zip', 'lzh', 'bin', 'doc', 'bmp', 'dll', 'ini', 'htm')
+        for i in range(2000 - 10):
+            write(root, 'f%04d.%s' % (i, kinds[i % len(kinds)]), 1)
+        tovra = self.start_tovra(M, rows=2000)
+        names = tovra.names()
+        self.assertEqual(len(names), 2000)
+        seen = [tovra.app.call('lv-shell-icon %d - %d %s' % (
+                    tovra.list.hwnd, row, (M + name).encode(tovra.app.codepage).hex()))
+                for row, name in enumerate(names)]
+        self.assertEqual([(n, a) for n, a in zip(names, seen) if a != 'icon same'], [])
 
 
 class Clicks(TovraCase):

@@ -45,6 +45,7 @@ class MergeRoundTrips(TovraCase):
         t.app.click(dlg, IDOK)
         t.expect('mrg_success', 'data.lzh')
         t.expect('mrg_delete', 5, button=IDYES)
+        t.expect('mrg_next', button=IDNO)  # a merged .lzh is offered for extraction
         t.no_window()
         merged = os.path.join(dst, 'data.lzh')
         self.assert_same_bytes(merged, original)

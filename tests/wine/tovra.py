@@ -118,6 +118,27 @@ T = {
     # help
     'no_help': ('Install the help file (RUZIVA.ROR)\nin the same directory.',
                 'ヘルプ・ファイル(RORORA.RAV)を\n同じディレクトリにインストールしてください.'),
+    # compress and decompress
+    'not_hd_cmp': ('Unable to compress the file other than in the hard disk.',
+                   'ハードディスク以外ではファイルの圧縮はできません.'),
+    'space_doubtful': ('Free diskspace may not be enough.', 'ディスクの空容量が多分不足です.'),
+    'unlha_failed': ('UnLha execution was unsuccessful.', 'UnLha の起動が不成功でした.'),
+    'zip_failed': ('Zip execution was unsuccessful.', 'Zip の起動が不成功でした.'),
+    'not_hd_dec': ('Unable to decompress the file other than in the hard disk.',
+                   'ハードディスク以外ではファイルの解凍はできません.'),
+    'unzip_failed': ('UnZip execution was unsuccessful.', 'UnZip の起動が不成功でした.'),
+    'arc_delete': ('Do you delete the compressed file ?', '圧縮ファイルを削除しますか？'),
+    'arc_unreadable': ('Unable to read the compressed file, %s.\nIt is not an archive, or it is '
+                       'damaged or empty.\nNothing has been extracted.',
+                       '圧縮ファイル、%s を読めません.\n圧縮ファイルでないか、壊れているか、空です.\n'
+                       '何も解凍していません.'),
+    'arc_leaves': ('The compressed file, %s, holds names that lead out of this folder.\n'
+                   'Nothing has been extracted.',
+                   '圧縮ファイル、%s にはこのフォルダーの外を指す名前があります.\n何も解凍していません.'),
+    'arc_replace': ('File, %s, already exists.\nDo you replace it, and any other file of the same '
+                    'name, with the one in the compressed file?',
+                    'ファイル、%s が既に存在します.\n圧縮ファイルの中の同じ名前のファイルで置き換えますか？'),
+    'mrg_next': ('Next do you decompress the compressed file ?', '次に、圧縮ファイルを解凍しますか？'),
 }
 
 CAPTION = {
@@ -147,6 +168,12 @@ LOOK = {
     'interrupted': ('Information', 'asterisk'), 'fd_done': ('Inquiry', 'question'),
     'copy_failed': ('Error', 'hand'), 'media': ('CAUTION', 'exclamation'),
     'no_help': ('Warning', 'exclamation'),
+    'not_hd_cmp': ('Error', 'exclamation'), 'space_doubtful': ('Warning', 'exclamation'),
+    'unlha_failed': ('Information', 'asterisk'), 'zip_failed': ('Information', 'asterisk'),
+    'not_hd_dec': ('Error', 'exclamation'), 'unzip_failed': ('Information', 'asterisk'),
+    'arc_delete': ('Inquiry', 'question'), 'arc_unreadable': ('Error', 'hand'),
+    'arc_leaves': ('Error', 'hand'), 'arc_replace': ('Warning', 'exclamation'),
+    'mrg_next': ('Inquiry', 'question'),
 }
 
 
@@ -408,10 +435,17 @@ class Tovra:
     def click_row(self, row, action='click'):
         """Clicks a row with the mouse (click or dblclick) as a user would, scrolled into
         view; a click must select it."""
+        # Two clicks within the double-click time make a double-click, which clears the
+        # selection: a click soon after the last one waits that time out first.
+        wait = getattr(self, '_last_click', 0) + 0.6 - time.monotonic()
+        if action == 'click' and wait > 0:
+            time.sleep(wait)
         for _ in range(4):
             # A click can be lost while a closing box hands the focus back; a retry comes
             # after the robot's 3 s wait, past the double-click time.
-            if self.app.lv_click(self.list.hwnd, '-', row, action) or action == 'dblclick':
+            clicked = self.app.lv_click(self.list.hwnd, '-', row, action)
+            self._last_click = time.monotonic()
+            if clicked or action == 'dblclick':
                 break
         else:
             raise AssertionError('row %d did not get selected' % row)

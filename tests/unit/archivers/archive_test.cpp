@@ -384,6 +384,29 @@ std::vector<uint8_t> ZipWithNames(const std::vector<std::string>& names) {
   return out;
 }
 
+TEST_F(ArchiveFiles, ListingOfACutArchiveEndsWithItsDamage) {
+  std::vector<uint8_t> whole = LhaWithNames({"one.txt", "two.txt", "three.txt"});
+  struct Case { size_t cut; int entries; int end; };
+  const Case cases[] = {
+      {0, 3, -1},                   // whole
+      {3, 2, arc::kErrBrokenData},  // the last entry's data is cut short
+      {1, 3, -1},                   // only the end mark is missing
+  };
+  for (const Case& c : cases) {
+    WriteAll("CUT.LZH", std::vector<uint8_t>(whole.begin(), whole.end() - c.cut));
+    arc::HandleBlock* h = arc::OpenListing("CUT.LZH", true, malloc);
+    ASSERT_NE(nullptr, h);
+    for (int pass = 0; pass < 2; ++pass) {  // a new search reports the damage again
+      int n = 0, r = arc::FindFirst(h, "*.*", nullptr);
+      for (; r == 0; r = arc::FindNext(h, nullptr)) ++n;
+      EXPECT_EQ(c.entries, n) << c.cut;
+      EXPECT_EQ(c.end, r) << c.cut;
+      EXPECT_EQ(-1, arc::FindNext(h, nullptr)) << c.cut;
+    }
+    free(h);
+  }
+}
+
 TEST_F(ArchiveFiles, EntriesNeverLandOutsideTheFolder) {
   std::vector<std::string> refused = {"../evil1", "..\\evil2", "a/../../evil3", "sub\\..\\..\\evil4", "..", "con.txt"};
   std::vector<std::string> stripped = {"/abs1", "\\abs2", "C:\\abs3", "c:abs4"};

@@ -1,0 +1,173 @@
+#include "archive/archive_work.h"
+
+#include <cstring>
+#include <initializer_list>
+
+#include "base/paths.h"
+#include "base/text.h"
+
+namespace archive {
+namespace {
+
+bool Lead(const char* s, std::size_t i, bool dbcs932) {
+  return dbcs932 && IsLeadByte932(static_cast<unsigned char>(s[i])) && s[i + 1];
+}
+
+// Copies the concatenation of parts into out (cap bytes, cleared); false when it does not fit.
+bool Join(char* out, std::size_t cap, std::initializer_list<const char*> parts) {
+  std::memset(out, 0, cap);
+  std::size_t used = 0;
+  for (const char* p : parts) {
+    const std::size_t n = std::strlen(p);
+    if (used + n >= cap) {
+      std::memset(out, 0, cap);
+      return false;
+    }
+    std::memcpy(out + used, p, n);
+    used += n;
+  }
+  return true;
+}
+
+const char* Extension(Tool tool, bool lower) {
+  if (tool == Tool::Lha) return lower ? ".lzh" : ".LZH";
+  return lower ? ".zip" : ".ZIP";
+}
+
+// The parts of a stored name as the libraries write it: split at '/' and real '\', a drive
+// letter and empty or "." parts dropped.
+std::vector<std::string> Parts(const std::string& stored, bool dbcs932) {
+  const char* s = stored.c_str();
+  std::size_t i = 0;
+  if (stored.size() >= 2 && s[1] == ':' && ((s[0] | 0x20) >= 'a' && (s[0] | 0x20) <= 'z')) i = 2;
+  std::vector<std::string> parts;
+  std::string cur;
+  for (;; ++i) {
+    if (s[i] && Lead(s, i, dbcs932)) {
+      cur += s[i];
+      cur += s[++i];
+      continue;
+    }
+    if (s[i] && s[i] != '/' && s[i] != '\\') {
+      cur += s[i];
+      continue;
+    }
+    if (!cur.empty() && cur != ".") parts.push_back(cur);
+    cur.clear();
+    if (!s[i]) break;
+  }
+  return parts;
+}
+
+// A part the system reads as "..": only full stops and spaces, two stops or more.
+bool ClimbsOut(const std::string& part) {
+  int stops = 0;
+  for (char c : part) {
+    if (c == '.') ++stops;
+    else if (c != ' ') return false;
+  }
+  return stops >= 2;
+}
+
+}  // namespace
+
+bool LowerExtension(const char* name, bool dbcs932, bool (*isLetter)(char), bool (*isLower)(char)) {
+  bool lower = false;
+  for (std::size_t i = 0; name[i]; ++i) {
+    if (Lead(name, i, dbcs932)) {
+      ++i;
+    } else if (isLetter(name[i])) {
+      lower = isLower(name[i]);
+    }
+  }
+  return lower;
+}
+
+bool NameCompression(Tool tool, const char* source, bool lower, CompressNames* out) {
+  std::memset(out, 0, sizeof *out);
+  const char* stop = std::strchr(source, '.');
+  const std::size_t n = stop ? static_cast<std::size_t>(stop - source) : std::strlen(source);
+  if (n >= sizeof out->stem) return false;
+  std::memcpy(out->stem, source, n);
+  if (!Join(out->archive, sizeof out->archive, {out->stem, Extension(tool, lower)})) return false;
+  if (tool == Tool::Lha) return Join(out->command, sizeof out->command, {"a ", out->stem, " ", source});
+  return Join(out->command, sizeof out->command, {out->archive, " ", source});
+}
+
+Tool ToolOfName(const char* name, Tool current, bool dbcs932) {
+  Tool tool = current;
+  if (ContainsText(name, ".lzh", dbcs932) || ContainsText(name, ".LZH", dbcs932)) tool = Tool::Lha;
+  if (ContainsText(name, ".zip", dbcs932) || ContainsText(name, ".ZIP", dbcs932)) tool = Tool::Zip;
+  return tool;
+}
+
+bool NameDecompression(Tool tool, const char* selectedPath, const char* selectedName,
+                       const char* mergedName, bool dbcs932, DecompressNames* out) {
+  std::memset(out, 0, sizeof *out);
+  if (!DirectoryOf(selectedPath, out->dir, sizeof out->dir, dbcs932)) return false;
+  const char* name = mergedName ? mergedName : selectedName;
+  if (!Join(out->path, sizeof out->path, {out->dir, name})) return false;
+  const std::size_t n = std::strlen(name);
+  if (n >= 4) std::memcpy(out->stem, name, n - 4);
+  if (tool == Tool::Lha) return Join(out->command, sizeof out->command, {"e ", out->stem});
+  return Join(out->command, sizeof out->command, {out->stem});
+}
+
+ListedEntry EntryOfRecord(const char* name, uint32_t size, const char* method, bool dbcs932) {
+  const std::size_t n = std::strlen(name);
+  const bool slash = n && name[n - 1] == '/';
+  const bool backslash = n && LastBackslash(name, dbcs932) == static_cast<int>(n) - 1;
+  return ListedEntry{name, size, slash || backslash || std::strncmp(method, "-lhd-", 5) == 0};
+}
+
+Verdict JudgeListing(const Listing& listing, bool dbcs932) {
+  if (!listing.opened || listing.firstResult != 0 || listing.endResult != -1 ||
+      listing.entries.empty())
+    return Verdict::Unreadable;
+  for (const ListedEntry& e : listing.entries)
+    for (const std::string& part : Parts(e.name, dbcs932))
+      if (ClimbsOut(part)) return Verdict::LeavesFolder;
+  return Verdict::Ok;
+}
+
+uint64_t SpaceNeeded(const Listing& listing) {
+  uint64_t total = 0;
+  for (const ListedEntry& e : listing.entries) total += e.size;
+  if (total < listing.libraryTotal) total = listing.libraryTotal;
+  return total + 1000;
+}
+
+std::string TargetName(Tool tool, const ListedEntry& entry, bool dbcs932) {
+  if (entry.folder) return std::string();
+  const std::vector<std::string> parts = Parts(entry.name, dbcs932);
+  if (parts.empty()) return std::string();
+  if (tool == Tool::Lha) return parts.back();
+  std::string target;
+  for (const std::string& p : parts) target += (target.empty() ? "" : "\\") + p;
+  return target;
+}
+
+std::string FirstExistingTarget(const engine::DiskFiles& fs, const char* dir, Tool tool,
+                                const Listing& listing, bool dbcs932) {
+  for (const ListedEntry& e : listing.entries) {
+    const std::string target = TargetName(tool, e, dbcs932);
+    engine::DirEntry found;
+    if (!target.empty() && fs.lookup((dir + target).c_str(), &found)) return target;
+  }
+  return std::string();
+}
+
+std::string FirstShownName(Tool tool, const Listing& listing, bool dbcs932) {
+  for (const ListedEntry& e : listing.entries) {
+    if (tool == Tool::Lha) {
+      const std::string target = TargetName(tool, e, dbcs932);
+      if (!target.empty()) return target;
+    } else {
+      const std::vector<std::string> parts = Parts(e.name, dbcs932);
+      if (!parts.empty()) return parts.front();
+    }
+  }
+  return std::string();
+}
+
+}  // namespace archive

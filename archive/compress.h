@@ -1,0 +1,5 @@
+// The Compress command.
+#pragma once
+#include <windows.h>
+
+void CmdCompress(HWND owner);

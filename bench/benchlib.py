@@ -1,0 +1,64 @@
+"""What the benchmarks share: the figures of repeated runs, and a watch on a folder that notes
+when files there were last written without asking the program or the screen anything."""
+import ctypes
+import os
+import statistics
+import threading
+import time
+
+RUNS = 5
+
+
+def figures(times):
+    """best, median and spread (slowest minus fastest) of a list of seconds."""
+    return min(times), statistics.median(times), max(times) - min(times)
+
+
+def line(label, times, size=None):
+    best, median, spread = figures(times)
+    rate = '  %8.1f MB/s best' % (size / 1e6 / best) if size else ''
+    return '%-40s best %7.3f s  median %7.3f s  spread %6.3f s%s' % (label, best, median,
+                                                                       spread, rate)
+
+
+def ratio_line(label, reference, measured):
+    """Throughput ratio measured / reference, from the best and from the median runs."""
+    rb, rm, _ = figures(reference)
+    mb, mm, _ = figures(measured)
+    return '%-40s %.2f (best)  %.2f (median)' % (label, rb / mb, rm / mm)
+
+
+IN_CLOSE_WRITE, IN_ATTRIB, IN_MOVED_TO = 0x8, 0x4, 0x80
+
+
+class WriteWatch:
+    """Notes the moment of the last close of a written file, change of times or rename into
+    folder, by inotify: a thread that sleeps in read() until the kernel has an event."""
+
+    def __init__(self, folder):
+        libc = ctypes.CDLL(None, use_errno=True)
+        self.fd = libc.inotify_init()
+        if self.fd < 0 or libc.inotify_add_watch(
+                self.fd, os.fsencode(folder), IN_CLOSE_WRITE | IN_ATTRIB | IN_MOVED_TO) < 0:
+            raise OSError(ctypes.get_errno(), 'inotify on %s' % folder)
+        self.last = None
+        self.lock = threading.Lock()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        while True:
+            try:
+                os.read(self.fd, 65536)  # every event is one of the three watched
+            except OSError:
+                return
+            now = time.perf_counter()
+            with self.lock:
+                self.last = now
+
+    def reset(self):
+        with self.lock:
+            self.last = None
+
+    def last_write(self):
+        with self.lock:
+            return self.last
