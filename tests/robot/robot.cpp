@@ -338,7 +338,8 @@ bool Matches(HWND h, const std::string* cls, const std::string* title) {
 
 void CmdWaitWindow(int argc, char** argv) {
   if (!g_started) return Reply("error not started");
-  if (argc < 2) return Reply("error usage: wait-window <ms> [class=<hex>] [title=<hex>] [any]");
+  if (argc < 2)
+    return Reply("error usage: wait-window <ms> [other] [class=<hex>] [title=<hex>] [any]");
   DWORD ms = strtoul(argv[1], nullptr, 10);
   std::string cls, title;
   bool wantClass = false, wantTitle = false, any = false, others = false;
