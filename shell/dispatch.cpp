@@ -18,6 +18,8 @@
 #include "fileops/sizeinquiry.h"
 #include "fileops/timestamp.h"
 #include "resources/ids.h"
+#include "shell/about.h"
+#include "shell/help.h"
 #include "shell/iconbar.h"
 #include "shell/labels.h"
 #include "shell/mainwnd.h"
@@ -60,6 +62,8 @@ static const Command kCommands[] = {
     {IDM_FILESIZE, CmdFileSize},
     {IDM_TIMESTAMP, CmdTimestamp},
     {IDM_ATTRIBUTES, CmdAttributes},
+    {IDM_ABOUT, CmdAbout},
+    {IDM_HELP, CmdHelp},
     {IDM_EXIT, CmdExit},
     {IDM_UPONELEVEL, CmdUpOneLevel},
     {IDC_DRIVESELECTOR, CmdSelectLocation},

@@ -6,6 +6,7 @@
 #include "browser/selection.h"
 #include "browser/selector.h"
 #include "shell/dispatch.h"
+#include "shell/help.h"
 #include "shell/iconbar.h"
 #include "shell/labels.h"
 #include "shell/mainwnd.h"
@@ -38,6 +39,7 @@ void ChooseUiLanguage() { g_uiLanguage = UiLanguageFromCodePage(GetACP()); }
 void DetectOsKind() { g_osKind = ReadOsKind(g_osKind); }
 
 void Shutdown() {
+  CloseHelp();
   if (g_hDriveSelector) {
     HIMAGELIST il =
         reinterpret_cast<HIMAGELIST>(SendMessageA(g_hDriveSelector, CBEM_GETIMAGELIST, 0, 0));

@@ -16,5 +16,6 @@ extern int g_osDetected;
 void ChooseUiLanguage();
 // Sets g_osKind from the registry; leaves it unchanged when neither version key opens.
 void DetectOsKind();
-// Frees the image lists and posts the quit message; the window itself stays.
+// Closes the help viewer, frees the image lists and posts the quit message; the window itself
+// stays.
 void Shutdown();

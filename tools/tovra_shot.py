@@ -2,8 +2,9 @@
 """Starts Tovra on a small demo drive inside a Wine desktop window (so its caption is drawn),
 selects a file, points at a button and saves a picture of the main window.
 
-Usage: tovra_shot.py OUT.png [en|ja] [--keep] [--demo DIR]
+Usage: tovra_shot.py OUT.png [en|ja] [--keep] [--demo DIR] [--help-shot HELP.png]
   --keep: leave the program running; --demo: build the demo drive in DIR (default in the build)
+  --help-shot: then press Help and save a picture of the help viewer with its contents topic
 Needs DISPLAY and WINEPREFIX, as tools/winenv.sh sets them; TOVRA_BUILD_DIR names the build.
 """
 
@@ -35,7 +36,8 @@ def make_demo(folder):
         with open(os.path.join(folder, name), 'wb') as f:
             f.write(b'\0')
             f.truncate(size)
-    shutil.copy(os.path.join(BIN, 'TOVRA.EXE'), folder)
+    for name in ('TOVRA.EXE', 'RUZIVA.ROR', 'RORORA.RAV'):
+        shutil.copy(os.path.join(BIN, name), folder)
     for name in os.listdir(folder):
         os.utime(os.path.join(folder, name), (WHEN, WHEN))
 
@@ -48,11 +50,11 @@ def free_letter(prefix):
     raise SystemExit('no free drive letter in %s' % prefix)
 
 
-def window_geometry(title, timeout=30):
-    """Absolute x, y, width, height of the X window named title."""
+def window_geometry(title, program='tovra.exe', timeout=30):
+    """Absolute x, y, width, height of the program's X window named title."""
     end = time.monotonic() + timeout
-    pattern = re.compile(r'"%s": \("tovra\.exe" "tovra\.exe"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+'
-                         r'\s+\+(-?\d+)\+(-?\d+)' % re.escape(title))
+    pattern = re.compile(r'"%s": \("%s" "%s"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+'
+                         r'\s+\+(-?\d+)\+(-?\d+)' % ((re.escape(title),) + (re.escape(program),) * 2))
     while time.monotonic() < end:
         tree = subprocess.run(['xwininfo', '-root', '-tree'], stdout=subprocess.PIPE,
                               text=True).stdout
@@ -61,7 +63,7 @@ def window_geometry(title, timeout=30):
             w, h, x, y = (int(v) for v in m.groups())
             return x, y, w, h
         time.sleep(0.2)
-    raise SystemExit('the Tovra window did not appear')
+    raise SystemExit('the %s window did not appear' % title)
 
 
 def restore_screen_size():
@@ -76,6 +78,19 @@ def restore_screen_size():
 
 def xdotool(*args):
     subprocess.run(['xdotool'] + [str(a) for a in args], check=True)
+
+
+def shoot_help(out, cx, cy, lang):
+    """Presses Help (bar position 13) and saves the viewer's window once its text is drawn."""
+    xdotool('mousemove', cx + 20 + 32 * 12 + 16, cy + 10, 'click', 1)
+    x, y, w, h = window_geometry({'en': 'Tovra Help', 'ja': 'Tovra ヘルプ'}[lang], 'winhlp32.exe')
+    time.sleep(1.5)
+    subprocess.run(['import', '-window', 'root', '-crop', '%dx%d+%d+%d' % (w, h, x, y),
+                    '+repage', out], check=True)
+    print('tovra_shot: saved %s' % out)
+    # The viewer covers the Exit button: its close box ends it.
+    xdotool('mousemove', x + w - 12, y + 12, 'click', 1)
+    time.sleep(1)
 
 
 def main():
@@ -111,6 +126,8 @@ def main():
         subprocess.run(['import', '-window', 'root', '-crop', '%dx%d+%d+%d' % (w, h, x, y),
                         '+repage', out], check=True)
         print('tovra_shot: saved %s' % out)
+        if '--help-shot' in sys.argv[:-1]:
+            shoot_help(os.path.abspath(sys.argv[sys.argv.index('--help-shot') + 1]), cx, cy, lang)
         if keep:
             print('tovra_shot: Tovra runs on display %s; close it to end' % os.environ['DISPLAY'])
             desktop.wait()

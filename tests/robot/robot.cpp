@@ -11,6 +11,9 @@
 //                                       -> window hwnd=<n> class=<hex> title=<hex>
 //                                          | timeout | exited code=<n>
 //        a visible top-level window of the program not reported before (any: also those)
+//   wait-window <ms> other [class=<hex>] [title=<hex>] [any]
+//        the same for the windows of any other process, such as the help viewer the program
+//        asks for
 //   windows                             -> windows <hwnd>,<class>,<title>,<l>,<t>,<r>,<b> ...
 //   wait-gone <hwnd> <ms>               -> gone | timeout
 //   msgbox <hwnd>                       -> msgbox caption=<hex> text=<hex>
@@ -215,10 +218,21 @@ BOOL CALLBACK CollectChild(HWND h, LPARAM l) {
   return TRUE;
 }
 
-// Top-level windows of the program, topmost first.
-void ProgramWindows(WindowList* list) {
+BOOL CALLBACK CollectOtherTopLevel(HWND h, LPARAM l) {
+  WindowList* list = reinterpret_cast<WindowList*>(l);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid != g_proc.dwProcessId && pid != GetCurrentProcessId() && IsWindowVisible(h) &&
+      list->count < kMaxWindows)
+    list->items[list->count++] = h;
+  return TRUE;
+}
+
+// Top-level windows of the program (or of the other processes), topmost first.
+void ProgramWindows(WindowList* list, bool others = false) {
   list->count = 0;
-  if (g_started) EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(list));
+  if (g_started)
+    EnumWindows(others ? CollectOtherTopLevel : CollectTopLevel, reinterpret_cast<LPARAM>(list));
 }
 
 void Children(HWND parent, WindowList* list) {
@@ -271,9 +285,18 @@ void CmdStart(int argc, char** argv) {
   char cmd[32768] = {0};
   if (line.size() >= sizeof cmd) return Reply("error command line too long");
   memcpy(cmd, line.data(), line.size());
+  // The program's input and output go to NUL and its errors (Wine's traces) to our log: given
+  // our answer pipe, it and whatever it starts (a help viewer outliving it) would hold the
+  // pipe open after we end, and the driver would wait for its end forever. Wine hands these
+  // handles to the new process's Unix descriptors without inheritance.
+  static HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ |
+                                  FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   STARTUPINFOA si;
   ZeroMemory(&si, sizeof si);
   si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = si.hStdOutput = nul;
+  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION pi;
   if (!CreateProcessA(exe.c_str(), cmd, nullptr, nullptr, FALSE, 0, nullptr,
                       cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
@@ -315,12 +338,15 @@ bool Matches(HWND h, const std::string* cls, const std::string* title) {
 
 void CmdWaitWindow(int argc, char** argv) {
   if (!g_started) return Reply("error not started");
-  if (argc < 2) return Reply("error usage: wait-window <ms> [class=<hex>] [title=<hex>] [any]");
+  if (argc < 2)
+    return Reply("error usage: wait-window <ms> [other] [class=<hex>] [title=<hex>] [any]");
   DWORD ms = strtoul(argv[1], nullptr, 10);
   std::string cls, title;
-  bool wantClass = false, wantTitle = false, any = false;
+  bool wantClass = false, wantTitle = false, any = false, others = false;
   for (int i = 2; i < argc; ++i) {
-    if (!strncmp(argv[i], "class=", 6)) {
+    if (!strcmp(argv[i], "other")) {
+      others = true;
+    } else if (!strncmp(argv[i], "class=", 6)) {
       if (!Unhex(argv[i] + 6, &cls)) return Reply("error bad class");
       wantClass = true;
     } else if (!strncmp(argv[i], "title=", 6)) {
@@ -336,7 +362,7 @@ void CmdWaitWindow(int argc, char** argv) {
   static WindowList list;
   for (;;) {
     bool exited = !ProgramAlive();
-    ProgramWindows(&list);
+    ProgramWindows(&list, others);
     for (int i = 0; i < list.count; ++i) {
       HWND h = list.items[i];
       if ((!any && IsReported(h)) ||

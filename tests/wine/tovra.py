@@ -115,6 +115,9 @@ T = {
     # drive selector
     'media': ('Does the drive %s have a media ready to use?\nConfirm a media and press <YES> button.',
               'ドライブ %s にはメディアが準備できていますか？\n準備後に、<YES>ボタンを押してください.'),
+    # help
+    'no_help': ('Install the help file (RUZIVA.ROR)\nin the same directory.',
+                'ヘルプ・ファイル(RORORA.RAV)を\n同じディレクトリにインストールしてください.'),
     # compress and decompress
     'not_hd_cmp': ('Unable to compress the file other than in the hard disk.',
                    'ハードディスク以外ではファイルの圧縮はできません.'),
@@ -164,6 +167,7 @@ LOOK = {
     'change': ('Confirmation', 'question'), 'next_disk': ('Request', 'exclamation'),
     'interrupted': ('Information', 'asterisk'), 'fd_done': ('Inquiry', 'question'),
     'copy_failed': ('Error', 'hand'), 'media': ('CAUTION', 'exclamation'),
+    'no_help': ('Warning', 'exclamation'),
     'not_hd_cmp': ('Error', 'exclamation'), 'space_doubtful': ('Warning', 'exclamation'),
     'unlha_failed': ('Information', 'asterisk'), 'zip_failed': ('Information', 'asterisk'),
     'not_hd_dec': ('Error', 'exclamation'), 'unzip_failed': ('Information', 'asterisk'),
@@ -279,6 +283,85 @@ def restore_screen_size():
 def centred(screen, size):
     """The origin rule: a signed division truncating toward zero."""
     return int((screen - size) / 2)
+
+
+# ---- the help: its sources and the system help viewer that shows it ----
+
+HELP_FILES = {'en': 'RUZIVA.ROR', 'ja': 'RORORA.RAV'}
+VIEWER_CLASS, VIEWER_TEXT_CLASS = 'MS_WINHELP', 'RichEdit20A'
+VIEWER_INDEX_BUTTON, INDEX_LIST, BM_CLICK = 501, 337, 0x00F5
+
+
+def help_source(lang):
+    """(title, [(topic, title)], {topic: [(link text, target)]}, [keywords]) of the help source
+    of the language, read with patterns of their own rather than with the compiler."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'resources',
+                        'help', 'help_%s.txt' % lang)
+    with open(path, encoding='utf-8') as f:
+        text = f.read()
+    parts = re.split(r'^== (\S+): (.+)$', text, flags=re.M)
+    topics, links = [], {}
+    for i in range(1, len(parts), 3):
+        topics.append((parts[i], parts[i + 1]))
+        links[parts[i]] = re.findall(r'(?<!\\)\[([^\]]+)\]\(([^)]+)\)', parts[i + 2])
+    keywords = [k.strip() for line in re.findall(r'^keywords: (.*)$', text, re.M)
+                for k in line.split(';')]
+    return re.search(r'^title: (.+)$', text, re.M)[1], topics, links, keywords
+
+
+class traced:
+    """Within it, robots start (with their programs) under WINEDEBUG=channels, so that their
+    logs (App.log_path) hold those traces."""
+
+    def __init__(self, channels):
+        self.channels = channels
+
+    def __enter__(self):
+        self.before = os.environ.get('WINEDEBUG')
+        os.environ['WINEDEBUG'] = '-all,' + self.channels
+
+    def __exit__(self, *exc):
+        if self.before is None:
+            del os.environ['WINEDEBUG']
+        else:
+            os.environ['WINEDEBUG'] = self.before
+
+
+TRACED_STRING = r'("(?:[^"\\]|\\.)*")'
+
+
+def traced_bytes(quoted):
+    """The bytes of a string as a Wine trace quotes it: "..." with \\xNN and C escapes."""
+    out, s, i = bytearray(), quoted[1:-1], 0
+    while i < len(s):
+        if s[i] != '\\':
+            out += s[i].encode('latin-1')
+            i += 1
+        elif s[i + 1] == 'x':
+            out.append(int(s[i + 2:i + 4], 16))
+            i += 4
+        else:
+            out += {'n': b'\n', 'r': b'\r', 't': b'\t'}.get(s[i + 1], s[i + 1].encode())
+            i += 2
+    return bytes(out)
+
+
+def viewer_text(app, viewer):
+    """The lines of the topic the viewer's window shows."""
+    text = [c for c in app.controls(viewer.hwnd) if c.cls == VIEWER_TEXT_CLASS][0]
+    return app.get_text(text.hwnd).split('\r\n')
+
+
+def index_entries(app, viewer, other=False):
+    """The keywords the viewer's Index button lists; the list is closed again."""
+    button = [c for c in app.controls(viewer.hwnd) if c.id == VIEWER_INDEX_BUTTON][0]
+    app.post(button.hwnd, BM_CLICK)
+    sheet = app.wait_window(cls='#32770', timeout=10, other=other)
+    page = [c for c in app.controls(sheet.hwnd) if c.cls == '#32770'][0]
+    _, items = app.list_items(page.hwnd, INDEX_LIST)
+    app.click(sheet.hwnd, 2)  # Cancel
+    app.wait_gone(sheet.hwnd)
+    return items
 
 
 class Item:

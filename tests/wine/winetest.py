@@ -164,6 +164,7 @@ class App:
         self.lang = lang
         self.codepage = CODEPAGES[lang]
         env = dict(os.environ, LC_ALL=LOCALES[lang], LANG=LOCALES[lang])
+        self.log_path = log_path  # the robot's output, and that of the programs it starts
         self._log = open(log_path, 'ab')
         self.robot = subprocess.Popen(['wine', bin_path('ROBOT.EXE')], stdin=subprocess.PIPE,
                                       stdout=subprocess.PIPE, stderr=self._log, env=env,
@@ -252,9 +253,12 @@ class App:
         self.robot.stdout.close()
         self._log.close()
 
-    def wait_window(self, timeout=10, cls=None, title=None, any=False):
-        """The next visible top-level window of the program not returned before."""
+    def wait_window(self, timeout=10, cls=None, title=None, any=False, other=False):
+        """The next visible top-level window of the program not returned before (other: of
+        another process, such as the help viewer the program started)."""
         line = 'wait-window %d' % int(timeout * 1000)
+        if other:
+            line += ' other'
         if cls is not None:
             line += ' class=' + _hex(self.encode(cls))
         if title is not None:

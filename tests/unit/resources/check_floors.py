@@ -11,6 +11,8 @@ INCLUDE = re.compile(r'^\s*#\s*include\s+([<"])([^>"]+)[>"]', re.M)
 SERVICES = {'shell/ui.h', 'shell/state.h', 'shell/drives.h', 'shell/busy.h',
             'browser/filelist.h', 'browser/selection.h', 'resources/ids.h'}
 COMMAND_AREAS = ('engine', 'fileops', 'archive')
+# Commands of the shell itself, each with its own header.
+SHELL_COMMANDS = ('shell/about', 'shell/help')
 PORTABLE = re.compile(r'(_work|_rules|^pieceset|^diskfiles)\.(h|cpp)$')
 
 
@@ -59,6 +61,12 @@ class Floors(unittest.TestCase):
                     self.assertTrue(allowed, '%s includes %s' % (path.relative_to(ROOT), p))
                 checked += 1
         self.assertGreater(checked, 0)
+        for stem in SHELL_COMMANDS:
+            for path in (ROOT / (stem + '.h'), ROOT / (stem + '.cpp')):
+                _, project = includes(path)
+                for p in project - {stem + '.h'}:
+                    self.assertTrue(p.startswith('base/') or p in SERVICES,
+                                    '%s includes %s' % (path.relative_to(ROOT), p))
 
     def test_services_and_the_list_know_no_command(self):
         tops = {'shell/mainwnd.h', 'shell/dispatch.h', 'shell/iconbar.h', 'shell/labels.h'}
