@@ -150,7 +150,7 @@ TEST_F(SystemFilesTest, DivideAndMergeBackOnDisk) {
   ASSERT_TRUE(DeleteFileA(source.c_str()));
 
   MergeJob merge{dir_.c_str(), "FILE-", "data.bin", 3500000, 5, kAttrReadOnly | kAttrArchive,
-                 {2000, 1, 2, 3, 4, 6}, Roomy, nullptr};
+                 {2000, 1, 2, 3, 4, 6}, Roomy, nullptr, nullptr, nullptr, nullptr};
   ASSERT_EQ(MergePieces(fs, merge).result, MergeResult::Ok);
   EXPECT_EQ(Slurp(source), data);
   EXPECT_TRUE(fs.getAttributes((dir_ + "file-3").c_str()) & kAttrReadOnly);
