@@ -179,9 +179,15 @@ void ListBad(const BadPieces& bad, char* out, std::size_t cap) {
   std::memset(out, 0, cap);
   std::size_t n = 0;
   const int kept = bad.count < kNamed ? bad.count : kNamed;
+  int sorted[kNamed];
+  for (int i = 0; i < kept; ++i) {
+    int j = i;
+    for (; j > 0 && sorted[j - 1] > bad.piece[i]; --j) sorted[j] = sorted[j - 1];
+    sorted[j] = bad.piece[i];
+  }
   for (int i = 0; i < kept; ++i) {
     char name[24];
-    std::snprintf(name, sizeof(name), "%sFILE-%d", i ? ", " : "", bad.piece[i]);
+    std::snprintf(name, sizeof(name), "%sFILE-%d", i ? ", " : "", sorted[i]);
     const std::size_t w = std::strlen(name);
     if (n + w >= cap) return;
     std::memcpy(out + n, name, w);

@@ -44,7 +44,8 @@ struct BadPieces {
   PieceState state[kNamed];
 };
 void NoteBad(BadPieces* bad, int k, PieceState s);
-// "FILE-2, FILE-5" (", ..." after the kept ones) into out (cap bytes, cleared first).
+// "FILE-2, FILE-5", the kept ones by number (", ..." after them), into out (cap bytes,
+// cleared first).
 void ListBad(const BadPieces& bad, char* out, std::size_t cap);
 
 // XOR of n bytes of from into to.

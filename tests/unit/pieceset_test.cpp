@@ -306,8 +306,8 @@ TEST_F(CheckLine, AnythingThatDoesNotCheckOutIsNotTaken) {
 
 TEST(BadPieces, NamedInOrderAndCutAfterTheKeptOnes) {
   BadPieces bad{};
-  NoteBad(&bad, 2, PieceState::Missing);
   NoteBad(&bad, 17, PieceState::Damaged);
+  NoteBad(&bad, 2, PieceState::Missing);
   char out[64];
   ListBad(bad, out, sizeof(out));
   EXPECT_STREQ(out, "FILE-2, FILE-17");
