@@ -171,8 +171,8 @@ class DivideExistingPieces(TovraCase):
         for k in (0, 1, 3, 999, 1000):
             write(folder, 'file-%d' % k, b'old')
         write(folder, 'FILE-12', b'old')
-        write(folder, 'file-4', b'read-only')
-        self.assertIn('R', self.attrib(root + 'file-4', '+r'))
+        write(folder, 'file-6', b'read-only')  # past the set and its parity piece file-4
+        self.assertIn('R', self.attrib(root + 'file-6', '+r'))
         t = self.start_tovra(root)
 
         # No keeps everything.
@@ -188,14 +188,14 @@ class DivideExistingPieces(TovraCase):
         t.expect('exist_q', button=IDYES)
         dlg = t.dialog('Divide File', 'ファイルの分割')
         self.assertEqual(sorted(os.listdir(folder)),
-                         sorted(['TOVRA.EXE', 'FILE-5', 'file-4'] + others))
+                         sorted(['TOVRA.EXE', 'FILE-5', 'file-6'] + others))
         t.app.click(dlg, IDOK)
         t.expect('div_success', 4)
         t.expect('next_fd', button=IDNO)
         self.assert_pieces_make(folder, 3, os.path.join(folder, 'FILE-5'))
         with open(os.path.join(folder, 'file-0'), 'rb') as f:
             self.assertTrue(f.read().startswith(b'FILE-5;3000000;3;'))
-        with open(os.path.join(folder, 'file-4'), 'rb') as f:
+        with open(os.path.join(folder, 'file-6'), 'rb') as f:
             self.assertEqual(f.read(), b'read-only')
 
     def test_source_that_its_own_pieces_would_overwrite(self):

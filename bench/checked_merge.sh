@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The cost of checking: Rundelo under Wine merging the same data as a set without a check line
+# (merged as before, unchecked) and as a set with one (each piece's CRC-32 checked as it is
+# copied), in the same run, on the same disk; cat of the same pieces as the reference. The sets
+# are made here by split and Python's zlib, not by our code. Every output is compared with the
+# source by cmp. All pieces are read once first so every side starts from a warm cache; each
+# output is removed and synced before its run; best of three runs each, taken in turn. A rebuild
+# of one deleted piece is timed once for information.
+# Usage: bench/checked_merge.sh [megabytes]   (default 500)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TOVRA_BUILD_DIR:-$root/build}
+exe=${TOVRA_BIN:-$build/win32/bin}/RUNDELO.EXE
+mb=${1:-500}
+[ -f "$exe" ] || { echo "no $exe: build the win32 tree first (tools/build.sh win32)"; exit 1; }
+
+source "$root/tools/winenv.sh"
+work=$(mktemp -d "$build/bench-checked.XXXXXX")
+letters=()
+cleanup() {
+  for l in "${letters[@]}"; do rm -f "$WINEPREFIX/dosdevices/$l:"; done
+  winenv_stop
+  rm -rf "$work"
+}
+trap cleanup EXIT
+winenv_start
+
+size=$((mb * 1000000))
+head -c "$size" /dev/urandom > "$work/source.bin"
+mkdir "$work/plain"
+split -b 1440000 -a 3 --numeric-suffixes=1 "$work/source.bin" "$work/plain/file-"
+n=$(python3 - "$work/plain" <<'EOF'
+import os, sys
+d = sys.argv[1]
+names = sorted(x for x in os.listdir(d) if x.startswith('file-'))
+for x in names:
+    os.rename(os.path.join(d, x), os.path.join(d, 'file-%d' % int(x[5:])))
+print(len(names))
+EOF
+)
+printf 'BENCH.BIN;%d;%d;1;2;3;4;5;2001;\n' "$size" "$n" > "$work/plain/file-0"
+cp -r "$work/plain" "$work/checked"
+# The check line and parity piece as the README gives them, computed with zlib.
+python3 - "$work/checked" "$n" "$size" <<'EOF'
+import os, sys, zlib
+d, n, size = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+crcs, whole, parity, width = [], 0, 0, 1440000
+for k in range(1, n + 1):
+    with open(os.path.join(d, 'file-%d' % k), 'rb') as f:
+        p = f.read()
+    crcs.append(zlib.crc32(p))
+    whole = zlib.crc32(p, whole)
+    parity ^= int.from_bytes(p.ljust(width, b'\0'), 'little')
+parity = parity.to_bytes(width, 'little')
+with open(os.path.join(d, 'file-%d' % (n + 1)), 'wb') as f:
+    f.write(parity)
+line = b'CRC32;%d;%d;%d;%08X;' % (size, n, width, whole)
+line += b''.join(b'%08X;' % c for c in crcs + [zlib.crc32(parity)])
+line += b'%08X;\n' % zlib.crc32(line)
+with open(os.path.join(d, 'file-0'), 'ab') as f:
+    f.write(line)
+EOF
+cp -r "$work/checked" "$work/rebuild"
+rm "$work/rebuild/file-$((n / 2))"
+for d in plain checked rebuild; do cp "$exe" "$work/$d/RUNDELO.EXE"; done
+
+declare -A drive
+for d in plain checked rebuild; do
+  for l in m n o p q r s t u v; do
+    if [ ! -e "$WINEPREFIX/dosdevices/$l:" ]; then
+      ln -s "$work/$d" "$WINEPREFIX/dosdevices/$l:"   # no drive kind given: a fixed disk
+      letters+=("$l"); drive[$d]=$l; break
+    fi
+  done
+  [ -n "${drive[$d]:-}" ] || { echo "no free drive letter in $WINEPREFIX"; exit 1; }
+done
+
+pieces=()
+for k in $(seq 1 "$n"); do pieces+=("$work/plain/file-$k"); done
+ms() { echo $(( $(date +%s%N) / 1000000 )); }
+run_cat() { cat "${pieces[@]}" > "$work/cat.bin"; }
+run_rundelo() { (cd "$work/$1" && wine "${drive[$1]}:\\RUNDELO.EXE" </dev/null >/dev/null 2>&1); }
+
+declare -A best
+# time_it name output-file command...: removes and syncs the output, keeps the best time.
+time_it() {
+  local name=$1 out=$2; shift 2
+  rm -f "$out"; sync
+  local t0; t0=$(ms); "$@"; local t=$(( $(ms) - t0 ))
+  if [ -z "${best[$name]:-}" ] || [ "$t" -lt "${best[$name]}" ]; then best[$name]=$t; fi
+}
+
+cat "${pieces[@]}" "$work/checked/file-$((n + 1))" > /dev/null
+for _ in 1 2 3; do
+  time_it cat "$work/cat.bin" run_cat
+  time_it plain "$work/plain/BENCH.BIN" run_rundelo plain
+  time_it checked "$work/checked/BENCH.BIN" run_rundelo checked
+  for f in "$work/cat.bin" "$work/plain/BENCH.BIN" "$work/checked/BENCH.BIN"; do
+    cmp "$f" "$work/source.bin"
+  done
+done
+time_it rebuild "$work/rebuild/BENCH.BIN" run_rundelo rebuild
+cmp "$work/rebuild/BENCH.BIN" "$work/source.bin"
+
+echo "file system of the build tree: $(df --output=fstype "$work" | tail -1)"
+python3 - "$size" "$n" "${best[cat]}" "${best[plain]}" "${best[checked]}" "${best[rebuild]}" <<'EOF'
+import sys
+size, n, cat_ms, plain_ms, checked_ms, rebuild_ms = (int(a) for a in sys.argv[1:])
+mbs = lambda ms: size / 1e6 / (ms / 1000)
+print(f'piece set: {size} bytes in {n} pieces of 1440000 bytes')
+print(f'cat:                 {cat_ms:6d} ms  {mbs(cat_ms):8.1f} MB/s')
+print(f'Rundelo, unchecked:  {plain_ms:6d} ms  {mbs(plain_ms):8.1f} MB/s  (under Wine, start included)')
+print(f'Rundelo, checked:    {checked_ms:6d} ms  {mbs(checked_ms):8.1f} MB/s')
+print(f'Rundelo, one piece rebuilt: {rebuild_ms} ms (once; includes the 4 s note)')
+print(f'ratio checked / unchecked time: {checked_ms / plain_ms:.3f}  (cost of checking {100 * (checked_ms / plain_ms - 1):+.1f} %)')
+print(f'ratio Rundelo checked / cat throughput: {cat_ms / checked_ms:.2f}')
+EOF
