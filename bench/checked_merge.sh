@@ -4,7 +4,7 @@
 # copied), in the same run, on the same disk; cat of the same pieces as the reference. The sets
 # are made here by split and Python's zlib, not by our code. Every output is compared with the
 # source by cmp. All pieces are read once first so every side starts from a warm cache; each
-# output is removed and synced before its run; best of three runs each, taken in turn. A rebuild
+# output is removed and synced before its run; best of five runs each, taken in turn. A rebuild
 # of one deleted piece is timed once for information.
 # Usage: bench/checked_merge.sh [megabytes]   (default 500)
 set -euo pipefail
@@ -78,34 +78,42 @@ done
 pieces=()
 for k in $(seq 1 "$n"); do pieces+=("$work/plain/file-$k"); done
 ms() { echo $(( $(date +%s%N) / 1000000 )); }
-run_cat() { cat "${pieces[@]}" > "$work/cat.bin"; }
-run_rundelo() { (cd "$work/$1" && wine "${drive[$1]}:\\RUNDELO.EXE" </dev/null >/dev/null 2>&1); }
+cat_script='out=$1; shift; cat "$@" > "$out"'
+rundelo_script='cd "$1" && wine "$2:\\RUNDELO.EXE" </dev/null >/dev/null 2>&1'
 
-declare -A best
-# time_it name output-file command...: removes and syncs the output, keeps the best time.
+declare -A best cpu
+# time_it name output-file script args...: removes and syncs the output, runs the script with
+# the args, keeps the best wall time and the best processor time (user and system, of the
+# script and everything it starts).
 time_it() {
-  local name=$1 out=$2; shift 2
+  local name=$1 out=$2 script=$3; shift 3
   rm -f "$out"; sync
-  local t0; t0=$(ms); "$@"; local t=$(( $(ms) - t0 ))
+  local t0; t0=$(ms)
+  /usr/bin/time -f '%U %S' -o "$work/cpu" bash -c "$script" _ "$@"
+  local t=$(( $(ms) - t0 ))
+  local c; c=$(awk '{printf "%d", ($1 + $2) * 1000}' "$work/cpu")
   if [ -z "${best[$name]:-}" ] || [ "$t" -lt "${best[$name]}" ]; then best[$name]=$t; fi
+  if [ -z "${cpu[$name]:-}" ] || [ "$c" -lt "${cpu[$name]}" ]; then cpu[$name]=$c; fi
 }
+merge() { time_it "$1" "$work/$1/BENCH.BIN" "$rundelo_script" "$work/$1" "${drive[$1]}"; }
 
 cat "${pieces[@]}" "$work/checked/file-$((n + 1))" > /dev/null
-for _ in 1 2 3; do
-  time_it cat "$work/cat.bin" run_cat
-  time_it plain "$work/plain/BENCH.BIN" run_rundelo plain
-  time_it checked "$work/checked/BENCH.BIN" run_rundelo checked
+for _ in 1 2 3 4 5; do
+  time_it cat "$work/cat.bin" "$cat_script" "$work/cat.bin" "${pieces[@]}"
+  merge plain
+  merge checked
   for f in "$work/cat.bin" "$work/plain/BENCH.BIN" "$work/checked/BENCH.BIN"; do
     cmp "$f" "$work/source.bin"
   done
 done
-time_it rebuild "$work/rebuild/BENCH.BIN" run_rundelo rebuild
+merge rebuild
 cmp "$work/rebuild/BENCH.BIN" "$work/source.bin"
 
 echo "file system of the build tree: $(df --output=fstype "$work" | tail -1)"
-python3 - "$size" "$n" "${best[cat]}" "${best[plain]}" "${best[checked]}" "${best[rebuild]}" <<'EOF'
+python3 - "$size" "$n" "${best[cat]}" "${best[plain]}" "${best[checked]}" "${best[rebuild]}" \
+  "${cpu[plain]}" "${cpu[checked]}" <<'EOF'
 import sys
-size, n, cat_ms, plain_ms, checked_ms, rebuild_ms = (int(a) for a in sys.argv[1:])
+size, n, cat_ms, plain_ms, checked_ms, rebuild_ms, plain_cpu, checked_cpu = (int(a) for a in sys.argv[1:])
 mbs = lambda ms: size / 1e6 / (ms / 1000)
 print(f'piece set: {size} bytes in {n} pieces of 1440000 bytes')
 print(f'cat:                 {cat_ms:6d} ms  {mbs(cat_ms):8.1f} MB/s')
@@ -113,5 +121,7 @@ print(f'Rundelo, unchecked:  {plain_ms:6d} ms  {mbs(plain_ms):8.1f} MB/s  (under
 print(f'Rundelo, checked:    {checked_ms:6d} ms  {mbs(checked_ms):8.1f} MB/s')
 print(f'Rundelo, one piece rebuilt: {rebuild_ms} ms (once; includes the 4 s note)')
 print(f'ratio checked / unchecked time: {checked_ms / plain_ms:.3f}  (cost of checking {100 * (checked_ms / plain_ms - 1):+.1f} %)')
+print(f'processor time, user and system: unchecked {plain_cpu} ms, checked {checked_cpu} ms, '
+      f'ratio {checked_cpu / max(plain_cpu, 1):.3f}')
 print(f'ratio Rundelo checked / cat throughput: {cat_ms / checked_ms:.2f}')
 EOF
