@@ -57,6 +57,7 @@ constexpr Text kTooManyBad = {"Files, %s, are damaged or missing.\nUnable to reb
                               "ファイル(%s)が破壊されているか不足しています.\n２個以上のファイルは復元できません."};
 constexpr Text kRebuildFailed = {"Unsuccess!\nThe rebuilt file, FILE-%d, is not equal to the original one.",
                                  "不成功！\n復元されたファイル(FILE-%d)が元と異なります."};
+constexpr Text kBadPiece[4] = {kPieceMissing, kPieceShort, kPieceLong, kPieceDamaged};
 
 // The piece set being merged, as read from the selected FILE-0.
 struct PieceSet {
@@ -112,15 +113,6 @@ bool RoomOnDrive(void* root, int64_t bytes) {
   return bytes <= 0x7FFFFFFF && HasRoomFor(static_cast<const char*>(root), static_cast<long>(bytes));
 }
 
-// "A file, FILE-3, is damaged." or the like into out.
-void DescribePiece(char* out, std::size_t cap, int piece, pieceset::PieceState state) {
-  const Text& text = state == pieceset::PieceState::Missing ? kPieceMissing
-                     : state == pieceset::PieceState::Short ? kPieceShort
-                     : state == pieceset::PieceState::Long  ? kPieceLong
-                                                            : kPieceDamaged;
-  ComposeMessage(out, cap, Tx(text), static_cast<long>(piece));
-}
-
 struct RebuildAsk {
   HWND owner;
   int parity;
@@ -129,7 +121,7 @@ struct RebuildAsk {
 bool ConfirmRebuild(void* ctx, int piece, pieceset::PieceState state) {
   auto* ask = static_cast<RebuildAsk*>(ctx);
   char what[256];
-  DescribePiece(what, sizeof(what), piece, state);
+  pieceset::DescribeBad(what, sizeof(what), piece, state, kBadPiece);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   const bool yes = ShowMessage(ask->owner, kAskRebuild, ask->parity, what, kCapInquiry,
                                MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -155,7 +147,7 @@ void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out, i
       ShowMessage(owner, kSizeDiffers, kCapError, MB_ICONEXCLAMATION);
       break;
     case MergeResult::PieceBad:
-      DescribePiece(what, sizeof(what), out.piece, out.bad.state[0]);
+      pieceset::DescribeBad(what, sizeof(what), out.piece, out.bad.state[0], kBadPiece);
       ShowMessage(owner, kNoParity, parity, what, kCapError, err);
       break;
     case MergeResult::TooManyBad:

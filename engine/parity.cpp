@@ -196,6 +196,11 @@ void ListBad(const BadPieces& bad, char* out, std::size_t cap) {
   if (bad.count > kept && n + 5 < cap) std::memcpy(out + n, ", ...", 5);
 }
 
+void DescribeBad(char* out, std::size_t cap, int piece, PieceState state, const Text (&texts)[4]) {
+  const int i = state == PieceState::Missing ? 0 : state == PieceState::Short ? 1 : state == PieceState::Long ? 2 : 3;
+  ComposeMessage(out, cap, Tx(texts[i]), static_cast<long>(piece));
+}
+
 void XorInto(unsigned char* to, const unsigned char* from, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) to[i] ^= from[i];
 }

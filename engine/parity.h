@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/text.h"
 #include "pieceset.h"
 
 namespace pieceset {
@@ -44,6 +45,10 @@ struct BadPieces {
   PieceState state[kNamed];
 };
 void NoteBad(BadPieces* bad, int k, PieceState s);
+// "A file, FILE-3, is damaged." or the like into out (cap bytes): the text of texts (for a
+// missing, shorter, longer and damaged piece, in that order, each with "%d") for the state.
+void DescribeBad(char* out, std::size_t cap, int piece, PieceState state, const Text (&texts)[4]);
+
 // "FILE-2, FILE-5", the kept ones by number (", ..." after them), into out (cap bytes,
 // cleared first).
 void ListBad(const BadPieces& bad, char* out, std::size_t cap);

@@ -215,14 +215,6 @@ bool IoSeek(void*, intptr_t f, uint32_t at) {
 void IoClose(void*, intptr_t f) { CloseHandle(reinterpret_cast<HANDLE>(f)); }
 const pieceset::PieceIo kIo = {nullptr, IoOpenRead, IoOpenWrite, IoRead, IoWrite, IoSeek, IoClose};
 
-void DescribePiece(char* out, std::size_t cap, int piece, PieceState state) {
-  const Text& text = state == PieceState::Missing ? kPieceMissing
-                     : state == PieceState::Short ? kPieceShort
-                     : state == PieceState::Long  ? kPieceLong
-                                                  : kPieceDamaged;
-  ComposeMessage(out, cap, Tx(text), static_cast<long>(piece));
-}
-
 // The one bad piece that no sound parity piece can rebuild, or every bad piece when more.
 void ReportBad() {
   char what[256], counted[512], message[512];
@@ -230,7 +222,7 @@ void ReportBad() {
     pieceset::ListBad(g_bad, what, sizeof(what));
     ComposeMessage(message, sizeof(message), Tx(kTooManyBad), what);
   } else {
-    DescribePiece(what, sizeof(what), g_bad.piece[0], g_bad.state[0]);
+    pieceset::DescribeBad(what, sizeof(what), g_bad.piece[0], g_bad.state[0], kBadPiece);
     ComposeMessage(counted, sizeof(counted), Tx(kNoParity), static_cast<long>(g_checks.count + 1));
     ComposeMessage(message, sizeof(message), counted, what);
   }

@@ -42,6 +42,7 @@ constexpr Text kTooManyBad = {
     "分割されたファイル(%s)が破壊されているか不足しています.\n２個以上のファイルは復元できません."};
 constexpr Text kRebuildFailed = {"Rebuilt file, FILE-%d, is not equal to original one.",
                                  "復元されたファイル(FILE-%d)が元と異なります."};
+constexpr Text kBadPiece[4] = {kPieceMissing, kPieceShort, kPieceLong, kPieceDamaged};
 // Shown in the waiting line while a bad piece is rebuilt, and afterwards.
 constexpr Text kRebuilding = {"Rebuilding FILE-%d from the parity file...",
                               "パリティファイルから FILE-%d を復元しています..."};
