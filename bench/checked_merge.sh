@@ -4,14 +4,16 @@
 # copied), in the same run, on the same disk; cat of the same pieces as the reference. The sets
 # are made here by split and Python's zlib, not by our code. Every output is compared with the
 # source by cmp. All pieces are read once first so every side starts from a warm cache; each
-# output is removed and synced before its run; best of five runs each, taken in turn. A rebuild
-# of one deleted piece is timed once for information.
-# Usage: bench/checked_merge.sh [megabytes]   (default 500)
+# output is removed and synced before its run; the runs are taken in turn, and the best and the
+# median of each are printed (the machine may be shared). A rebuild of one deleted piece is timed
+# once for information.
+# Usage: bench/checked_merge.sh [megabytes [runs]]   (default 500 and 9)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOVRA_BUILD_DIR:-$root/build}
 exe=${TOVRA_BIN:-$build/win32/bin}/RUNDELO.EXE
 mb=${1:-500}
+runs=${2:-9}
 [ -f "$exe" ] || { echo "no $exe: build the win32 tree first (tools/build.sh win32)"; exit 1; }
 
 source "$root/tools/winenv.sh"
@@ -81,24 +83,23 @@ ms() { echo $(( $(date +%s%N) / 1000000 )); }
 cat_script='out=$1; shift; cat "$@" > "$out"'
 rundelo_script='cd "$1" && wine "$2:\\RUNDELO.EXE" </dev/null >/dev/null 2>&1'
 
-declare -A best cpu
+declare -A wall cpu
 # time_it name output-file script args...: removes and syncs the output, runs the script with
-# the args, keeps the best wall time and the best processor time (user and system, of the
-# script and everything it starts).
+# the args, and notes its wall time and processor time (user and system, of the script and
+# everything it starts).
 time_it() {
   local name=$1 out=$2 script=$3; shift 3
   rm -f "$out"; sync
   local t0; t0=$(ms)
   /usr/bin/time -f '%U %S' -o "$work/cpu" bash -c "$script" _ "$@"
   local t=$(( $(ms) - t0 ))
-  local c; c=$(awk '{printf "%d", ($1 + $2) * 1000}' "$work/cpu")
-  if [ -z "${best[$name]:-}" ] || [ "$t" -lt "${best[$name]}" ]; then best[$name]=$t; fi
-  if [ -z "${cpu[$name]:-}" ] || [ "$c" -lt "${cpu[$name]}" ]; then cpu[$name]=$c; fi
+  wall[$name]="${wall[$name]:-} $t"
+  cpu[$name]="${cpu[$name]:-} $(awk '{printf "%d", ($1 + $2) * 1000}' "$work/cpu")"
 }
 merge() { time_it "$1" "$work/$1/BENCH.BIN" "$rundelo_script" "$work/$1" "${drive[$1]}"; }
 
 cat "${pieces[@]}" "$work/checked/file-$((n + 1))" > /dev/null
-for _ in 1 2 3 4 5; do
+for _ in $(seq "$runs"); do
   time_it cat "$work/cat.bin" "$cat_script" "$work/cat.bin" "${pieces[@]}"
   merge plain
   merge checked
@@ -110,18 +111,22 @@ merge rebuild
 cmp "$work/rebuild/BENCH.BIN" "$work/source.bin"
 
 echo "file system of the build tree: $(df --output=fstype "$work" | tail -1)"
-python3 - "$size" "$n" "${best[cat]}" "${best[plain]}" "${best[checked]}" "${best[rebuild]}" \
+python3 - "$size" "$n" "${wall[cat]}" "${wall[plain]}" "${wall[checked]}" "${wall[rebuild]}" \
   "${cpu[plain]}" "${cpu[checked]}" <<'EOF'
-import sys
-size, n, cat_ms, plain_ms, checked_ms, rebuild_ms, plain_cpu, checked_cpu = (int(a) for a in sys.argv[1:])
+import statistics, sys
+size, n = int(sys.argv[1]), int(sys.argv[2])
+cat, plain, checked, rebuild, plain_cpu, checked_cpu = ([int(x) for x in a.split()] for a in sys.argv[3:])
 mbs = lambda ms: size / 1e6 / (ms / 1000)
-print(f'piece set: {size} bytes in {n} pieces of 1440000 bytes')
-print(f'cat:                 {cat_ms:6d} ms  {mbs(cat_ms):8.1f} MB/s')
-print(f'Rundelo, unchecked:  {plain_ms:6d} ms  {mbs(plain_ms):8.1f} MB/s  (under Wine, start included)')
-print(f'Rundelo, checked:    {checked_ms:6d} ms  {mbs(checked_ms):8.1f} MB/s')
-print(f'Rundelo, one piece rebuilt: {rebuild_ms} ms (once; includes the 4 s note)')
-print(f'ratio checked / unchecked time: {checked_ms / plain_ms:.3f}  (cost of checking {100 * (checked_ms / plain_ms - 1):+.1f} %)')
-print(f'processor time, user and system: unchecked {plain_cpu} ms, checked {checked_cpu} ms, '
-      f'ratio {checked_cpu / max(plain_cpu, 1):.3f}')
-print(f'ratio Rundelo checked / cat throughput: {cat_ms / checked_ms:.2f}')
+med = statistics.median
+print(f'piece set: {size} bytes in {n} pieces of 1440000 bytes, {len(plain)} runs each')
+print('                      best ms    MB/s  median ms')
+for name, t in (('cat', cat), ('Rundelo, unchecked', plain), ('Rundelo, checked', checked)):
+    print(f'{name:20s} {min(t):8d} {mbs(min(t)):7.1f} {med(t):10.0f}')
+print('(Rundelo under Wine, its start included)')
+print(f'Rundelo, one piece rebuilt: {rebuild[0]} ms (once; includes the 4 s note)')
+print(f'ratio checked / unchecked wall time: best {min(checked) / min(plain):.3f}, '
+      f'median {med(checked) / med(plain):.3f}')
+print(f'ratio checked / unchecked processor time (user and system): best '
+      f'{min(checked_cpu) / max(min(plain_cpu), 1):.3f}, median {med(checked_cpu) / max(med(plain_cpu), 1):.3f}')
+print(f'ratio Rundelo checked / cat throughput: {min(cat) / min(checked):.2f}')
 EOF
