@@ -145,7 +145,8 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
   g_checks.crc[n + 1] = Crc32Update(0, g_parity, full);
   const DivideResult r = WriteParity(fs, job.dir, n, full);
   if (r != DivideResult::Ok) {
-    DeletePieces(fs, job.dir, n + 1);
+    // A file in the parity piece's way that could not be replaced stays, as a piece's would.
+    DeletePieces(fs, job.dir, r == DivideResult::CreatePieceFailed ? n : n + 1);
     return {r, n + 1};
   }
   pieceset::ComposePiecePath(path, sizeof(path), job.dir, "file-", 0);

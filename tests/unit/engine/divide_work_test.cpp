@@ -195,6 +195,15 @@ TEST_F(Divide, ParityPieceOrCheckLineThatCannotBeWritten) {
   }
 }
 
+TEST_F(Divide, ReadOnlyFileInTheParityPiecesWayIsKept) {
+  memdisk::Put(Piece(4), "old", kAttrReadOnly);
+  DivideOutcome out = Run("a.bin", Pattern(30000, 17), 1);
+  EXPECT_EQ(out.result, DivideResult::CreatePieceFailed);
+  EXPECT_EQ(out.piece, 4);
+  EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"a.bin", "file-0", "file-4"}));
+  EXPECT_EQ(memdisk::Get(Piece(4)).data, "old");
+}
+
 TEST_F(Divide, SemicolonInTheNameIsNeverWrittenIntoARecord) {
   EXPECT_EQ(Run("a;b.bin", Pattern(30000, 12), 1).result, DivideResult::WriteInfoFailed);
   EXPECT_FALSE(memdisk::Has(Piece(0)));
