@@ -1,7 +1,8 @@
 """Piece sets with a check line and a parity piece in the real programs: one bad piece (a
 flipped byte, a cut, a deleted piece) rebuilt by Tovra after its question and by Rundelo by
-itself, byte for byte by cmp; two bad pieces named and no merged file; the readers of an
-earlier build (built from its sources during the run) still merging a new set."""
+itself, byte for byte by cmp; two bad pieces named and no merged file; the programs of an
+earlier build (built from its sources during the run) merging a new set, and a set of theirs
+merging as before."""
 
 import os
 import shutil
@@ -13,7 +14,7 @@ from rundelo import EN, JA, WAITING_LINE, RundeloCase
 from rundelo import text as rtext
 from tovra import (IDC_DIV_USER, TovraCase, check_line, parity_of, pattern, read_pieces,
                    write)
-from winetest import IDNO, IDYES
+from winetest import IDNO, IDYES, bin_path
 
 # 4 data pieces of 30,000 bytes, the last of 10,007, and the parity piece file-5.
 SIZE, PIECE, N = 100007, 30000, 4
@@ -230,6 +231,40 @@ class OldReaders(TovraCase):
         app = self.start(root_r + 'RUNDELO.EXE', root_r)
         self.assertEqual(app.wait_exit(timeout=60), 0)
         self.assert_same_bytes(os.path.join(old_r, 'data.bin'), original)
+
+    def test_set_the_earlier_build_wrote_merges_as_before(self):
+        bins = old_readers(self)
+        folder, root = self.drive(exe=None)
+        subprocess.run(['cp', os.path.join(bins, 'TOVRA.EXE'), folder], check=True)
+        data = pattern(SIZE, 5)
+        original = write(self.tmp, 'original', data)
+        write(folder, 'data.bin', data)
+        t = self.start_tovra(root)
+        t.divide(folder, 'data.bin', IDC_DIV_USER, user_item=2)
+        t.expect('div_success', N)
+        t.expect('next_fd', button=IDNO)
+        t.app.stop()
+        self.assertFalse(os.path.exists(os.path.join(folder, 'file-%d' % (N + 1))))
+        names = ['file-%d' % k for k in range(N + 1)]
+
+        new_t, root_n = self.drive('u', name='new-tovra')
+        for n in names:
+            subprocess.run(['cp', os.path.join(folder, n), new_t], check=True)
+        t = self.start_tovra(root_n)
+        t.merge(new_t)
+        t.expect('mrg_success', 'data.bin')
+        t.expect('mrg_delete', N, button=IDNO)
+        t.no_window()
+        self.assert_same_bytes(os.path.join(new_t, 'data.bin'), original)
+        t.app.stop()
+
+        new_r, root_r = self.drive('v', name='new-rundelo', exe=None)
+        for n in names:
+            subprocess.run(['cp', os.path.join(folder, n), new_r], check=True)
+        subprocess.run(['cp', bin_path('RUNDELO.EXE'), new_r], check=True)
+        app = self.start(root_r + 'RUNDELO.EXE', root_r)
+        self.assertEqual(app.wait_exit(timeout=60), 0)
+        self.assert_same_bytes(os.path.join(new_r, 'data.bin'), original)
 
 
 if __name__ == '__main__':
