@@ -82,7 +82,7 @@ class Bench(TovraCase):
             dlg = t.dialog('Divide File', '')
             t.app.click(dlg, IDC_DIV_144)
             subprocess.run(['sync'])
-            work, total = timed_ok(t, dlg, watch, t.text('div_success', n))
+            work, total = timed_ok(t, dlg, watch, t.text('div_success', n + 1))
             times['divide work'].append(work)
             times['divide'].append(total)
             t.expect('next_fd', button=IDNO)
@@ -104,7 +104,7 @@ class Bench(TovraCase):
             work, total = timed_ok(t, dlg, watch, t.text('mrg_success', 'bench.bin'))
             times['merge work'].append(work)
             times['merge'].append(total)
-            t.expect('mrg_delete', n, button=IDNO)
+            t.expect('mrg_delete', n + 1, button=IDNO)
             subprocess.run(['cmp', source, kept], check=True)
             os.remove(kept)
 

@@ -169,12 +169,13 @@ void CmdDistribute(HWND owner) {
     return;
   }
   if (!DirectoryOf(g_selFilePath, copy.dir, sizeof(copy.dir), dbcs932)) return;
+  // The parity piece goes last, after the data pieces, on a disk of its own if it must.
+  const int last = g_dividedPieces + 1;
   const FloppySteps steps{&copy, PieceLength, Probe, CopyPiece, Prompt};
-  if (DistributePieces(steps, g_dividedPieces) != FloppyEnd::Completed) return;
+  if (DistributePieces(steps, last) != FloppyEnd::Completed) return;
 
-  if (ShowMessage(owner, kCompleted, g_dividedPieces, kCapInquiry, MB_YESNO | MB_ICONQUESTION) ==
-      IDYES) {
-    RemovePieceSet(SystemFiles(), copy.dir, "file-", g_dividedPieces);
+  if (ShowMessage(owner, kCompleted, last, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    RemovePieceSet(SystemFiles(), copy.dir, "file-", last);
     ListDirectory(g_currentDir);
   }
 }

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "base/crc32.h"
+#include "parity.h"
+
 namespace engine {
 namespace {
 
@@ -17,20 +20,52 @@ void DeletePieces(const DiskFiles& fs, const char* dir, int upTo) {
 }
 
 char g_buffer[kRunBlocks * kBlockBytes];
+unsigned char g_parity[pieceset::kMaxPieceBytes];
+pieceset::Checks g_checks;
 
-// Copies bytes of the open source into the open piece, up to kRunBlocks blocks at a time; Ok or
-// the failure. The source must still hold every byte it had when it was selected: a file that
-// shrank since is a read failure, and one that grew gives no more than its recorded size.
-DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece, uint32_t bytes) {
+// Copies bytes of the open source into the open piece, up to kRunBlocks blocks at a time, its
+// CRC into *crc and its bytes XORed into the parity; Ok or the failure. The source must still
+// hold every byte it had when it was selected: a file that shrank since is a read failure,
+// and one that grew gives no more than its recorded size.
+DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece, uint32_t bytes,
+                        uint32_t* crc) {
+  *crc = 0;
   for (uint32_t done = 0; done < bytes;) {
     const uint32_t left = bytes - done;
     const long want = static_cast<long>(left < sizeof(g_buffer) ? left : sizeof(g_buffer));
     const long got = fs.read(source, g_buffer, want);
     if (got != want) return DivideResult::ReadSourceFailed;
     if (fs.write(piece, g_buffer, got) != got) return DivideResult::WritePieceFailed;
+    *crc = Crc32Update(*crc, g_buffer, static_cast<std::size_t>(got));
+    pieceset::XorInto(g_parity + done, reinterpret_cast<unsigned char*>(g_buffer),
+                      static_cast<std::size_t>(got));
     done += static_cast<uint32_t>(got);
   }
   return DivideResult::Ok;
+}
+
+// Writes the parity piece n + 1 from g_parity; Ok or the failure.
+DivideResult WriteParity(const DiskFiles& fs, const char* dir, int n, uint32_t bytes) {
+  char path[kPathBytes];
+  FileHandle f = kNoFile;
+  if (pieceset::ComposePiecePath(path, sizeof(path), dir, "file-", n + 1)) f = fs.create(path);
+  if (f == kNoFile) return DivideResult::CreatePieceFailed;
+  const bool ok = fs.write(f, g_parity, static_cast<long>(bytes)) == static_cast<long>(bytes);
+  fs.close(f);
+  return ok ? DivideResult::Ok : DivideResult::WritePieceFailed;
+}
+
+// Appends the check line to FILE-0 after its record of recordLength bytes.
+bool AppendChecks(const DiskFiles& fs, const char* infoPath, std::size_t recordLength) {
+  static char line[pieceset::kCheckLineBytes];
+  const std::size_t len = pieceset::FormatChecks(line, sizeof(line), g_checks);
+  if (len == 0) return false;
+  FileHandle f = fs.openWrite(infoPath);
+  if (f == kNoFile) return false;
+  const bool ok = fs.seek(f, recordLength) &&
+                  fs.write(f, line, static_cast<long>(len)) == static_cast<long>(len);
+  fs.close(f);
+  return ok;
 }
 
 }  // namespace
@@ -43,7 +78,7 @@ void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sour
   static const char* const kPrefixes[2] = {"file-", "FILE-"};
   const int own = PieceNumberOfName(sourceName);
   char path[kPathBytes];
-  for (int i = 0; i <= kMaxPieces; ++i) {
+  for (int i = 0; i <= kMaxPieces + 1; ++i) {
     if (i == own) continue;
     for (const char* prefix : kPrefixes) {
       uint64_t length = 0;
@@ -56,7 +91,7 @@ void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sour
 
 bool SourceIsAmongPieces(const char* sourceName, int pieces) {
   int own = PieceNumberOfName(sourceName);
-  return own >= 0 && own <= pieces;
+  return own >= 0 && own <= pieces + 1;
 }
 
 DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
@@ -81,6 +116,12 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
   if (source == kNoFile) return {DivideResult::OpenSourceFailed, 0};
 
   const int n = job.plan.pieces;
+  const uint32_t full = static_cast<uint32_t>(job.plan.fullBlocks) * kBlockBytes;
+  std::memset(g_parity, 0, full);
+  std::memset(&g_checks, 0, sizeof(g_checks));
+  g_checks.size = static_cast<long>(job.size);
+  g_checks.count = n;
+  g_checks.pieceBytes = full;
   for (int k = 1; k <= n; ++k) {
     FileHandle piece = kNoFile;
     if (pieceset::ComposePiecePath(path, sizeof(path), job.dir, "file-", k)) piece = fs.create(path);
@@ -89,17 +130,31 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
       DeletePieces(fs, job.dir, k - 1);
       return {DivideResult::CreatePieceFailed, k};
     }
-    const uint32_t bytes =
-        k < n ? static_cast<uint32_t>(job.plan.fullBlocks) * kBlockBytes : job.plan.lastBytes;
-    DivideResult r = CopyBlocks(fs, source, piece, bytes);
+    const uint32_t bytes = k < n ? full : job.plan.lastBytes;
+    DivideResult r = CopyBlocks(fs, source, piece, bytes, &g_checks.crc[k]);
     fs.close(piece);
     if (r != DivideResult::Ok) {
       fs.close(source);
       DeletePieces(fs, job.dir, k);
       return {r, k};
     }
+    g_checks.whole = k == 1 ? g_checks.crc[1] : Crc32Combine(g_checks.whole, g_checks.crc[k], bytes);
   }
   fs.close(source);
+
+  g_checks.crc[n + 1] = Crc32Update(0, g_parity, full);
+  const DivideResult r = WriteParity(fs, job.dir, n, full);
+  if (r != DivideResult::Ok) {
+    // A file in the parity piece's way that could not be replaced stays, as a piece's would.
+    DeletePieces(fs, job.dir, r == DivideResult::CreatePieceFailed ? n : n + 1);
+    return {r, n + 1};
+  }
+  pieceset::ComposePiecePath(path, sizeof(path), job.dir, "file-", 0);
+  if (!AppendChecks(fs, path, len)) {
+    RemoveForced(fs, path);
+    DeletePieces(fs, job.dir, n + 1);
+    return {DivideResult::WriteInfoFailed, 0};
+  }
   return {DivideResult::Ok, n};
 }
 

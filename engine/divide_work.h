@@ -12,11 +12,11 @@ namespace engine {
 // True when an entry of dir (ending in a backslash) contains "file-" or "FILE-".
 bool HasPieceMarkedEntry(const DiskFiles& fs, const char* dir, bool dbcs932);
 
-// Deletes file-0 ... file-999 and FILE-0 ... FILE-999 of dir as they are (a read-only piece
+// Deletes file-0 ... file-1000 and FILE-0 ... FILE-1000 of dir as they are (a read-only piece
 // stays), except the source itself when its name is one of them.
 void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sourceName);
 
-// True when writing the pieces of a division into n pieces would overwrite the source.
+// True when writing the n pieces of a division and its parity piece would overwrite the source.
 bool SourceIsAmongPieces(const char* sourceName, int pieces);
 
 struct DivideJob {
@@ -32,7 +32,7 @@ struct DivideJob {
 enum class DivideResult {
   Ok,
   CreateInfoFailed,   // FILE-0 could not be created
-  WriteInfoFailed,    // FILE-0 could not be written; it has been deleted
+  WriteInfoFailed,    // FILE-0 could not be written; it and any piece written have been deleted
   OpenSourceFailed,   // FILE-0 stays
   CreatePieceFailed,  // piece: the one that failed; pieces before it have been deleted
   ReadSourceFailed,   // piece: the one being written; pieces up to it have been deleted
@@ -44,9 +44,9 @@ struct DivideOutcome {
   int piece;
 };
 
-// Writes FILE-0 and the pieces, whole blocks of 10000 bytes but the last piece's rest. On
-// failure FILE-0 stays (except when it could not be written) and every piece written is
-// deleted again.
+// Writes FILE-0 and the pieces, whole blocks of 10000 bytes but the last piece's rest, then
+// the parity piece n + 1 and the check line after the record. On failure FILE-0 stays (except
+// when it could not be written) and every piece written is deleted again.
 DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job);
 
 }  // namespace engine

@@ -63,13 +63,13 @@ int PieceNumberOfName(const char* name) {
   }
   const char* digits = name + 5;
   std::size_t len = std::strlen(digits);
-  if (len == 0 || len > 3 || (len > 1 && digits[0] == '0')) return -1;
+  if (len == 0 || len > 4 || (len > 1 && digits[0] == '0')) return -1;
   int value = 0;
   for (std::size_t i = 0; i < len; ++i) {
     if (digits[i] < '0' || digits[i] > '9') return -1;
     value = value * 10 + (digits[i] - '0');
   }
-  return value;
+  return value <= kMaxPieces + 1 ? value : -1;
 }
 
 bool HasSemicolon(const char* name) { return std::strchr(name, ';') != nullptr; }

@@ -44,6 +44,20 @@ constexpr Text kSuccess = {"Success!\nFile, %s, has been created.", "成功！\n
 constexpr Text kDelete = {"Do you delete FILE-0, ... , FILE-%d ?", "FILE-0, ... , FILE-%d を削除しますか？"};
 constexpr Text kDecompressNext = {"Next do you decompress the compressed file ?",
                                   "次に、圧縮ファイルを解凍しますか？"};
+constexpr Text kPieceDamaged = {"A file, FILE-%d, is damaged.", "ファイル(FILE-%d)が破壊されています."};
+constexpr Text kPieceShort = {"A file, FILE-%d, is shorter than the original one.",
+                              "ファイル(FILE-%d)が元より短くなっています."};
+constexpr Text kPieceLong = {"A file, FILE-%d, is longer than the original one.",
+                             "ファイル(FILE-%d)が元より長くなっています."};
+constexpr Text kAskRebuild = {"%s\nDo you rebuild it from the parity file, FILE-%d ?",
+                              "%s\nパリティファイル FILE-%d から復元しますか？"};
+constexpr Text kNoParity = {"%s\nUnable to rebuild it without the sound parity file, FILE-%d.",
+                            "%s\n正常なパリティファイル FILE-%d がないため、復元できません."};
+constexpr Text kTooManyBad = {"Files, %s, are damaged or missing.\nUnable to rebuild more than one file.",
+                              "ファイル(%s)が破壊されているか不足しています.\n２個以上のファイルは復元できません."};
+constexpr Text kRebuildFailed = {"Unsuccess!\nThe rebuilt file, FILE-%d, is not equal to the original one.",
+                                 "不成功！\n復元されたファイル(FILE-%d)が元と異なります."};
+constexpr Text kBadPiece[4] = {kPieceMissing, kPieceShort, kPieceLong, kPieceDamaged};
 
 // The piece set being merged, as read from the selected FILE-0.
 struct PieceSet {
@@ -53,6 +67,8 @@ struct PieceSet {
   pieceset::InfoRecord record;
   pieceset::InfoValues values;
   uint32_t infoAttributes;
+  bool checked;
+  pieceset::Checks checks;
 };
 
 // Reads FILE-0 of the set, reporting its own failures.
@@ -60,8 +76,9 @@ bool ReadRecord(HWND owner, PieceSet* set, bool dbcs932) {
   char path[kPathBytes];
   pieceset::ComposePiecePath(path, sizeof(path), set->dir, set->prefix, 0);
   const InfoFile info =
-      ReadInformationFile(SystemFiles(), path, dbcs932, &set->record, &set->values);
+      ReadInformationFile(SystemFiles(), path, dbcs932, &set->record, &set->values, &set->checks);
   set->infoAttributes = info.attributes;
+  set->checked = info.checked;
   if (!info.opened) {
     ShowMessage(owner, kOpenInfo, kCapError, MB_ICONHAND);
     return false;
@@ -96,8 +113,25 @@ bool RoomOnDrive(void* root, int64_t bytes) {
   return bytes <= 0x7FFFFFFF && HasRoomFor(static_cast<const char*>(root), static_cast<long>(bytes));
 }
 
-void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out) {
+struct RebuildAsk {
+  HWND owner;
+  int parity;
+};
+
+bool ConfirmRebuild(void* ctx, int piece, pieceset::PieceState state) {
+  auto* ask = static_cast<RebuildAsk*>(ctx);
+  char what[256];
+  pieceset::DescribeBad(what, sizeof(what), piece, state, kBadPiece);
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  const bool yes = ShowMessage(ask->owner, kAskRebuild, ask->parity, what, kCapInquiry,
+                               MB_YESNO | MB_ICONQUESTION) == IDYES;
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  return yes;
+}
+
+void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out, int parity) {
   const UINT err = MB_ICONHAND;
+  char what[256];
   switch (out.result) {
     case MergeResult::Ok: break;
     case MergeResult::NoFirstPiece: ShowMessage(owner, kNoFirstPiece, kCapError, err); break;
@@ -112,20 +146,43 @@ void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out) {
     case MergeResult::SizeDiffers:
       ShowMessage(owner, kSizeDiffers, kCapError, MB_ICONEXCLAMATION);
       break;
+    case MergeResult::PieceBad:
+      pieceset::DescribeBad(what, sizeof(what), out.piece, out.bad.state[0], kBadPiece);
+      ShowMessage(owner, kNoParity, parity, what, kCapError, err);
+      break;
+    case MergeResult::TooManyBad:
+      pieceset::ListBad(out.bad, what, sizeof(what));
+      ShowMessage(owner, kTooManyBad, what, kCapError, err);
+      break;
+    case MergeResult::RebuildDeclined: break;
+    case MergeResult::RebuildFailed: ShowMessage(owner, kRebuildFailed, out.piece, kCapError, err); break;
   }
 }
 
 bool MergeOperation(HWND owner, PieceSet* set) {
   CheckNtfsVolume(set->root);
+  RebuildAsk ask{owner, set->values.count + 1};
   const MergeJob job{set->dir, set->prefix, set->record.name, set->values.size,
                      set->values.count, set->infoAttributes,
                      pieceset::ResolveMergedTime(set->values, g_selFileTime, g_ntfsFlag != 0),
-                     RoomOnDrive, set->root};
+                     RoomOnDrive, set->root, set->checked ? &set->checks : nullptr,
+                     ConfirmRebuild, &ask};
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   const MergeOutcome out = MergePieces(SystemFiles(), job);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-  ReportMergeFailure(owner, set->record.name, out);
+  ReportMergeFailure(owner, set->record.name, out, ask.parity);
   return out.result == MergeResult::Ok;
+}
+
+// The last file of the set: the parity piece when the set has one on the disk.
+int LastPieceOfSet(const PieceSet& set) {
+  char path[kPathBytes];
+  uint64_t length = 0;
+  const int parity = set.values.count + 1;
+  return set.checked && pieceset::ComposePiecePath(path, sizeof(path), set.dir, set.prefix, parity) &&
+                 FindLength(SystemFiles(), path, &length)
+             ? parity
+             : set.values.count;
 }
 
 void OfferExtraction(HWND owner, ArchiveKind kind, const char* name) {
@@ -169,9 +226,10 @@ void CmdMerge(HWND owner) {
   ListDirectory(g_currentDir);
   ShowItemByName(name);
   ShowMessage(owner, kSuccess, name, kCapCongratulations, MB_ICONASTERISK);
-  if (ShowMessage(owner, kDelete, static_cast<long>(set.values.count), kCapInquiry,
-                  MB_YESNO | MB_ICONQUESTION) == IDYES) {
-    RemovePieceSet(SystemFiles(), set.dir, set.prefix, set.values.count);
+  const int last = LastPieceOfSet(set);
+  if (ShowMessage(owner, kDelete, static_cast<long>(last), kCapInquiry, MB_YESNO | MB_ICONQUESTION) ==
+      IDYES) {
+    RemovePieceSet(SystemFiles(), set.dir, set.prefix, last);
     ListDirectory(g_currentDir);
   }
   OfferExtraction(owner, ArchiveKindOfName(name, dbcs932), name);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/crc32.h"
+
 namespace engine {
 namespace {
 
@@ -51,11 +53,139 @@ MergeResult CopyPiece(const DiskFiles& fs, FileHandle piece, FileHandle merged, 
   return total < minimum ? MergeResult::ReadPieceFailed : MergeResult::Ok;
 }
 
+using pieceset::PieceState;
+
+intptr_t IoOpenRead(void* ctx, const char* path) { return static_cast<const DiskFiles*>(ctx)->openRead(path); }
+intptr_t IoOpenWrite(void* ctx, const char* path) { return static_cast<const DiskFiles*>(ctx)->openWrite(path); }
+long IoRead(void* ctx, intptr_t f, void* buf, long n) { return static_cast<const DiskFiles*>(ctx)->read(f, buf, n); }
+long IoWrite(void* ctx, intptr_t f, const void* buf, long n) {
+  return static_cast<const DiskFiles*>(ctx)->write(f, buf, n);
+}
+bool IoSeek(void* ctx, intptr_t f, uint32_t at) { return static_cast<const DiskFiles*>(ctx)->seek(f, at); }
+void IoClose(void* ctx, intptr_t f) { static_cast<const DiskFiles*>(ctx)->close(f); }
+
+// Reads an open piece of length bytes whole, its CRC into *crc, writing it to merged when
+// write; a short read is a damaged piece, a failed write the merge's end.
+enum class Copied { Ok, Unreadable, WriteFailed };
+Copied CopyChecked(const DiskFiles& fs, FileHandle piece, FileHandle merged, uint32_t length,
+                   bool write, uint32_t* crc) {
+  *crc = 0;
+  for (uint32_t done = 0; done < length;) {
+    const long want = static_cast<long>(length - done < sizeof(g_buffer) ? length - done : sizeof(g_buffer));
+    const long got = fs.read(piece, g_buffer, want);
+    if (got != want) return Copied::Unreadable;
+    if (write && fs.write(merged, g_buffer, got) != got) return Copied::WriteFailed;
+    *crc = Crc32Update(*crc, g_buffer, static_cast<std::size_t>(got));
+    done += static_cast<uint32_t>(got);
+  }
+  return Copied::Ok;
+}
+
+MergeOutcome Outcome(MergeResult r, int piece, const pieceset::BadPieces& bad = {}) {
+  return {r, piece, bad, 0};
+}
+
+MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
+  const pieceset::Checks& c = *job.checks;
+  const int n = c.count;
+  pieceset::BadPieces bad{};
+  char path[kPathBytes];
+  char merged[kPathBytes];
+  if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return Outcome(MergeResult::NoRoom, 0, bad);
+
+  static PieceState state[kMaxPieces + 2];
+  for (int k = 1; k <= n; ++k) {
+    uint64_t length = 0;
+    state[k] = pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k) &&
+                       FindLength(fs, path, &length)
+                   ? pieceset::JudgeLength(c, k, length)
+                   : PieceState::Missing;
+    if (state[k] != PieceState::Good) pieceset::NoteBad(&bad, k, state[k]);
+  }
+  uint64_t parityLength = 0;
+  const bool parityThere = pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, n + 1) &&
+                           FindLength(fs, path, &parityLength) && parityLength == c.pieceBytes;
+  // A set that cannot merge any more is still read through, so that every bad piece is named.
+  const bool doomed = bad.count >= 2 || (bad.count == 1 && !parityThere);
+
+  std::memset(merged, 0, sizeof(merged));
+  FileHandle out = kNoFile;
+  if (!doomed) {
+    int w = std::snprintf(merged, sizeof(merged), "%s%s", job.dir, job.name);
+    if (w < 0 || static_cast<std::size_t>(w) >= sizeof(merged)) return Outcome(MergeResult::CreateFailed, 0, bad);
+    out = fs.create(merged);
+    if (out == kNoFile) return Outcome(MergeResult::CreateFailed, 0, bad);
+    SetPieceAttributes(fs, job, kAttrArchive);
+  }
+  bool writeFailed = false;
+  for (int k = 1; k <= n && !writeFailed; ++k) {
+    if (state[k] != PieceState::Good) continue;
+    pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k);
+    FileHandle piece = fs.openRead(path);
+    Copied r = Copied::Unreadable;
+    uint32_t crc = 0;
+    if (piece != kNoFile) {
+      // After a bad piece the next one goes to its own place, leaving room for the rebuild.
+      const bool write = out != kNoFile && bad.count < 2;
+      if (!write || fs.seek(out, static_cast<uint64_t>(k - 1) * c.pieceBytes)) {
+        r = CopyChecked(fs, piece, out, pieceset::PieceLength(c, k), write, &crc);
+      } else {
+        r = Copied::WriteFailed;
+      }
+      fs.close(piece);
+    }
+    if (r == Copied::WriteFailed) writeFailed = true;
+    else if (r == Copied::Unreadable || crc != c.crc[k]) {
+      state[k] = PieceState::Damaged;
+      pieceset::NoteBad(&bad, k, state[k]);
+    }
+  }
+  if (out != kNoFile) {
+    fs.close(out);
+    if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, job.infoAttributes);
+  }
+
+  MergeOutcome result{MergeResult::Ok, n, bad, 0};
+  if (writeFailed) result = Outcome(MergeResult::WriteFailed, 0, bad);
+  else if (bad.count >= 2) result = Outcome(MergeResult::TooManyBad, 0, bad);
+  else if (bad.count == 1) {
+    const int k = bad.piece[0];
+    const pieceset::PieceIo io = PieceIoOf(fs);
+    if (!parityThere || !pieceset::ParityIsSound(io, job.dir, job.prefix, c)) {
+      result = Outcome(MergeResult::PieceBad, k, bad);
+    } else if (!job.confirmRebuild(job.rebuildCtx, k, bad.state[0])) {
+      result = Outcome(MergeResult::RebuildDeclined, k, bad);
+    } else if (pieceset::RebuildPiece(io, job.dir, job.prefix, c, k, merged) !=
+               pieceset::RebuildResult::Ok) {
+      result = Outcome(MergeResult::RebuildFailed, k, bad);
+    } else {
+      result.rebuilt = k;
+    }
+  }
+  if (result.result != MergeResult::Ok) {
+    if (out != kNoFile) RemoveForced(fs, merged);
+    return result;
+  }
+  if (fs.setTimes(merged, job.time) == TimeResult::CannotOpen) {
+    return {MergeResult::ReopenFailed, 0, bad, result.rebuilt};
+  }
+  uint64_t length = 0;
+  if (!FindLength(fs, merged, &length) || length != static_cast<uint64_t>(job.size)) {
+    return {MergeResult::SizeDiffers, 0, bad, result.rebuilt};
+  }
+  return result;
+}
+
 }  // namespace
 
+pieceset::PieceIo PieceIoOf(const DiskFiles& fs) {
+  return {const_cast<DiskFiles*>(&fs), IoOpenRead, IoOpenWrite, IoRead, IoWrite, IoSeek, IoClose};
+}
+
 InfoFile ReadInformationFile(const DiskFiles& fs, const char* path, bool dbcs932,
-                             pieceset::InfoRecord* rec, pieceset::InfoValues* vals) {
-  InfoFile info{false, pieceset::MainResult::MissedToRead, fs.getAttributes(path)};
+                             pieceset::InfoRecord* rec, pieceset::InfoValues* vals,
+                             pieceset::Checks* checks) {
+  InfoFile info{false, pieceset::MainResult::MissedToRead, fs.getAttributes(path), false};
   fs.setAttributes(path, kAttrArchive);
   FileHandle f = fs.openRead(path);
   if (f != kNoFile) {
@@ -69,6 +199,7 @@ InfoFile ReadInformationFile(const DiskFiles& fs, const char* path, bool dbcs932
     const std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
     const bool complete = known && length == n;
     info.result = pieceset::ReadMain(data, n, complete, dbcs932, rec, vals);
+    info.checked = info.result == pieceset::MainResult::Ok && pieceset::ReadChecks(data, n, *vals, checks);
   }
   if (info.attributes != kNoAttributes) fs.setAttributes(path, info.attributes);
   return info;
@@ -80,28 +211,29 @@ bool NameExistsInDir(const DiskFiles& fs, const char* dir, const char* name) {
 }
 
 MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
+  if (job.checks) return MergeChecked(fs, job);
   char path[kPathBytes];
   char merged[kPathBytes];
   uint64_t length = 0;
   if (!pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, 1) ||
       !FindLength(fs, path, &length)) {
-    return {MergeResult::NoFirstPiece, 1};
+    return Outcome(MergeResult::NoFirstPiece, 1);
   }
   const MergePlan plan = PlanMerge(job.size, job.count, length);
-  if (plan.lastBlocks < 1) return {MergeResult::LastPieceEmpty, job.count};
-  if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return {MergeResult::NoRoom, 0};
+  if (plan.lastBlocks < 1) return Outcome(MergeResult::LastPieceEmpty, job.count);
+  if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return Outcome(MergeResult::NoRoom, 0);
   for (int i = 1; i <= job.count; ++i) {
     if (!pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, i) ||
         !FindLength(fs, path, &length)) {
-      return {MergeResult::PieceMissing, i};
+      return Outcome(MergeResult::PieceMissing, i);
     }
   }
 
   std::memset(merged, 0, sizeof(merged));
   int w = std::snprintf(merged, sizeof(merged), "%s%s", job.dir, job.name);
-  if (w < 0 || static_cast<std::size_t>(w) >= sizeof(merged)) return {MergeResult::CreateFailed, 0};
+  if (w < 0 || static_cast<std::size_t>(w) >= sizeof(merged)) return Outcome(MergeResult::CreateFailed, 0);
   FileHandle out = fs.create(merged);
-  if (out == kNoFile) return {MergeResult::CreateFailed, 0};
+  if (out == kNoFile) return Outcome(MergeResult::CreateFailed, 0);
 
   SetPieceAttributes(fs, job, kAttrArchive);
   for (int k = 1; k <= job.count; ++k) {
@@ -120,17 +252,17 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
       fs.close(out);
       RemoveForced(fs, merged);
       if (job.infoAttributes != kNoAttributes) fs.setAttributes(path, job.infoAttributes);
-      return {r, k};
+      return Outcome(r, k);
     }
   }
   fs.close(out);
   if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, job.infoAttributes);
 
-  if (fs.setTimes(merged, job.time) == TimeResult::CannotOpen) return {MergeResult::ReopenFailed, 0};
+  if (fs.setTimes(merged, job.time) == TimeResult::CannotOpen) return Outcome(MergeResult::ReopenFailed, 0);
   if (!FindLength(fs, merged, &length) || length != static_cast<uint64_t>(job.size)) {
-    return {MergeResult::SizeDiffers, 0};
+    return Outcome(MergeResult::SizeDiffers, 0);
   }
-  return {MergeResult::Ok, job.count};
+  return Outcome(MergeResult::Ok, job.count);
 }
 
 }  // namespace engine

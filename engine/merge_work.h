@@ -5,19 +5,25 @@
 
 #include "diskfiles.h"
 #include "engine_rules.h"
+#include "parity.h"
 #include "pieceset.h"
 
 namespace engine {
 
 // FILE-0 as the Merge command reads it: its attributes set aside while it is read (and given
-// back), at most pieceset::kReadLimit bytes through Tovra's reader.
+// back), at most pieceset::kReadLimit bytes through Tovra's reader, and its check line.
 struct InfoFile {
   bool opened;
   pieceset::MainResult result;
   uint32_t attributes;  // as found, or kNoAttributes
+  bool checked;         // *checks holds a sound check line that agrees with the record
 };
 InfoFile ReadInformationFile(const DiskFiles& fs, const char* path, bool dbcs932,
-                             pieceset::InfoRecord* rec, pieceset::InfoValues* vals);
+                             pieceset::InfoRecord* rec, pieceset::InfoValues* vals,
+                             pieceset::Checks* checks);
+
+// The system's or the model disk's file calls as the rebuild from the parity piece takes them.
+pieceset::PieceIo PieceIoOf(const DiskFiles& fs);
 
 // True when an entry of dir (ending in a backslash) has the name, letter case aside.
 bool NameExistsInDir(const DiskFiles& fs, const char* dir, const char* name);
@@ -33,6 +39,11 @@ struct MergeJob {
   // Whether the drive has at least bytes free.
   bool (*hasRoom)(void* ctx, int64_t bytes);
   void* roomCtx;
+  // The check line of FILE-0, or nullptr for a set without one, merged as before.
+  const pieceset::Checks* checks;
+  // Asked before the one bad piece is rebuilt from the parity piece; true rebuilds it.
+  bool (*confirmRebuild)(void* ctx, int piece, pieceset::PieceState state);
+  void* rebuildCtx;
 };
 
 enum class MergeResult {
@@ -47,15 +58,25 @@ enum class MergeResult {
   ReadPieceFailed,  // likewise
   ReopenFailed,     // the merged file stays, without its time
   SizeDiffers,      // the merged file stays
+  // With a check line; no merged file is left after any of these.
+  PieceBad,         // piece: the one bad piece, and no sound parity piece to rebuild it from
+  TooManyBad,       // bad: two or more bad pieces
+  RebuildDeclined,  // piece: the one bad piece, not to be rebuilt
+  RebuildFailed,    // piece: rebuilt, but the piece or the merged file differs from its CRC
 };
 
 struct MergeOutcome {
   MergeResult result;
   int piece;
+  pieceset::BadPieces bad;  // with a check line: every bad piece found
+  int rebuilt;              // the piece rebuilt from the parity piece, or 0
 };
 
-// Copies the pieces into dir + name in blocks of 10000 bytes: every piece but the last in as
-// many blocks as FILE-1 holds, the last in as many as the record's size leaves.
+// Without a check line: copies the pieces into dir + name in blocks of 10000 bytes, every
+// piece but the last in as many blocks as FILE-1 holds, the last in as many as the record's
+// size leaves. With one: copies each piece by the length the line gives it, checking its CRC;
+// a missing, short, long, unreadable or damaged piece is bad, and one bad piece is rebuilt
+// from the parity piece when that is sound and the caller agrees.
 MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job);
 
 }  // namespace engine

@@ -13,8 +13,8 @@ namespace pieceset {
 constexpr int kBlockBytes = 10000;
 constexpr int kMaxPieces = 999;
 constexpr int kRecordBytes = 512;   // composed record
-// Bytes a caller reads from FILE-0 before parsing; every valid record is far shorter.
-constexpr std::size_t kReadLimit = 4096;
+// Bytes a caller reads from FILE-0 before parsing: the record and the check line after it.
+constexpr std::size_t kReadLimit = 12288;
 
 // The nine fields as text, each zero-terminated; sized as the readers' buffers.
 struct InfoRecord {

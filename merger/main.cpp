@@ -15,6 +15,9 @@ constexpr int kHeight = 125;
 constexpr int kWaitingLineId = 101;
 constexpr UINT kMergeMessage = WM_USER;
 constexpr UINT kCloseMessage = WM_USER + 1;
+// After a rebuild from the parity piece, the waiting line's note stays this long.
+constexpr UINT_PTR kNoteTimer = 1;
+constexpr UINT kNoteMillis = 4000;
 
 HWND g_waitingLine;
 OsKind g_osKind;
@@ -62,7 +65,15 @@ LRESULT OnPaint(HWND wnd) {
 }
 
 LRESULT OnMerge(HWND wnd) {
-  RunMerge(wnd, g_waitingLine, g_waitingText, g_programDir, g_osKind);
+  if (!RunMerge(wnd, g_waitingLine, g_waitingText, g_programDir, g_osKind) ||
+      !SetTimer(wnd, kNoteTimer, kNoteMillis, nullptr)) {
+    PostMessageA(wnd, kCloseMessage, 0, 0);
+  }
+  return 0;
+}
+
+LRESULT OnNoteShown(HWND wnd) {
+  KillTimer(wnd, kNoteTimer);
   PostMessageA(wnd, kCloseMessage, 0, 0);
   return 0;
 }
@@ -72,6 +83,7 @@ LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CREATE: return OnCreate(wnd);
     case WM_PAINT: return OnPaint(wnd);
     case kMergeMessage: return OnMerge(wnd);
+    case WM_TIMER: return OnNoteShown(wnd);
     case kCloseMessage: PostMessageA(wnd, WM_CLOSE, 0, 0); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: return DefWindowProcA(wnd, msg, wp, lp);

@@ -2,18 +2,24 @@
 
 #include <cstring>
 
-#include "pieceset.h"
+#include "base/crc32.h"
 #include "core.h"
+#include "parity.h"
+#include "pieceset.h"
 #include "system.h"
 #include "texts.h"
 
 namespace rundelo {
 namespace {
 
+using pieceset::PieceState;
 
 HWND g_owner;
 bool g_dbcs;
 char g_buffer[kChunkBytes + 1];
+pieceset::Checks g_checks;
+PieceState g_state[pieceset::kMaxPieces + 2];
+pieceset::BadPieces g_bad;
 
 void Report(const Text& text, const Text& caption, UINT flags) {
   MessageBoxA(g_owner, Tx(text), Tx(caption), flags);
@@ -30,6 +36,16 @@ void ReportMissingPiece(int k) {
   char message[512];
   ComposeMessage(message, sizeof(message), Tx(kPieceMissing), static_cast<long>(k));
   MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND);
+}
+
+// Length of an existing file; false when there is none.
+bool LengthOf(const char* path, uint64_t* length) {
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(path, &found);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  *length = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+  return true;
 }
 
 bool Exists(const char* path) {
@@ -178,9 +194,162 @@ void Rebuild(HWND waitingLine, const char* waitingText, const char* dir, const c
   SetWaiting(waitingLine, nullptr, IDC_ARROW);
 }
 
+// The file calls of the rebuild from the parity piece.
+intptr_t IoOpen(const char* path, DWORD access, DWORD share) {
+  HANDLE h = CreateFileA(path, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<intptr_t>(h);
+}
+intptr_t IoOpenRead(void*, const char* path) { return IoOpen(path, GENERIC_READ, FILE_SHARE_READ); }
+intptr_t IoOpenWrite(void*, const char* path) { return IoOpen(path, GENERIC_WRITE, 0); }
+long IoRead(void*, intptr_t f, void* buf, long n) {
+  DWORD got = 0;
+  return ReadFile(reinterpret_cast<HANDLE>(f), buf, static_cast<DWORD>(n), &got, nullptr) ? static_cast<long>(got) : -1;
+}
+long IoWrite(void*, intptr_t f, const void* buf, long n) {
+  DWORD put = 0;
+  return WriteFile(reinterpret_cast<HANDLE>(f), buf, static_cast<DWORD>(n), &put, nullptr) ? static_cast<long>(put) : -1;
+}
+bool IoSeek(void*, intptr_t f, uint32_t at) {
+  return SetFilePointer(reinterpret_cast<HANDLE>(f), static_cast<LONG>(at), nullptr, FILE_BEGIN) == at;
+}
+void IoClose(void*, intptr_t f) { CloseHandle(reinterpret_cast<HANDLE>(f)); }
+const pieceset::PieceIo kIo = {nullptr, IoOpenRead, IoOpenWrite, IoRead, IoWrite, IoSeek, IoClose};
+
+// The one bad piece that no sound parity piece can rebuild, or every bad piece when more.
+void ReportBad() {
+  char what[256], counted[512], message[512];
+  if (g_bad.count >= 2) {
+    pieceset::ListBad(g_bad, what, sizeof(what));
+    ComposeMessage(message, sizeof(message), Tx(kTooManyBad), what);
+  } else {
+    pieceset::DescribeBad(what, sizeof(what), g_bad.piece[0], g_bad.state[0], kBadPiece);
+    ComposeMessage(counted, sizeof(counted), Tx(kNoParity), static_cast<long>(g_checks.count + 1));
+    ComposeMessage(message, sizeof(message), counted, what);
+  }
+  MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND);
+}
+
+void ShowInLine(HWND waitingLine, const Text& text, int piece) {
+  char line[128];
+  ComposeMessage(line, sizeof(line), Tx(text), static_cast<long>(piece));
+  SendMessageA(waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line));
+  UpdateWindow(waitingLine);
+}
+
+bool ParityThere(const char* dir, const char* prefix) {
+  char path[kPathBytes];
+  uint64_t length = 0;
+  return pieceset::ComposePiecePath(path, sizeof(path), dir, prefix, g_checks.count + 1) &&
+         LengthOf(path, &length) && length == g_checks.pieceBytes;
+}
+
+// Looks every piece up against its length in the check line; true when the merge cannot end
+// well (two bad pieces, or one and no parity piece), so the pieces are only to be checked.
+bool LookUpPieces(const char* dir, const char* prefix) {
+  std::memset(&g_bad, 0, sizeof(g_bad));
+  for (int k = 1; k <= g_checks.count; ++k) {
+    char piece[kPathBytes];
+    uint64_t length = 0;
+    g_state[k] = pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k) && LengthOf(piece, &length)
+                     ? pieceset::JudgeLength(g_checks, k, length)
+                     : PieceState::Missing;
+    if (g_state[k] != PieceState::Good) pieceset::NoteBad(&g_bad, k, g_state[k]);
+  }
+  return g_bad.count >= 2 || (g_bad.count == 1 && !ParityThere(dir, prefix));
+}
+
+enum class Checked { Ok, Unreadable, WriteFailed };
+
+// Reads piece path of length bytes whole, its CRC into *crc, appending it to out when write.
+Checked CopyCheckedPiece(const char* path, HFILE out, uint32_t length, bool write, uint32_t* crc) {
+  *crc = 0;
+  HFILE in = _lopen(path, OF_READ);
+  if (in == HFILE_ERROR) return Checked::Unreadable;
+  Checked r = Checked::Ok;
+  for (uint32_t done = 0; done < length && r == Checked::Ok;) {
+    const UINT n = length - done < kChunkBytes ? length - done : kChunkBytes;
+    if (_lread(in, g_buffer, n) != n) r = Checked::Unreadable;
+    else if (write && _lwrite(out, g_buffer, n) != n) r = Checked::WriteFailed;
+    else {
+      *crc = Crc32Update(*crc, g_buffer, n);
+      done += n;
+    }
+  }
+  _lclose(in);
+  return r;
+}
+
+// The merge of a set with a check line; true when a bad piece has been rebuilt. A doomed set
+// is read through without a merged file, so that every bad piece is named.
+bool RebuildChecked(HWND waitingLine, const char* waitingText, const char* dir, const char* prefix,
+                    const char* dest, const char* name, const CalTime& mergedTime, bool doomed) {
+  HFILE out = HFILE_ERROR;
+  if (!doomed) {
+    out = OpenMerged(dest);
+    if (out == HFILE_ERROR) {
+      ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
+      return false;
+    }
+  }
+  SetWaiting(waitingLine, waitingText, IDC_WAIT);
+  bool writeFailed = false;
+  for (int k = 1; k <= g_checks.count && !writeFailed; ++k) {
+    if (g_state[k] != PieceState::Good) continue;
+    char piece[kPathBytes];
+    pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k);
+    // After a bad piece the next one goes to its own place, leaving room for the rebuild.
+    const bool write = out != HFILE_ERROR && g_bad.count < 2;
+    uint32_t crc = 0;
+    Checked r = Checked::WriteFailed;
+    if (!write || _llseek(out, static_cast<LONG>((k - 1) * g_checks.pieceBytes), FILE_BEGIN) != HFILE_ERROR) {
+      r = CopyCheckedPiece(piece, out, pieceset::PieceLength(g_checks, k), write, &crc);
+    }
+    if (r == Checked::WriteFailed) writeFailed = true;
+    else if (r == Checked::Unreadable || crc != g_checks.crc[k]) {
+      g_state[k] = PieceState::Damaged;
+      pieceset::NoteBad(&g_bad, k, g_state[k]);
+    }
+  }
+  if (out != HFILE_ERROR) _lclose(out);
+  int rebuilt = 0;
+  bool ok = !writeFailed && g_bad.count < 2;
+  if (writeFailed) Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
+  else if (g_bad.count >= 2 || (g_bad.count == 1 && !pieceset::ParityIsSound(kIo, dir, prefix, g_checks))) {
+    SetWaiting(waitingLine, nullptr, IDC_ARROW);
+    ReportBad();
+    ok = false;
+  } else if (g_bad.count == 1) {
+    rebuilt = g_bad.piece[0];
+    ShowInLine(waitingLine, kRebuilding, rebuilt);
+    if (pieceset::RebuildPiece(kIo, dir, prefix, g_checks, rebuilt, dest) != pieceset::RebuildResult::Ok) {
+      SetWaiting(waitingLine, nullptr, IDC_ARROW);
+      char message[512];
+      ComposeMessage(message, sizeof(message), Tx(kRebuildFailed), static_cast<long>(rebuilt));
+      MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND);
+      ok = false;
+    }
+  }
+  if (!ok) {
+    SetWaiting(waitingLine, nullptr, IDC_ARROW);
+    if (!doomed) DeleteFileA(dest);
+    return false;
+  }
+  uint64_t length = 0;
+  if (!LengthOf(dest, &length) || length != static_cast<uint64_t>(g_checks.size)) {
+    SetWaiting(waitingLine, nullptr, IDC_ARROW);
+    Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
+    DeleteFileA(dest);
+    return false;
+  }
+  if (!SetMergedTime(dest, mergedTime)) Report(kCannotSetTime, kCaptionError, MB_ICONHAND);
+  SetWaiting(waitingLine, nullptr, IDC_ARROW);
+  if (rebuilt) ShowInLine(waitingLine, kRebuilt, rebuilt);
+  return rebuilt != 0;
+}
+
 }  // namespace
 
-void RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char* dir,
+bool RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char* dir,
               OsKind kind) {
   g_owner = owner;
   g_dbcs = g_uiLanguage == 1;
@@ -188,7 +357,7 @@ void RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char*
   char root[4] = {dir[0], ':', '\\', 0};
   if (!dir[0] || !IsFixedDrive(root)) {
     Report(kNotHardDisk, kCaptionError, MB_ICONEXCLAMATION);
-    return;
+    return false;
   }
 
   char info[kPathBytes];
@@ -197,7 +366,7 @@ void RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char*
     prefix = "FILE-";
     if (!pieceset::ComposePiecePath(info, sizeof(info), dir, prefix, 0) || !Exists(info)) {
       Report(kNoInfoFile, kCaptionError, MB_ICONHAND);
-      return;
+      return false;
     }
   }
 
@@ -206,51 +375,57 @@ void RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char*
   bool complete = false;
   if (ReadInfoBytes(info, data, &len, &complete) != InfoRead::Ok) {
     Report(kCannotOpenInfo, kCaptionError, MB_ICONHAND);
-    return;
+    return false;
   }
   pieceset::InfoRecord rec;
   pieceset::InfoValues vals;
   if (pieceset::ReadStandalone(data, len, complete, g_dbcs, &rec, &vals) !=
       pieceset::StandaloneResult::Ok) {
     Report(kIncorrectInfo, kCaptionError, MB_ICONHAND);
-    return;
+    return false;
   }
 
   char dest[kPathBytes] = {0};
   if (std::strlen(dir) + std::strlen(rec.name) >= sizeof(dest)) {
     // Too long for the system's paths: it could never be created.
     ReportWith(kCannotCreate, rec.name, kCaptionError, MB_ICONHAND);
-    return;
+    return false;
   }
   std::strcpy(dest, dir);
   std::strcat(dest, rec.name);
   if (Exists(dest)) {
     ReportWith(kDestinationExists, dest, kCaptionWarning, MB_ICONEXCLAMATION);
-    return;
+    return false;
   }
 
   bool ntfs = IsNtfsVolume(root);
   CalTime infoTime{};
   if (!vals.hasTime && !InfoFileTime(info, &infoTime)) {
     Report(kCannotOpenInfo, kCaptionError, MB_ICONHAND);
-    return;
+    return false;
   }
   CalTime mergedTime = pieceset::ResolveMergedTime(vals, infoTime, ntfs);
 
-  for (int k = 1; k <= vals.count; ++k) {
-    char piece[kPathBytes];
-    if (!pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k) || !Exists(piece)) {
-      ReportMissingPiece(k);
-      return;
+  const bool checked = pieceset::ReadChecks(data, len, vals, &g_checks);
+  const bool doomed = checked && LookUpPieces(dir, prefix);
+  if (!checked) {
+    for (int k = 1; k <= vals.count; ++k) {
+      char piece[kPathBytes];
+      if (!pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k) || !Exists(piece)) {
+        ReportMissingPiece(k);
+        return false;
+      }
     }
   }
 
-  if (!HasRoomFor(root, static_cast<unsigned long long>(vals.size) + 1000, kind)) {
+  if (!doomed && !HasRoomFor(root, static_cast<unsigned long long>(vals.size) + 1000, kind)) {
     Report(kNoFreeSpace, kCaptionError, MB_ICONHAND);
-    return;
+    return false;
   }
 
+  if (checked) return RebuildChecked(waitingLine, waitingText, dir, prefix, dest, rec.name, mergedTime, doomed);
   Rebuild(waitingLine, waitingText, dir, prefix, dest, rec.name, vals, mergedTime);
+  return false;
 }
 
 }  // namespace rundelo

@@ -4,9 +4,11 @@
 #include <cstring>
 #include <string>
 
+#include "base/crc32.h"
 #include "base/oskind.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "engine/refcheck.h"
 
 namespace {
 
@@ -186,3 +188,26 @@ TEST(OsKind, FreeSpacePathChoice) {
 }
 
 }  // namespace
+
+TEST(Crc32, KnownValuesAndCombinedParts) {
+  struct Case { const char* text; uint32_t crc; };
+  const Case cases[] = {{"", 0}, {"a", 0xE8B7BE43u}, {"123456789", 0xCBF43926u},
+                        {"The quick brown fox jumps over the lazy dog", 0x414FA339u}};
+  for (const Case& c : cases) EXPECT_EQ(Crc32Update(0, c.text, std::strlen(c.text)), c.crc) << c.text;
+
+  std::string data(100003, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 131 + (i >> 9));
+  // Every length and offset around the 16- and 64-byte steps, against a bit-at-a-time CRC.
+  for (size_t off = 0; off < 16; ++off) {
+    for (size_t n = 0; n < 300; ++n) {
+      ASSERT_EQ(Crc32Update(0, data.data() + off, n), refcheck::Crc(data.substr(off, n))) << off << " " << n;
+    }
+  }
+  const uint32_t whole = Crc32Update(0, data.data(), data.size());
+  for (size_t cut : {size_t(0), size_t(1), size_t(15), size_t(16), size_t(50000), data.size()}) {
+    const uint32_t a = Crc32Update(0, data.data(), cut);
+    EXPECT_EQ(Crc32Update(a, data.data() + cut, data.size() - cut), whole) << cut;
+    EXPECT_EQ(Crc32Combine(a, Crc32Update(0, data.data() + cut, data.size() - cut), data.size() - cut), whole)
+        << cut;
+  }
+}

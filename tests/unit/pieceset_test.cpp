@@ -1,8 +1,12 @@
 #include "pieceset.h"
+#include "parity.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+
+#include "engine/refcheck.h"
 
 using namespace pieceset;
 
@@ -229,4 +233,87 @@ TEST(PiecePaths, PrefixRuleAndComposition) {
   EXPECT_FALSE(ComposePiecePath(small, sizeof(small), "C:\\SET\\", "FILE-", 10));
   EXPECT_TRUE(ComposePiecePath(small, sizeof(small), "C:\\SET\\", "FILE-", 1));
   EXPECT_STREQ(small, "C:\\SET\\FILE-1");
+}
+
+// The check line after the record: written, found and trusted only when every part holds.
+class CheckLine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::memset(&checks_, 0, sizeof(checks_));
+    checks_.size = 25000;
+    checks_.count = 3;
+    checks_.pieceBytes = 10000;
+    checks_.whole = 0x0123ABCDu;
+    for (int k = 1; k <= 4; ++k) checks_.crc[k] = 0x11111111u * static_cast<uint32_t>(k);
+    char line[kCheckLineBytes];
+    std::size_t n = FormatChecks(line, sizeof(line), checks_);
+    ASSERT_GT(n, 0u);
+    line_.assign(line, n);
+    vals_.size = 25000;
+    vals_.count = 3;
+  }
+  bool Read(const std::string& file) {
+    std::memset(&got_, 0, sizeof(got_));
+    return ReadChecks(file.data(), file.size(), vals_, &got_);
+  }
+  Checks checks_, got_;
+  InfoValues vals_{};
+  std::string line_;
+  const std::string record_ = "A.BIN;25000;3;1;2;3;4;5;2000;\n";
+};
+
+TEST_F(CheckLine, WrittenAsDocumentedAndReadBack) {
+  // The line's own CRC is that of everything before it.
+  const std::string body = "CRC32;25000;3;10000;0123ABCD;11111111;22222222;33333333;44444444;";
+  EXPECT_EQ(line_, body + refcheck::Hex(refcheck::Crc(body)) + ";\n");
+  ASSERT_TRUE(Read(record_ + line_));
+  EXPECT_EQ(got_.pieceBytes, 10000u);
+  EXPECT_EQ(got_.whole, 0x0123ABCDu);
+  EXPECT_EQ(got_.crc[4], 0x44444444u);
+  EXPECT_EQ(PieceLength(got_, 3), 5000u);
+  EXPECT_EQ(PieceLength(got_, 4), 10000u);
+  EXPECT_EQ(JudgeLength(got_, 3, 4999), PieceState::Short);
+  EXPECT_EQ(JudgeLength(got_, 2, 10001), PieceState::Long);
+  EXPECT_EQ(JudgeLength(got_, 1, 10000), PieceState::Good);
+}
+
+TEST_F(CheckLine, AnythingThatDoesNotCheckOutIsNotTaken) {
+  struct Case { const char* what; std::string file; InfoValues vals; };
+  std::string flipped = line_;
+  flipped[30] = flipped[30] == '1' ? '2' : '1';
+  std::string lower = line_;
+  lower.replace(lower.find("0123ABCD"), 8, "0123abcd");
+  const Case cases[] = {
+      {"no check line", record_, vals_},
+      {"without its line feed", record_ + line_.substr(0, line_.size() - 1), vals_},
+      {"a digit changed", record_ + flipped, vals_},
+      {"lower-case digits", record_ + lower, vals_},
+      {"another size in the record", record_ + line_, InfoValues{25001, 3, false, {}}},
+      {"another count in the record", record_ + line_, InfoValues{25000, 4, false, {}}},
+      {"not after the first line", record_ + "\n" + line_, vals_},
+  };
+  for (const Case& c : cases) {
+    vals_ = c.vals;
+    EXPECT_FALSE(Read(c.file)) << c.what;
+  }
+  // Sizes that pieces of that length cannot make are refused when the line is written.
+  checks_.pieceBytes = 5000;
+  char line[kCheckLineBytes];
+  vals_ = InfoValues{25000, 3, false, {}};
+  std::size_t n = FormatChecks(line, sizeof(line), checks_);
+  EXPECT_FALSE(Read(record_ + std::string(line, n)));
+}
+
+TEST(BadPieces, NamedInOrderAndCutAfterTheKeptOnes) {
+  BadPieces bad{};
+  NoteBad(&bad, 17, PieceState::Damaged);
+  NoteBad(&bad, 2, PieceState::Missing);
+  char out[64];
+  ListBad(bad, out, sizeof(out));
+  EXPECT_STREQ(out, "FILE-2, FILE-17");
+  for (int k = 100; k < 100 + kNamed; ++k) NoteBad(&bad, k, PieceState::Short);
+  char longer[256];
+  ListBad(bad, longer, sizeof(longer));
+  EXPECT_EQ(bad.count, kNamed + 2);
+  EXPECT_EQ(std::string(longer).substr(std::strlen(longer) - 15), ", FILE-109, ...");
 }

@@ -36,12 +36,13 @@ class DivideSizes(TovraCase):
                 if item is not None:
                     t.app.combo_select(dlg, IDC_DIV_SIZELIST, item)
                 t.app.click(dlg, IDOK)
-                t.expect('div_success', n)
+                t.expect('div_success', n + 1)
                 t.expect('next_fd', button=IDNO)
                 self.assertEqual(sorted(os.listdir(folder)),
-                                 sorted(['TOVRA.EXE', 'data.lzh'] + ['file-%d' % k for k in range(n + 1)]))
+                                 sorted(['TOVRA.EXE', 'data.lzh'] + ['file-%d' % k for k in range(n + 2)]))
                 with open(os.path.join(folder, 'file-0'), 'rb') as f:
-                    self.assertEqual(f.read(), b'data.lzh;3500000;%d;9;5;14;7;3;1999;\n' % n)
+                    self.assertEqual(f.read().split(b'\n')[0],
+                                     b'data.lzh;3500000;%d;9;5;14;7;3;1999;' % n)
                 for k in range(1, n):
                     self.assertEqual(os.path.getsize(os.path.join(folder, 'file-%d' % k)), piece)
                 self.assert_pieces_make(folder, n, keep)
@@ -71,7 +72,7 @@ class DivideSizes(TovraCase):
 
         # One byte more than a division size: a second piece of one byte.
         t.divide(folder, 'a2.bin', IDC_DIV_144)
-        t.expect('div_success', 2)
+        t.expect('div_success', 3)
         t.expect('next_fd', button=IDNO)
         self.assertEqual(os.path.getsize(os.path.join(folder, 'file-2')), 1)
         self.assert_pieces_make(folder, 2, os.path.join(folder, 'a2.bin'))
@@ -82,7 +83,7 @@ class DivideSizes(TovraCase):
         t.expect('exist_q', button=IDYES)
         dlg = t.dialog('Divide File', 'ファイルの分割')
         t.app.click(dlg, IDOK)  # the size chosen last: 1.44MB
-        t.expect('div_success', 2)
+        t.expect('div_success', 3)
         t.expect('next_fd', button=IDNO)
         self.assertEqual(os.path.getsize(os.path.join(folder, 'file-2')), 20000)
         self.assert_pieces_make(folder, 2, os.path.join(folder, 'a3.bin'))
@@ -95,9 +96,9 @@ class DivideSizes(TovraCase):
         t.app.click(dlg, IDC_DIV_USER)
         t.app.combo_select(dlg, IDC_DIV_SIZELIST, 0)
         t.app.click(dlg, IDOK)
-        t.expect('div_success', 999, timeout=120)
+        t.expect('div_success', 1000, timeout=120)
         t.expect('next_fd', button=IDNO)
-        self.assertEqual(len(pieces_in(folder)), 1000)
+        self.assertEqual(len(pieces_in(folder)), 1001)
         self.assert_pieces_make(folder, 999, os.path.join(folder, 'a4.bin'))
         with open(os.path.join(folder, 'file-0'), 'rb') as f:
             self.assertTrue(f.read().startswith(b'a4.bin;9990000;999;'))
@@ -149,13 +150,13 @@ class DivideRefusals(TovraCase):
         t.divide(folder, 'small.bin', IDC_DIV_64)
         t.expect('under')
         t.divide(folder, 'data.bin', IDC_DIV_144)
-        t.expect('div_success', 3)
+        t.expect('div_success', 4)
         t.expect('next_fd', button=IDNO)
         t.select(folder, 'data.bin')
         t.press(IDC_BTN_DIVISION)
         t.expect('exist_q', button=IDNO)
         t.no_window()
-        self.assertEqual(len(pieces_in(folder)), 4)
+        self.assertEqual(len(pieces_in(folder)), 5)
         self.assert_pieces_make(folder, 3, os.path.join(folder, 'data.bin'))
 
 
@@ -164,14 +165,14 @@ class DivideExistingPieces(TovraCase):
     def test_question_and_clean_up(self):
         folder, root = self.drive()
         write(folder, 'FILE-5', pattern(3000000))  # the source, named like a piece
-        others = ['myfile-a.txt', 'file-1000', 'file-01']
+        others = ['myfile-a.txt', 'file-1001', 'file-01']
         for name in others:
             write(folder, name, b'kept')
-        for k in (0, 1, 3, 999):
+        for k in (0, 1, 3, 999, 1000):
             write(folder, 'file-%d' % k, b'old')
         write(folder, 'FILE-12', b'old')
-        write(folder, 'file-4', b'read-only')
-        self.assertIn('R', self.attrib(root + 'file-4', '+r'))
+        write(folder, 'file-6', b'read-only')  # past the set and its parity piece file-4
+        self.assertIn('R', self.attrib(root + 'file-6', '+r'))
         t = self.start_tovra(root)
 
         # No keeps everything.
@@ -179,7 +180,7 @@ class DivideExistingPieces(TovraCase):
         t.press(IDC_BTN_DIVISION)
         t.expect('exist_q', button=IDNO)
         t.no_window()
-        self.assertEqual(len(os.listdir(folder)), 11)
+        self.assertEqual(len(os.listdir(folder)), 12)
 
         # Yes deletes only the names of pieces, not a read-only one and not the source.
         t.select(folder, 'FILE-5')
@@ -187,14 +188,14 @@ class DivideExistingPieces(TovraCase):
         t.expect('exist_q', button=IDYES)
         dlg = t.dialog('Divide File', 'ファイルの分割')
         self.assertEqual(sorted(os.listdir(folder)),
-                         sorted(['TOVRA.EXE', 'FILE-5', 'file-4'] + others))
+                         sorted(['TOVRA.EXE', 'FILE-5', 'file-6'] + others))
         t.app.click(dlg, IDOK)
-        t.expect('div_success', 3)
+        t.expect('div_success', 4)
         t.expect('next_fd', button=IDNO)
         self.assert_pieces_make(folder, 3, os.path.join(folder, 'FILE-5'))
         with open(os.path.join(folder, 'file-0'), 'rb') as f:
             self.assertTrue(f.read().startswith(b'FILE-5;3000000;3;'))
-        with open(os.path.join(folder, 'file-4'), 'rb') as f:
+        with open(os.path.join(folder, 'file-6'), 'rb') as f:
             self.assertEqual(f.read(), b'read-only')
 
     def test_source_that_its_own_pieces_would_overwrite(self):
@@ -218,7 +219,7 @@ class DivideExistingPieces(TovraCase):
         self.assertEqual(self.attrib(root + 'data.bin', '+r', '+h') & {'R', 'H'}, {'R', 'H'})
         t = self.start_tovra(root)
         t.divide(folder, 'data.bin', IDC_DIV_144)
-        t.expect('div_success', 2)
+        t.expect('div_success', 3)
         t.expect('next_fd', button=IDNO)
         self.assert_pieces_make(folder, 2, os.path.join(folder, 'data.bin'))
         self.assertEqual(self.attrib(root + 'data.bin') & {'R', 'H'}, {'R', 'H'})

@@ -3,6 +3,7 @@ backed by floppy-sized tmpfs mounts that the test puts in and takes out."""
 
 import os
 import shutil
+import subprocess
 import unittest
 
 from tovra import (IDC_BTN_DIVISION, IDC_DIV_120, IDC_DIV_144, IDC_DIV_64, IDC_DIV_72,
@@ -10,6 +11,12 @@ from tovra import (IDC_BTN_DIVISION, IDC_DIV_120, IDC_DIV_144, IDC_DIV_64, IDC_D
 from winetest import IDCANCEL, IDNO, IDOK, IDYES
 
 PIECE = {IDC_DIV_144: 1440000, IDC_DIV_120: 1200000, IDC_DIV_72: 720000, IDC_DIV_64: 640000}
+
+
+def filecmp_same(original, copies):
+    """The one copy of original among copies has its bytes (by cmp)."""
+    found = [c for c in copies if os.path.exists(c)]
+    return len(found) == 1 and subprocess.run(['cmp', '-s', original, found[0]]).returncode == 0
 
 
 class FloppyCase(TovraCase):
@@ -30,7 +37,7 @@ class FloppyCase(TovraCase):
         self.t.app.click(dlg, radio)
         self.t.app.click(dlg, IDOK)
         n = -(-size // PIECE[radio])
-        self.t.expect('div_success', n)
+        self.t.expect('div_success', n + 1)
         self.t.expect('next_fd', button=IDYES)
         return self.t.dialog('Copy Divided Files to FDs', '分割ファイルの FD へのコピー'), n
 
@@ -42,20 +49,24 @@ class FloppyCase(TovraCase):
     def pieces_on_hard_disk(self):
         return sorted(n for n in os.listdir(self.folder) if n.startswith('file-'))
 
-    def gather_and_merge(self, disks, n):
-        """Copies the pieces of the disks into a new folder and merges them there with Tovra."""
+    def gather_and_merge(self, disks, n, letter='u', lost=None):
+        """Copies the pieces of the disks into a new folder and merges them there with Tovra;
+        with the data piece lost left out (its disk lost), rebuilt from the parity piece."""
         self.t.app.stop()
-        target, root = self.drive('u', name='gathered')
+        target, root = self.drive(letter, name='gathered-%s' % letter)
         for disk in disks:
             for name in os.listdir(disk):
-                shutil.copy(os.path.join(disk, name), target)
+                if name != 'file-%s' % lost:
+                    shutil.copy(os.path.join(disk, name), target)
         self.assertEqual(sorted(os.listdir(target)),
-                         sorted(['TOVRA.EXE'] + ['file-%d' % k for k in range(n + 1)]))
+                         sorted(['TOVRA.EXE'] + ['file-%d' % k for k in range(n + 2) if k != lost]))
         self.lang = 'en'
         self.t = self.start_tovra(root)
         self.t.merge(target)
+        if lost:
+            self.t.expect('rebuild_q', self.t.text('missing', lost), n + 1, button=IDYES)
         self.t.expect('mrg_success', 'data.bin')
-        self.t.expect('mrg_delete', n, button=IDNO)
+        self.t.expect('mrg_delete', n + 1, button=IDNO)
         self.assert_same_bytes(os.path.join(target, 'data.bin'), self.original)
 
 
@@ -68,13 +79,19 @@ class FloppyLayouts(FloppyCase):
         self.assertEqual(self.t.app.get_text(dlg, IDC_FD_DRIVE), 'A')  # the first removable drive
         self.start_copy(dlg, 'a')
         self.t.expect('confirm')
-        for k in range(2, n + 1):
+        # The parity piece, as large as a data piece, takes a disk of its own.
+        for k in range(2, n + 2):
             self.t.expect('next_disk', before=pile.insert)
-        self.t.expect('fd_done', n, button=IDNO)
+        self.t.expect('fd_done', n + 1, button=IDNO)
         self.t.no_window()
-        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3']])
-        self.assertEqual(len(self.pieces_on_hard_disk()), n + 1)
+        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-4']])
+        self.assertEqual(len(self.pieces_on_hard_disk()), n + 2)
+        for k in range(n + 2):
+            self.assertTrue(filecmp_same(os.path.join(self.folder, 'file-%d' % k),
+                                         [os.path.join(d, 'file-%d' % k) for d in pile.disks]))
         self.gather_and_merge(pile.disks, n)
+        # The disk of FILE-2 lost: the merge of the others rebuilds it.
+        self.gather_and_merge(pile.disks, n, 'v', lost=2)
 
     def test_720k_pieces_three_on_the_first_disk_then_two_japanese(self):
         self.lang = 'ja'
@@ -86,10 +103,10 @@ class FloppyLayouts(FloppyCase):
         for _ in range(3):
             self.t.expect('next_disk', before=pile.insert)
         # Yes deletes the set from the hard disk; the disks keep theirs.
-        self.t.expect('fd_done', n, button=IDYES)
+        self.t.expect('fd_done', n + 1, button=IDYES)
         self.t.no_window()
         self.assertEqual(pile.contents(), [['file-0', 'file-1', 'file-2'], ['file-3', 'file-4'],
-                                           ['file-5', 'file-6'], ['file-7']])
+                                           ['file-5', 'file-6'], ['file-7', 'file-8']])
         self.assertEqual(self.pieces_on_hard_disk(), [])
         self.assertTrue(os.path.exists(os.path.join(self.folder, 'data.bin')))
         self.gather_and_merge(pile.disks, n)
@@ -114,9 +131,10 @@ class FloppyPrompts(FloppyCase):
         # The disk taken out before the next piece: the probe finds none.
         self.t.expect('next_disk', before=pile.eject)
         self.t.expect('insert', before=pile.insert)
-        self.t.expect('fd_done', n, button=IDNO)
+        self.t.expect('next_disk', before=pile.insert)
+        self.t.expect('fd_done', n + 1, button=IDNO)
         self.t.no_window()
-        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3']])
+        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-4']])
         self.gather_and_merge(pile.disks, n)
 
     def test_missing_disk_full_disk_and_replaced_file_english(self):
@@ -170,7 +188,7 @@ class FloppyPrompts(FloppyCase):
         self.t.expect('fd_full', button=IDNO)
         self.t.no_window()
         # Nothing was deleted from the hard disk on any of these ways.
-        self.assertEqual(len(self.pieces_on_hard_disk()), n + 1)
+        self.assertEqual(len(self.pieces_on_hard_disk()), n + 2)
 
     def test_copy_that_reads_back_different(self):
         pile = FloppyPile(self)
@@ -185,10 +203,12 @@ class FloppyPrompts(FloppyCase):
         self.t.expect('copy_failed', 2, button=IDYES)
         self.t.expect('change', before=pile.insert)
         self.t.expect('next_disk', before=pile.insert)
-        self.t.expect('fd_done', n, button=IDNO)
+        self.t.expect('next_disk', before=pile.insert)
+        self.t.expect('fd_done', n + 1, button=IDNO)
         self.t.no_window()
         good = [d for d in pile.disks if d != bad]
-        self.assertEqual([sorted(os.listdir(d)) for d in good], [['file-0', 'file-1'], ['file-2'], ['file-3']])
+        self.assertEqual([sorted(os.listdir(d)) for d in good],
+                         [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-4']])
         self.gather_and_merge(good, n)
 
     def test_stop_after_a_bad_copy_or_a_missing_piece_english(self):
@@ -210,7 +230,7 @@ class FloppyPrompts(FloppyCase):
         self.t.expect('next_disk', before=lambda: pile.insert(bad))
         self.t.expect('copy_failed', 3, button=IDNO)
         self.t.no_window()
-        self.assertEqual(len(self.pieces_on_hard_disk()), n + 1)
+        self.assertEqual(len(self.pieces_on_hard_disk()), n + 2)
 
         # A piece that is gone from the hard disk when its turn comes.
         dlg, n = self.divide_for_floppies(size, IDC_DIV_72, again=True)
@@ -221,7 +241,7 @@ class FloppyPrompts(FloppyCase):
         self.t.expect('missing', 5)
         self.t.no_window()
         self.assertEqual(pile.contents()[-1], ['file-3', 'file-4'])
-        self.assertEqual(len(self.pieces_on_hard_disk()), n)
+        self.assertEqual(len(self.pieces_on_hard_disk()), n + 1)
 
 
 if __name__ == '__main__':

@@ -16,6 +16,7 @@ import socket
 import struct
 import subprocess
 import time
+import zlib
 
 from winetest import FLOPPY_BYTES, IDOK, RobotError, Screen, WineTestCase, bin_path, screen_size
 
@@ -95,6 +96,18 @@ T = {
                   '不成功！\n作成されたファイルのサイズが元と異なります.'),
     'mrg_success': ('Success!\nFile, %s, has been created.', '成功！\nファイル、%s が作成されました.'),
     'mrg_delete': ('Do you delete FILE-0, ... , FILE-%d ?', 'FILE-0, ... , FILE-%d を削除しますか？'),
+    # checks and rebuild
+    'p_damaged': ('A file, FILE-%d, is damaged.', 'ファイル(FILE-%d)が破壊されています.'),
+    'p_short': ('A file, FILE-%d, is shorter than the original one.',
+                'ファイル(FILE-%d)が元より短くなっています.'),
+    'p_long': ('A file, FILE-%d, is longer than the original one.',
+               'ファイル(FILE-%d)が元より長くなっています.'),
+    'rebuild_q': ('%s\nDo you rebuild it from the parity file, FILE-%d ?',
+                  '%s\nパリティファイル FILE-%d から復元しますか？'),
+    'no_parity': ('%s\nUnable to rebuild it without the sound parity file, FILE-%d.',
+                  '%s\n正常なパリティファイル FILE-%d がないため、復元できません.'),
+    'too_many': ('Files, %s, are damaged or missing.\nUnable to rebuild more than one file.',
+                 'ファイル(%s)が破壊されているか不足しています.\n２個以上のファイルは復元できません.'),
     # floppy copy
     'not_fdd': ('The selected drive is not an FDD.', '選択されたドライブは FDD ではありません.'),
     'confirm': ('Please confirm an FD inserted in the FDD and then press <OK> button.',
@@ -161,7 +174,8 @@ LOOK = {
     'missing': ('Error', 'hand'), 'create_merged': ('Error', 'hand'),
     'open_piece': ('Error', 'hand'), 'read_piece': ('Error', 'hand'),
     'unsuccess': ('Error', 'exclamation'), 'mrg_success': ('Congratulations', 'asterisk'),
-    'mrg_delete': ('Inquiry', 'question'),
+    'mrg_delete': ('Inquiry', 'question'), 'rebuild_q': ('Inquiry', 'question'),
+    'no_parity': ('Error', 'hand'), 'too_many': ('Error', 'hand'),
     'not_fdd': ('Warning', 'hand'), 'confirm': ('Confirmation', 'question'),
     'insert': ('Request', 'exclamation'), 'fd_full': ('Warning', 'exclamation'),
     'change': ('Confirmation', 'question'), 'next_disk': ('Request', 'exclamation'),
@@ -182,6 +196,32 @@ def pattern(size, seed=1):
     block = bytes((i * 7 + seed * 13 + (i >> 8)) & 0xFF for i in range(65521))
     reps = size // len(block) + 1
     return (block * reps)[:size]
+
+
+def parity_of(pieces):
+    """The XOR of the pieces, each padded with zeros to the longest."""
+    width = max(len(p) for p in pieces)
+    acc = 0
+    for p in pieces:
+        acc ^= int.from_bytes(p.ljust(width, b'\0'), 'little')
+    return acc.to_bytes(width, 'little')
+
+
+def check_line(pieces):
+    """The check line a division writes after the record, for its data pieces in order."""
+    data = b''.join(pieces)
+    crcs = [zlib.crc32(data)] + [zlib.crc32(p) for p in pieces] + [zlib.crc32(parity_of(pieces))]
+    line = b'CRC32;%d;%d;%d;' % (len(data), len(pieces), len(pieces[0]))
+    line += b''.join(b'%08X;' % c for c in crcs)
+    return line + b'%08X;\n' % zlib.crc32(line)
+
+
+def read_pieces(folder, n, prefix='file-'):
+    out = []
+    for k in range(1, n + 1):
+        with open(os.path.join(folder, '%s%d' % (prefix, k)), 'rb') as f:
+            out.append(f.read())
+    return out
 
 
 def local_stamp(y, mo, d, h, mi, s):
@@ -711,8 +751,15 @@ class TovraCase(WineTestCase):
         return t
 
     def assert_pieces_make(self, folder, n, original):
-        """FILE-1 .. FILE-n one after the other are the bytes of original, by cat and cmp.
-        The names are given relative to the folder, so the command stays short."""
+        """FILE-1 .. FILE-n one after the other are the bytes of original, by cat and cmp; the
+        parity piece FILE-(n+1) and the check line after the record are those of the pieces
+        (zlib's CRC-32). The names are given relative to the folder, so the command stays
+        short."""
+        pieces = read_pieces(folder, n)
+        with open(os.path.join(folder, 'file-%d' % (n + 1)), 'rb') as f:
+            self.assertEqual(f.read(), parity_of(pieces), 'parity piece')
+        with open(os.path.join(folder, 'file-0'), 'rb') as f:
+            self.assertEqual(f.read().split(b'\n')[1] + b'\n', check_line(pieces))
         cat = subprocess.Popen(['cat'] + ['file-%d' % k for k in range(1, n + 1)], cwd=folder,
                                stdout=subprocess.PIPE)
         r = subprocess.run(['cmp', '-', original], stdin=cat.stdout, stdout=subprocess.PIPE,

@@ -2,7 +2,9 @@
 // Checks what must hold whatever happens: a merge that succeeds gives exactly the recorded
 // size from the pieces' blocks, a failed one leaves no merged file and the pieces as they
 // were; a division that succeeds gives pieces that add up to the source, a failed one leaves
-// no piece but FILE-0; no file is left open.
+// no piece but FILE-0; no file is left open. A set the division wrote, with pieces damaged,
+// cut, lengthened or deleted: a merge gives the source or nothing, and one bad data piece
+// beside a sound parity piece is always rebuilt.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -55,7 +57,7 @@ void FuzzMerge(Input& in) {
   const int64_t size = static_cast<int64_t>(in.Take(200000));
   int64_t room = in.Take(2) ? INT64_MAX : in.Take(300000);
   MergeJob job{kDir, in.Take(2) ? "file-" : "FILE-", "out.bin", size, count, kAttrHidden, {2000, 1, 1, 1, 1, 2},
-               Room, &room};
+               Room, &room, nullptr, nullptr, nullptr};
   MergeOutcome out = MergePieces(memdisk::Files(), job);
   if (memdisk::OpenHandles() != 0) abort();
   const bool merged = memdisk::Has(std::string(kDir) + "out.bin");
@@ -100,14 +102,76 @@ void FuzzDivide(Input& in) {
   }
 }
 
+bool Agree(void*, int, pieceset::PieceState) { return true; }
+
+void FuzzChecked(Input& in) {
+  memdisk::Reset();
+  const std::string source = Bytes(20001 + in.Take(120000), in.Take(255));
+  const std::string path = std::string(kDir) + "src.bin";
+  memdisk::Put(path, source);
+  const DivisionPlan plan = PlanDivision(source.size(), 1 + static_cast<int>(in.Take(6)));
+  if (plan.status != PlanStatus::Ok) return;
+  DivideJob djob{kDir, path.c_str(), "out.bin", source.size(), {2000, 1, 1, 1, 1, 2}, plan, false};
+  if (DivideFile(memdisk::Files(), djob).result != DivideResult::Ok) abort();
+  const int n = plan.pieces;
+  std::vector<std::string> before(n + 2);
+  for (int k = 1; k <= n + 1; ++k) before[k] = memdisk::Get(Path("file-", k)).data;
+
+  for (int d = static_cast<int>(in.Take(4)); d > 0; --d) {
+    const std::string piece = Path("file-", 1 + static_cast<int>(in.Take(n + 1)));
+    if (!memdisk::Has(piece)) continue;
+    std::string data = memdisk::Get(piece).data;
+    switch (in.Take(4)) {
+      case 0: memdisk::Files().remove(piece.c_str()); continue;
+      case 1: data.resize(in.Take(static_cast<uint32_t>(data.size()))); break;
+      case 2: data += static_cast<char>(in.Take(256)); break;
+      default: data[in.Take(static_cast<uint32_t>(data.size()))] ^= static_cast<char>(1 + in.Take(255)); break;
+    }
+    memdisk::Put(piece, data);
+  }
+  int badData = 0;
+  bool parityBad = false;
+  for (int k = 1; k <= n + 1; ++k) {
+    const bool bad = !memdisk::Has(Path("file-", k)) || memdisk::Get(Path("file-", k)).data != before[k];
+    if (bad && k <= n) ++badData;
+    if (bad && k > n) parityBad = true;
+  }
+
+  pieceset::InfoRecord rec;
+  pieceset::InfoValues vals;
+  static pieceset::Checks checks;
+  const InfoFile info = ReadInformationFile(memdisk::Files(), Path("file-", 0).c_str(), false, &rec, &vals, &checks);
+  if (info.result != pieceset::MainResult::Ok || !info.checked) abort();
+  MergeJob job{kDir, "file-", rec.name, vals.size, vals.count, kAttrArchive, {2000, 1, 1, 1, 1, 2},
+               [](void*, int64_t) { return true; }, nullptr, &checks, Agree, nullptr};
+  std::vector<std::string> onDisk(n + 2);
+  for (int k = 1; k <= n + 1; ++k) {
+    if (memdisk::Has(Path("file-", k))) onDisk[k] = memdisk::Get(Path("file-", k)).data;
+  }
+  const MergeOutcome out = MergePieces(memdisk::Files(), job);
+  if (memdisk::OpenHandles() != 0) abort();
+  const std::string merged = std::string(kDir) + "out.bin";
+  for (int k = 1; k <= n + 1; ++k) {
+    if (memdisk::Has(Path("file-", k)) && memdisk::Get(Path("file-", k)).data != onDisk[k]) abort();
+  }
+  if (out.result == MergeResult::Ok) {
+    if (memdisk::Get(merged).data != source) abort();
+  } else if (memdisk::Has(merged)) {
+    abort();
+  }
+  const bool repairable = badData == 0 || (badData == 1 && !parityBad);
+  if (repairable != (out.result == MergeResult::Ok)) abort();
+  if (out.bad.count != badData) abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in{data, size};
-  if (in.Take(2)) {
-    FuzzMerge(in);
-  } else {
-    FuzzDivide(in);
+  switch (in.Take(3)) {
+    case 0: FuzzMerge(in); break;
+    case 1: FuzzDivide(in); break;
+    default: FuzzChecked(in); break;
   }
   return 0;
 }

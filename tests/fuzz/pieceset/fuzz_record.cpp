@@ -1,5 +1,7 @@
 // Both readers over arbitrary FILE-0 contents: no crash, no read past the data, and any
-// accepted record must be one the writer could have produced a plain name for.
+// accepted record must be one the writer could have produced a plain name for; a check line
+// taken must agree with the record and be written back byte for byte.
+#include "parity.h"
 #include "pieceset.h"
 
 #include <cstdint>
@@ -19,6 +21,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ok && (!pieceset::IsPlainFileName(rec.name, dbcs) || vals.count < 1 || vals.count > 999 ||
                vals.size < 0)) {
       std::abort();
+    }
+    static pieceset::Checks checks;
+    if (ok && pieceset::ReadChecks(text, size, vals, &checks)) {
+      static char line[pieceset::kCheckLineBytes];
+      const char* at = static_cast<const char*>(std::memchr(text, '\n', size)) + 1;
+      const std::size_t n = pieceset::FormatChecks(line, sizeof(line), checks);
+      if (checks.size != vals.size || checks.count != vals.count || n == 0 ||
+          static_cast<std::size_t>(text + size - at) < n || std::memcmp(at, line, n) != 0) {
+        std::abort();
+      }
     }
     ok = pieceset::ReadStandalone(text, size, complete, dbcs, &rec, &vals) ==
          pieceset::StandaloneResult::Ok;

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
+#include "divide_work.h"
 #include "memdisk.h"
 #include "merge_work.h"
 
@@ -43,7 +46,7 @@ class Merge : public ::testing::Test {
   MergeOutcome Run(const char* prefix, int64_t size, int count,
                    uint32_t infoAttributes = kAttrArchive) {
     job_ = MergeJob{kDir, prefix, "DATA.LZH", size, count, infoAttributes,
-                    {2001, 3, 5, 14, 7, 8}, room_, roomCtx_};
+                    {2001, 3, 5, 14, 7, 8}, room_, roomCtx_, nullptr, nullptr, nullptr};
     MergeOutcome out = MergePieces(memdisk::Files(), job_);
     EXPECT_EQ(memdisk::OpenHandles(), 0);
     return out;
@@ -227,3 +230,127 @@ TEST(MergeNames, PieceSetRemovalTakesReadOnlyPiecesToo) {
 }
 
 }  // namespace
+
+// Sets that the division wrote, with a check line and a parity piece, damaged as on a floppy.
+class CheckedMerge : public ::testing::Test {
+ protected:
+  void SetUp() override { memdisk::Reset(); }
+
+  // Divides data into pieces of blocks * 10000 bytes in kDir.
+  int Divide(const std::string& data, int blocks) {
+    memdisk::Put(At("src.bin"), data);
+    const DivideJob job{kDir, "D:\\set\\src.bin", "DATA.LZH", data.size(), {2001, 3, 5, 14, 7, 8},
+                        PlanDivision(data.size(), blocks), false};
+    EXPECT_EQ(DivideFile(memdisk::Files(), job).result, DivideResult::Ok);
+    return job.plan.pieces;
+  }
+
+  static bool Answer(void* ctx, int piece, pieceset::PieceState) {
+    auto* self = static_cast<CheckedMerge*>(ctx);
+    self->asked_ = piece;
+    return self->yes_;
+  }
+
+  MergeOutcome Run() {
+    pieceset::InfoRecord rec;
+    pieceset::InfoValues vals;
+    static pieceset::Checks checks;
+    const InfoFile info = ReadInformationFile(memdisk::Files(), At("file-0").c_str(), false, &rec, &vals, &checks);
+    EXPECT_EQ(info.result, pieceset::MainResult::Ok);
+    const MergeJob job{kDir, "file-", rec.name, vals.size, vals.count, kAttrArchive, vals.time,
+                       Roomy, nullptr, info.checked ? &checks : nullptr, Answer, this};
+    MergeOutcome out = MergePieces(memdisk::Files(), job);
+    EXPECT_EQ(memdisk::OpenHandles(), 0);
+    return out;
+  }
+
+  int asked_ = 0;
+  bool yes_ = true;
+};
+
+void Flip(int k, size_t at) {
+  std::string d = memdisk::Get(At("file-" + std::to_string(k))).data;
+  d[at] = static_cast<char>(d[at] ^ 0x40);
+  memdisk::Put(At("file-" + std::to_string(k)), d);
+}
+void Cut(int k, size_t keep) {
+  memdisk::Put(At("file-" + std::to_string(k)), memdisk::Get(At("file-" + std::to_string(k))).data.substr(0, keep));
+}
+void Grow(int k) { memdisk::Put(At("file-" + std::to_string(k)), memdisk::Get(At("file-" + std::to_string(k))).data + "x"); }
+void Drop(int k) { memdisk::Files().remove(At("file-" + std::to_string(k)).c_str()); }
+
+TEST_F(CheckedMerge, OneBadPieceIsRebuiltTwoAreNamedAndNothingIsLeft) {
+  // 4 pieces of 30000 bytes and a last one of 12345; the parity piece is file-5.
+  const std::string data = Pattern(3 * 30000 + 12345, 21);
+  using Damage = void (*)();
+  struct Case {
+    const char* what;
+    Damage damage;
+    MergeResult want;
+    int rebuilt;                     // piece rebuilt (and asked about)
+    std::vector<int> named;          // bad pieces named
+  };
+  const Case cases[] = {
+      {"nothing", [] {}, MergeResult::Ok, 0, {}},
+      {"byte flipped", [] { Flip(2, 777); }, MergeResult::Ok, 2, {2}},
+      {"last truncated", [] { Cut(4, 12000); }, MergeResult::Ok, 4, {4}},
+      {"first deleted", [] { Drop(1); }, MergeResult::Ok, 1, {1}},
+      {"one byte longer", [] { Grow(3); }, MergeResult::Ok, 3, {3}},
+      {"parity deleted", [] { Drop(5); }, MergeResult::Ok, 0, {}},
+      {"parity damaged only", [] { Flip(5, 3); }, MergeResult::Ok, 0, {}},
+      {"two damaged", [] { Flip(1, 0); Flip(4, 12344); }, MergeResult::TooManyBad, 0, {1, 4}},
+      {"deleted and short", [] { Drop(2); Cut(3, 100); }, MergeResult::TooManyBad, 0, {2, 3}},
+      {"damaged, no parity", [] { Flip(3, 5); Drop(5); }, MergeResult::PieceBad, 0, {3}},
+      {"deleted, parity damaged", [] { Drop(1); Flip(5, 29999); }, MergeResult::PieceBad, 0, {1}},
+      {"damaged, parity short", [] { Flip(2, 1); Cut(5, 20000); }, MergeResult::PieceBad, 0, {2}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    memdisk::Reset();
+    ASSERT_EQ(Divide(data, 3), 4);
+    c.damage();
+    std::map<std::string, std::string> before;
+    for (const std::string& n : memdisk::NamesIn(kDir)) before[n] = memdisk::Get(At(n)).data;
+    asked_ = 0;
+    const MergeOutcome out = Run();
+    EXPECT_EQ(out.result, c.want);
+    EXPECT_EQ(out.rebuilt, c.rebuilt);
+    EXPECT_EQ(asked_, c.rebuilt);
+    ASSERT_EQ(out.bad.count, static_cast<int>(c.named.size()));
+    for (size_t i = 0; i < c.named.size(); ++i) EXPECT_EQ(out.bad.piece[i], c.named[i]);
+    if (c.want == MergeResult::Ok) {
+      EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, data);
+    } else {
+      EXPECT_FALSE(memdisk::Has(At("DATA.LZH")));
+    }
+    // The pieces are never changed.
+    for (const auto& [n, d] : before) EXPECT_EQ(memdisk::Get(At(n)).data, d) << n;
+  }
+}
+
+TEST_F(CheckedMerge, DeclinedRebuildLeavesNoMergedFile) {
+  Divide(Pattern(50000, 22), 2);
+  Flip(2, 9);
+  yes_ = false;
+  const MergeOutcome out = Run();
+  EXPECT_EQ(out.result, MergeResult::RebuildDeclined);
+  EXPECT_EQ(out.piece, 2);
+  EXPECT_FALSE(memdisk::Has(At("DATA.LZH")));
+}
+
+TEST_F(CheckedMerge, CheckLineThatDoesNotCheckOutMergesAsBefore) {
+  // A changed digit in a CRC breaks the line's own CRC: the set merges without checks, so a
+  // damaged piece goes in as it is, as with a set of the old form.
+  const std::string data = Pattern(50000, 23);
+  Divide(data, 2);
+  std::string info = memdisk::Get(At("file-0")).data;
+  char& digit = info[info.size() - 12];  // the last digit of the parity piece's CRC
+  digit = digit == '0' ? '1' : '0';
+  memdisk::Put(At("file-0"), info);
+  Flip(1, 0);
+  const MergeOutcome out = Run();
+  EXPECT_EQ(out.result, MergeResult::Ok);
+  EXPECT_EQ(out.bad.count, 0);
+  EXPECT_NE(memdisk::Get(At("DATA.LZH")).data, data);
+  EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data.substr(1), data.substr(1));
+}

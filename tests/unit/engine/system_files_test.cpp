@@ -10,6 +10,7 @@
 #include "distribute_work.h"
 #include "divide_work.h"
 #include "merge_work.h"
+#include "refcheck.h"
 
 using namespace engine;
 
@@ -145,18 +146,37 @@ TEST_F(SystemFilesTest, DivideAndMergeBackOnDisk) {
   DivideJob job{dir_.c_str(), source.c_str(), "data.bin", data.size(), {2000, 1, 2, 3, 4, 6},
                 PlanDivision(data.size(), 72), false};
   ASSERT_EQ(DivideFile(fs, job).result, DivideResult::Ok);
-  EXPECT_EQ(Slurp(dir_ + "file-0"), "data.bin;3500000;5;6;4;3;2;1;2000;\n");
+  EXPECT_EQ(Slurp(dir_ + "file-0"), "data.bin;3500000;5;6;4;3;2;1;2000;\n" + refcheck::CheckLine(data, 720000));
   EXPECT_EQ(Slurp(dir_ + "file-5").size(), 3500000u - 4 * 720000u);
+  EXPECT_EQ(Slurp(dir_ + "file-6").size(), 720000u);
   ASSERT_TRUE(DeleteFileA(source.c_str()));
 
   MergeJob merge{dir_.c_str(), "FILE-", "data.bin", 3500000, 5, kAttrReadOnly | kAttrArchive,
-                 {2000, 1, 2, 3, 4, 6}, Roomy, nullptr};
+                 {2000, 1, 2, 3, 4, 6}, Roomy, nullptr, nullptr, nullptr, nullptr};
   ASSERT_EQ(MergePieces(fs, merge).result, MergeResult::Ok);
   EXPECT_EQ(Slurp(source), data);
   EXPECT_TRUE(fs.getAttributes((dir_ + "file-3").c_str()) & kAttrReadOnly);
   EXPECT_TRUE(FilesEqual(fs, (dir_ + "data.bin").c_str(), source.c_str()));
-  RemovePieceSet(fs, dir_.c_str(), "file-", 5);
+
+  // Checked, with FILE-2 gone: rebuilt into its place in the merged file from the parity piece.
+  ASSERT_TRUE(DeleteFileA(source.c_str()));
+  SetFileAttributesA((dir_ + "file-2").c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(DeleteFileA((dir_ + "file-2").c_str()));
+  pieceset::InfoRecord rec;
+  pieceset::InfoValues vals;
+  static pieceset::Checks checks;
+  const InfoFile info = ReadInformationFile(fs, (dir_ + "file-0").c_str(), false, &rec, &vals, &checks);
+  ASSERT_TRUE(info.checked);
+  merge.checks = &checks;
+  merge.confirmRebuild = [](void*, int, pieceset::PieceState) { return true; };
+  const MergeOutcome out = MergePieces(fs, merge);
+  ASSERT_EQ(out.result, MergeResult::Ok);
+  EXPECT_EQ(out.rebuilt, 2);
+  EXPECT_EQ(Slurp(source), data);
+
+  RemovePieceSet(fs, dir_.c_str(), "file-", 6);
   EXPECT_EQ(Slurp(dir_ + "file-3"), "<none>");
+  EXPECT_EQ(Slurp(dir_ + "file-6"), "<none>");
 }
 
 }  // namespace

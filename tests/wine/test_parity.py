@@ -1,0 +1,271 @@
+"""Piece sets with a check line and a parity piece in the real programs: one bad piece (a
+flipped byte, a cut, a deleted piece) rebuilt by Tovra after its question and by Rundelo by
+itself, byte for byte by cmp; two bad pieces named and no merged file; the programs of an
+earlier build (built from its sources during the run) merging a new set, and a set of theirs
+merging as before."""
+
+import os
+import shutil
+import subprocess
+import time
+import unittest
+
+from rundelo import EN, JA, WAITING_LINE, RundeloCase
+from rundelo import text as rtext
+from tovra import (IDC_DIV_USER, TovraCase, check_line, parity_of, pattern, read_pieces,
+                   write)
+from winetest import IDNO, IDYES, bin_path
+
+# 4 data pieces of 30,000 bytes, the last of 10,007, and the parity piece file-5.
+SIZE, PIECE, N = 100007, 30000, 4
+RECORD = b'data.bin;%d;%d;8;5;14;7;3;1999;\n' % (SIZE, N)
+OLD_COMMIT = '1d9edb5'
+
+
+def make_set(folder, data=None, prefix='file-'):
+    """The set a division writes, made here with zlib's CRC-32; returns the data."""
+    data = data or pattern(SIZE, 9)
+    pieces = [data[at:at + PIECE] for at in range(0, len(data), PIECE)]
+    for k, p in enumerate(pieces + [parity_of(pieces)], 1):
+        write(folder, '%s%d' % (prefix, k), p)
+    write(folder, prefix + '0', RECORD + check_line(pieces))
+    return data
+
+
+def flip(folder, k, at=777):
+    path = os.path.join(folder, 'file-%d' % k)
+    with open(path, 'r+b') as f:
+        f.seek(at)
+        b = f.read(1)
+        f.seek(at)
+        f.write(bytes([b[0] ^ 0x21]))
+
+
+def cut(folder, k, keep=5000):
+    os.truncate(os.path.join(folder, 'file-%d' % k), keep)
+
+
+def drop(folder, k):
+    os.remove(os.path.join(folder, 'file-%d' % k))
+
+
+# Damage, then (bad piece and its message key) when one piece is to be rebuilt.
+ONE_BAD = [
+    ('flipped', lambda f: flip(f, 2), (2, 'p_damaged')),
+    ('cut', lambda f: cut(f, 4), (4, 'p_short')),
+    ('deleted', lambda f: drop(f, 1), (1, 'missing')),
+    ('parity deleted', lambda f: drop(f, 5), None),
+]
+
+
+def listing(folder):
+    return {n: os.path.getsize(os.path.join(folder, n)) for n in os.listdir(folder)}
+
+
+class TovraRebuild(TovraCase):
+
+    def test_one_bad_piece_is_rebuilt_after_the_question(self):
+        for i, (what, damage, bad) in enumerate(ONE_BAD):
+            lang = 'ja' if what == 'cut' else 'en'
+            with self.subTest(what=what, lang=lang):
+                folder, root = self.drive('tuvs'[i], name='set-%d' % i)
+                data = make_set(folder)
+                original = write(self.tmp, 'original-%d' % i, data)
+                damage(folder)
+                t = self.start_tovra(root, lang)
+                t.merge(folder)
+                if bad:
+                    t.expect('rebuild_q', t.text(bad[1], bad[0]), N + 1, button=IDYES)
+                t.expect('mrg_success', 'data.bin')
+                last = N + 1 if what != 'parity deleted' else N
+                t.expect('mrg_delete', last, button=IDNO)
+                t.no_window()
+                self.assert_same_bytes(os.path.join(folder, 'data.bin'), original)
+                t.app.stop()
+
+    def test_refusals_name_the_pieces_and_leave_no_merged_file(self):
+        cases = [
+            ('two damaged', 'en', lambda f: (flip(f, 1), cut(f, 3)), ('too_many', 'FILE-1, FILE-3')),
+            ('deleted and flipped', 'ja', lambda f: (drop(f, 2), flip(f, 4, 5)),
+             ('too_many', 'FILE-2, FILE-4')),
+            ('damaged without parity', 'en', lambda f: (flip(f, 3), drop(f, 5)), None),
+            ('declined', 'en', lambda f: flip(f, 2), 'no'),
+        ]
+        for i, (what, lang, damage, want) in enumerate(cases):
+            with self.subTest(what=what):
+                folder, root = self.drive('tuvs'[i], name='refused-%d' % i)
+                make_set(folder)
+                damage(folder)
+                before = listing(folder)
+                t = self.start_tovra(root, lang)
+                t.merge(folder)
+                if want == 'no':
+                    t.expect('rebuild_q', t.text('p_damaged', 2), N + 1, button=IDNO)
+                elif want is None:
+                    t.expect('no_parity', t.text('p_damaged', 3), N + 1)
+                else:
+                    t.expect(*want)
+                t.no_window()
+                self.assertEqual(listing(folder), before)
+                t.app.stop()
+
+
+class RundeloRebuild(RundeloCase):
+
+    def note(self, app, want):
+        """The waiting line's text once it holds want (or after 30 s), as the window shows
+        it for a moment after the merge."""
+        main = app.wait_window(cls='Rundelo')
+        end = time.monotonic() + 30
+        line = ''
+        while want not in line and time.monotonic() < end:
+            line = app.get_text(main.hwnd, WAITING_LINE)
+            time.sleep(0.1)
+        return line
+
+    def test_one_bad_piece_is_rebuilt_and_the_window_says_so(self):
+        notes = {EN: 'FILE-%d has been rebuilt from the parity file.',
+                 JA: 'FILE-%d をパリティファイルから復元しました.'}
+        for i, (what, damage, bad) in enumerate(ONE_BAD):
+            lang = JA if what == 'deleted' else EN
+            with self.subTest(what=what, lang=lang):
+                sub = 'set-%d' % i
+                folder = os.path.join(self.drive, sub)
+                data = make_set(folder)
+                original = os.path.join(self.sources, 'original-%d' % i)
+                with open(original, 'wb') as f:
+                    f.write(data)
+                damage(folder)
+                self.place(folder)
+                app = self.run_in(sub, lang)
+                if bad:
+                    self.assertEqual(self.note(app, notes[lang] % bad[0]), notes[lang] % bad[0])
+                self.assert_clean_exit(app)
+                self.assert_same_bytes(os.path.join(folder, 'data.bin'), original)
+
+    def test_refusals_name_the_pieces_and_leave_no_merged_file(self):
+        many = {EN: 'Divided files, %s, are damaged or missing.\nUnable to rebuild more than one file.',
+                JA: '分割されたファイル(%s)が破壊されているか不足しています.\n２個以上のファイルは復元できません.'}
+        lone = {EN: 'Divided file, FILE-3, is damaged.\n'
+                    'Unable to rebuild it without the sound parity file, FILE-5.',
+                JA: '分割されたファイル(FILE-3)が破壊されています.\n'
+                    '正常なパリティファイル FILE-5 がないため、復元できません.'}
+        cases = [
+            ('two damaged', EN, lambda f: (flip(f, 1), cut(f, 3)), many[EN] % 'FILE-1, FILE-3'),
+            ('cut and long', JA, lambda f: (cut(f, 2), write(f, 'file-4', pattern(10008))),
+             many[JA] % 'FILE-2, FILE-4'),
+            ('damaged without parity', JA, lambda f: (flip(f, 3), drop(f, 5)), lone[JA]),
+        ]
+        for i, (what, lang, damage, message) in enumerate(cases):
+            with self.subTest(what=what):
+                sub = 'refused-%d' % i
+                folder = os.path.join(self.drive, sub)
+                make_set(folder)
+                damage(folder)
+                self.place(folder)
+                before = self.listing(folder)
+                app = self.run_in(sub, lang)
+                app.expect_msgbox(message, rtext('error', lang), 'hand')
+                self.assert_clean_exit(app)
+                self.assert_unchanged(before, folder)
+
+
+def old_readers(case):
+    """TOVRA.EXE and RUNDELO.EXE of the earlier build, made once from its sources (git
+    archive, so the repository gets no worktree of it) in the build tree."""
+    repo = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..')
+    top = os.path.join(os.path.dirname(os.environ['TOVRA_BIN'].rstrip('/')), 'old-readers-' + OLD_COMMIT)
+    bins = os.path.join(top, 'build', 'bin')
+    if not all(os.path.exists(os.path.join(bins, n)) for n in ('TOVRA.EXE', 'RUNDELO.EXE')):
+        src = os.path.join(top, 'src')
+        shutil.rmtree(top, ignore_errors=True)
+        os.makedirs(src)
+        archive = subprocess.run(['git', '-C', repo, 'archive', OLD_COMMIT], stdout=subprocess.PIPE,
+                                 check=True)
+        subprocess.run(['tar', '-x', '-C', src], input=archive.stdout, check=True)
+        log = os.path.join(top, 'build.log')
+        with open(log, 'wb') as out:
+            r = subprocess.run(
+                'cmake -S src -B build -G Ninja -DCMAKE_BUILD_TYPE=Release '
+                '-DCMAKE_TOOLCHAIN_FILE=%s && cmake --build build -j2 --target TOVRA RUNDELO'
+                % os.path.join(src, 'cmake', 'mingw-i686.cmake'), shell=True, cwd=top,
+                stdout=out, stderr=subprocess.STDOUT)
+        case.assertEqual(r.returncode, 0, 'building %s failed, see %s' % (OLD_COMMIT, log))
+    return bins
+
+
+class OldReaders(TovraCase):
+
+    def test_earlier_build_merges_a_set_the_new_division_wrote(self):
+        bins = old_readers(self)
+        folder, root = self.drive()
+        data = pattern(SIZE, 4)
+        original = write(self.tmp, 'original', data)
+        write(folder, 'data.bin', data)
+        t = self.start_tovra(root)
+        t.divide(folder, 'data.bin', IDC_DIV_USER, user_item=2)
+        t.expect('div_success', N + 1)
+        t.expect('next_fd', button=IDNO)
+        t.app.stop()
+        self.assert_pieces_make(folder, N, original)
+        names = ['file-%d' % k for k in range(N + 2)]
+
+        # The earlier Tovra merges pieces 1 to n and counts the set as before.
+        old_t, root_o = self.drive('u', name='old-tovra', exe=None)
+        for n in names:
+            subprocess.run(['cp', os.path.join(folder, n), old_t], check=True)
+        subprocess.run(['cp', os.path.join(bins, 'TOVRA.EXE'), old_t], check=True)
+        t = self.start_tovra(root_o)
+        t.merge(old_t)
+        t.expect('mrg_success', 'data.bin')
+        t.expect('mrg_delete', N, button=IDNO)
+        t.no_window()
+        self.assert_same_bytes(os.path.join(old_t, 'data.bin'), original)
+        t.app.stop()
+
+        # The earlier Rundelo beside the same set.
+        old_r, root_r = self.drive('v', name='old-rundelo', exe=None)
+        for n in names:
+            subprocess.run(['cp', os.path.join(folder, n), old_r], check=True)
+        subprocess.run(['cp', os.path.join(bins, 'RUNDELO.EXE'), old_r], check=True)
+        app = self.start(root_r + 'RUNDELO.EXE', root_r)
+        self.assertEqual(app.wait_exit(timeout=60), 0)
+        self.assert_same_bytes(os.path.join(old_r, 'data.bin'), original)
+
+    def test_set_the_earlier_build_wrote_merges_as_before(self):
+        bins = old_readers(self)
+        folder, root = self.drive(exe=None)
+        subprocess.run(['cp', os.path.join(bins, 'TOVRA.EXE'), folder], check=True)
+        data = pattern(SIZE, 5)
+        original = write(self.tmp, 'original', data)
+        write(folder, 'data.bin', data)
+        t = self.start_tovra(root)
+        t.divide(folder, 'data.bin', IDC_DIV_USER, user_item=2)
+        t.expect('div_success', N)
+        t.expect('next_fd', button=IDNO)
+        t.app.stop()
+        self.assertFalse(os.path.exists(os.path.join(folder, 'file-%d' % (N + 1))))
+        names = ['file-%d' % k for k in range(N + 1)]
+
+        new_t, root_n = self.drive('u', name='new-tovra')
+        for n in names:
+            subprocess.run(['cp', os.path.join(folder, n), new_t], check=True)
+        t = self.start_tovra(root_n)
+        t.merge(new_t)
+        t.expect('mrg_success', 'data.bin')
+        t.expect('mrg_delete', N, button=IDNO)
+        t.no_window()
+        self.assert_same_bytes(os.path.join(new_t, 'data.bin'), original)
+        t.app.stop()
+
+        new_r, root_r = self.drive('v', name='new-rundelo', exe=None)
+        for n in names:
+            subprocess.run(['cp', os.path.join(folder, n), new_r], check=True)
+        subprocess.run(['cp', bin_path('RUNDELO.EXE'), new_r], check=True)
+        app = self.start(root_r + 'RUNDELO.EXE', root_r)
+        self.assertEqual(app.wait_exit(timeout=60), 0)
+        self.assert_same_bytes(os.path.join(new_r, 'data.bin'), original)
+
+
+if __name__ == '__main__':
+    unittest.main()
