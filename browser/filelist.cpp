@@ -189,34 +189,63 @@ static bool AddFolderRow(HIMAGELIST images, int row, const ListEntry& e) {
 struct KindIcon {
   char kind[16];
   HICON icon;  // NULL: the shell gives none for the kind
+  // The icon's own bitmaps when it is 16 by 16: adding them is much cheaper than adding the
+  // icon, which is copied and drawn anew for every row.
+  HBITMAP color, mask;
 };
 static KindIcon s_kindIcons[64];
 static int s_kinds;
 
 static void ForgetKindIcons() {
-  for (int k = 0; k < s_kinds; ++k)
+  for (int k = 0; k < s_kinds; ++k) {
     if (s_kindIcons[k].icon) DestroyIcon(s_kindIcons[k].icon);
+    if (s_kindIcons[k].color) DeleteObject(s_kindIcons[k].color);
+    if (s_kindIcons[k].mask) DeleteObject(s_kindIcons[k].mask);
+  }
   s_kinds = 0;
 }
 
-// The icon to show for a file; *owned when the caller must destroy it.
-static HICON FileIcon(const char* path, const char* name, bool* owned) {
-  char kind[16];
+static void KeepBitmaps(KindIcon* k) {
+  k->color = k->mask = NULL;
+  ICONINFO info;
+  if (!k->icon || !GetIconInfo(k->icon, &info)) return;
+  BITMAP bm;
+  if (info.hbmColor && GetObjectA(info.hbmColor, sizeof bm, &bm) && bm.bmWidth == 16 &&
+      bm.bmHeight == 16) {
+    k->color = info.hbmColor;
+    k->mask = info.hbmMask;
+    return;
+  }
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+}
+
+// The icon to show for a file; *owned when the caller must destroy it. *kind: the kind's
+// entry when the icon is the kind's, else NULL.
+static HICON FileIcon(const char* path, const char* name, bool* owned, const KindIcon** kind) {
+  char ext[16];
   *owned = false;
-  if (browser::IconIsOwn(name) || !browser::IconKind(name, kind, sizeof kind, Dbcs())) {
+  *kind = NULL;
+  if (browser::IconIsOwn(name) || !browser::IconKind(name, ext, sizeof ext, Dbcs())) {
     HICON icon = ShellIcon(path);
     *owned = icon != NULL;
     return icon;
   }
   for (int k = 0; k < s_kinds; ++k)
-    if (!strcmp(s_kindIcons[k].kind, kind)) return s_kindIcons[k].icon;
+    if (!strcmp(s_kindIcons[k].kind, ext)) {
+      *kind = &s_kindIcons[k];
+      return s_kindIcons[k].icon;
+    }
   HICON icon = ShellIcon(path);
   if (s_kinds == static_cast<int>(sizeof s_kindIcons / sizeof s_kindIcons[0])) {
     *owned = icon != NULL;
     return icon;
   }
-  lstrcpynA(s_kindIcons[s_kinds].kind, kind, sizeof s_kindIcons[s_kinds].kind);
-  s_kindIcons[s_kinds++].icon = icon;
+  KindIcon* k = &s_kindIcons[s_kinds++];
+  lstrcpynA(k->kind, ext, sizeof k->kind);
+  k->icon = icon;
+  KeepBitmaps(k);
+  *kind = k;
   return icon;
 }
 
@@ -228,8 +257,11 @@ static bool AddFileRow(HIMAGELIST images, int row, const ListEntry& e) {
   TimeText(when, sizeof when, fd.ftLastWriteTime);
   browser::AttributeLetters(fd.dwFileAttributes, attrs);
   bool owned = false;
-  HICON shellIcon = FileIcon(e.path, fd.cFileName, &owned);
-  bool added = AppendIcon(images, shellIcon ? shellIcon : ResourceIcon("NO_FIL_ICON"));
+  const KindIcon* kind = NULL;
+  HICON shellIcon = FileIcon(e.path, fd.cFileName, &owned, &kind);
+  bool added = kind && kind->color ? ImageList_Add(images, kind->color, kind->mask) >= 0 ||
+                                         AppendIcon(images, shellIcon)
+                                   : AppendIcon(images, shellIcon ? shellIcon : ResourceIcon("NO_FIL_ICON"));
   if (owned) DestroyIcon(shellIcon);
   if (!added) return false;
   if (!InsertRow(row, fd.cFileName)) {
