@@ -5,8 +5,10 @@ earlier build (built from its sources during the run) merging a new set, and a s
 merging as before."""
 
 import os
+import re
 import shutil
 import subprocess
+import tempfile
 import time
 import unittest
 
@@ -177,22 +179,34 @@ def old_readers(case):
     top = os.path.join(os.path.dirname(os.environ['TOVRA_BIN'].rstrip('/')), 'old-readers-' + OLD_COMMIT)
     bins = os.path.join(top, 'build', 'bin')
     if not all(os.path.exists(os.path.join(bins, n)) for n in ('TOVRA.EXE', 'RUNDELO.EXE')):
-        src = os.path.join(top, 'src')
         shutil.rmtree(top, ignore_errors=True)
-        os.makedirs(src)
-        archive = subprocess.run(['git', '-C', repo, 'archive', OLD_COMMIT], stdout=subprocess.PIPE,
-                                 check=True)
-        subprocess.run(['tar', '-x', '-C', src], input=archive.stdout, check=True)
-        log = os.path.join(top, 'build.log')
-        with open(log, 'wb') as out:
-            steps = (['cmake', '-S', 'src', '-B', 'build', '-G', 'Ninja', '-DCMAKE_BUILD_TYPE=Release',
-                      '-DCMAKE_TOOLCHAIN_FILE=' + os.path.join(src, 'cmake', 'mingw-i686.cmake')],
-                     ['cmake', '--build', 'build', '-j2', '--target', 'TOVRA', 'RUNDELO'])
-            for step in steps:
-                r = subprocess.run(step, cwd=top, stdout=out, stderr=subprocess.STDOUT)
-                if r.returncode:
-                    break
-        case.assertEqual(r.returncode, 0, 'building %s failed, see %s' % (OLD_COMMIT, log))
+        os.makedirs(bins)
+        # That build cannot be made below a path with spaces; it is then made in a temporary
+        # folder of its own and only its two programs are kept.
+        work = tempfile.mkdtemp(prefix='tovra-old-') if re.search(r'\s', top) else top
+        try:
+            src = os.path.join(work, 'src')
+            os.makedirs(src, exist_ok=True)
+            archive = subprocess.run(['git', '-C', repo, 'archive', OLD_COMMIT],
+                                     stdout=subprocess.PIPE, check=True)
+            subprocess.run(['tar', '-x', '-C', src], input=archive.stdout, check=True)
+            log = os.path.join(top, 'build.log')
+            with open(log, 'wb') as out:
+                steps = (['cmake', '-S', 'src', '-B', 'build', '-G', 'Ninja',
+                          '-DCMAKE_BUILD_TYPE=Release',
+                          '-DCMAKE_TOOLCHAIN_FILE=' + os.path.join(src, 'cmake', 'mingw-i686.cmake')],
+                         ['cmake', '--build', 'build', '-j2', '--target', 'TOVRA', 'RUNDELO'])
+                for step in steps:
+                    r = subprocess.run(step, cwd=work, stdout=out, stderr=subprocess.STDOUT)
+                    if r.returncode:
+                        break
+            case.assertEqual(r.returncode, 0, 'building %s failed, see %s' % (OLD_COMMIT, log))
+            if work != top:
+                for n in ('TOVRA.EXE', 'RUNDELO.EXE'):
+                    shutil.copy(os.path.join(work, 'build', 'bin', n), bins)
+        finally:
+            if work != top:
+                shutil.rmtree(work, ignore_errors=True)
     return bins
 
 
