@@ -27,7 +27,7 @@ export TOVRA_TMP="$work"
 
 PYTHONPATH="$root/tests/wine:$root/bench" python3 - "$mb" <<'PY'
 import os, subprocess, sys, time, unittest
-from benchlib import RUNS, WriteWatch, line, ratio_line
+from benchlib import RUNS, WriteWatch, line, ratio_line, warm_memory
 from tovra import TovraCase, IDC_BTN_DIVISION, IDC_BTN_MERGER, IDC_DIV_144
 from winetest import IDNO, IDOK, IDYES
 
@@ -53,6 +53,7 @@ def timed_ok(t, dlg, watch, text):
 
 def seconds(args, **kw):
     subprocess.run(['sync'])
+    warm_memory()
     t0 = time.perf_counter()
     subprocess.run(args, check=True, **kw)
     return time.perf_counter() - t0
@@ -82,6 +83,7 @@ class Bench(TovraCase):
             dlg = t.dialog('Divide File', '')
             t.app.click(dlg, IDC_DIV_144)
             subprocess.run(['sync'])
+            warm_memory()
             work, total = timed_ok(t, dlg, watch, t.text('div_success', n + 1))
             times['divide work'].append(work)
             times['divide'].append(total)
@@ -101,6 +103,7 @@ class Bench(TovraCase):
             t.press(IDC_BTN_MERGER)
             dlg = t.dialog('Merge File', '')
             subprocess.run(['sync'])
+            warm_memory()
             work, total = timed_ok(t, dlg, watch, t.text('mrg_success', 'bench.bin'))
             times['merge work'].append(work)
             times['merge'].append(total)

@@ -275,12 +275,24 @@ static bool AddFileRow(HIMAGELIST images, int row, const ListEntry& e) {
 }
 
 // The first page fills row by row in view. Rows beyond it cannot be seen, and redrawing the
-// scroll bar for each of them costs more than everything else the listing does.
+// scroll bar for each of them costs more than everything else the listing does. The row
+// that passes the page, which may show in part, is drawn before the hold.
 static void HoldBeyondPage(int rows, int page, bool* held) {
-  if (!*held && rows > page) {
+  if (*held) return;
+  UpdateWindow(s_mainWnd);
+  if (rows > page) {
     SendMessageA(g_hFileList, WM_SETREDRAW, FALSE, 0);
     *held = true;
   }
+}
+
+// Ends the hold. The rows in view are drawn already and only the scroll bar has changed, so
+// the list is not drawn again: the control asks for that when redraw comes back, and under
+// Wine it took as long as a hundred rows of the listing.
+static void EndHold() {
+  SendMessageA(g_hFileList, WM_SETREDRAW, TRUE, 0);
+  ValidateRect(g_hFileList, NULL);
+  SendMessageA(g_hFileList, WM_NCPAINT, 1, 0);
 }
 
 void ListDirectory(const char* path) {
@@ -307,19 +319,14 @@ void ListDirectory(const char* path) {
   for (int i = 0; i < folders; ++i) {
     if (AddFolderRow(images, row, s_folders[i])) ++row;
     HoldBeyondPage(row, page, &held);
-    if (!held) UpdateWindow(s_mainWnd);
   }
   for (int j = 0; j < files && row < kMaxRows; ++j) {
     if (AddFileRow(images, row, s_files[j])) ++row;
     HoldBeyondPage(row, page, &held);
-    if (!held) UpdateWindow(s_mainWnd);
   }
   ForgetKindIcons();
-  if (held) {
-    SendMessageA(g_hFileList, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(g_hFileList, NULL, TRUE);
-    UpdateWindow(s_mainWnd);
-  }
+  if (held) EndHold();
+  UpdateWindow(s_mainWnd);
 }
 
 const char* NormalizeDriveLetter(const char* path) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/crc32.h"
+#include "base/sidework.h"
 #include "parity.h"
 
 namespace engine {
@@ -23,22 +24,40 @@ char g_buffer[kRunBlocks * kBlockBytes];
 unsigned char g_parity[pieceset::kMaxPieceBytes];
 pieceset::Checks g_checks;
 
+// A block's CRC and its bytes XORed into the parity, worked out while the block is written.
+struct BlockChecks {
+  const unsigned char* data;
+  std::size_t bytes;
+  uint32_t* crc;
+  unsigned char* parity;
+};
+BlockChecks g_block;
+
+void CheckBlock(void* ctx) {
+  auto* b = static_cast<BlockChecks*>(ctx);
+  *b->crc = Crc32Update(*b->crc, b->data, b->bytes);
+  pieceset::XorInto(b->parity, b->data, b->bytes);
+}
+
 // Copies bytes of the open source into the open piece, up to kRunBlocks blocks at a time, its
 // CRC into *crc and its bytes XORed into the parity; Ok or the failure. The source must still
 // hold every byte it had when it was selected: a file that shrank since is a read failure,
-// and one that grew gives no more than its recorded size.
+// and one that grew gives no more than its recorded size. The checks of the last block may
+// still run on return, so that they go on while the next piece is made: the caller ends them
+// before it reads *crc or the parity.
 DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece, uint32_t bytes,
                         uint32_t* crc) {
   *crc = 0;
   for (uint32_t done = 0; done < bytes;) {
     const uint32_t left = bytes - done;
     const long want = static_cast<long>(left < sizeof(g_buffer) ? left : sizeof(g_buffer));
+    EndSideWork();
     const long got = fs.read(source, g_buffer, want);
     if (got != want) return DivideResult::ReadSourceFailed;
+    g_block = {reinterpret_cast<unsigned char*>(g_buffer), static_cast<std::size_t>(got), crc,
+               g_parity + done};
+    BeginSideWork(CheckBlock, &g_block);
     if (fs.write(piece, g_buffer, got) != got) return DivideResult::WritePieceFailed;
-    *crc = Crc32Update(*crc, g_buffer, static_cast<std::size_t>(got));
-    pieceset::XorInto(g_parity + done, reinterpret_cast<unsigned char*>(g_buffer),
-                      static_cast<std::size_t>(got));
     done += static_cast<uint32_t>(got);
   }
   return DivideResult::Ok;
@@ -126,6 +145,7 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
     FileHandle piece = kNoFile;
     if (pieceset::ComposePiecePath(path, sizeof(path), job.dir, "file-", k)) piece = fs.create(path);
     if (piece == kNoFile) {
+      EndSideWork();
       fs.close(source);
       DeletePieces(fs, job.dir, k - 1);
       return {DivideResult::CreatePieceFailed, k};
@@ -134,13 +154,18 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
     DivideResult r = CopyBlocks(fs, source, piece, bytes, &g_checks.crc[k]);
     fs.close(piece);
     if (r != DivideResult::Ok) {
+      EndSideWork();
       fs.close(source);
       DeletePieces(fs, job.dir, k);
       return {r, k};
     }
-    g_checks.whole = k == 1 ? g_checks.crc[1] : Crc32Combine(g_checks.whole, g_checks.crc[k], bytes);
   }
+  EndSideWork();
   fs.close(source);
+  g_checks.whole = g_checks.crc[1];
+  for (int k = 2; k <= n; ++k) {
+    g_checks.whole = Crc32Combine(g_checks.whole, g_checks.crc[k], k < n ? full : job.plan.lastBytes);
+  }
 
   g_checks.crc[n + 1] = Crc32Update(0, g_parity, full);
   const DivideResult r = WriteParity(fs, job.dir, n, full);

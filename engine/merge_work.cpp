@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/crc32.h"
+#include "base/sidework.h"
 
 namespace engine {
 namespace {
@@ -18,14 +19,64 @@ bool VisitSameName(void* ctx, const DirEntry& entry) {
   return s->fs->sameName(entry.name, s->name);
 }
 
+// What one reading of the folder tells of pieces 1 to last: looking each piece up instead
+// costs far more on a set of hundreds.
+struct PieceTable {
+  const DiskFiles* fs;
+  const char* dir;
+  const char* prefix;
+  int last;
+  bool there[kMaxPieces + 2];
+  uint64_t length[kMaxPieces + 2];
+  uint32_t attributes[kMaxPieces + 2];
+};
+
+// The piece number of a name that is prefix + a number from 1 to last as ComposePiecePath
+// writes it, letter case aside; 0 for any other name.
+int PieceNumberIn(const PieceTable& t, const char* name) {
+  const std::size_t p = std::strlen(t.prefix);
+  if (std::strlen(name) <= p) return 0;
+  int k = 0;
+  for (const char* d = name + p; *d; ++d) {
+    if (*d < '0' || *d > '9' || k > kMaxPieces + 1) return 0;
+    k = k * 10 + (*d - '0');
+  }
+  char path[kPathBytes];
+  if (k < 1 || k > t.last || !pieceset::ComposePiecePath(path, sizeof(path), t.dir, t.prefix, k)) return 0;
+  return t.fs->sameName(path + std::strlen(t.dir), name) ? k : 0;
+}
+
+bool VisitPiece(void* ctx, const DirEntry& e) {
+  auto* t = static_cast<PieceTable*>(ctx);
+  const int k = PieceNumberIn(*t, e.name);
+  if (k) {
+    t->there[k] = true;
+    t->length[k] = e.length;
+    t->attributes[k] = e.attributes;
+  }
+  return false;
+}
+
+PieceTable& ReadPieceTable(const DiskFiles& fs, const MergeJob& job, int last) {
+  static PieceTable t;
+  std::memset(&t, 0, sizeof(t));
+  t.fs = &fs;
+  t.dir = job.dir;
+  t.prefix = job.prefix;
+  t.last = last;
+  fs.list(job.dir, VisitPiece, &t);
+  return t;
+}
+
 // Gives pieces 1 to n the attributes; a piece that has them already is left alone, which
-// spares hundreds of slow calls on a large set.
-void SetPieceAttributes(const DiskFiles& fs, const MergeJob& job, uint32_t attributes) {
+// spares hundreds of slow calls on a large set. *known holds each piece's attributes as the
+// folder was read and is kept up to date.
+void SetPieceAttributes(const DiskFiles& fs, const MergeJob& job, uint32_t* known, uint32_t attributes) {
   char path[kPathBytes];
   for (int k = 1; k <= job.count; ++k) {
-    if (pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k) &&
-        fs.getAttributes(path) != attributes) {
-      fs.setAttributes(path, attributes);
+    if (known[k] != attributes && pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k) &&
+        fs.setAttributes(path, attributes)) {
+      known[k] = attributes;
     }
   }
 }
@@ -64,8 +115,20 @@ long IoWrite(void* ctx, intptr_t f, const void* buf, long n) {
 bool IoSeek(void* ctx, intptr_t f, uint32_t at) { return static_cast<const DiskFiles*>(ctx)->seek(f, at); }
 void IoClose(void* ctx, intptr_t f) { static_cast<const DiskFiles*>(ctx)->close(f); }
 
+struct BlockCrc {
+  const void* data;
+  std::size_t bytes;
+  uint32_t* crc;
+};
+
+void UpdateCrc(void* ctx) {
+  auto* b = static_cast<BlockCrc*>(ctx);
+  *b->crc = Crc32Update(*b->crc, b->data, b->bytes);
+}
+
 // Reads an open piece of length bytes whole, its CRC into *crc, writing it to merged when
-// write; a short read is a damaged piece, a failed write the merge's end.
+// write; a short read is a damaged piece, a failed write the merge's end. The CRC of a block
+// is worked out while the block is written.
 enum class Copied { Ok, Unreadable, WriteFailed };
 Copied CopyChecked(const DiskFiles& fs, FileHandle piece, FileHandle merged, uint32_t length,
                    bool write, uint32_t* crc) {
@@ -74,8 +137,11 @@ Copied CopyChecked(const DiskFiles& fs, FileHandle piece, FileHandle merged, uin
     const long want = static_cast<long>(length - done < sizeof(g_buffer) ? length - done : sizeof(g_buffer));
     const long got = fs.read(piece, g_buffer, want);
     if (got != want) return Copied::Unreadable;
-    if (write && fs.write(merged, g_buffer, got) != got) return Copied::WriteFailed;
-    *crc = Crc32Update(*crc, g_buffer, static_cast<std::size_t>(got));
+    BlockCrc block{g_buffer, static_cast<std::size_t>(got), crc};
+    BeginSideWork(UpdateCrc, &block);
+    const bool written = !write || fs.write(merged, g_buffer, got) == got;
+    EndSideWork();
+    if (!written) return Copied::WriteFailed;
     done += static_cast<uint32_t>(got);
   }
   return Copied::Ok;
@@ -94,17 +160,12 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
   if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return Outcome(MergeResult::NoRoom, 0, bad);
 
   static PieceState state[kMaxPieces + 2];
+  PieceTable& table = ReadPieceTable(fs, job, n + 1);
   for (int k = 1; k <= n; ++k) {
-    uint64_t length = 0;
-    state[k] = pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k) &&
-                       FindLength(fs, path, &length)
-                   ? pieceset::JudgeLength(c, k, length)
-                   : PieceState::Missing;
+    state[k] = table.there[k] ? pieceset::JudgeLength(c, k, table.length[k]) : PieceState::Missing;
     if (state[k] != PieceState::Good) pieceset::NoteBad(&bad, k, state[k]);
   }
-  uint64_t parityLength = 0;
-  const bool parityThere = pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, n + 1) &&
-                           FindLength(fs, path, &parityLength) && parityLength == c.pieceBytes;
+  const bool parityThere = table.there[n + 1] && table.length[n + 1] == c.pieceBytes;
   // A set that cannot merge any more is still read through, so that every bad piece is named.
   const bool doomed = bad.count >= 2 || (bad.count == 1 && !parityThere);
 
@@ -115,7 +176,7 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
     if (w < 0 || static_cast<std::size_t>(w) >= sizeof(merged)) return Outcome(MergeResult::CreateFailed, 0, bad);
     out = fs.create(merged);
     if (out == kNoFile) return Outcome(MergeResult::CreateFailed, 0, bad);
-    SetPieceAttributes(fs, job, kAttrArchive);
+    SetPieceAttributes(fs, job, table.attributes, kAttrArchive);
   }
   bool writeFailed = false;
   for (int k = 1; k <= n && !writeFailed; ++k) {
@@ -142,7 +203,7 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
   }
   if (out != kNoFile) {
     fs.close(out);
-    if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, job.infoAttributes);
+    if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, table.attributes, job.infoAttributes);
   }
 
   MergeOutcome result{MergeResult::Ok, n, bad, 0};
@@ -214,19 +275,13 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
   if (job.checks) return MergeChecked(fs, job);
   char path[kPathBytes];
   char merged[kPathBytes];
-  uint64_t length = 0;
-  if (!pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, 1) ||
-      !FindLength(fs, path, &length)) {
-    return Outcome(MergeResult::NoFirstPiece, 1);
-  }
-  const MergePlan plan = PlanMerge(job.size, job.count, length);
+  PieceTable& table = ReadPieceTable(fs, job, job.count);
+  if (!table.there[1]) return Outcome(MergeResult::NoFirstPiece, 1);
+  const MergePlan plan = PlanMerge(job.size, job.count, table.length[1]);
   if (plan.lastBlocks < 1) return Outcome(MergeResult::LastPieceEmpty, job.count);
   if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return Outcome(MergeResult::NoRoom, 0);
   for (int i = 1; i <= job.count; ++i) {
-    if (!pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, i) ||
-        !FindLength(fs, path, &length)) {
-      return Outcome(MergeResult::PieceMissing, i);
-    }
+    if (!table.there[i]) return Outcome(MergeResult::PieceMissing, i);
   }
 
   std::memset(merged, 0, sizeof(merged));
@@ -235,7 +290,7 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
   FileHandle out = fs.create(merged);
   if (out == kNoFile) return Outcome(MergeResult::CreateFailed, 0);
 
-  SetPieceAttributes(fs, job, kAttrArchive);
+  SetPieceAttributes(fs, job, table.attributes, kAttrArchive);
   for (int k = 1; k <= job.count; ++k) {
     MergeResult r = MergeResult::OpenPieceFailed;
     pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k);
@@ -256,9 +311,10 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
     }
   }
   fs.close(out);
-  if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, job.infoAttributes);
+  if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, table.attributes, job.infoAttributes);
 
   if (fs.setTimes(merged, job.time) == TimeResult::CannotOpen) return Outcome(MergeResult::ReopenFailed, 0);
+  uint64_t length = 0;
   if (!FindLength(fs, merged, &length) || length != static_cast<uint64_t>(job.size)) {
     return Outcome(MergeResult::SizeDiffers, 0);
   }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/crc32.h"
+#include "base/sidework.h"
 #include "core.h"
 #include "parity.h"
 #include "pieceset.h"
@@ -260,7 +261,18 @@ bool LookUpPieces(const char* dir, const char* prefix) {
 
 enum class Checked { Ok, Unreadable, WriteFailed };
 
+struct PassCrc {
+  UINT bytes;
+  uint32_t* crc;
+};
+
+void UpdateCrc(void* ctx) {
+  auto* p = static_cast<PassCrc*>(ctx);
+  *p->crc = Crc32Update(*p->crc, g_buffer, p->bytes);
+}
+
 // Reads piece path of length bytes whole, its CRC into *crc, appending it to out when write.
+// The CRC of a pass is worked out while the pass is written.
 Checked CopyCheckedPiece(const char* path, HFILE out, uint32_t length, bool write, uint32_t* crc) {
   *crc = 0;
   HFILE in = _lopen(path, OF_READ);
@@ -268,12 +280,15 @@ Checked CopyCheckedPiece(const char* path, HFILE out, uint32_t length, bool writ
   Checked r = Checked::Ok;
   for (uint32_t done = 0; done < length && r == Checked::Ok;) {
     const UINT n = length - done < kChunkBytes ? length - done : kChunkBytes;
-    if (_lread(in, g_buffer, n) != n) r = Checked::Unreadable;
-    else if (write && _lwrite(out, g_buffer, n) != n) r = Checked::WriteFailed;
-    else {
-      *crc = Crc32Update(*crc, g_buffer, n);
-      done += n;
+    if (_lread(in, g_buffer, n) != n) {
+      r = Checked::Unreadable;
+      break;
     }
+    PassCrc pass{n, crc};
+    BeginSideWork(UpdateCrc, &pass);
+    if (write && _lwrite(out, g_buffer, n) != n) r = Checked::WriteFailed;
+    EndSideWork();
+    done += n;
   }
   _lclose(in);
   return r;

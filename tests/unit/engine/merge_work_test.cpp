@@ -122,6 +122,21 @@ TEST_F(Merge, ChecksBeforeAnythingIsCreated) {
   EXPECT_FALSE(memdisk::Has(At("DATA.LZH")));
 }
 
+TEST_F(Merge, NamesThatOnlyLookLikeAPieceAreNotIt) {
+  const std::string data = Pattern(50000, 11);
+  PutPieces(data, 20000);
+  memdisk::Files().remove(At("file-2").c_str());
+  for (const char* lookalike : {"file-02", "file-2.bak", "file-2x", "xfile-2", "file-20"}) {
+    memdisk::Put(At(lookalike), data.substr(20000, 20000));
+  }
+  MergeOutcome out = Run("file-", 50000, 3);
+  EXPECT_EQ(out.result, MergeResult::PieceMissing);
+  EXPECT_EQ(out.piece, 2);
+  memdisk::Put(At("FILE-2"), data.substr(20000, 20000));
+  ASSERT_EQ(Run("file-", 50000, 3).result, MergeResult::Ok);
+  EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, data);
+}
+
 TEST_F(Merge, ShortPieceUndoesTheMergedFile) {
   const std::string data = Pattern(50000, 6);
   PutPieces(data, 20000, "file-", kAttrReadOnly);
