@@ -192,6 +192,7 @@ struct KindIcon {
   // The icon's own bitmaps when it is 16 by 16: adding them is much cheaper than adding the
   // icon, which is copied and drawn anew for every row.
   HBITMAP color, mask;
+  int bitsPerPixel;
 };
 static KindIcon s_kindIcons[64];
 static int s_kinds;
@@ -214,6 +215,7 @@ static void KeepBitmaps(KindIcon* k) {
       bm.bmHeight == 16) {
     k->color = info.hbmColor;
     k->mask = info.hbmMask;
+    k->bitsPerPixel = bm.bmBitsPixel;
     return;
   }
   if (info.hbmColor) DeleteObject(info.hbmColor);
@@ -249,7 +251,85 @@ static HICON FileIcon(const char* path, const char* name, bool* owned, const Kin
   return icon;
 }
 
-static bool AddFileRow(HIMAGELIST images, int row, const ListEntry& e) {
+// The images of held rows go into the list many at a time, as one strip: adding them one by
+// one took most of a long listing's time. Row i shows image i, so the waiting images go in
+// before any other is added.
+constexpr int kStripImages = 64;
+static const KindIcon* s_waiting[kStripImages];
+static int s_waitingCount;
+
+// Draws the waiting images' colour or mask bitmaps side by side into the strip selected into
+// to. A run of one kind takes its bitmap once and then doubles itself, as selecting and
+// copying each tile costs about as much as adding it.
+static void DrawTiles(HDC to, HDC from, int n, bool mask) {
+  for (int a = 0, b; a < n; a = b) {
+    for (b = a + 1; b < n && s_waiting[b] == s_waiting[a];) ++b;
+    HGDIOBJ old = SelectObject(from, mask ? s_waiting[a]->mask : s_waiting[a]->color);
+    BitBlt(to, 16 * a, 0, 16, 16, from, 0, 0, SRCCOPY);
+    SelectObject(from, old);
+    for (int w = 16; w < 16 * (b - a); w *= 2) {
+      BitBlt(to, 16 * a + w, 0, w < 16 * (b - a) - w ? w : 16 * (b - a) - w, 16, to, 16 * a, 0, SRCCOPY);
+    }
+  }
+}
+
+static bool AddStrip(HIMAGELIST images, int n) {
+  HDC from = CreateCompatibleDC(NULL), to = CreateCompatibleDC(NULL);
+  HBITMAP color = NULL, mask = NULL;
+  bool added = false;
+  if (from && to) {
+    // A strip in the format of the kinds' own bitmaps, so that their pixels go in unchanged.
+    HGDIOBJ old = SelectObject(from, s_waiting[0]->color);
+    color = CreateCompatibleBitmap(from, 16 * n, 16);
+    SelectObject(from, old);
+    mask = CreateBitmap(16 * n, 16, 1, 1, NULL);
+  }
+  if (color && mask) {
+    HGDIOBJ old = SelectObject(to, color);
+    DrawTiles(to, from, n, false);
+    SelectObject(to, mask);
+    DrawTiles(to, from, n, true);
+    SelectObject(to, old);
+    added = ImageList_Add(images, color, mask) >= 0;
+  }
+  if (color) DeleteObject(color);
+  if (mask) DeleteObject(mask);
+  if (from) DeleteDC(from);
+  if (to) DeleteDC(to);
+  return added;
+}
+
+// Adds the waiting images; false when one of them could not be added even by itself.
+static bool AddWaitingImages(HIMAGELIST images) {
+  const int n = s_waitingCount;
+  s_waitingCount = 0;
+  if (n == 0 || AddStrip(images, n)) return true;
+  bool all = true;
+  for (int i = 0; i < n; ++i) {
+    const KindIcon* k = s_waiting[i];
+    if (ImageList_Add(images, k->color, k->mask) < 0 && !AppendIcon(images, k->icon)) all = false;
+  }
+  return all;
+}
+
+// Adds the image of a row: the bitmaps of its kind k when there are some, else icon. A held
+// row's image waits for the next strip.
+static bool AddRowImage(HIMAGELIST images, bool held, const KindIcon* k, HICON icon) {
+  if (k && k->color) {
+    if (held) {
+      if (s_waitingCount > 0 && s_waiting[0]->bitsPerPixel != k->bitsPerPixel &&
+          !AddWaitingImages(images)) {
+        return false;
+      }
+      s_waiting[s_waitingCount++] = k;
+      return s_waitingCount < kStripImages || AddWaitingImages(images);
+    }
+    if (ImageList_Add(images, k->color, k->mask) >= 0) return true;
+  }
+  return AddWaitingImages(images) && AppendIcon(images, icon);
+}
+
+static bool AddFileRow(HIMAGELIST images, int row, const ListEntry& e, bool held) {
   if (!StillThere(e)) return false;
   const WIN32_FIND_DATAA& fd = e.fd;
   char size[32], when[32], attrs[8];
@@ -259,13 +339,12 @@ static bool AddFileRow(HIMAGELIST images, int row, const ListEntry& e) {
   bool owned = false;
   const KindIcon* kind = NULL;
   HICON shellIcon = FileIcon(e.path, fd.cFileName, &owned, &kind);
-  bool added = kind && kind->color ? ImageList_Add(images, kind->color, kind->mask) >= 0 ||
-                                         AppendIcon(images, shellIcon)
-                                   : AppendIcon(images, shellIcon ? shellIcon : ResourceIcon("NO_FIL_ICON"));
+  bool added = AddRowImage(images, held, kind, shellIcon ? shellIcon : ResourceIcon("NO_FIL_ICON"));
   if (owned) DestroyIcon(shellIcon);
   if (!added) return false;
   if (!InsertRow(row, fd.cFileName)) {
-    ImageList_Remove(images, row);
+    if (s_waitingCount > 0) --s_waitingCount;
+    else ImageList_Remove(images, row);
     return false;
   }
   SetCell(row, 1, size);
@@ -286,13 +365,12 @@ static void HoldBeyondPage(int rows, int page, bool* held) {
   }
 }
 
-// Ends the hold. The rows in view are drawn already and only the scroll bar has changed, so
-// the list is not drawn again: the control asks for that when redraw comes back, and under
-// Wine it took as long as a hundred rows of the listing.
+// Ends the hold. The rows in view are drawn already and only the scroll bar has changed, which
+// the list draws itself as redraw comes back; its request to be drawn anew then is dropped,
+// as under Wine it took as long as a hundred rows of the listing.
 static void EndHold() {
   SendMessageA(g_hFileList, WM_SETREDRAW, TRUE, 0);
   ValidateRect(g_hFileList, NULL);
-  SendMessageA(g_hFileList, WM_NCPAINT, 1, 0);
 }
 
 void ListDirectory(const char* path) {
@@ -321,9 +399,10 @@ void ListDirectory(const char* path) {
     HoldBeyondPage(row, page, &held);
   }
   for (int j = 0; j < files && row < kMaxRows; ++j) {
-    if (AddFileRow(images, row, s_files[j])) ++row;
+    if (AddFileRow(images, row, s_files[j], held)) ++row;
     HoldBeyondPage(row, page, &held);
   }
+  AddWaitingImages(images);
   ForgetKindIcons();
   if (held) EndHold();
   UpdateWindow(s_mainWnd);
