@@ -22,34 +22,16 @@ bool VisitSameName(void* ctx, const DirEntry& entry) {
 // What one reading of the folder tells of pieces 1 to last: looking each piece up instead
 // costs far more on a set of hundreds.
 struct PieceTable {
-  const DiskFiles* fs;
-  const char* dir;
-  const char* prefix;
   int last;
   bool there[kMaxPieces + 2];
   uint64_t length[kMaxPieces + 2];
   uint32_t attributes[kMaxPieces + 2];
 };
 
-// The piece number of a name that is prefix + a number from 1 to last as ComposePiecePath
-// writes it, letter case aside; 0 for any other name.
-int PieceNumberIn(const PieceTable& t, const char* name) {
-  const std::size_t p = std::strlen(t.prefix);
-  if (std::strlen(name) <= p) return 0;
-  int k = 0;
-  for (const char* d = name + p; *d; ++d) {
-    if (*d < '0' || *d > '9' || k > kMaxPieces + 1) return 0;
-    k = k * 10 + (*d - '0');
-  }
-  char path[kPathBytes];
-  if (k < 1 || k > t.last || !pieceset::ComposePiecePath(path, sizeof(path), t.dir, t.prefix, k)) return 0;
-  return t.fs->sameName(path + std::strlen(t.dir), name) ? k : 0;
-}
-
 bool VisitPiece(void* ctx, const DirEntry& e) {
   auto* t = static_cast<PieceTable*>(ctx);
-  const int k = PieceNumberIn(*t, e.name);
-  if (k) {
+  const int k = PieceNumberOfName(e.name);  // the prefix in either letter case, as the system finds it
+  if (k >= 1 && k <= t->last) {
     t->there[k] = true;
     t->length[k] = e.length;
     t->attributes[k] = e.attributes;
@@ -60,11 +42,12 @@ bool VisitPiece(void* ctx, const DirEntry& e) {
 PieceTable& ReadPieceTable(const DiskFiles& fs, const MergeJob& job, int last) {
   static PieceTable t;
   std::memset(&t, 0, sizeof(t));
-  t.fs = &fs;
-  t.dir = job.dir;
-  t.prefix = job.prefix;
   t.last = last;
   fs.list(job.dir, VisitPiece, &t);
+  char path[kPathBytes];
+  for (int k = 1; k <= last; ++k) {
+    if (!pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k)) t.there[k] = false;  // could not be opened
+  }
   return t;
 }
 
