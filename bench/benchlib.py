@@ -29,10 +29,12 @@ def ratio_line(label, reference, measured):
 
 
 def warm_memory(nbytes=1200000000):
-    """Touches and frees nbytes of memory: called just before each timed run. The host of this
-    machine takes back memory that has stayed free for a few seconds, and a file written into
-    such memory is slow to write (500 MB: 0.4 to 1.2 s against 0.22 s), so whichever program
-    ran after an idle spell lost. From just-touched memory every run starts alike."""
+    """Touches and frees nbytes of memory: called after the sync just before each timed run.
+    The host of this machine takes back memory that stays free for a few seconds, and a file
+    written into such memory is slow to write (measured: the same 500 MB merge took 0.4 to 1.2 s
+    after six idle seconds, 0.21 to 0.29 s right after this), so whichever program ran after an
+    idle spell lost. It evens the runs out but does not remove all slow ones: the kernel does
+    not always hand out the pages just freed."""
     block = b'\1' * nbytes
     del block
 

@@ -4,7 +4,7 @@
 # copied), in the same run, on the same disk; cat of the same pieces as the reference. The sets
 # are made here by split and Python's zlib, not by our code. Every output is compared with the
 # source by cmp. All pieces are read once first so every side starts from a warm cache; each
-# output is removed and synced before its run; the runs are taken in turn, and the best and the
+# output is removed and synced before its run, from just-touched memory; the runs are taken in turn, and the best and the
 # median of each are printed (the machine may be shared). A rebuild of one deleted piece is timed
 # once for information.
 # Usage: bench/checked_merge.sh [megabytes [runs]]   (default 500 and 9)
@@ -84,12 +84,13 @@ cat_script='out=$1; shift; cat "$@" > "$out"'
 rundelo_script='cd "$1" && wine "$2:\\RUNDELO.EXE" </dev/null >/dev/null 2>&1'
 
 declare -A wall cpu
-# time_it name output-file script args...: removes and syncs the output, runs the script with
-# the args, and notes its wall time and processor time (user and system, of the script and
-# everything it starts).
+# time_it name output-file script args...: removes and syncs the output, starts from
+# just-touched memory (see benchlib.warm_memory), runs the script with the args, and notes its
+# wall time and processor time (user and system, of the script and everything it starts).
 time_it() {
   local name=$1 out=$2 script=$3; shift 3
   rm -f "$out"; sync
+  PYTHONPATH="$root/bench" python3 -c 'import benchlib; benchlib.warm_memory()'
   local t0; t0=$(ms)
   /usr/bin/time -f '%U %S' -o "$work/cpu" bash -c "$script" _ "$@"
   local t=$(( $(ms) - t0 ))

@@ -5,7 +5,7 @@
 # copying each piece in 1440000-byte reads and writes, as Rundelo does (one dd per piece, so
 # its process starts are included). Wine's own start-up is timed on a one-piece set.
 # All pieces are read once first so every side starts from the same warm cache; each output is
-# removed and synced before its run; five runs each, taken in turn; best, median, spread.
+# removed and synced before its run, from just-touched memory; five runs each, taken in turn; best, median, spread.
 # Usage: bench/rundelo_merge.sh [megabytes]   (default 500; at least 500 to mean anything)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -65,10 +65,12 @@ run_rundelo() { (cd "$set_dir" && wine "$letter:\\RUNDELO.EXE" </dev/null >/dev/
 run_one() { (cd "$one_dir" && wine "$one_letter:\\RUNDELO.EXE" </dev/null >/dev/null 2>&1); }
 
 declare -A times
-# time_it name output-file command: removes and syncs the output, adds the seconds to the list.
+# time_it name output-file command: removes and syncs the output, starts from just-touched
+# memory (see benchlib.warm_memory), adds the seconds to the list.
 time_it() {
   local name=$1 out=$2; shift 2
   rm -f "$out"; sync
+  PYTHONPATH="$root/bench" python3 -c 'import benchlib; benchlib.warm_memory()'
   local t0; t0=$(date +%s%N); "$@"; local t1; t1=$(date +%s%N)
   times[$name]+="$(( (t1 - t0) / 1000 )) "
 }
