@@ -14,6 +14,12 @@
 //   wait-window <ms> other [class=<hex>] [title=<hex>] [any]
 //        the same for the windows of any other process, such as the help viewer the program
 //        asks for
+//   watch-shown                         -> ok   (from now on the system tells the robot which
+//                                          windows of the program are made)
+//   wait-shown <ms> [class=<hex>]       -> window hwnd=<n> class=<hex> title=<hex> | timeout
+//        the first top-level window of the program made since watch-shown, once it shows;
+//        waited for in the message loop, so that a benchmark's clock runs with nothing
+//        polled beside it until that window exists
 //   windows                             -> windows <hwnd>,<class>,<title>,<l>,<t>,<r>,<b> ...
 //   wait-gone <hwnd> <ms>               -> gone | timeout
 //   msgbox <hwnd>                       -> msgbox caption=<hex> text=<hex>
@@ -375,6 +381,58 @@ void CmdWaitWindow(int argc, char** argv) {
     if (exited) return Reply("exited code=" + Num(ExitCode()));
     if (GetTickCount() - start >= ms) return Reply("timeout");
     Sleep(30);
+  }
+}
+
+// Windows of the program made, shown or focused since watch-shown, as the system's events
+// name them (Wine sends no event when a window is shown, only when it is made or focused).
+HWINEVENTHOOK g_showHook = nullptr;
+HWND g_shown[256];
+int g_shownCount = 0;
+
+void CALLBACK OnObjectEvent(HWINEVENTHOOK, DWORD, HWND h, LONG object, LONG, DWORD, DWORD) {
+  if (h && object == OBJID_WINDOW && g_shownCount < 256) g_shown[g_shownCount++] = h;
+}
+
+void CmdWatchShown(int, char**) {
+  if (!g_started) return Reply("error not started");
+  if (g_showHook) UnhookWinEvent(g_showHook);
+  g_shownCount = 0;
+  g_showHook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_FOCUS, nullptr, OnObjectEvent,
+                               g_proc.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
+  Reply(g_showHook ? "ok" : "error no hook");
+}
+
+void CmdWaitShown(int argc, char** argv) {
+  if (!g_showHook) return Reply("error not watching");
+  if (argc < 2) return Reply("error usage: wait-shown <ms> [class=<hex>]");
+  DWORD ms = strtoul(argv[1], nullptr, 10);
+  std::string cls;
+  bool wantClass = argc > 2 && !strncmp(argv[2], "class=", 6) && Unhex(argv[2] + 6, &cls);
+  DWORD start = GetTickCount();
+  HWND made = nullptr;  // a window that matches, made but not shown yet
+  for (int seen = 0;;) {
+    for (; !made && seen < g_shownCount; ++seen) {
+      HWND h = g_shown[seen];
+      if (GetAncestor(h, GA_ROOT) == h && !IsReported(h) &&
+          Matches(h, wantClass ? &cls : nullptr, nullptr))
+        made = h;
+    }
+    if (made && IsWindowVisible(made)) {
+      MarkReported(made);
+      UnhookWinEvent(g_showHook);
+      g_showHook = nullptr;
+      return Reply("window hwnd=" + HwndText(made) + " class=" + Hex(ClassOf(made)) +
+                   " title=" + Hex(StoredText(made)));
+    }
+    if (made && !IsWindow(made)) made = nullptr;
+    DWORD waited = GetTickCount() - start;
+    if (waited >= ms) return Reply("timeout");
+    // Until a matching window exists nothing is asked; from then until it shows, which takes
+    // the moments of its own start, it is looked at every millisecond.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, made ? 1 : ms - waited, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   }
 }
 
@@ -1078,6 +1136,7 @@ struct Command {
 const Command kCommands[] = {
     {"start", CmdStart},         {"wait-exit", CmdWaitExit},   {"kill", CmdKill},
     {"wait-window", CmdWaitWindow}, {"wait-gone", CmdWaitGone}, {"windows", CmdWindows},
+    {"watch-shown", CmdWatchShown}, {"wait-shown", CmdWaitShown},
     {"msgbox", CmdMsgbox},       {"click", CmdClick},          {"command", CmdCommand},
     {"close", CmdClose},         {"post", CmdPostOrSend},      {"send", CmdPostOrSend},
     {"controls", CmdControls},   {"get-text", CmdGetText},     {"set-text", CmdSetText},

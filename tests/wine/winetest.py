@@ -274,6 +274,23 @@ class App:
         raw = _unhex(f['title'])
         return Window(int(f['hwnd']), _unhex(f['class']).decode('latin-1'), self.decode(raw), raw)
 
+    def watch_shown(self):
+        """From now on the system tells the robot which windows the program makes."""
+        self.call('watch-shown')
+
+    def wait_shown(self, timeout=10, cls=None):
+        """The first top-level window (of class cls) the program made since watch_shown, once
+        it shows; nothing is polled until it exists."""
+        line = 'wait-shown %d' % int(timeout * 1000)
+        if cls is not None:
+            line += ' class=' + _hex(self.encode(cls))
+        answer = self.call(line, timeout + 10)
+        if answer == 'timeout':
+            raise AssertionError('no window (class %r) shown within %s s' % (cls, timeout))
+        f = dict(x.split('=', 1) for x in answer.split()[1:])
+        raw = _unhex(f['title'])
+        return Window(int(f['hwnd']), _unhex(f['class']).decode('latin-1'), self.decode(raw), raw)
+
     def wait_gone(self, hwnd, timeout=10):
         if self.call('wait-gone %d %d' % (hwnd, int(timeout * 1000)), timeout + 10) != 'gone':
             raise AssertionError('window %d still shown after %s s' % (hwnd, timeout))
