@@ -8,9 +8,13 @@
 namespace engine {
 namespace {
 
-// Created, closed while still empty and opened again for writing: a handle that truncated the
-// file at creation makes ext4 (under Wine) flush all the file's data at its close.
+// A new file is made by one call. One that is there already is cut, closed while still empty
+// and opened again for writing: a handle that truncated the file makes ext4 (under Wine) flush
+// all the file's data at its close.
 FileHandle Create(const char* path) {
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) return reinterpret_cast<FileHandle>(h);
   HFILE f = _lcreat(path, 0);
   if (f == HFILE_ERROR) return kNoFile;
   _lclose(f);
