@@ -54,24 +54,6 @@ bool HasPieceMark(const char* name, bool dbcs932) {
   return ContainsText(name, "file-", dbcs932) || ContainsText(name, "FILE-", dbcs932);
 }
 
-int PieceNumberOfName(const char* name) {
-  static const char kPrefix[] = "file-";
-  for (int i = 0; i < 5; ++i) {
-    char c = name[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kPrefix[i]) return -1;
-  }
-  const char* digits = name + 5;
-  std::size_t len = std::strlen(digits);
-  if (len == 0 || len > 4 || (len > 1 && digits[0] == '0')) return -1;
-  int value = 0;
-  for (std::size_t i = 0; i < len; ++i) {
-    if (digits[i] < '0' || digits[i] > '9') return -1;
-    value = value * 10 + (digits[i] - '0');
-  }
-  return value <= kMaxPieces + 1 ? value : -1;
-}
-
 bool HasSemicolon(const char* name) { return std::strchr(name, ';') != nullptr; }
 
 MergePlan PlanMerge(int64_t size, int count, uint64_t firstPieceLength) {

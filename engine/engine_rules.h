@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "base/paths.h"
+#include "pieceset.h"
 #include "resources/ids.h"
 
 namespace engine {
@@ -43,10 +44,7 @@ void SizeChoiceText(int index, char* out, std::size_t cap);
 
 // A name the existing-pieces question counts: it contains "file-" or "FILE-".
 bool HasPieceMark(const char* name, bool dbcs932);
-// The piece number 0..1000 of a name spelled prefix + decimal in any letter case
-// ("File-12" -> 12), else -1; 1000 is the parity piece of a set of 999. Leading zeros and signs
-// do not make a piece name.
-int PieceNumberOfName(const char* name);
+using pieceset::PieceNumberOfName;
 bool HasSemicolon(const char* name);
 
 // ---- Merger ----

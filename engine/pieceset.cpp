@@ -229,4 +229,22 @@ bool ComposePiecePath(char* out, std::size_t cap, const char* dir, const char* p
   return true;
 }
 
+int PieceNumberOfName(const char* name) {
+  static const char kPrefix[] = "file-";
+  for (int i = 0; i < 5; ++i) {
+    char c = name[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kPrefix[i]) return -1;
+  }
+  const char* digits = name + 5;
+  std::size_t len = std::strlen(digits);
+  if (len == 0 || len > 4 || (len > 1 && digits[0] == '0')) return -1;
+  int value = 0;
+  for (std::size_t i = 0; i < len; ++i) {
+    if (digits[i] < '0' || digits[i] > '9') return -1;
+    value = value * 10 + (digits[i] - '0');
+  }
+  return value <= kMaxPieces + 1 ? value : -1;
+}
+
 }  // namespace pieceset

@@ -237,26 +237,49 @@ void ShowInLine(HWND waitingLine, const Text& text, int piece) {
   UpdateWindow(waitingLine);
 }
 
-bool ParityThere(const char* dir, const char* prefix) {
+// Pieces 1 to last as one reading of the folder finds them: looking each piece up instead
+// costs far more on a set of hundreds. A piece whose path would not fit counts as not there.
+bool g_there[pieceset::kMaxPieces + 2];
+uint64_t g_length[pieceset::kMaxPieces + 2];
+
+void ReadPieces(const char* dir, const char* prefix, int last) {
+  std::memset(g_there, 0, sizeof(g_there));
+  char pattern[kPathBytes + 4];
+  if (std::strlen(dir) + 4 > sizeof(pattern)) return;
+  std::strcpy(pattern, dir);
+  std::strcat(pattern, "*.*");
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(pattern, &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const int k = pieceset::PieceNumberOfName(found.cFileName);
+      if (k >= 1 && k <= last) {
+        g_there[k] = true;
+        g_length[k] = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+      }
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+  }
   char path[kPathBytes];
-  uint64_t length = 0;
-  return pieceset::ComposePiecePath(path, sizeof(path), dir, prefix, g_checks.count + 1) &&
-         LengthOf(path, &length) && length == g_checks.pieceBytes;
+  for (int k = 1; k <= last; ++k) {
+    if (!pieceset::ComposePiecePath(path, sizeof(path), dir, prefix, k)) g_there[k] = false;
+  }
 }
 
-// Looks every piece up against its length in the check line; true when the merge cannot end
-// well (two bad pieces, or one and no parity piece), so the pieces are only to be checked.
-bool LookUpPieces(const char* dir, const char* prefix) {
+bool ParityThere() {
+  const int parity = g_checks.count + 1;
+  return g_there[parity] && g_length[parity] == g_checks.pieceBytes;
+}
+
+// Judges every piece by its length in the check line; true when the merge cannot end well
+// (two bad pieces, or one and no parity piece), so the pieces are only to be checked.
+bool JudgePieces() {
   std::memset(&g_bad, 0, sizeof(g_bad));
   for (int k = 1; k <= g_checks.count; ++k) {
-    char piece[kPathBytes];
-    uint64_t length = 0;
-    g_state[k] = pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k) && LengthOf(piece, &length)
-                     ? pieceset::JudgeLength(g_checks, k, length)
-                     : PieceState::Missing;
+    g_state[k] = g_there[k] ? pieceset::JudgeLength(g_checks, k, g_length[k]) : PieceState::Missing;
     if (g_state[k] != PieceState::Good) pieceset::NoteBad(&g_bad, k, g_state[k]);
   }
-  return g_bad.count >= 2 || (g_bad.count == 1 && !ParityThere(dir, prefix));
+  return g_bad.count >= 2 || (g_bad.count == 1 && !ParityThere());
 }
 
 enum class Checked { Ok, Unreadable, WriteFailed };
@@ -422,11 +445,11 @@ bool RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char*
   CalTime mergedTime = pieceset::ResolveMergedTime(vals, infoTime, ntfs);
 
   const bool checked = pieceset::ReadChecks(data, len, vals, &g_checks);
-  const bool doomed = checked && LookUpPieces(dir, prefix);
+  ReadPieces(dir, prefix, checked ? g_checks.count + 1 : vals.count);
+  const bool doomed = checked && JudgePieces();
   if (!checked) {
     for (int k = 1; k <= vals.count; ++k) {
-      char piece[kPathBytes];
-      if (!pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k) || !Exists(piece)) {
+      if (!g_there[k]) {
         ReportMissingPiece(k);
         return false;
       }
