@@ -19,35 +19,18 @@ bool VisitSameName(void* ctx, const DirEntry& entry) {
   return s->fs->sameName(entry.name, s->name);
 }
 
-// What one reading of the folder tells of pieces 1 to last: looking each piece up instead
-// costs far more on a set of hundreds.
-struct PieceTable {
-  int last;
-  bool there[kMaxPieces + 2];
-  uint64_t length[kMaxPieces + 2];
-  uint32_t attributes[kMaxPieces + 2];
-};
+using pieceset::FolderPieces;
 
 bool VisitPiece(void* ctx, const DirEntry& e) {
-  auto* t = static_cast<PieceTable*>(ctx);
-  const int k = PieceNumberOfName(e.name);  // the prefix in either letter case, as the system finds it
-  if (k >= 1 && k <= t->last) {
-    t->there[k] = true;
-    t->length[k] = e.length;
-    t->attributes[k] = e.attributes;
-  }
+  pieceset::NoteFolderEntry(static_cast<FolderPieces*>(ctx), e.name, e.length, e.attributes);
   return false;
 }
 
-PieceTable& ReadPieceTable(const DiskFiles& fs, const MergeJob& job, int last) {
-  static PieceTable t;
-  std::memset(&t, 0, sizeof(t));
-  t.last = last;
+FolderPieces& ReadFolderPieces(const DiskFiles& fs, const MergeJob& job, int last) {
+  static FolderPieces t;
+  pieceset::BeginFolderPieces(&t, last);
   fs.list(job.dir, VisitPiece, &t);
-  char path[kPathBytes];
-  for (int k = 1; k <= last; ++k) {
-    if (!pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k)) t.there[k] = false;  // could not be opened
-  }
+  pieceset::EndFolderPieces(&t, job.dir, job.prefix);
   return t;
 }
 
@@ -143,7 +126,7 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
   if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return Outcome(MergeResult::NoRoom, 0, bad);
 
   static PieceState state[kMaxPieces + 2];
-  PieceTable& table = ReadPieceTable(fs, job, n + 1);
+  FolderPieces& table = ReadFolderPieces(fs, job, n + 1);
   for (int k = 1; k <= n; ++k) {
     state[k] = table.there[k] ? pieceset::JudgeLength(c, k, table.length[k]) : PieceState::Missing;
     if (state[k] != PieceState::Good) pieceset::NoteBad(&bad, k, state[k]);
@@ -258,7 +241,7 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
   if (job.checks) return MergeChecked(fs, job);
   char path[kPathBytes];
   char merged[kPathBytes];
-  PieceTable& table = ReadPieceTable(fs, job, job.count);
+  FolderPieces& table = ReadFolderPieces(fs, job, job.count);
   if (!table.there[1]) return Outcome(MergeResult::NoFirstPiece, 1);
   const MergePlan plan = PlanMerge(job.size, job.count, table.length[1]);
   if (plan.lastBlocks < 1) return Outcome(MergeResult::LastPieceEmpty, job.count);

@@ -247,4 +247,24 @@ int PieceNumberOfName(const char* name) {
   return value <= kMaxPieces + 1 ? value : -1;
 }
 
+void BeginFolderPieces(FolderPieces* t, int last) {
+  std::memset(t, 0, sizeof(*t));
+  t->last = last;
+}
+
+void NoteFolderEntry(FolderPieces* t, const char* name, uint64_t length, uint32_t attributes) {
+  const int k = PieceNumberOfName(name);  // the prefix in either letter case, as the system finds it
+  if (k < 1 || k > t->last) return;
+  t->there[k] = true;
+  t->length[k] = length;
+  t->attributes[k] = attributes;
+}
+
+void EndFolderPieces(FolderPieces* t, const char* dir, const char* prefix) {
+  char path[kPathBytes];
+  for (int k = 1; k <= t->last; ++k) {
+    if (!ComposePiecePath(path, sizeof(path), dir, prefix, k)) t->there[k] = false;
+  }
+}
+
 }  // namespace pieceset

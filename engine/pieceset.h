@@ -72,4 +72,20 @@ bool ComposePiecePath(char* out, std::size_t cap, const char* dir, const char* p
 // do not make a piece name.
 int PieceNumberOfName(const char* name);
 
+// What one reading of a folder tells of pieces 1 to last: looking each piece up instead costs
+// far more on a set of hundreds.
+struct FolderPieces {
+  int last;
+  bool there[kMaxPieces + 2];
+  uint64_t length[kMaxPieces + 2];
+  uint32_t attributes[kMaxPieces + 2];
+};
+// Starts a reading for pieces 1 to last.
+void BeginFolderPieces(FolderPieces* t, int last);
+// Notes one entry of the folder; a name that is not a piece's is passed over.
+void NoteFolderEntry(FolderPieces* t, const char* name, uint64_t length, uint32_t attributes);
+// Ends the reading: a piece whose path in dir would not fit, and so could not be opened,
+// counts as not there.
+void EndFolderPieces(FolderPieces* t, const char* dir, const char* prefix);
+
 }  // namespace pieceset

@@ -237,13 +237,11 @@ void ShowInLine(HWND waitingLine, const Text& text, int piece) {
   UpdateWindow(waitingLine);
 }
 
-// Pieces 1 to last as one reading of the folder finds them: looking each piece up instead
-// costs far more on a set of hundreds. A piece whose path would not fit counts as not there.
-bool g_there[pieceset::kMaxPieces + 2];
-uint64_t g_length[pieceset::kMaxPieces + 2];
+// The pieces as one reading of the folder finds them.
+pieceset::FolderPieces g_pieces;
 
 void ReadPieces(const char* dir, const char* prefix, int last) {
-  std::memset(g_there, 0, sizeof(g_there));
+  pieceset::BeginFolderPieces(&g_pieces, last);
   char pattern[kPathBytes + 4];
   if (std::strlen(dir) + 4 > sizeof(pattern)) return;
   std::strcpy(pattern, dir);
@@ -252,23 +250,18 @@ void ReadPieces(const char* dir, const char* prefix, int last) {
   HANDLE h = FindFirstFileA(pattern, &found);
   if (h != INVALID_HANDLE_VALUE) {
     do {
-      const int k = pieceset::PieceNumberOfName(found.cFileName);
-      if (k >= 1 && k <= last) {
-        g_there[k] = true;
-        g_length[k] = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-      }
+      pieceset::NoteFolderEntry(&g_pieces, found.cFileName,
+                                (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
+                                found.dwFileAttributes);
     } while (FindNextFileA(h, &found));
     FindClose(h);
   }
-  char path[kPathBytes];
-  for (int k = 1; k <= last; ++k) {
-    if (!pieceset::ComposePiecePath(path, sizeof(path), dir, prefix, k)) g_there[k] = false;
-  }
+  pieceset::EndFolderPieces(&g_pieces, dir, prefix);
 }
 
 bool ParityThere() {
   const int parity = g_checks.count + 1;
-  return g_there[parity] && g_length[parity] == g_checks.pieceBytes;
+  return g_pieces.there[parity] && g_pieces.length[parity] == g_checks.pieceBytes;
 }
 
 // Judges every piece by its length in the check line; true when the merge cannot end well
@@ -276,7 +269,8 @@ bool ParityThere() {
 bool JudgePieces() {
   std::memset(&g_bad, 0, sizeof(g_bad));
   for (int k = 1; k <= g_checks.count; ++k) {
-    g_state[k] = g_there[k] ? pieceset::JudgeLength(g_checks, k, g_length[k]) : PieceState::Missing;
+    g_state[k] = g_pieces.there[k] ? pieceset::JudgeLength(g_checks, k, g_pieces.length[k])
+                                   : PieceState::Missing;
     if (g_state[k] != PieceState::Good) pieceset::NoteBad(&g_bad, k, g_state[k]);
   }
   return g_bad.count >= 2 || (g_bad.count == 1 && !ParityThere());
@@ -449,7 +443,7 @@ bool RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char*
   const bool doomed = checked && JudgePieces();
   if (!checked) {
     for (int k = 1; k <= vals.count; ++k) {
-      if (!g_there[k]) {
+      if (!g_pieces.there[k]) {
         ReportMissingPiece(k);
         return false;
       }
