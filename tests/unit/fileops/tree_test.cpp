@@ -5,6 +5,7 @@
 #include <string>
 
 #include "fileops/attributes_work.h"
+#include "fileops/delete_work.h"
 #include "fileops/sizeinquiry_work.h"
 #include "fileops/timestamp_work.h"
 #include "memdisk.h"
@@ -14,6 +15,7 @@ using engine::kAttrArchive;
 using engine::kAttrDirectory;
 using engine::kAttrHidden;
 using engine::kAttrReadOnly;
+using engine::kAttrReparsePoint;
 using engine::kAttrSystem;
 
 namespace {
@@ -210,6 +212,70 @@ TEST(SizeInquiryWork, CountsInSixtyFourBits) {
   TreeSize none{0, 0, 0};
   AddUpTree(memdisk::Files(), "C:\\T\\empty\\inner", &none);
   EXPECT_EQ(none.bytes + none.files + none.folders, 0u);
+}
+
+// A tree holding links to a folder and to a file elsewhere, as a junction and a symbolic link
+// show in a listing; what is put below the folder link stands for what lies behind it.
+void PutTreeWithLinks() {
+  PutTree();
+  memdisk::PutDir("C:\\T\\sub\\elsewhere", kAttrReparsePoint);
+  memdisk::Put("C:\\T\\sub\\elsewhere\\outside.txt", "outside", kAttrArchive);
+  memdisk::Put("C:\\T\\sub\\file-link", "target", kAttrArchive | kAttrReparsePoint);
+}
+
+void ExpectBehindLinksUntouched() {
+  const memdisk::Entry& outside = memdisk::Get("C:\\T\\sub\\elsewhere\\outside.txt");
+  EXPECT_EQ(outside.data, "outside");
+  EXPECT_EQ(outside.attributes, kAttrArchive);
+  EXPECT_FALSE(outside.hasTime);
+}
+
+WipeGenerator g_generator;
+void NoonClock(int* hundredths, int* seconds) { *hundredths = *seconds = 0; }
+
+TEST(Walks, NeverEnterALink) {
+  struct Case {
+    const char* walk;
+    const char* root;  // the walk's own folder, or a link given as one
+  };
+  for (const Case c : {Case{"attributes", "C:\\T"}, Case{"timestamp", "C:\\T"},
+                       Case{"size", "C:\\T"}, Case{"wipe", "C:\\T"},
+                       Case{"attributes", "C:\\T\\sub\\elsewhere"},
+                       Case{"timestamp", "C:\\T\\sub\\elsewhere"},
+                       Case{"size", "C:\\T\\sub\\elsewhere"},
+                       Case{"wipe", "C:\\T\\sub\\elsewhere"}}) {
+    SCOPED_TRACE(std::string(c.walk) + " of " + c.root);
+    PutTreeWithLinks();
+    const std::string walk = c.walk;
+    if (walk == "attributes") {
+      AttributeJob job{&memdisk::Files(), {true, true, false, false}, false, kProgram, 0};
+      AttributeWalk(job, c.root);
+      EXPECT_EQ(job.failures, 0);
+      EXPECT_EQ(memdisk::Get("C:\\T\\sub\\file-link").attributes, kAttrArchive | kAttrReparsePoint);
+    } else if (walk == "timestamp") {
+      TimeJob job{&memdisk::Files(), nullptr, kProgram, {2001, 3, 1, 0, 0, 2}, true, WinNtLater,
+                  false, 0};
+      TimestampWalk(job, c.root);
+      EXPECT_EQ(job.failures, 0);
+      EXPECT_FALSE(memdisk::Get("C:\\T\\sub\\file-link").hasTime);
+    } else if (walk == "size") {
+      TreeSize s{0, 0, 0};
+      AddUpTree(memdisk::Files(), c.root, &s);
+      const bool whole = std::string(c.root) == "C:\\T";
+      EXPECT_EQ(s.bytes, whole ? 3u : 0u);  // a.txt and b.txt only
+      EXPECT_EQ(s.files, whole ? 2u : 0u);
+      EXPECT_EQ(s.folders, whole ? 1u : 0u);
+    } else {
+      WipeReport r{};
+      WipeTree(WipeJob{&memdisk::Files(), kProgram, &g_generator, NoonClock}, c.root, &r);
+      EXPECT_EQ(r.failures, 0) << r.first;
+      // The links themselves are gone, and with them the tree that held them.
+      EXPECT_FALSE(memdisk::Has("C:\\T\\sub\\elsewhere"));
+      EXPECT_EQ(memdisk::Has("C:\\T\\sub\\file-link"), std::string(c.root) != "C:\\T");
+      EXPECT_EQ(memdisk::Has("C:\\T\\sub"), std::string(c.root) != "C:\\T");
+    }
+    ExpectBehindLinksUntouched();
+  }
 }
 
 }  // namespace
