@@ -3,6 +3,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "fileops/attributes_work.h"
 #include "fileops/delete_work.h"
@@ -104,30 +105,34 @@ TEST(TimestampRules, Calendar) {
   for (OsKind k : {Win95, Win98, WinMe}) EXPECT_EQ(ChooseTimeMethod(false, k), TimeMethod::Recreation);
 }
 
-// A clock a test holds: what it was set to, and whether it may be set at all.
-CalTime g_clock{2026, 12, 7, 12, 0, 0};
+// A clock a test holds: what it was set to, and whether it may be set at all. Its ticks run
+// 30 ms for every folder made.
+ClockTime g_clock{{2026, 12, 7, 12, 0, 0}, 0};
+uint32_t g_ticks = 0;
 bool g_clockSettable = true;
 int g_sets = 0;
-bool ReadClock(CalTime* now) {
+bool ReadClock(ClockTime* now) {
   *now = g_clock;
   return true;
 }
-bool SetClock(const CalTime& t) {
+bool SetClock(const ClockTime& t) {
   if (!g_clockSettable) return false;
   g_clock = t;
   ++g_sets;
   return true;
 }
-const MachineClock kTestClock = {ReadClock, SetClock};
+uint32_t Ticks() { return g_ticks; }
+const MachineClock kTestClock = {ReadClock, SetClock, Ticks};
 
 // Folders made while the test's clock runs get its time, as on a FAT volume.
 bool MakeDirAtClock(const char* path) {
+  g_ticks += 30;
   if (!memdisk::Files().makeDir(path)) return false;
-  return memdisk::Files().setTimes(path, g_clock) == engine::TimeResult::Ok;
+  return memdisk::Files().setTimes(path, g_clock.time) == engine::TimeResult::Ok;
 }
 
 TEST(TimestampWork, RecreationKeepsEverythingWhateverFails) {
-  const CalTime now{2026, 12, 7, 12, 0, 0};
+  const ClockTime now{{2026, 12, 7, 12, 0, 59}, 980};
   struct Case { bool settable; bool makeFails; int failures; };
   const Case cases[] = {{true, false, 0}, {false, false, 1}, {true, true, 1}};
   for (const Case& c : cases) {
@@ -146,9 +151,10 @@ TEST(TimestampWork, RecreationKeepsEverythingWhateverFails) {
     EXPECT_EQ(memdisk::Get("C:\\T\\sub").attributes, kAttrSystem | kAttrDirectory);
     EXPECT_EQ(memdisk::NamesIn("C:\\T"),
               (std::set<std::string>{"!!!", "!!!!", ".dot", ".hidden", "a.txt", "sub"}));
-    // The clock stands as it stood.
-    EXPECT_EQ(g_clock.year, now.year);
-    EXPECT_EQ(g_clock.hour, now.hour);
+    // The clock stands as it would have, to the millisecond.
+    const ClockTime back = c.settable ? Later(now, c.makeFails ? 0 : 30) : now;
+    EXPECT_EQ(std::make_tuple(g_clock.time.minute, g_clock.time.second, g_clock.millisecond),
+              std::make_tuple(back.time.minute, back.time.second, back.millisecond));
     if (c.failures == 0) {
       // Made at T1, one second before the even time: a FAT volume rounds it up to T.
       EXPECT_EQ(g_sets, 2);
@@ -161,6 +167,25 @@ TEST(TimestampWork, RecreationKeepsEverythingWhateverFails) {
   char temp[kPathBytes];
   ASSERT_TRUE(TemporaryFolderFor(memdisk::Files(), "C:\\T\\sub", temp, sizeof temp, false));
   EXPECT_STREQ(temp, "C:\\T\\!!!!!");
+}
+
+TEST(TimestampWork, LaterCarriesMillisecondsIntoTheCalendar) {
+  struct Case { ClockTime from; uint32_t ms; ClockTime to; };
+  const Case cases[] = {
+      {{{2026, 12, 7, 12, 0, 0}, 750}, 30, {{2026, 12, 7, 12, 0, 0}, 780}},
+      {{{2026, 12, 7, 12, 0, 59}, 980}, 30, {{2026, 12, 7, 12, 1, 0}, 10}},
+      {{{2026, 12, 31, 23, 59, 59}, 999}, 1, {{2027, 1, 1, 0, 0, 0}, 0}},
+      {{{2000, 2, 28, 23, 59, 59}, 500}, 600, {{2000, 2, 29, 0, 0, 0}, 100}},
+      {{{2001, 2, 28, 23, 0, 0}, 0}, 3600000, {{2001, 3, 1, 0, 0, 0}, 0}},
+      {{{2001, 1, 30, 0, 0, 0}, 0}, 3 * 86400000u, {{2001, 2, 2, 0, 0, 0}, 0}},
+  };
+  for (const Case& c : cases) {
+    const ClockTime t = Later(c.from, c.ms);
+    EXPECT_EQ(std::make_tuple(t.time.year, t.time.month, t.time.day, t.time.hour, t.time.minute,
+                              t.time.second, t.millisecond),
+              std::make_tuple(c.to.time.year, c.to.time.month, c.to.time.day, c.to.time.hour,
+                              c.to.time.minute, c.to.time.second, c.to.millisecond));
+  }
 }
 
 TEST(TimestampWork, DirectWalkSetsEverythingButTheKeptOnes) {
