@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "fileops/machine.h"
 #include "shell/drives.h"
