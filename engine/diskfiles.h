@@ -11,7 +11,8 @@ using FileHandle = intptr_t;
 constexpr FileHandle kNoFile = -1;
 constexpr uint32_t kNoAttributes = 0xFFFFFFFFu;  // as GetFileAttributesA fails
 constexpr uint32_t kAttrReadOnly = 0x01, kAttrHidden = 0x02, kAttrSystem = 0x04,
-                   kAttrDirectory = 0x10, kAttrArchive = 0x20, kAttrNormal = 0x80;
+                   kAttrDirectory = 0x10, kAttrArchive = 0x20, kAttrNormal = 0x80,
+                   kAttrReparsePoint = 0x400;  // a link (junction, symbolic link) to elsewhere
 
 // One directory entry as a listing or a look-up gives it.
 struct DirEntry {

@@ -245,8 +245,10 @@ bool MakeDir(const char* path) {
 bool RemoveDir(const char* path) {
   std::string k = Key(path);
   if (!IsDir(k) || IsRoot(k) || (g_files.at(k).attributes & engine::kAttrReadOnly)) return false;
+  // A link goes by itself: what is listed below it lies elsewhere and stays.
+  const bool link = g_files.at(k).attributes & engine::kAttrReparsePoint;
   for (const auto& f : g_files)
-    if (Parent(f.first) == k) return false;
+    if (!link && Parent(f.first) == k) return false;
   g_files.erase(k);
   return true;
 }
