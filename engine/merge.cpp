@@ -139,6 +139,7 @@ void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out, i
     case MergeResult::NoRoom: ShowMessage(owner, kNoSpace, kCapWarning, MB_ICONEXCLAMATION); break;
     case MergeResult::PieceMissing: ShowMessage(owner, kPieceMissing, out.piece, kCapError, err); break;
     case MergeResult::CreateFailed: ShowMessage(owner, kCreate, name, kCapError, err); break;
+    case MergeResult::NameTaken: ShowMessage(owner, kExists, name, kCapWarning, MB_ICONEXCLAMATION); break;
     case MergeResult::OpenPieceFailed: ShowMessage(owner, kOpenPiece, out.piece, kCapError, err); break;
     case MergeResult::WriteFailed: ShowMessage(owner, kWrite, name, kCapError, err); break;
     case MergeResult::ReadPieceFailed: ShowMessage(owner, kReadPiece, out.piece, kCapError, err); break;

@@ -51,6 +51,7 @@ def drop(folder, k):
     os.remove(os.path.join(folder, 'file-%d' % k))
 
 
+
 # Damage, then (bad piece and its message key) when one piece is to be rebuilt.
 ONE_BAD = [
     ('flipped', lambda f: flip(f, 2), (2, 'p_damaged')),
@@ -112,6 +113,40 @@ class TovraRebuild(TovraCase):
                 t.app.stop()
 
 
+    def test_nothing_under_the_recorded_name_until_the_merge_has_checked_out(self):
+        # Ended while it asks about the rebuild: the merged file so far is not data.bin.
+        folder, root = self.drive('t', name='ended')
+        make_set(folder)
+        flip(folder, 2)
+        before = listing(folder)
+        t = self.start_tovra(root)
+        t.merge(folder)
+        t.app.expect_msgbox(t.text('rebuild_q', t.text('p_damaged', 2), N + 1), 'Question',
+                            'question', keep_open=True)
+        self.assertEqual(sorted(set(os.listdir(folder)) - set(before)), ['~TVR000.TMP'])
+        t.app.kill()
+        t.app.wait_exit()
+        self.assertNotIn('data.bin', os.listdir(folder))
+        t.app.stop()
+
+        # A file of the name made while it asks is not replaced: its other name, outside the
+        # drive, still sees its bytes.
+        folder, root = self.drive('u', name='appeared')
+        make_set(folder)
+        flip(folder, 3)
+        before = listing(folder)
+        theirs = write(self.tmp, 'theirs.bin', b'made meanwhile')
+        t = self.start_tovra(root)
+        t.merge(folder)
+        t.expect('rebuild_q', t.text('p_damaged', 3), N + 1, button=IDYES,
+                 before=lambda: os.link(theirs, os.path.join(folder, 'data.bin')))
+        t.expect('exists', 'data.bin')
+        t.no_window()
+        self.assertEqual(os.stat(theirs).st_nlink, 2)
+        with open(theirs, 'rb') as f:
+            self.assertEqual(f.read(), b'made meanwhile')
+        self.assertEqual(listing(folder), dict(before, **{'data.bin': 14}))
+
 class RundeloRebuild(RundeloCase):
 
     def note(self, app, want):
@@ -171,6 +206,23 @@ class RundeloRebuild(RundeloCase):
                 self.assert_clean_exit(app)
                 self.assert_unchanged(before, folder)
 
+
+    def test_a_refusal_on_the_screen_leaves_nothing_under_the_recorded_name(self):
+        # Three damaged pieces, and the program ended while it says so: no data.bin, and
+        # nothing else either.
+        sub = 'three'
+        folder = os.path.join(self.drive, sub)
+        make_set(folder)
+        for k in (1, 2, 3):
+            flip(folder, k)
+        self.place(folder)
+        before = self.listing(folder)
+        app = self.run_in(sub, EN)
+        app.expect_msgbox('Divided files, FILE-1, FILE-2, FILE-3, are damaged or missing.\n'
+                          'Unable to rebuild more than one file.', 'Error', 'hand', keep_open=True)
+        app.kill()
+        app.wait_exit()
+        self.assert_unchanged(before, folder)
 
 def old_readers(case):
     """TOVRA.EXE and RUNDELO.EXE of the earlier build, made once from its sources (git
