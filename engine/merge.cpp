@@ -47,8 +47,6 @@ constexpr Text kDecompressNext = {"Next do you decompress the compressed file ?"
 constexpr Text kPieceDamaged = {"A file, FILE-%d, is damaged.", "ファイル(FILE-%d)が破壊されています."};
 constexpr Text kPieceShort = {"A file, FILE-%d, is shorter than the original one.",
                               "ファイル(FILE-%d)が元より短くなっています."};
-constexpr Text kPieceLong = {"A file, FILE-%d, is longer than the original one.",
-                             "ファイル(FILE-%d)が元より長くなっています."};
 constexpr Text kAskRebuild = {"%s\nDo you rebuild it from the parity file, FILE-%d ?",
                               "%s\nパリティファイル FILE-%d から復元しますか？"};
 constexpr Text kNoParity = {"%s\nUnable to rebuild it without the sound parity file, FILE-%d.",
@@ -57,7 +55,7 @@ constexpr Text kTooManyBad = {"Files, %s, are damaged or missing.\nUnable to reb
                               "ファイル(%s)が破壊されているか不足しています.\n２個以上のファイルは復元できません."};
 constexpr Text kRebuildFailed = {"Unsuccess!\nThe rebuilt file, FILE-%d, is not equal to the original one.",
                                  "不成功！\n復元されたファイル(FILE-%d)が元と異なります."};
-constexpr Text kBadPiece[4] = {kPieceMissing, kPieceShort, kPieceLong, kPieceDamaged};
+constexpr Text kBadPiece[3] = {kPieceMissing, kPieceShort, kPieceDamaged};
 
 // The piece set being merged, as read from the selected FILE-0.
 struct PieceSet {

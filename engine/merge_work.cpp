@@ -158,9 +158,10 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
   FolderPieces& table = ReadFolderPieces(fs, job, n + 1);
   for (int k = 1; k <= n; ++k) {
     state[k] = table.there[k] ? pieceset::JudgeLength(c, k, table.length[k]) : PieceState::Missing;
-    if (state[k] != PieceState::Good) pieceset::NoteBad(&bad, k, state[k]);
+    if (!pieceset::JudgedByCrc(state[k])) pieceset::NoteBad(&bad, k, state[k]);
   }
-  const bool parityThere = table.there[n + 1] && table.length[n + 1] == c.pieceBytes;
+  const bool parityThere =
+      table.there[n + 1] && pieceset::JudgedByCrc(pieceset::JudgeLength(c, n + 1, table.length[n + 1]));
   // A set that cannot merge any more is still read through, so that every bad piece is named.
   const bool doomed = bad.count >= 2 || (bad.count == 1 && !parityThere);
 
@@ -173,7 +174,7 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
   }
   bool writeFailed = false;
   for (int k = 1; k <= n && !writeFailed; ++k) {
-    if (state[k] != PieceState::Good) continue;
+    if (!pieceset::JudgedByCrc(state[k])) continue;
     pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k);
     FileHandle piece = fs.openRead(path);
     Copied r = Copied::Unreadable;
@@ -190,8 +191,10 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
     }
     if (r == Copied::WriteFailed) writeFailed = true;
     else if (r == Copied::Unreadable || crc != c.crc[k]) {
-      state[k] = PieceState::Damaged;
+      state[k] = PieceState::Damaged;  // longer or not: its own bytes differ
       pieceset::NoteBad(&bad, k, state[k]);
+    } else {
+      state[k] = PieceState::Good;
     }
   }
   if (out != kNoFile) {

@@ -79,8 +79,9 @@ struct MergeOutcome {
 // is left. Without a check line: copies the pieces in blocks of 10000 bytes, every
 // piece but the last in as many blocks as FILE-1 holds, the last in as many as the record's
 // size leaves. With one: copies each piece by the length the line gives it, checking its CRC;
-// a missing, short, long, unreadable or damaged piece is bad, and one bad piece is rebuilt
-// from the parity piece when that is sound and the caller agrees.
+// a missing, short, unreadable or damaged piece is bad (a longer one is judged by its
+// recorded bytes), and one bad piece is rebuilt from the parity piece when that is sound and
+// the caller agrees.
 MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job);
 
 }  // namespace engine

@@ -278,7 +278,8 @@ void ReadPieces(const char* dir, const char* prefix, int last) {
 
 bool ParityThere() {
   const int parity = g_checks.count + 1;
-  return g_pieces.there[parity] && g_pieces.length[parity] == g_checks.pieceBytes;
+  return g_pieces.there[parity] &&
+         pieceset::JudgedByCrc(pieceset::JudgeLength(g_checks, parity, g_pieces.length[parity]));
 }
 
 // Judges every piece by its length in the check line; true when the merge cannot end well
@@ -288,7 +289,7 @@ bool JudgePieces() {
   for (int k = 1; k <= g_checks.count; ++k) {
     g_state[k] = g_pieces.there[k] ? pieceset::JudgeLength(g_checks, k, g_pieces.length[k])
                                    : PieceState::Missing;
-    if (g_state[k] != PieceState::Good) pieceset::NoteBad(&g_bad, k, g_state[k]);
+    if (!pieceset::JudgedByCrc(g_state[k])) pieceset::NoteBad(&g_bad, k, g_state[k]);
   }
   return g_bad.count >= 2 || (g_bad.count == 1 && !ParityThere());
 }
@@ -345,7 +346,7 @@ bool RebuildChecked(HWND waitingLine, const char* waitingText, const char* dir, 
   SetWaiting(waitingLine, waitingText, IDC_WAIT);
   bool writeFailed = false;
   for (int k = 1; k <= g_checks.count && !writeFailed; ++k) {
-    if (g_state[k] != PieceState::Good) continue;
+    if (!pieceset::JudgedByCrc(g_state[k])) continue;
     char piece[kPathBytes];
     pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k);
     // After a bad piece the next one goes to its own place, leaving room for the rebuild.
@@ -357,7 +358,7 @@ bool RebuildChecked(HWND waitingLine, const char* waitingText, const char* dir, 
     }
     if (r == Checked::WriteFailed) writeFailed = true;
     else if (r == Checked::Unreadable || crc != g_checks.crc[k]) {
-      g_state[k] = PieceState::Damaged;
+      g_state[k] = PieceState::Damaged;  // longer or not: its own bytes differ
       pieceset::NoteBad(&g_bad, k, g_state[k]);
     }
   }

@@ -51,6 +51,17 @@ def drop(folder, k):
     os.remove(os.path.join(folder, 'file-%d' % k))
 
 
+def pad(folder, k):
+    """Pads piece k as XMODEM does at its last block: 0x1A up to a multiple of 128 bytes."""
+    path = os.path.join(folder, 'file-%d' % k)
+    with open(path, 'ab') as f:
+        f.write(b'\x1a' * (-os.path.getsize(path) % 128))
+
+
+def pad_all(folder):
+    for k in range(1, N + 2):
+        pad(folder, k)
+
 
 # Damage, then (bad piece and its message key) when one piece is to be rebuilt.
 ONE_BAD = [
@@ -147,6 +158,26 @@ class TovraRebuild(TovraCase):
             self.assertEqual(f.read(), b'made meanwhile')
         self.assertEqual(listing(folder), dict(before, **{'data.bin': 14}))
 
+    def test_pieces_padded_by_a_serial_transfer_merge_without_a_question(self):
+        for i, flipped in enumerate((None, 2)):
+            with self.subTest(flipped=flipped):
+                folder, root = self.drive('tu'[i], name='padded-%d' % i)
+                original = write(self.tmp, 'original-%d' % i, make_set(folder))
+                pad_all(folder)
+                self.assertEqual(os.path.getsize(os.path.join(folder, 'file-5')), 30080)
+                if flipped:
+                    flip(folder, flipped)
+                t = self.start_tovra(root)
+                t.merge(folder)
+                if flipped:  # rebuilt from the padded parity piece
+                    t.expect('rebuild_q', t.text('p_damaged', flipped), N + 1, button=IDYES)
+                t.expect('mrg_success', 'data.bin')
+                t.expect('mrg_delete', N + 1, button=IDNO)
+                t.no_window()
+                self.assert_same_bytes(os.path.join(folder, 'data.bin'), original)
+                t.app.stop()
+
+
 class RundeloRebuild(RundeloCase):
 
     def note(self, app, want):
@@ -223,6 +254,27 @@ class RundeloRebuild(RundeloCase):
         app.kill()
         app.wait_exit()
         self.assert_unchanged(before, folder)
+
+    def test_pieces_padded_by_a_serial_transfer_merge(self):
+        for i, flipped in enumerate((None, 3)):
+            with self.subTest(flipped=flipped):
+                sub = 'padded-%d' % i
+                folder = os.path.join(self.drive, sub)
+                data = make_set(folder)
+                original = os.path.join(self.sources, 'original-%d' % i)
+                with open(original, 'wb') as f:
+                    f.write(data)
+                pad_all(folder)
+                if flipped:
+                    flip(folder, flipped)
+                self.place(folder)
+                app = self.run_in(sub, EN)
+                if flipped:
+                    note = 'FILE-3 has been rebuilt from the parity file.'
+                    self.assertEqual(self.note(app, note), note)
+                self.assert_clean_exit(app)
+                self.assert_same_bytes(os.path.join(folder, 'data.bin'), original)
+
 
 def old_readers(case):
     """TOVRA.EXE and RUNDELO.EXE of the earlier build, made once from its sources (git

@@ -140,7 +140,9 @@ void FuzzChecked(Input& in) {
   int badData = 0;
   bool parityBad = false;
   for (int k = 1; k <= n + 1; ++k) {
-    const bool bad = !memdisk::Has(Path("file-", k)) || memdisk::Get(Path("file-", k)).data != before[k];
+    // A lengthened piece whose own bytes are intact is sound: it is read over its length.
+    const std::string* d = memdisk::Has(Path("file-", k)) ? &memdisk::Get(Path("file-", k)).data : nullptr;
+    const bool bad = !d || d->size() < before[k].size() || d->compare(0, before[k].size(), before[k]) != 0;
     if (bad && k <= n) ++badData;
     if (bad && k > n) parityBad = true;
   }

@@ -373,7 +373,8 @@ TEST_F(CheckedMerge, OneBadPieceIsRebuiltTwoAreNamedAndNothingIsLeft) {
       {"byte flipped", [] { Flip(2, 777); }, MergeResult::Ok, 2, {2}},
       {"last truncated", [] { Cut(4, 12000); }, MergeResult::Ok, 4, {4}},
       {"first deleted", [] { Drop(1); }, MergeResult::Ok, 1, {1}},
-      {"one byte longer", [] { Grow(3); }, MergeResult::Ok, 3, {3}},
+      {"one byte longer", [] { Grow(3); }, MergeResult::Ok, 0, {}},
+      {"longer, its own bytes damaged", [] { Grow(3); Flip(3, 4); }, MergeResult::Ok, 3, {3}},
       {"parity deleted", [] { Drop(5); }, MergeResult::Ok, 0, {}},
       {"parity damaged only", [] { Flip(5, 3); }, MergeResult::Ok, 0, {}},
       {"two damaged", [] { Flip(1, 0); Flip(4, 12344); }, MergeResult::TooManyBad, 0, {1, 4}},
@@ -406,6 +407,50 @@ TEST_F(CheckedMerge, OneBadPieceIsRebuiltTwoAreNamedAndNothingIsLeft) {
     // The pieces are never changed, and nothing else is left.
     for (const auto& [n, d] : before) EXPECT_EQ(memdisk::Get(At(n)).data, d) << n;
     for (const std::string& n : memdisk::NamesIn(kDir)) EXPECT_TRUE(before.count(n) || n == "DATA.LZH") << n;
+  }
+}
+
+// Serial transfers pad each file to whole blocks (XMODEM: 0x1A up to a multiple of 128 bytes).
+void Pad(int k) {
+  std::string d = memdisk::Get(At("file-" + std::to_string(k))).data;
+  d.append((128 - d.size() % 128) % 128, '\x1A');
+  memdisk::Put(At("file-" + std::to_string(k)), d);
+}
+
+TEST_F(CheckedMerge, PaddedPiecesAreJudgedByTheirRecordedBytes) {
+  const std::string data = Pattern(3 * 30000 + 12345, 25);
+  using Damage = void (*)();
+  struct Case {
+    const char* what;
+    Damage damage;
+    int rebuilt;  // piece rebuilt (and asked about), and so the one named
+    pieceset::PieceState state;
+  };
+  const Case cases[] = {
+      {"every piece and the parity piece padded", [] {}, 0, pieceset::PieceState::Good},
+      {"one damaged, rebuilt from the padded parity piece", [] { Flip(2, 5); }, 2,
+       pieceset::PieceState::Damaged},
+      {"the last one damaged at its last recorded byte", [] { Flip(4, 12344); }, 4,
+       pieceset::PieceState::Damaged},
+      {"one shorter", [] { Cut(1, 29999); }, 1, pieceset::PieceState::Short},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    memdisk::Reset();
+    ASSERT_EQ(Divide(data, 3), 4);
+    for (int k = 1; k <= 5; ++k) Pad(k);
+    ASSERT_EQ(memdisk::Get(At("file-5")).data.size(), 30080u);
+    c.damage();
+    asked_ = 0;
+    const MergeOutcome out = Run();
+    EXPECT_EQ(out.result, MergeResult::Ok);
+    EXPECT_EQ(asked_, c.rebuilt);
+    EXPECT_EQ(out.rebuilt, c.rebuilt);
+    ASSERT_EQ(out.bad.count, c.rebuilt ? 1 : 0);
+    if (c.rebuilt) {
+      EXPECT_EQ(out.bad.state[0], c.state);
+    }
+    EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, data);
   }
 }
 
