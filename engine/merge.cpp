@@ -65,6 +65,7 @@ struct PieceSet {
   pieceset::InfoRecord record;
   pieceset::InfoValues values;
   uint32_t infoAttributes;
+  bool fieldsEmpty;  // refused as damaged once the merge begins
   bool checked;
   pieceset::Checks checks;
 };
@@ -89,6 +90,7 @@ bool ReadRecord(HWND owner, PieceSet* set, bool dbcs932) {
     ShowMessage(owner, kDamaged, kCapError, MB_ICONHAND);
     return false;
   }
+  set->fieldsEmpty = info.result == pieceset::MainResult::EmptyField;
   return true;
 }
 
@@ -133,6 +135,7 @@ void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out, i
   switch (out.result) {
     case MergeResult::Ok: break;
     case MergeResult::NoFirstPiece: ShowMessage(owner, kNoFirstPiece, kCapError, err); break;
+    case MergeResult::RecordDamaged: ShowMessage(owner, kDamaged, kCapError, err); break;
     case MergeResult::LastPieceEmpty: ShowMessage(owner, kDamaged, kCapError, err); break;
     case MergeResult::NoRoom: ShowMessage(owner, kNoSpace, kCapWarning, MB_ICONEXCLAMATION); break;
     case MergeResult::PieceMissing: ShowMessage(owner, kPieceMissing, out.piece, kCapError, err); break;
@@ -165,7 +168,7 @@ bool MergeOperation(HWND owner, PieceSet* set) {
                      set->values.count, set->infoAttributes,
                      pieceset::ResolveMergedTime(set->values, g_selFileTime, g_ntfsFlag != 0),
                      RoomOnDrive, set->root, set->checked ? &set->checks : nullptr,
-                     ConfirmRebuild, &ask};
+                     ConfirmRebuild, &ask, set->fieldsEmpty};
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   const MergeOutcome out = MergePieces(SystemFiles(), job);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));

@@ -265,8 +265,10 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
   char path[kPathBytes];
   char merged[kPathBytes];
   char temp[kPathBytes] = {0};
-  FolderPieces& table = ReadFolderPieces(fs, job, job.count);
+  // A record without a count still has FILE-1 looked for before it is refused.
+  FolderPieces& table = ReadFolderPieces(fs, job, job.count > 0 ? job.count : 1);
   if (!table.there[1]) return Outcome(MergeResult::NoFirstPiece, 1);
+  if (job.fieldsEmpty) return Outcome(MergeResult::RecordDamaged, 0);
   const MergePlan plan = PlanMerge(job.size, job.count, table.length[1]);
   if (plan.lastBlocks < 1) return Outcome(MergeResult::LastPieceEmpty, job.count);
   if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return Outcome(MergeResult::NoRoom, 0);

@@ -44,11 +44,14 @@ struct MergeJob {
   // Asked before the one bad piece is rebuilt from the parity piece; true rebuilds it.
   bool (*confirmRebuild)(void* ctx, int piece, pieceset::PieceState state);
   void* rebuildCtx;
+  // The record's name, size or piece count is empty: refused once FILE-1 has been looked up.
+  bool fieldsEmpty = false;
 };
 
 enum class MergeResult {
   Ok,
   NoFirstPiece,     // prefix + "1" not found
+  RecordDamaged,    // the record's name, size or piece count is empty
   LastPieceEmpty,   // the record's size leaves nothing to take from the last piece
   NoRoom,
   PieceMissing,     // piece: the first one missing

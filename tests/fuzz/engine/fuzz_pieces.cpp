@@ -65,9 +65,12 @@ void FuzzMerge(Input& in) {
   const int64_t size = static_cast<int64_t>(in.Take(200000));
   int64_t room = in.Take(2) ? INT64_MAX : in.Take(300000);
   MergeJob job{kDir, in.Take(2) ? "file-" : "FILE-", "out.bin", size, count, kAttrHidden, {2000, 1, 1, 1, 1, 2},
-               Room, &room, nullptr, nullptr, nullptr};
+               Room, &room, nullptr, nullptr, nullptr, in.Take(16) == 0};
   MergeOutcome out = MergePieces(memdisk::Files(), job);
   if (memdisk::OpenHandles() != 0 || !NothingLeftOver()) abort();
+  if (job.fieldsEmpty && out.result != MergeResult::NoFirstPiece && out.result != MergeResult::RecordDamaged) {
+    abort();
+  }
   const bool merged = memdisk::Has(std::string(kDir) + "out.bin");
   for (int k = 1; k <= count; ++k) {
     if (memdisk::Has(Path("file-", k)) && memdisk::Get(Path("file-", k)).data != pieces[k - 1]) abort();

@@ -57,7 +57,7 @@ class Merge : public ::testing::Test {
   MergeOutcome Run(const char* prefix, int64_t size, int count,
                    uint32_t infoAttributes = kAttrArchive) {
     job_ = MergeJob{kDir, prefix, "DATA.LZH", size, count, infoAttributes,
-                    {2001, 3, 5, 14, 7, 8}, room_, roomCtx_, nullptr, nullptr, nullptr};
+                    {2001, 3, 5, 14, 7, 8}, room_, roomCtx_, nullptr, nullptr, nullptr, fieldsEmpty_};
     MergeOutcome out = MergePieces(fs_, job_);
     EXPECT_EQ(memdisk::OpenHandles(), 0);
     return out;
@@ -66,6 +66,7 @@ class Merge : public ::testing::Test {
   MergeJob job_{};
   bool (*room_)(void*, int64_t) = Roomy;
   void* roomCtx_ = nullptr;
+  bool fieldsEmpty_ = false;
   DiskFiles fs_ = memdisk::Files();
 };
 
@@ -297,6 +298,14 @@ TEST_F(Merge, NoFileOfTheRecordedNameUntilItHasCheckedOut) {
       EXPECT_EQ(memdisk::Get(At("~TVR000.TMP")).data, "mine");
     }
   }
+}
+
+TEST_F(Merge, EmptyRecordFieldsAreRefusedOnceTheFirstPieceIsFound) {
+  fieldsEmpty_ = true;
+  EXPECT_EQ(Run("file-", 0, 0).result, MergeResult::NoFirstPiece);
+  PutPieces(Pattern(50000, 13), 20000);
+  EXPECT_EQ(Run("file-", 0, 0).result, MergeResult::RecordDamaged);
+  EXPECT_EQ(memdisk::NamesIn(kDir).size(), 3u);
 }
 
 TEST(MergeNames, ExistingNameInAnyLetterCase) {
