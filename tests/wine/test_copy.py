@@ -3,6 +3,7 @@ question and loop of a floppy, the room on it, the overwrite question, and faile
 leave nothing behind, in both languages."""
 
 import os
+import time
 
 from tovra import (IDC_BTN_COPY, IDC_CPY_DEST, IDC_CPY_SOURCE, FloppyPile, TovraCase, write)
 from winetest import IDCANCEL, IDNO, IDOK, IDYES
@@ -113,6 +114,10 @@ class Copy(TovraCase):
         holder.stop()
         with open(os.path.join(other, 'src.bin'), 'rb') as f:
             self.assertEqual(f.read(), data)
+        # The system deletes the old file once the last handle to it is gone.
+        end = time.monotonic() + 10
+        while os.listdir(other) != ['src.bin'] and time.monotonic() < end:
+            time.sleep(0.1)
         self.assertEqual(os.listdir(other), ['src.bin'])
         with open(old, 'rb') as f:
             self.assertEqual(f.read(), b'old')

@@ -123,7 +123,6 @@ class TovraRebuild(TovraCase):
                 self.assertEqual(listing(folder), before)
                 t.app.stop()
 
-
     def test_nothing_under_the_recorded_name_until_the_merge_has_checked_out(self):
         # Ended while it asks about the rebuild: the merged file so far is not data.bin.
         folder, root = self.drive('t', name='ended')
@@ -136,7 +135,7 @@ class TovraRebuild(TovraCase):
                             'question', keep_open=True)
         self.assertEqual(sorted(set(os.listdir(folder)) - set(before)), ['~TVR000.TMP'])
         t.app.kill()
-        t.app.wait_exit()
+        self.assertEqual(t.app.wait_exit(), 255)  # ended from outside, not by itself
         self.assertNotIn('data.bin', os.listdir(folder))
         t.app.stop()
 
@@ -237,7 +236,6 @@ class RundeloRebuild(RundeloCase):
                 self.assert_clean_exit(app)
                 self.assert_unchanged(before, folder)
 
-
     def test_a_refusal_on_the_screen_leaves_nothing_under_the_recorded_name(self):
         # Three damaged pieces, and the program ended while it says so: no data.bin, and
         # nothing else either.
@@ -252,7 +250,7 @@ class RundeloRebuild(RundeloCase):
         app.expect_msgbox('Divided files, FILE-1, FILE-2, FILE-3, are damaged or missing.\n'
                           'Unable to rebuild more than one file.', 'Error', 'hand', keep_open=True)
         app.kill()
-        app.wait_exit()
+        self.assertEqual(app.wait_exit(), 255)  # ended from outside, not by itself
         self.assert_unchanged(before, folder)
 
     def test_pieces_padded_by_a_serial_transfer_merge(self):
