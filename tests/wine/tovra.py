@@ -100,8 +100,6 @@ T = {
     'p_damaged': ('A file, FILE-%d, is damaged.', 'ファイル(FILE-%d)が破壊されています.'),
     'p_short': ('A file, FILE-%d, is shorter than the original one.',
                 'ファイル(FILE-%d)が元より短くなっています.'),
-    'p_long': ('A file, FILE-%d, is longer than the original one.',
-               'ファイル(FILE-%d)が元より長くなっています.'),
     'rebuild_q': ('%s\nDo you rebuild it from the parity file, FILE-%d ?',
                   '%s\nパリティファイル FILE-%d から復元しますか？'),
     'no_parity': ('%s\nUnable to rebuild it without the sound parity file, FILE-%d.',
