@@ -246,7 +246,7 @@ int LhaAdd(const std::string& archiveIn, const std::vector<std::string>& files, 
       e.mtime = infos[i].mtime;
       e.original = static_cast<uint32_t>(infos[i].size);
       uint64_t headerPos = TellFile(out);
-      std::vector<uint8_t> header = MakeLhaHeader(e);
+      std::vector<uint8_t> header = MakeLhaHeader(e, lead);
       if (fwrite(header.data(), 1, header.size(), out) != header.size()) return kErrCannotWrite;
       uint64_t dataPos = headerPos + header.size();
       int er = kErrNotSmaller;
@@ -274,7 +274,7 @@ int LhaAdd(const std::string& archiveIn, const std::vector<std::string>& files, 
         e.packed = e.original;
       }
       uint64_t endPos = dataPos + e.packed;
-      header = MakeLhaHeader(e);
+      header = MakeLhaHeader(e, lead);
       if (!SeekFile(out, headerPos) || fwrite(header.data(), 1, header.size(), out) != header.size() ||
           !SeekFile(out, endPos))
         return kErrCannotWrite;

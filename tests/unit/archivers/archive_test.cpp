@@ -359,7 +359,7 @@ std::vector<uint8_t> LhaWithNames(const std::vector<std::string>& names) {
     e.packed = e.original = 4;
     e.crc = arc::Crc16Update(0, "evil", 4);
     e.mtime = 1000000000;
-    auto h = arc::MakeLhaHeader(e);
+    auto h = arc::MakeLhaHeader(e, arc::ShiftJisLead);
     out.insert(out.end(), h.begin(), h.end());
     out.insert(out.end(), {'e', 'v', 'i', 'l'});
   }
@@ -474,13 +474,36 @@ TEST_F(ArchiveFiles, ShiftJisFileNamesRoundTrip) {
 }
 #endif
 
+// The header's folder extension splits the name where the name was joined, with the lead-byte
+// test it was joined with: a second byte 0x5C stays, a last byte of a single-byte code page
+// (é, 0xE9) is no lead byte.
+TEST(ShiftJisNames, HeaderFoldersSplitWhereTheNameWasJoined) {
+  auto extension = [](char type, const std::string& data) {
+    return std::string{static_cast<char>(data.size() + 3), 0, type} + data;
+  };
+  struct Case { std::string name; arc::LeadByteFn lead; std::string dir, file; };
+  const Case cases[] = {
+      {"\x83\x5C\\\x95\x5C.txt", arc::ShiftJisLead, "\x83\x5C\xFF", "\x95\x5C.txt"},
+      {"caf\xE9/x.txt", nullptr, "caf\xE9\xFF", "x.txt"},
+  };
+  for (const Case& c : cases) {
+    arc::LhaEntry e;
+    memcpy(e.method, "-lh0-", 5);
+    e.name = c.name;
+    const auto h = arc::MakeLhaHeader(e, c.lead);
+    const std::string bytes(h.begin(), h.end());
+    EXPECT_NE(std::string::npos, bytes.find(extension('\x01', c.file))) << c.name;
+    EXPECT_NE(std::string::npos, bytes.find(extension('\x02', c.dir))) << c.name;
+  }
+}
+
 TEST(ShiftJisNames, BytesSurviveHeadersAndSplitting) {
   // "ソ表.txt" in Shift-JIS: both characters end in 0x5C, the backslash byte.
   const std::string sjis = "\x83\x5C\x95\x5C.txt";
   arc::LhaEntry e;
   memcpy(e.method, "-lh0-", 5);
   e.name = "\x83\x5C\x95\x5C\\" + sjis;  // a folder of the same name
-  auto h = arc::MakeLhaHeader(e);
+  auto h = arc::MakeLhaHeader(e, arc::ShiftJisLead);
   h.push_back(0);
   arc::MemorySource src(h.data(), h.size());
   arc::LhaEntry back;
