@@ -151,31 +151,6 @@ std::string Percent(uint64_t packed, uint64_t original) {
   return std::to_string(original ? packed * 100 / original : 100) + "%";
 }
 
-}  // namespace
-
-std::vector<std::string> SplitWords(const std::string& text) {
-  std::vector<std::string> words;
-  std::string cur;
-  bool quoted = false, any = false;
-  for (char c : text) {
-    if (c == '"') {
-      quoted = !quoted;
-      any = true;
-    } else if ((c == ' ' || c == '\t') && !quoted) {
-      if (any) words.push_back(cur);
-      cur.clear();
-      any = false;
-    } else {
-      cur += c;
-      any = true;
-    }
-  }
-  if (any) words.push_back(cur);
-  return words;
-}
-
-namespace {
-
 // The first bytes of an LHA header ("-lh5-" at offset 2) or of a ZIP file.
 bool LooksLikeArchive(const std::string& path, bool lha) {
   FilePtr f(OpenForRead(path));
