@@ -71,6 +71,12 @@ bool ClimbsOut(const std::string& part) {
 
 }  // namespace
 
+bool LibraryPath(const char* programPath, const char* library, bool dbcs932, char* out,
+                 std::size_t cap) {
+  char dir[258];
+  return DirectoryOf(programPath, dir, sizeof dir, dbcs932) && Join(out, cap, {dir, library});
+}
+
 bool LowerExtension(const char* name, bool dbcs932, bool (*isLetter)(char), bool (*isLower)(char)) {
   bool lower = false;
   for (std::size_t i = 0; name[i]; ++i) {
@@ -121,6 +127,7 @@ ListedEntry EntryOfRecord(const char* name, uint32_t size, const char* method, b
 }
 
 Verdict JudgeListing(const Listing& listing, bool dbcs932) {
+  if (!listing.bound) return Verdict::NoTool;
   if (!listing.opened || listing.firstResult != 0 || listing.endResult != -1 ||
       listing.entries.empty())
     return Verdict::Unreadable;

@@ -81,6 +81,11 @@ INT_PTR CALLBACK DecompressDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPa
   return FALSE;
 }
 
+void ShowToolFailed(HWND owner) {
+  ShowMessage(owner, g_tool == Tool::Lha ? kUnlhaFailed : kUnZipFailed, kCapInformation,
+              MB_ICONASTERISK);
+}
+
 void RestoreAttributes(const char* path, DWORD saved) {
   if (saved != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, saved);
 }
@@ -95,6 +100,7 @@ bool ListForExtraction(HWND owner, const DecompressNames& names, const char* nam
   RestoreAttributes(names.path, saved);
   switch (JudgeListing(*listing, dbcs932)) {
     case Verdict::Ok: return true;
+    case Verdict::NoTool: ShowToolFailed(owner); break;
     case Verdict::Unreadable: ShowMessage(owner, kUnreadable, name, kCapError, MB_ICONHAND); break;
     case Verdict::LeavesFolder: ShowMessage(owner, kLeavesFolder, name, kCapError, MB_ICONHAND); break;
   }
@@ -111,7 +117,7 @@ bool Extract(HWND owner, const DecompressNames& names) {
   const int result = lha ? RunUnlha(owner, names.command) : RunUnZip(owner, names.command);
   if (result != 0) {
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    ShowMessage(owner, lha ? kUnlhaFailed : kUnZipFailed, kCapInformation, MB_ICONASTERISK);
+    ShowToolFailed(owner);
   }
   RestoreAttributes(names.path, saved);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));

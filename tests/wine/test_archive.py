@@ -102,10 +102,16 @@ class ArchiveCase(TovraCase):
             with open(os.path.join(folder, name), 'rb') as f:
                 self.assertEqual(f.read(), data, name)
 
+    def select(self, t, folder, name):
+        """Clicks the row of name where the list shows it: the system's collation, not
+        Python's, places a name such as -memo.txt."""
+        t.wait_rows(len(os.listdir(folder)))
+        t.click_row(t.names().index(name))
+
     def open_dialog(self, t, folder, name, button, checked, disabled=None):
         """Selects name, presses button and checks its dialog: the name shown, the radio
         button checked and the one disabled. Returns the dialog."""
-        t.select(folder, name)
+        self.select(t, folder, name)
         t.press(button)
         compress = button == IDC_BTN_COMPRESS
         dlg = t.dialog(*(('Compress File', 'ファイルの圧縮') if compress else
@@ -302,6 +308,55 @@ class Decompress(ArchiveCase):
                           'empty.zip': []}.get(name, [('a.txt', b'a' * 3000, 3000)]))
             if name == 'cut.zip':
                 os.truncate(path, os.path.getsize(path) - 30)
+
+
+class LibraryLoading(ArchiveCase):
+
+    def test_libraries_come_only_from_the_programs_folder(self):
+        """LOADMARK.DLL under the archivers' names leaves NAME.loaded when it is loaded. Beside
+        TOVRA.EXE it is loaded (and fails as the tool); in the folder being browsed it never is,
+        and with no library beside TOVRA.EXE every step is the tool's failure."""
+        own, own_root = self.place('u', libraries=False)
+        for name in LIBRARIES:
+            shutil.copy(bin_path('LOADMARK.DLL'), os.path.join(own, name))
+        write(own, 'data.txt', text(5000, 13))
+        t = self.start_tovra(own_root, 'en')
+        t.app.click(self.open_dialog(t, own, 'data.txt', IDC_BTN_COMPRESS, IDC_CMP_ZIP), IDOK)
+        t.expect('zip_failed')
+        t.exit()
+        for name in ('ZIP32J.DLL', 'IZIP32J.DLL'):
+            with open(os.path.join(own, name + '.loaded'), 'rb') as f:
+                self.assertEqual(f.read().upper(), (own_root + name).upper().encode())
+
+        folder, root = self.place('t', libraries=False)
+        browsed = os.path.join(folder, 'browsed')
+        os.makedirs(browsed)
+        for name in LIBRARIES:
+            shutil.copy(bin_path('LOADMARK.DLL'), os.path.join(browsed, name))
+        made = os.path.join(self.tmp, 'made')
+        write(made, 'a.txt', text(5000, 14))
+        write(browsed, 'data.txt', text(5000, 15))
+        run('jlha', 'a', os.path.join(browsed, 'ARC.LZH'), 'a.txt', cwd=made)
+        run('zip', '-q', os.path.join(browsed, 'arc.zip'), 'a.txt', cwd=made)
+        before = self.snapshot(browsed)
+        for lang in ('en', 'ja'):
+            t = self.start_tovra(root, lang, rows=len(os.listdir(folder)))
+            t.dblclick_row(t.names().index('browsed'))
+            for name, radio, key in (('data.txt', IDC_CMP_LHA, 'unlha_failed'),
+                                     ('data.txt', IDC_CMP_ZIP, 'zip_failed'),
+                                     ('ARC.LZH', None, 'unlha_failed'), ('arc.zip', None, 'unzip_failed')):
+                with self.subTest(lang=lang, name=name, key=key):
+                    self.select(t, browsed, name)
+                    t.press(IDC_BTN_DECOMPRESS if radio is None else IDC_BTN_COMPRESS)
+                    if radio:
+                        dlg = t.dialog('Compress File', 'ファイルの圧縮')
+                        t.app.click(dlg, radio)
+                        t.app.click(dlg, IDOK)
+                    t.expect(key)
+                    t.no_window()
+            t.exit()
+            self.assertEqual(self.snapshot(browsed), before)
+            self.assertEqual([n for _, _, names in os.walk(folder) for n in names if n.endswith('.loaded')], [])
 
 
 class ExtractAfterMerge(ArchiveCase):

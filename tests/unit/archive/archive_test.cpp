@@ -43,6 +43,16 @@ TEST(CompressNames, StemExtensionCaseAndCommand) {
   EXPECT_FALSE(NameCompression(Tool::Zip, std::string(300, 'x').c_str(), true, &n));
 }
 
+TEST(Libraries, LoadedFromTheProgramsFolderOnly) {
+  char path[258];
+  ASSERT_TRUE(LibraryPath(("C:\\" + kSoHyo + "\\TOVRA.EXE").c_str(), "UNLHA32.DLL", true, path,
+                          sizeof path));
+  EXPECT_EQ(path, "C:\\" + kSoHyo + "\\UNLHA32.DLL");
+  EXPECT_FALSE(LibraryPath("TOVRA.EXE", "UNLHA32.DLL", true, path, sizeof path));
+  EXPECT_FALSE(LibraryPath(("C:\\" + std::string(250, 'd') + "\\T.EXE").c_str(), "UNZIP32.DLL",
+                           true, path, sizeof path));
+}
+
 TEST(DecompressNames, ToolFromTheName) {
   struct Case { const char* name; Tool before, after; };
   const Case cases[] = {
@@ -75,6 +85,7 @@ TEST(DecompressNames, PathStemAndCommand) {
 
 Listing ListingOf(std::initializer_list<std::string> names, uint32_t size = 10) {
   Listing l;
+  l.bound = true;
   l.opened = true;
   l.firstResult = 0;
   for (const std::string& n : names) l.entries.push_back(EntryOfRecord(n.c_str(), size, "-lh5-", true));
@@ -82,12 +93,13 @@ Listing ListingOf(std::initializer_list<std::string> names, uint32_t size = 10) 
 }
 
 TEST(Listing, WhatIsRefusedBeforeExtraction) {
-  Listing closed, empty = ListingOf({}), cut = ListingOf({"a.txt"});
+  Listing unbound, closed = ListingOf({}), empty = ListingOf({}), cut = ListingOf({"a.txt"});
   closed.opened = false;
   empty.firstResult = -1;
   cut.endResult = 0x8022;
   struct Case { Listing listing; Verdict verdict; };
   const Case cases[] = {
+      {unbound, Verdict::NoTool},  // the tool's failure, not the archive's
       {closed, Verdict::Unreadable}, {empty, Verdict::Unreadable}, {cut, Verdict::Unreadable},
       {ListingOf({"a.txt", "sub/b.txt", "..x", kSoHyo + "\\c"}), Verdict::Ok},
       {ListingOf({"a.txt", "../x"}), Verdict::LeavesFolder},
