@@ -59,6 +59,17 @@ std::vector<std::string> Parts(const std::string& stored, bool dbcs932) {
   return parts;
 }
 
+// How a name goes into a command text: in quotes when it holds a blank. A name with a quote
+// cannot be written (no file of the system has one).
+bool AsWord(const char* name, std::string* word) {
+  if (std::strchr(name, '"')) return false;
+  *word = std::strpbrk(name, " \t") ? std::string("\"") + name + "\"" : std::string(name);
+  return true;
+}
+
+// Before a first name that begins with a dash, the end of the switches.
+const char* EndSwitches(const char* first) { return first[0] == '-' ? "-- " : ""; }
+
 // A part the system reads as "..": only full stops and spaces, two stops or more.
 bool ClimbsOut(const std::string& part) {
   int stops = 0;
@@ -96,8 +107,14 @@ bool NameCompression(Tool tool, const char* source, bool lower, CompressNames* o
   if (n >= sizeof out->stem) return false;
   std::memcpy(out->stem, source, n);
   if (!Join(out->archive, sizeof out->archive, {out->stem, Extension(tool, lower)})) return false;
-  if (tool == Tool::Lha) return Join(out->command, sizeof out->command, {"a ", out->stem, " ", source});
-  return Join(out->command, sizeof out->command, {out->archive, " ", source});
+  std::string first, second;
+  if (!AsWord(tool == Tool::Lha ? out->stem : out->archive, &first) || !AsWord(source, &second))
+    return false;
+  if (tool == Tool::Lha)
+    return Join(out->command, sizeof out->command,
+                {"a ", EndSwitches(out->stem), first.c_str(), " ", second.c_str()});
+  return Join(out->command, sizeof out->command,
+              {EndSwitches(out->archive), first.c_str(), " ", second.c_str()});
 }
 
 Tool ToolOfName(const char* name, Tool current, bool dbcs932) {
@@ -115,8 +132,10 @@ bool NameDecompression(Tool tool, const char* selectedPath, const char* selected
   if (!Join(out->path, sizeof out->path, {out->dir, name})) return false;
   const std::size_t n = std::strlen(name);
   if (n >= 4) std::memcpy(out->stem, name, n - 4);
-  if (tool == Tool::Lha) return Join(out->command, sizeof out->command, {"e ", out->stem});
-  return Join(out->command, sizeof out->command, {out->stem});
+  std::string stem;
+  if (!AsWord(out->stem, &stem)) return false;
+  return Join(out->command, sizeof out->command,
+              {tool == Tool::Lha ? "e " : "", EndSwitches(out->stem), stem.c_str()});
 }
 
 ListedEntry EntryOfRecord(const char* name, uint32_t size, const char* method, bool dbcs932) {

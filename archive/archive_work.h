@@ -21,6 +21,9 @@ bool LibraryPath(const char* programPath, const char* library, bool dbcs932, cha
 
 // ---- Compress ----
 
+// Names go into command texts as the libraries read them: a name with a blank in double
+// quotes, and "-- " before a first name that begins with a dash, which would read as a
+// switch. Other names go in as they are.
 struct CompressNames {
   char stem[258];     // the source name up to its first full stop
   char archive[258];  // stem + ".lzh", ".LZH", ".zip" or ".ZIP"

@@ -310,6 +310,48 @@ class Decompress(ArchiveCase):
                 os.truncate(path, os.path.getsize(path) - 30)
 
 
+class CommandTexts(ArchiveCase):
+
+    def test_names_with_blanks_dashes_and_percent_both_ways(self):
+        # Beside "notes 1.txt" lie notes, 1 and 1.txt, which its words name one by one.
+        folder, root = self.place()
+        odd = {'notes 1.txt': text(30000, 10), '-memo.txt': text(20000, 11), '%s%d.txt': text(10000, 12)}
+        plain = {'notes': b'n', '1': b'one', '1.txt': b'one.txt'}
+        for name, data in {**odd, **plain}.items():
+            write(folder, name, data)
+        t = self.start_tovra(root, 'en')
+        archives = []
+        for name in odd:
+            for radio, archive in ((IDC_CMP_LHA, name[:-4] + '.lzh'), (IDC_CMP_ZIP, name[:-4] + '.zip')):
+                with self.subTest(archive=archive):
+                    dlg = self.open_dialog(t, folder, name, IDC_BTN_COMPRESS, IDC_CMP_ZIP)
+                    t.app.click(dlg, radio)
+                    t.app.click(dlg, IDOK)
+                    t.no_window()
+                    # Debian's tools find the one file in it, whole.
+                    path, out = os.path.join(folder, archive), os.path.join(self.tmp, 'out', archive)
+                    os.makedirs(out)
+                    if radio == IDC_CMP_LHA:
+                        run('lhasa', 'xw=' + out, path)
+                    else:
+                        run('unzip', '-q', path, '-d', out)
+                    self.assertEqual(os.listdir(out), [name])
+                    self.same_files(out, {name: odd[name]})
+                    archives.append((archive, name))
+        self.assertEqual(sorted(os.listdir(folder)),
+                         sorted(['TOVRA.EXE', *LIBRARIES, *odd, *plain, *(a for a, _ in archives)]))
+        # Each archive extracted over a spoilt copy: asked about by its name, the file comes back.
+        for archive, name in archives:
+            with self.subTest(extract=archive):
+                write(folder, name, b'old')
+                t.app.click(self.decompress(t, folder, archive, archive.endswith('.lzh')), IDOK)
+                t.expect('arc_replace', name, button=IDYES)
+                t.expect('arc_delete', button=IDNO)
+                t.no_window()
+                self.same_files(folder, {name: odd[name], **plain})
+        t.exit()
+
+
 class LibraryLoading(ArchiveCase):
 
     def test_libraries_come_only_from_the_programs_folder(self):

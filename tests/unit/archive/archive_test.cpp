@@ -28,6 +28,14 @@ TEST(CompressNames, StemExtensionCaseAndCommand) {
       {Tool::Lha, "README.md", "README.lzh", "a README README.md"},
       {Tool::Zip, "noext", "noext.zip", "noext.zip noext"},
       {Tool::Lha, kSoHyo + ".TXT", nullptr, "a " + kSoHyo + " " + kSoHyo + ".TXT"},
+      // A name with a blank is quoted; before a first name with a dash the switches end.
+      {Tool::Lha, "notes 1.txt", "notes 1.lzh", "a \"notes 1\" \"notes 1.txt\""},
+      {Tool::Zip, "notes 1.txt", "notes 1.zip", "\"notes 1.zip\" \"notes 1.txt\""},
+      {Tool::Lha, "x.v 2.TXT", "x.LZH", "a x \"x.v 2.TXT\""},
+      {Tool::Lha, "-memo.txt", "-memo.lzh", "a -- -memo -memo.txt"},
+      {Tool::Zip, "-memo.txt", "-memo.zip", "-- -memo.zip -memo.txt"},
+      {Tool::Zip, "- a.b c", "- a.zip", "-- \"- a.zip\" \"- a.b c\""},
+      {Tool::Lha, "%s%d.txt", "%s%d.lzh", "a %s%d %s%d.txt"},  // no meaning to the libraries
   };
   for (const Case& c : cases) {
     CompressNames n;
@@ -41,6 +49,7 @@ TEST(CompressNames, StemExtensionCaseAndCommand) {
   EXPECT_FALSE(LowerExtension("x\x83\x41", false, AsciiLetter, AsciiLower));
   CompressNames n;
   EXPECT_FALSE(NameCompression(Tool::Zip, std::string(300, 'x').c_str(), true, &n));
+  EXPECT_FALSE(NameCompression(Tool::Zip, "a\"b.txt", true, &n));  // cannot be one word
 }
 
 TEST(Libraries, LoadedFromTheProgramsFolderOnly) {
@@ -72,6 +81,10 @@ TEST(DecompressNames, PathStemAndCommand) {
       {Tool::Zip, "C:\\P\\FILE-0", "BACKUP.ZIP", "C:\\P\\BACKUP.ZIP", "C:\\P\\", "BACKUP"},
       {Tool::Lha, "C:\\" + kSoHyo + "\\file-0", "a.lzh", "C:\\" + kSoHyo + "\\a.lzh",
        "C:\\" + kSoHyo + "\\", "e a"},
+      {Tool::Lha, "C:\\notes 1.lzh", nullptr, "C:\\notes 1.lzh", "C:\\", "e \"notes 1\""},
+      {Tool::Zip, "C:\\notes 1.zip", nullptr, "C:\\notes 1.zip", "C:\\", "\"notes 1\""},
+      {Tool::Lha, "C:\\-memo.LZH", nullptr, "C:\\-memo.LZH", "C:\\", "e -- -memo"},
+      {Tool::Zip, "C:\\-memo.zip", nullptr, "C:\\-memo.zip", "C:\\", "-- -memo"},
   };
   for (const Case& c : cases) {
     DecompressNames n;
