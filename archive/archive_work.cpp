@@ -80,6 +80,19 @@ bool ClimbsOut(const std::string& part) {
   return stops >= 2;
 }
 
+// A part the system takes for a device: its name up to the first full stop, without the
+// spaces that end it, is one of the device names.
+bool NamesDevice(const std::string& part) {
+  std::string stem = part.substr(0, part.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"})
+    if (EqualNoCase(stem.c_str(), device, false)) return true;
+  const std::string port = stem.substr(0, 3);
+  return stem.size() == 4 && (EqualNoCase(port.c_str(), "COM", false) ||
+                              EqualNoCase(port.c_str(), "LPT", false)) &&
+         stem[3] >= '0' && stem[3] <= '9';
+}
+
 }  // namespace
 
 bool LibraryPath(const char* programPath, const char* library, bool dbcs932, char* out,
@@ -150,10 +163,14 @@ Verdict JudgeListing(const Listing& listing, bool dbcs932) {
   if (!listing.opened || listing.firstResult != 0 || listing.endResult != -1 ||
       listing.entries.empty())
     return Verdict::Unreadable;
-  for (const ListedEntry& e : listing.entries)
-    for (const std::string& part : Parts(e.name, dbcs932))
+  bool device = false;
+  for (const ListedEntry& e : listing.entries) {
+    for (const std::string& part : Parts(e.name, dbcs932)) {
       if (ClimbsOut(part)) return Verdict::LeavesFolder;
-  return Verdict::Ok;
+      device = device || NamesDevice(part);
+    }
+  }
+  return device ? Verdict::DeviceName : Verdict::Ok;
 }
 
 uint64_t SpaceNeeded(const Listing& listing) {

@@ -71,10 +71,12 @@ struct Listing {
   std::vector<ListedEntry> entries;
 };
 
-enum class Verdict { Ok, NoTool, Unreadable, LeavesFolder };
+enum class Verdict { Ok, NoTool, Unreadable, LeavesFolder, DeviceName };
 // NoTool: the library or one of its entry points is missing; Unreadable: not opened, no entry,
 // or an error on the way; LeavesFolder: a name with a part of dots (and spaces) that the system
-// would take for "..".
+// would take for ".."; DeviceName: a name with a part the system takes for a device (CON,
+// PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9, CLOCK$, CONIN$, CONOUT$) in any case, with or
+// without an extension, and with the spaces and stops the system drops from its end.
 Verdict JudgeListing(const Listing& listing, bool dbcs932);
 
 // The room extraction asks for: the entries' sizes added in 64 bits (never less than the

@@ -36,6 +36,10 @@ constexpr Text kLeavesFolder = {
     "The compressed file, %s, holds names that lead out of this folder.\n"
     "Nothing has been extracted.",
     "圧縮ファイル、%s にはこのフォルダーの外を指す名前があります.\n何も解凍していません."};
+constexpr Text kDeviceName = {
+    "The compressed file, %s, holds names that the system keeps for devices, such as CON or NUL.\n"
+    "Nothing has been extracted.",
+    "圧縮ファイル、%s には CON や NUL のようなデバイス用の名前があります.\n何も解凍していません."};
 constexpr Text kReplace = {
     "File, %s, already exists.\n"
     "Do you replace it, and any other file of the same name, with the one in the compressed file?",
@@ -103,6 +107,7 @@ bool ListForExtraction(HWND owner, const DecompressNames& names, const char* nam
     case Verdict::NoTool: ShowToolFailed(owner); break;
     case Verdict::Unreadable: ShowMessage(owner, kUnreadable, name, kCapError, MB_ICONHAND); break;
     case Verdict::LeavesFolder: ShowMessage(owner, kLeavesFolder, name, kCapError, MB_ICONHAND); break;
+    case Verdict::DeviceName: ShowMessage(owner, kDeviceName, name, kCapError, MB_ICONHAND); break;
   }
   return false;
 }

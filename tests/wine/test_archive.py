@@ -22,7 +22,7 @@ JA = dict(os.environ, LC_ALL='ja_JP.UTF-8')
 REFUSAL = {'docs.zip': 'not_hd_dec', 'zeros.zip': 'no_space', 'lying.zip': 'no_space',
            'notes.zip': 'arc_unreadable', 'empty.zip': 'arc_unreadable',
            'cut.zip': 'arc_unreadable', 'CUT.LZH': 'arc_unreadable', 'evil.zip': 'arc_leaves',
-           'EVIL.LZH': 'arc_leaves'}
+           'EVIL.LZH': 'arc_leaves', 'devices.zip': 'arc_device', 'DEVICE.LZH': 'arc_device'}
 
 
 def run(*cmd, cwd=None, env=JA):
@@ -264,7 +264,8 @@ class Decompress(ArchiveCase):
         for i, (kind, size, archives) in enumerate([
                 ('floppy', None, ['docs.zip']), ('network', None, ['docs.zip']),
                 ('fixed', 6 << 20, ['zeros.zip', 'lying.zip']),
-                ('fixed', None, ['notes.zip', 'empty.zip', 'cut.zip', 'CUT.LZH', 'evil.zip', 'EVIL.LZH'])]):
+                ('fixed', None, ['notes.zip', 'empty.zip', 'cut.zip', 'CUT.LZH', 'evil.zip', 'EVIL.LZH',
+                                 'devices.zip', 'DEVICE.LZH'])]):
             folder, root = self.place('tuvx'[i], kind, size=size)
             for name in archives:
                 self.refused_archive(folder, name)
@@ -293,8 +294,9 @@ class Decompress(ArchiveCase):
                 if name == 'CUT.LZH':  # the second entry's data cut short
                     f.truncate(len(data) - 100)
                     return
-                at = data.index(b'two.txt')  # a name of the same length that climbs out
-                data[at:at + 7] = b'..\\evil'
+                # a name of the same length that climbs out, or that the system keeps for a device
+                at = data.index(b'two.txt')
+                data[at:at + 7] = b'NUL.txt' if name == 'DEVICE.LZH' else b'..\\evil'
                 head = at - 22
                 data[head + 1] = sum(data[head + 2:head + 2 + data[head]]) & 0xFF
                 f.seek(0)
@@ -305,6 +307,7 @@ class Decompress(ArchiveCase):
             zip_of(path, {'zeros.zip': [('zero.bin', bytes(3 << 20), 3 << 20)],
                           'lying.zip': [('a.bin', b'a', 1 << 31), ('b.bin', b'b', 1 << 31)],
                           'evil.zip': [('ok.txt', b'ok', 2), ('../evil.txt', b'evil', 4)],
+                          'devices.zip': [('ok.txt', b'ok', 2), ('sub/aux .txt', b'aux', 3)],
                           'empty.zip': []}.get(name, [('a.txt', b'a' * 3000, 3000)]))
             if name == 'cut.zip':
                 os.truncate(path, os.path.getsize(path) - 30)

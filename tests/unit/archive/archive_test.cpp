@@ -119,6 +119,15 @@ TEST(Listing, WhatIsRefusedBeforeExtraction) {
       {ListingOf({"a\\..\\..\\x"}), Verdict::LeavesFolder},
       {ListingOf({"C:..\\x"}), Verdict::LeavesFolder},
       {ListingOf({"... /x"}), Verdict::LeavesFolder},  // the system drops the trailing stop
+      {ListingOf({"a.txt", "aux"}), Verdict::DeviceName},
+      {ListingOf({"sub/Con.txt"}), Verdict::DeviceName},
+      {ListingOf({"NUL /a.txt"}), Verdict::DeviceName},
+      {ListingOf({"com1 .log.gz"}), Verdict::DeviceName},
+      {ListingOf({"lpt9."}), Verdict::DeviceName},
+      {ListingOf({"prn\\"}), Verdict::DeviceName},
+      {ListingOf({"Clock$"}), Verdict::DeviceName},
+      {ListingOf({"nul", "../x"}), Verdict::LeavesFolder},
+      {ListingOf({"console.txt", "com10", "lpt", "xcon", " nul", "aux_1.txt", "comA"}), Verdict::Ok},
   };
   for (const Case& c : cases) EXPECT_EQ(JudgeListing(c.listing, true), c.verdict);
   // Sizes add up in 64 bits: two entries of 2 GiB do not wrap to nothing.
