@@ -26,5 +26,6 @@ for tree in native fuzz win32; do
   run=$((run + r)); passed=$((passed + p)); skipped=$((skipped + s)); failed=$((failed + r - p - s))
   [ $((r - p - s)) -eq 0 ] || status=1
 done
+[ -z "${TOVRA_NO_WINE:-}" ] || echo "Windows tests skipped: $TOVRA_NO_WINE"
 echo "$run tests run: $passed passed, $failed failed, $skipped skipped"
 exit $status
