@@ -188,12 +188,11 @@ class Str {
   Str& append(const char* s, size_t n) {
     if (n == 0) return *this;
     if (n_ + n + 1 > cap_) {
-      if (s >= data() && s < data() + n_) {
-        Str copy(s, n);
-        return copy.empty() ? *this : append(copy.data(), copy.size());
-      }
+      // A part of itself moves with the bytes.
+      size_t inside = p_ && s >= p_ && s < p_ + n_ ? static_cast<size_t>(s - p_) : npos;
       size_t room = cap_ < 16 ? 15 : cap_ + cap_ / 2;
       if (!Reserve(room < n_ + n ? n_ + n : room)) return *this;
+      if (inside != npos) s = p_ + inside;
     }
     memcpy(p_ + n_, s, n);
     SetSize(n_ + n);

@@ -65,8 +65,11 @@ FILE* CreateTempIn(const Str& dir, Str* name) {
   seed = static_cast<unsigned>(getpid()) * 7919u + static_cast<unsigned>(time(nullptr));
 #endif
   for (int tries = 0; tries < 1000; ++tries) {
-    char leaf[32];
-    snprintf(leaf, sizeof leaf, "~arc%04X.tmp", (seed + __atomic_fetch_add(&g_tempCounter, 1u, __ATOMIC_RELAXED) * 40503u) & 0xFFFF);
+    // "~arcXXXX.tmp", written by hand: the C library's formatting would cost the libraries more
+    // than all their own name handling.
+    char leaf[] = "~arc0000.tmp";
+    unsigned x = seed + __atomic_fetch_add(&g_tempCounter, 1u, __ATOMIC_RELAXED) * 40503u;
+    for (int i = 7; i >= 4; --i, x >>= 4) leaf[i] = "0123456789ABCDEF"[x & 0xF];
     Str path = dir.empty() ? Str(leaf) : dir + PathSeparator() + leaf;
 #ifdef _WIN32
     int fd = _open(path.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, 0666);
@@ -105,7 +108,7 @@ using MoveFileExFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
 
 // Looked up at run time, so the libraries load where it is missing; on the 9x family it fails.
 bool SystemMoveOver(const char* from, const char* to) {
-  static const MoveFileExFn moveEx = reinterpret_cast<MoveFileExFn>(
+  const MoveFileExFn moveEx = reinterpret_cast<MoveFileExFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "MoveFileExA")));
   return moveEx && moveEx(from, to, MOVEFILE_REPLACE_EXISTING);
 }
