@@ -74,14 +74,18 @@ bool TwoReadings(const Str& text, const Vec<Word>& w, size_t at, bool lha) {
   return false;
 }
 
-int Create(bool lha, const Vec<Word>& w, size_t at, LeadByteFn lead, Str* log) {
+// The kind of archive is a template argument so that a library that handles only one
+// kind links none of the other's code.
+template <bool lha>
+int Create(const Vec<Word>& w, size_t at, LeadByteFn lead, Str* log) {
   if (at >= w.size()) return kErrBadCommand;
   Vec<Str> files;
   for (size_t i = at + 1; i < w.size(); ++i) files.push_back(w[i].text);
   return lha ? LhaAdd(w[at].text, files, lead, log) : ZipAdd(w[at].text, files, lead, log);
 }
 
-int Extract(bool lha, bool keepDirs, const Vec<Word>& w, size_t at, bool ended, LeadByteFn lead,
+template <bool lha>
+int Extract(bool keepDirs, const Vec<Word>& w, size_t at, bool ended, LeadByteFn lead,
             Str* log) {
   if (at >= w.size()) return kErrBadCommand;
   ExtractJob job;
@@ -116,9 +120,9 @@ int RunLhaCommand(const Str& text, LeadByteFn lead, Str* log) {
   if (!Parse(text, 1, true, &w, &at, &ended) || w.empty() || w[0].quoted || w[0].text.size() != 1)
     return kErrBadCommand;
   switch (w[0].text[0] | 0x20) {
-    case 'a': return Create(true, w, at, lead, log);
-    case 'e': return Extract(true, false, w, at, ended, lead, log);
-    case 'x': return Extract(true, true, w, at, ended, lead, log);
+    case 'a': return Create<true>(w, at, lead, log);
+    case 'e': return Extract<true>(false, w, at, ended, lead, log);
+    case 'x': return Extract<true>(true, w, at, ended, lead, log);
   }
   return kErrBadCommand;
 }
@@ -128,7 +132,7 @@ int RunZipCommand(const Str& text, LeadByteFn lead, Str* log) {
   size_t at;
   bool ended;
   if (!Parse(text, 0, false, &w, &at, &ended)) return kErrBadCommand;
-  return Create(false, w, at, lead, log);
+  return Create<false>(w, at, lead, log);
 }
 
 int RunUnzipCommand(const Str& text, LeadByteFn lead, Str* log) {
@@ -136,7 +140,7 @@ int RunUnzipCommand(const Str& text, LeadByteFn lead, Str* log) {
   size_t at;
   bool ended;
   if (!Parse(text, 0, false, &w, &at, &ended)) return kErrBadCommand;
-  return Extract(false, true, w, at, ended, lead, log);
+  return Extract<false>(true, w, at, ended, lead, log);
 }
 
 }  // namespace arc
