@@ -3,8 +3,11 @@ function(arc_library name def)
   add_library(${name} SHARED ${ARGN} common/dllcommon.cpp ${def})
   target_include_directories(${name} PRIVATE include common)
   target_link_libraries(${name} PRIVATE arccore)
-  target_link_options(${name} PRIVATE -Wl,--kill-at)
-  set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".DLL")
+  target_compile_options(${name} PRIVATE ${ARC_DLL_CXX_FLAGS})
+  target_link_options(${name} PRIVATE -Wl,--kill-at -Wl,--gc-sections -s)
+  # The C driver links no C++ runtime, so a call into one fails the link (CMake would
+  # add the runtime for the C++ objects: see CMAKE_CXX_IMPLICIT_LINK_LIBRARIES below).
+  set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".DLL" LINKER_LANGUAGE C)
   # The linker's own import library loses the stdcall decoration that callers
   # link against; dlltool -k keeps it on the symbols and drops it from the names.
   set(implib ${CMAKE_CURRENT_BINARY_DIR}/lib${name}_imports.a)
@@ -17,6 +20,8 @@ function(arc_library name def)
   add_dependencies(${name}_imports ${name}_implib ${name})
 endfunction()
 
+set(CMAKE_CXX_IMPLICIT_LINK_LIBRARIES "")
+set(CMAKE_CXX_IMPLICIT_LINK_DIRECTORIES "")
 find_program(ARC_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
 
 arc_library(UNLHA32 unlha32/unlha32.def unlha32/unlha32.cpp)

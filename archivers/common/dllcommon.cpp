@@ -1,7 +1,6 @@
 #include "dllcommon.h"
 
 #include <cstring>
-#include <new>
 
 #include "errors.h"
 #include "names.h"
@@ -24,7 +23,7 @@ arc::HandleBlock* Block(HARC h) {
   return b;
 }
 
-void CopyOut(LPSTR output, DWORD size, const std::string& text) {
+void CopyOut(LPSTR output, DWORD size, const arc::Str& text) {
   if (!output || size == 0) return;
   size_t n = text.size() < size - 1 ? text.size() : size - 1;
   memcpy(output, text.data(), n);
@@ -35,19 +34,17 @@ void CopyOut(LPSTR output, DWORD size, const std::string& text) {
 
 int RunCommand(CommandFn fn, LPCSTR command, LPSTR output, DWORD outputSize) {
   InterlockedIncrement(&g_running);
-  std::string log;
-  int r;
-  try {
-    r = command ? fn(command, LeadByte, &log) : arc::kErrBadCommand;
-  } catch (const std::bad_alloc&) {
-    r = arc::kErrDiskSpace;
-  } catch (...) {
-    r = arc::kErrBadCommand;
-  }
+  unsigned failures = arc::AllocFailures();
+  arc::Str log;
+  int r = command ? fn(command, LeadByte, &log) : arc::kErrBadCommand;
+  // Memory that ran out may have cost a log line or a listed name: the job did not finish.
+  if (r == arc::kOk && arc::AllocFailures() != failures) r = arc::kErrDiskSpace;
   if (r != arc::kOk) {
     char line[64];
     wsprintfA(line, "error 0x%X: ", r);
-    log += std::string(line) + arc::ErrorText(r) + "\r\n";
+    log += line;
+    log += arc::ErrorText(r);
+    log += "\r\n";
   }
   CopyOut(output, outputSize, log);
   InterlockedDecrement(&g_running);
@@ -60,11 +57,7 @@ void LeaveRunning() { InterlockedDecrement(&g_running); }
 
 HARC OpenArchive(LPCSTR path, bool lha) {
   if (!path) return nullptr;
-  try {
-    return arc::OpenListing(path, lha, HeapBytes);
-  } catch (...) {
-    return nullptr;
-  }
+  return arc::OpenListing(path, lha, HeapBytes);
 }
 
 int CloseArchive(HARC h) {

@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
+#include "buf.h"
 
 #include "arcapi.h"
 #include "listing.h"
@@ -14,7 +14,7 @@ namespace arcdll {
 
 constexpr WORD kVersion = 100;
 
-using CommandFn = int (*)(const std::string& text, arc::LeadByteFn lead, std::string* log);
+using CommandFn = int (*)(const arc::Str& text, arc::LeadByteFn lead, arc::Str* log);
 
 // Runs a command text; never throws, never shows a window.
 int RunCommand(CommandFn fn, LPCSTR command, LPSTR output, DWORD outputSize);

@@ -1,6 +1,5 @@
 #include "fsio.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -18,7 +17,7 @@
 namespace arc {
 namespace {
 
-std::atomic<unsigned> g_tempCounter{0};
+unsigned g_tempCounter = 0;
 
 #ifdef _WIN32
 constexpr int64_t kEpochDiff = 116444736000000000LL;  // 1601 to 1970 in 100 ns
@@ -31,7 +30,7 @@ int64_t FileTimeToUnix(const FILETIME& ft) {
 
 }  // namespace
 
-PathInfo StatPath(const std::string& path) {
+PathInfo StatPath(const Str& path) {
   PathInfo info;
 #ifdef _WIN32
   WIN32_FILE_ATTRIBUTE_DATA d;
@@ -53,12 +52,12 @@ PathInfo StatPath(const std::string& path) {
   return info;
 }
 
-FILE* OpenForRead(const std::string& path) {
+FILE* OpenForRead(const Str& path) {
   if (StatPath(path).isDir) return nullptr;
   return fopen(path.c_str(), "rb");
 }
 
-FILE* CreateTempIn(const std::string& dir, std::string* name) {
+FILE* CreateTempIn(const Str& dir, Str* name) {
   unsigned seed;
 #ifdef _WIN32
   seed = GetCurrentProcessId() * 7919u + GetTickCount();
@@ -66,9 +65,12 @@ FILE* CreateTempIn(const std::string& dir, std::string* name) {
   seed = static_cast<unsigned>(getpid()) * 7919u + static_cast<unsigned>(time(nullptr));
 #endif
   for (int tries = 0; tries < 1000; ++tries) {
-    char leaf[32];
-    snprintf(leaf, sizeof leaf, "~arc%04X.tmp", (seed + g_tempCounter++ * 40503u) & 0xFFFF);
-    std::string path = dir.empty() ? std::string(leaf) : dir + PathSeparator() + leaf;
+    // "~arcXXXX.tmp", written by hand: the C library's formatting would cost the libraries more
+    // than all their own name handling.
+    char leaf[] = "~arc0000.tmp";
+    unsigned x = seed + __atomic_fetch_add(&g_tempCounter, 1u, __ATOMIC_RELAXED) * 40503u;
+    for (int i = 7; i >= 4; --i, x >>= 4) leaf[i] = "0123456789ABCDEF"[x & 0xF];
+    Str path = dir.empty() ? Str(leaf) : dir + PathSeparator() + leaf;
 #ifdef _WIN32
     int fd = _open(path.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, 0666);
     if (fd < 0) {
@@ -92,7 +94,7 @@ FILE* CreateTempIn(const std::string& dir, std::string* name) {
   return nullptr;
 }
 
-Replaced ReplaceVia(const ReplaceCalls& calls, const std::string& temp, const std::string& target) {
+Replaced ReplaceVia(const ReplaceCalls& calls, const Str& temp, const Str& target) {
   if (calls.moveOver(temp.c_str(), target.c_str())) return Replaced::kYes;
   bool had = StatPath(target).exists;
   if (had && !calls.remove(target.c_str())) return Replaced::kNo;
@@ -106,7 +108,7 @@ using MoveFileExFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
 
 // Looked up at run time, so the libraries load where it is missing; on the 9x family it fails.
 bool SystemMoveOver(const char* from, const char* to) {
-  static const MoveFileExFn moveEx = reinterpret_cast<MoveFileExFn>(
+  const MoveFileExFn moveEx = reinterpret_cast<MoveFileExFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "MoveFileExA")));
   return moveEx && moveEx(from, to, MOVEFILE_REPLACE_EXISTING);
 }
@@ -119,14 +121,14 @@ bool SystemMove(const char* from, const char* to) { return rename(from, to) == 0
 #endif
 }  // namespace
 
-Replaced ReplaceWith(const std::string& temp, const std::string& target) {
+Replaced ReplaceWith(const Str& temp, const Str& target) {
   static const ReplaceCalls kSystem = {SystemMoveOver, SystemRemove, SystemMove};
   return ReplaceVia(kSystem, temp, target);
 }
 
-bool RemoveFile(const std::string& path) { return remove(path.c_str()) == 0; }
+bool RemoveFile(const Str& path) { return remove(path.c_str()) == 0; }
 
-bool MakeDir(const std::string& path) {
+bool MakeDir(const Str& path) {
 #ifdef _WIN32
   if (CreateDirectoryA(path.c_str(), nullptr)) return true;
 #else
@@ -135,7 +137,7 @@ bool MakeDir(const std::string& path) {
   return StatPath(path).isDir;
 }
 
-bool SetMTime(const std::string& path, int64_t mtime) {
+bool SetMTime(const Str& path, int64_t mtime) {
 #ifdef _WIN32
   HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
-#include <string>
+#include "buf.h"
 
 namespace arc {
 
@@ -14,11 +14,11 @@ struct PathInfo {
   int64_t mtime = 0;  // seconds since 1970, UTC
 };
 
-PathInfo StatPath(const std::string& path);
-FILE* OpenForRead(const std::string& path);
+PathInfo StatPath(const Str& path);
+FILE* OpenForRead(const Str& path);
 // Creates a new, empty file with a fresh name in `dir` ("" = current directory);
 // writing there and renaming afterwards leaves the old file whole on failure.
-FILE* CreateTempIn(const std::string& dir, std::string* name);
+FILE* CreateTempIn(const Str& dir, Str* name);
 
 // How replacing `target` with the finished temporary file ended.
 enum class Replaced {
@@ -33,11 +33,11 @@ struct ReplaceCalls {
   bool (*move)(const char* from, const char* to);      // needs `to` to be absent
 };
 // Moves over the target in one step, or else removes it and moves the new file in.
-Replaced ReplaceVia(const ReplaceCalls& calls, const std::string& temp, const std::string& target);
-Replaced ReplaceWith(const std::string& temp, const std::string& target);
-bool RemoveFile(const std::string& path);
-bool MakeDir(const std::string& path);
-bool SetMTime(const std::string& path, int64_t mtime);
+Replaced ReplaceVia(const ReplaceCalls& calls, const Str& temp, const Str& target);
+Replaced ReplaceWith(const Str& temp, const Str& target);
+bool RemoveFile(const Str& path);
+bool MakeDir(const Str& path);
+bool SetMTime(const Str& path, int64_t mtime);
 char PathSeparator();
 // True when `c` starts a two-byte character in the system's code page.
 bool SystemLeadByte(unsigned char c);

@@ -1,24 +1,38 @@
 #include "huffman.h"
 
-#include <algorithm>
-#include <vector>
+#include <cstdlib>
 
 namespace arc {
 
+namespace {
+
+struct Sym {
+  uint32_t freq;
+  int sym;
+};
+
+int ByWeight(const void* x, const void* y) {
+  const Sym& a = *static_cast<const Sym*>(x);
+  const Sym& b = *static_cast<const Sym*>(y);
+  if (a.freq != b.freq) return a.freq < b.freq ? -1 : 1;
+  return a.sym < b.sym ? -1 : a.sym > b.sym;
+}
+
+}  // namespace
+
 int BuildCodeLengths(const uint32_t* freq, int n, int maxBits, uint8_t* len) {
-  std::vector<std::pair<uint32_t, int>> syms;
-  syms.reserve(n);
+  Sym syms[kMaxHuffmanSymbols];
+  int m = 0;
   for (int i = 0; i < n; ++i) {
     len[i] = 0;
-    if (freq[i]) syms.push_back({freq[i], i});
+    if (freq[i] && m < kMaxHuffmanSymbols) syms[m++] = {freq[i], i};
   }
-  int m = static_cast<int>(syms.size());
   if (m <= 1) return m;
-  std::sort(syms.begin(), syms.end());
+  qsort(syms, m, sizeof syms[0], ByWeight);
   // In-place minimum-redundancy code lengths over the sorted weights
   // (Moffat and Katajainen).
-  std::vector<uint32_t> a(m);
-  for (int i = 0; i < m; ++i) a[i] = syms[i].first;
+  uint32_t a[kMaxHuffmanSymbols];
+  for (int i = 0; i < m; ++i) a[i] = syms[i].freq;
   a[0] += a[1];
   int root = 0, leaf = 2;
   for (int next = 1; next < m - 1; ++next) {
@@ -55,9 +69,10 @@ int BuildCodeLengths(const uint32_t* freq, int n, int maxBits, uint8_t* len) {
   }
   // a[i] is now the length of the i-th least frequent symbol. Limit the lengths
   // by moving leaves up while keeping the code complete.
-  std::vector<int> count(std::max<uint32_t>(a[0], maxBits) + 2, 0);
+  // The deepest leaf is less than m levels down.
+  int count[kMaxHuffmanSymbols + 2] = {};
   for (int i = 0; i < m; ++i) count[a[i]]++;
-  for (int i = static_cast<int>(count.size()) - 1; i > maxBits; --i) {
+  for (int i = (static_cast<int>(a[0]) > maxBits ? static_cast<int>(a[0]) : maxBits) + 1; i > maxBits; --i) {
     while (count[i] > 0) {
       int j = i - 2;
       while (count[j] == 0) --j;
@@ -69,7 +84,7 @@ int BuildCodeLengths(const uint32_t* freq, int n, int maxBits, uint8_t* len) {
   }
   int k = 0;
   for (int l = maxBits; l >= 1; --l)
-    for (int c = 0; c < count[l]; ++c) len[syms[k++].second] = static_cast<uint8_t>(l);
+    for (int c = 0; c < count[l]; ++c) len[syms[k++].sym] = static_cast<uint8_t>(l);
   return m;
 }
 

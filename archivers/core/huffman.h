@@ -4,7 +4,9 @@
 
 namespace arc {
 
-// Fills len[0..n) with code lengths of at most maxBits for the given frequencies
+constexpr int kMaxHuffmanSymbols = 512;
+
+// Fills len[0..n), n at most kMaxHuffmanSymbols, with code lengths of at most maxBits for the given frequencies
 // (0 for unused symbols). Returns the number of used symbols; with one used
 // symbol its length is left 0.
 int BuildCodeLengths(const uint32_t* freq, int n, int maxBits, uint8_t* len);

@@ -17,8 +17,8 @@ constexpr int kEnd = 1;
 
 bool ReadExact(ByteSource& src, uint64_t pos, void* buf, size_t n) { return src.ReadAt(pos, buf, n) == n; }
 
-std::string Separators(const uint8_t* p, size_t n) {
-  std::string s(reinterpret_cast<const char*>(p), n);
+Str Separators(const uint8_t* p, size_t n) {
+  Str s(reinterpret_cast<const char*>(p), n);
   for (char& c : s)
     if (static_cast<uint8_t>(c) == 0xFF) c = '\\';
   return s;
@@ -26,19 +26,21 @@ std::string Separators(const uint8_t* p, size_t n) {
 
 // Walks the extended headers that start at `pos` with size `size`, inside a
 // header that may not go past `limit`. Sums their sizes into *total.
-int ReadExtensions(ByteSource& src, uint64_t pos, uint32_t size, uint64_t limit, LhaEntry* e, std::string* dir,
-                   std::string* name, uint64_t* total, bool checkCrc, uint64_t headerPos, uint32_t headerSize) {
+int ReadExtensions(ByteSource& src, uint64_t pos, uint32_t size, uint64_t limit, LhaEntry* e, Str* dir,
+                   Str* name, uint64_t* total, bool checkCrc, uint64_t headerPos, uint32_t headerSize) {
   int count = 0;
   while (size != 0) {
     if (size < 3 || pos + size > limit || ++count > 1000) return kErrBrokenData;
-    std::vector<uint8_t> ext(size);
+    Vec<uint8_t> ext;
+    if (!ext.resize(size)) return kErrDiskSpace;
     if (!ReadExact(src, pos, ext.data(), size)) return kErrCannotRead;
     const uint8_t* d = ext.data() + 1;
     size_t dn = size - 3;
     switch (ext[0]) {
       case 0x00:
         if (checkCrc && dn >= 2) {
-          std::vector<uint8_t> whole(headerSize);
+          Vec<uint8_t> whole;
+          if (!whole.resize(headerSize)) return kErrDiskSpace;
           if (!ReadExact(src, headerPos, whole.data(), headerSize)) return kErrCannotRead;
           size_t at = static_cast<size_t>(pos - headerPos) + 1;
           whole[at] = whole[at + 1] = 0;
@@ -46,7 +48,7 @@ int ReadExtensions(ByteSource& src, uint64_t pos, uint32_t size, uint64_t limit,
         }
         break;
       case 0x01:
-        *name = std::string(reinterpret_cast<const char*>(d), dn);
+        *name = Str(reinterpret_cast<const char*>(d), dn);
         break;
       case 0x02:
         *dir = Separators(d, dn);
@@ -85,13 +87,14 @@ int ReadLhaHeader(ByteSource& src, uint64_t pos, LhaEntry* e) {
   if (e->method[0] != '-' || e->method[4] != '-') return kErrNotArchive;
   e->packed = Le32(h + 7);
   e->original = Le32(h + 11);
-  std::string dir, name;
+  Str dir, name;
   uint64_t size = src.Size();
   if (e->level == 0 || e->level == 1) {
     uint32_t headerSize = h[0];
     uint32_t nameLen = h[21];
     if (headerSize < 20 + nameLen + (e->level == 1 ? 5u : 0u)) return kErrBrokenData;
-    std::vector<uint8_t> b(headerSize + 2);
+    Vec<uint8_t> b;
+    if (!b.resize(headerSize + 2)) return kErrDiskSpace;
     if (!ReadExact(src, pos, b.data(), b.size())) return kErrCannotRead;
     uint8_t sum = 0;
     for (size_t i = 2; i < b.size(); ++i) sum = static_cast<uint8_t>(sum + b[i]);
@@ -134,8 +137,9 @@ int ReadLhaHeader(ByteSource& src, uint64_t pos, LhaEntry* e) {
   return kOk;
 }
 
-int ListLha(ByteSource& src, std::vector<LhaEntry>* entries) {
+int ListLha(ByteSource& src, Vec<LhaEntry>* entries) {
   entries->clear();
+  unsigned failures = AllocFailures();
   uint64_t pos = 0;
   while (true) {
     LhaEntry e;
@@ -144,8 +148,9 @@ int ListLha(ByteSource& src, std::vector<LhaEntry>* entries) {
     // Entries before the damage stay listed so that they can still be extracted.
     if (r != kOk) return entries->empty() && r == kErrBrokenData ? kErrNotArchive : r;
     pos = e.next;
-    entries->push_back(std::move(e));
+    if (!entries->push_back(std::move(e))) return kErrDiskSpace;
   }
+  if (AllocFailures() != failures) return kErrDiskSpace;
   return entries->empty() && src.Size() > 1 ? kErrNotArchive : kOk;
 }
 
@@ -171,10 +176,10 @@ int ExtractLhaData(ByteSource& src, const LhaEntry& e, ByteSink& out) {
   return crc == e.crc ? kOk : kErrFileCrc;
 }
 
-std::vector<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead) {
+Vec<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead) {
   // The folders go into an extension of their own, each ended by 0xFF; a second byte that
   // equals '\\' is no separator.
-  std::string path = e.name;
+  Str path = e.name;
   size_t cut = 0;
   for (size_t i = 0; i < path.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(path[i]);
@@ -185,10 +190,11 @@ std::vector<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead) {
       cut = i + 1;
     }
   }
-  const std::string dir = path.substr(0, cut), name = path.substr(cut);
-  std::vector<uint8_t> v;
+  unsigned failures = AllocFailures();
+  const Str dir = path.substr(0, cut), name = path.substr(cut);
+  Vec<uint8_t> v;
   Put16(v, 0);
-  v.insert(v.end(), e.method, e.method + 5);
+  PutBytes(v, e.method, 5);
   Put32(v, e.packed);
   Put32(v, e.original);
   Put32(v, static_cast<uint32_t>(e.mtime));
@@ -203,11 +209,11 @@ std::vector<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead) {
   Put16(v, 0);
   Put16(v, static_cast<uint32_t>(name.size() + 3));
   v.push_back(0x01);
-  v.insert(v.end(), name.begin(), name.end());
+  PutBytes(v, name.data(), name.size());
   if (!dir.empty()) {
     Put16(v, static_cast<uint32_t>(dir.size() + 3));
     v.push_back(0x02);
-    v.insert(v.end(), dir.begin(), dir.end());
+    PutBytes(v, dir.data(), dir.size());
   }
   Put16(v, 5);
   v.push_back(0x40);
@@ -215,6 +221,7 @@ std::vector<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead) {
   Put16(v, 0);
   // A level 2 header may not start with a zero byte, which would read as the end.
   if ((v.size() & 0xFF) == 0) v.push_back(0);
+  if (AllocFailures() != failures) return Vec<uint8_t>();  // the caller sees the count too
   v[0] = static_cast<uint8_t>(v.size());
   v[1] = static_cast<uint8_t>(v.size() >> 8);
   uint16_t crc = Crc16Update(0, v.data(), v.size());

@@ -1,8 +1,7 @@
 // LHA archives: headers of levels 0, 1 and 2 read, level 2 written.
 #pragma once
 #include <cstdint>
-#include <string>
-#include <vector>
+#include "buf.h"
 
 #include "names.h"
 #include "stream.h"
@@ -22,16 +21,16 @@ struct LhaEntry {
   uint8_t attr = 0x20;
   uint16_t crc = 0;
   char os = 0;
-  std::string name;  // stored path, parts joined with '\'
+  Str name;  // stored path, parts joined with '\'
 };
 
 // Reads the header at `pos`. kOk fills *e; 1 means the end of the archive; else an error.
 int ReadLhaHeader(ByteSource& src, uint64_t pos, LhaEntry* e);
-int ListLha(ByteSource& src, std::vector<LhaEntry>* entries);
+int ListLha(ByteSource& src, Vec<LhaEntry>* entries);
 // Decodes one entry into `out`, checking its CRC.
 int ExtractLhaData(ByteSource& src, const LhaEntry& e, ByteSink& out);
 // A level 2 header for `e` (name, method, sizes, time, attribute, data CRC). The name is
 // split into folders and file name with `lead`, as it was joined.
-std::vector<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead);
+Vec<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead);
 
 }  // namespace arc

@@ -238,7 +238,8 @@ int LhDictionaryBits(const char method[5]) {
 
 int LhDecode(int dicbit, ByteSource& src, uint64_t offset, uint64_t packed, uint64_t original, ByteSink& out,
              uint16_t* crc) {
-  auto d = std::make_unique<LhDecoder>(src, offset, packed);
+  Owned<LhDecoder> d(src, offset, packed);
+  if (!d) return kErrDiskSpace;
   d->np = dicbit + 1;
   d->pbit = dicbit <= 13 ? 4 : 5;
   memset(d->ring, ' ', sizeof d->ring);

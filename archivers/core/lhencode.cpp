@@ -1,6 +1,6 @@
 #include <cstring>
 #include <memory>
-#include <vector>
+#include "buf.h"
 
 #include "crc16.h"
 #include "errors.h"
@@ -13,6 +13,7 @@ namespace {
 constexpr int kNC = 510;
 constexpr int kNT = 19;
 constexpr int kNP = 14;
+static_assert(kNC <= kMaxHuffmanSymbols, "the code builder holds every symbol");
 constexpr int kTBIT = 5;
 constexpr int kCBIT = 9;
 constexpr int kPBIT = 4;
@@ -63,7 +64,7 @@ struct Encoder {
   uint32_t nsym = 0, ndist = 0;
   uint32_t cFreq[kNC], pFreq[kNP];
 
-  std::vector<uint8_t> obuf;
+  Vec<uint8_t> obuf;
   uint64_t bitBuf = 0;
   int bitCount = 0;
   uint64_t written = 0;
@@ -77,7 +78,7 @@ struct Encoder {
       uint32_t w = static_cast<uint32_t>(bitBuf >> bitCount);
       uint8_t b[4] = {static_cast<uint8_t>(w >> 24), static_cast<uint8_t>(w >> 16), static_cast<uint8_t>(w >> 8),
                       static_cast<uint8_t>(w)};
-      obuf.insert(obuf.end(), b, b + 4);
+      if (!obuf.append(b, b + 4)) status = kErrDiskSpace;
     }
   }
 
@@ -86,7 +87,7 @@ struct Encoder {
       Put(7, 0);
       while (bitCount >= 8) {
         bitCount -= 8;
-        obuf.push_back(static_cast<uint8_t>(bitBuf >> bitCount));
+        if (!obuf.push_back(static_cast<uint8_t>(bitBuf >> bitCount))) status = kErrDiskSpace;
       }
       bitCount = 0;
     }
@@ -380,7 +381,8 @@ struct Encoder {
 }  // namespace
 
 int LhEncode(ByteReader& in, ByteSink& out, uint64_t limit, LhEncodeResult* result) {
-  auto e = std::make_unique<Encoder>();
+  Owned<Encoder> e;
+  if (!e) return kErrDiskSpace;
   e->in = &in;
   e->out = &out;
   e->limit = limit;

@@ -1,9 +1,7 @@
 #include "listing.h"
 
 #include <cstring>
-#include <memory>
-#include <string>
-#include <vector>
+#include "buf.h"
 
 #include "dostime.h"
 #include "fsio.h"
@@ -47,7 +45,7 @@ int Advance(HandleBlock* h, IndividualInfo* info) {
   while (h->cursor < h->count) {
     uint32_t i = h->cursor++;
     const HandleEntry& e = Entries(h)[i];
-    std::string name(Names(h) + e.nameOffset, e.nameLength);
+    Str name(Names(h) + e.nameOffset, e.nameLength);
     if (!WildcardMatch(h->pattern, name) && !WildcardMatch(h->pattern, BaseName(name, nullptr))) continue;
     uint64_t found = (static_cast<uint64_t>(h->foundHigh) << 32) + h->foundLow + e.original;
     h->foundLow = static_cast<uint32_t>(found);
@@ -68,12 +66,13 @@ int Advance(HandleBlock* h, IndividualInfo* info) {
 HandleBlock* OpenListing(const char* path, bool lha, AllocFn alloc) {
   FILE* f = OpenForRead(path);
   if (!f) return nullptr;
-  std::vector<HandleEntry> entries;
-  std::string names;
+  unsigned failures = AllocFailures();
+  Vec<HandleEntry> entries;
+  Str names;
   int damage = 0;
   {
     FileSource src(f);
-    auto add = [&](const std::string& name, uint32_t orig, uint32_t packed, uint32_t crc, uint32_t dos, uint32_t attr,
+    auto add = [&](const Str& name, uint32_t orig, uint32_t packed, uint32_t crc, uint32_t dos, uint32_t attr,
                    uint32_t os, const char* method) {
       HandleEntry h = {};
       h.original = orig;
@@ -89,16 +88,16 @@ HandleBlock* OpenListing(const char* path, bool lha, AllocFn alloc) {
       entries.push_back(h);
     };
     if (lha) {
-      std::vector<LhaEntry> list;
+      Vec<LhaEntry> list;
       damage = ListLha(src, &list);
       if (list.empty() && src.Size() > 1) {
         fclose(f);
         return nullptr;
       }
       for (const auto& e : list)
-        add(e.name, e.original, e.packed, e.crc, e.dosTime, e.attr, static_cast<uint8_t>(e.os), std::string(e.method, 5).c_str());
+        add(e.name, e.original, e.packed, e.crc, e.dosTime, e.attr, static_cast<uint8_t>(e.os), Str(e.method, 5).c_str());
     } else {
-      std::vector<ZipEntry> list;
+      Vec<ZipEntry> list;
       if (ListZip(src, &list) != 0) {
         fclose(f);
         return nullptr;
@@ -108,6 +107,7 @@ HandleBlock* OpenListing(const char* path, bool lha, AllocFn alloc) {
     }
   }
   fclose(f);
+  if (AllocFailures() != failures) return nullptr;  // entries or names are missing
   size_t bytes = sizeof(HandleBlock) + entries.size() * sizeof(HandleEntry) + names.size() + 1;
   auto* h = static_cast<HandleBlock*>(alloc(bytes));
   if (!h) return nullptr;

@@ -7,21 +7,23 @@ namespace {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// The first `n` bytes of `s`, at most all of them.
+std::string_view Head(std::string_view s, size_t n) { return std::string_view(s.data(), n < s.size() ? n : s.size()); }
+
 bool IsDeviceName(std::string_view part) {
-  size_t dot = part.find('.');
-  std::string_view stem = part.substr(0, dot);
+  std::string_view stem = Head(part, part.find('.'));
   while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
   static const char* const kNames[] = {"con", "prn", "aux", "nul", "clock$", "conin$", "conout$"};
   for (const char* n : kNames)
     if (EqualsNoCase(stem, n)) return true;
-  if (stem.size() == 4 && (EqualsNoCase(stem.substr(0, 3), "com") || EqualsNoCase(stem.substr(0, 3), "lpt")) &&
+  if (stem.size() == 4 && (EqualsNoCase(Head(stem, 3), "com") || EqualsNoCase(Head(stem, 3), "lpt")) &&
       stem[3] >= '0' && stem[3] <= '9')
     return true;
   return false;
 }
 
-bool PartRefused(const std::string& part) {
-  if (part.find_first_not_of(". ") == std::string::npos) return true;
+bool PartRefused(const Str& part) {
+  if (std::string_view(part).find_first_not_of(". ") == std::string_view::npos) return true;
   for (unsigned char c : part)
     if (c < 0x20 || c == ':') return true;
   return IsDeviceName(part);
@@ -31,14 +33,14 @@ bool PartRefused(const std::string& part) {
 
 bool ShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
-NameCheck SplitSafeName(std::string_view name, LeadByteFn lead, bool lhaSeparators, std::vector<std::string>* parts) {
+NameCheck SplitSafeName(std::string_view name, LeadByteFn lead, bool lhaSeparators, Vec<Str>* parts) {
   parts->clear();
   bool stripped = false;
-  if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]))) {
+  if (name.size() >= 2 && name[1] == ':' && isalpha(static_cast<unsigned char>(name[0]))) {
     name.remove_prefix(2);
     stripped = true;
   }
-  std::string cur;
+  Str cur;
   auto finish = [&]() -> bool {
     if (cur.empty() || cur == ".") {
       cur.clear();
@@ -100,7 +102,7 @@ std::string_view BaseName(std::string_view path, LeadByteFn lead) {
     }
     if (c == '/' || c == '\\' || c == ':') start = i + 1;
   }
-  return path.substr(start);
+  return std::string_view(path.data() + start, path.size() - start);
 }
 
 bool PreferLowerExtension(std::string_view hint) {

@@ -1,9 +1,8 @@
 // Entry names: splitting stored paths into safe parts, wildcard matching, and
 // the archive names that the command texts imply.
 #pragma once
-#include <string>
+#include "buf.h"
 #include <string_view>
-#include <vector>
 
 namespace arc {
 
@@ -18,7 +17,7 @@ enum class NameCheck { kOk, kStripped, kRefused };
 // leading separators are stripped; "." parts are dropped; "..", parts made only of
 // dots and spaces, parts with ':' or control characters, and device names refuse
 // the whole name.
-NameCheck SplitSafeName(std::string_view name, LeadByteFn lead, bool lhaSeparators, std::vector<std::string>* parts);
+NameCheck SplitSafeName(std::string_view name, LeadByteFn lead, bool lhaSeparators, Vec<Str>* parts);
 
 // Case-insensitive DOS-style match of `name` against a pattern with '*' and '?';
 // "*.*" and "*" match every name.

@@ -1,8 +1,6 @@
 #include "ops.h"
 
 #include <cstring>
-#include <functional>
-#include <memory>
 
 #include "crc16.h"
 #include "dostime.h"
@@ -15,20 +13,36 @@
 namespace arc {
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* f) const {
-    if (f) fclose(f);
+// Closes its file when it goes.
+class FilePtr {
+ public:
+  explicit FilePtr(FILE* f = nullptr) : f_(f) {}
+  FilePtr(const FilePtr&) = delete;
+  FilePtr& operator=(const FilePtr&) = delete;
+  ~FilePtr() { reset(); }
+  FILE* get() const { return f_; }
+  explicit operator bool() const { return f_ != nullptr; }
+  FILE* release() {
+    FILE* f = f_;
+    f_ = nullptr;
+    return f;
   }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
+  void reset(FILE* f = nullptr) {
+    if (f_) fclose(f_);
+    f_ = f;
+  }
 
-void Note(std::string* log, const std::string& line) {
+ private:
+  FILE* f_;
+};
+
+void Note(Str* log, const Str& line) {
   if (log) *log += line + "\n";
 }
 
 // The folder part of a path we built ourselves, split at the platform's
 // separators and never inside a two-byte character.
-std::string ParentDir(const std::string& path) {
+Str ParentDir(const Str& path) {
   size_t cut = 0;
   for (size_t i = 0; i < path.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(path[i]);
@@ -41,27 +55,30 @@ std::string ParentDir(const std::string& path) {
   return path.substr(0, cut);
 }
 
-std::string Join(const std::string& dir, const std::string& leaf) { return dir.empty() ? leaf : dir + PathSeparator() + leaf; }
+Str Join(const Str& dir, const Str& leaf) { return dir.empty() ? leaf : dir + PathSeparator() + leaf; }
 
 // A name we may create: relative, no "..", no drive.
-bool SafeTarget(const std::string& path, LeadByteFn lead) {
-  std::vector<std::string> parts;
+bool SafeTarget(const Str& path, LeadByteFn lead) {
+  Vec<Str> parts;
   return SplitSafeName(path, lead, false, &parts) == NameCheck::kOk;
 }
 
 // Writes a new file through a temporary one beside it, so a failure leaves any
 // older file of that name whole. `source`, the old archive being rewritten, is
 // closed before the rename: Windows cannot replace a file that is open.
-int WriteThroughTemp(const std::string& target, const std::function<int(FILE*)>& produce,
-                     FilePtr* source = nullptr) {
+// Content built while memory ran out is incomplete and never replaces the target.
+template <typename Produce>
+int WriteThroughTemp(const Str& target, Produce produce, FilePtr* source = nullptr) {
+  unsigned failures = AllocFailures();
   // A read-only file is the user's word that it must not change.
   if (StatPath(target).readOnly) return kErrCannotWrite;
-  std::string temp;
+  Str temp;
   FilePtr f(CreateTempIn(ParentDir(target), &temp));
   if (!f) return kErrCannotWrite;
   int r = produce(f.get());
   if (fflush(f.get()) != 0 || ferror(f.get())) r = r == kOk ? kErrCannotWrite : r;
   if (fclose(f.release()) != 0 && r == kOk) r = kErrCannotWrite;
+  if (r == kOk && AllocFailures() != failures) r = kErrDiskSpace;
   if (source) source->reset();
   if (r == kOk) {
     Replaced done = ReplaceWith(temp, target);
@@ -74,8 +91,8 @@ int WriteThroughTemp(const std::string& target, const std::function<int(FILE*)>&
 }
 
 // Creates the folders of `parts` (all but the last) below `base`.
-int MakeParents(const std::string& base, const std::vector<std::string>& parts, size_t count) {
-  std::string p = base;
+int MakeParents(const Str& base, const Vec<Str>& parts, size_t count) {
+  Str p = base;
   for (size_t i = 0; i < count; ++i) {
     p = Join(p, parts[i]);
     if (!MakeDir(p)) return kErrMakeDir;
@@ -83,7 +100,7 @@ int MakeParents(const std::string& base, const std::vector<std::string>& parts, 
   return kOk;
 }
 
-bool Matches(const std::vector<std::string>& patterns, const std::string& name, LeadByteFn lead) {
+bool Matches(const Vec<Str>& patterns, const Str& name, LeadByteFn lead) {
   if (patterns.empty()) return true;
   std::string_view base = BaseName(name, lead);
   for (const auto& p : patterns)
@@ -92,15 +109,18 @@ bool Matches(const std::vector<std::string>& patterns, const std::string& name, 
 }
 
 // The stored form of a file name given in a command: safe parts joined by `sep`.
-std::string StoredName(const std::string& file, LeadByteFn lead, char sep) {
-  std::vector<std::string> parts;
-  if (SplitSafeName(file, lead, false, &parts) == NameCheck::kRefused) return std::string(BaseName(file, lead));
-  std::string s;
-  for (const auto& p : parts) s += (s.empty() ? "" : std::string(1, sep)) + p;
+Str StoredName(const Str& file, LeadByteFn lead, char sep) {
+  Vec<Str> parts;
+  if (SplitSafeName(file, lead, false, &parts) == NameCheck::kRefused) return Str(BaseName(file, lead));
+  Str s;
+  for (const auto& p : parts) {
+    if (!s.empty()) s += sep;
+    s += p;
+  }
   return s;
 }
 
-int CheckSources(const std::vector<std::string>& files, std::vector<PathInfo>* infos, std::string* log) {
+int CheckSources(const Vec<Str>& files, Vec<PathInfo>* infos, Str* log) {
   if (files.empty()) return kErrBadCommand;
   for (const auto& f : files) {
     PathInfo pi = StatPath(f);
@@ -115,7 +135,8 @@ int CheckSources(const std::vector<std::string>& files, std::vector<PathInfo>* i
 }
 
 int CopyRange(FILE* in, uint64_t from, uint64_t n, FILE* out) {
-  std::vector<uint8_t> buf(65536);
+  Vec<uint8_t> buf;
+  if (!buf.resize(65536)) return kErrDiskSpace;
   if (!SeekFile(in, from)) return kErrCannotRead;
   while (n) {
     size_t want = n < buf.size() ? static_cast<size_t>(n) : buf.size();
@@ -127,10 +148,11 @@ int CopyRange(FILE* in, uint64_t from, uint64_t n, FILE* out) {
 }
 
 // Copies a source file as stored data, returning its CRCs.
-int StoreFile(const std::string& path, uint64_t size, FILE* out, uint16_t* crc16, uint32_t* crc32v) {
+int StoreFile(const Str& path, uint64_t size, FILE* out, uint16_t* crc16, uint32_t* crc32v) {
   FilePtr in(OpenForRead(path));
   if (!in) return kErrFileOpen;
-  std::vector<uint8_t> buf(65536);
+  Vec<uint8_t> buf;
+  if (!buf.resize(65536)) return kErrDiskSpace;
   uint16_t c16 = 0;
   uint32_t c32 = 0;
   uint64_t done = 0;
@@ -147,12 +169,12 @@ int StoreFile(const std::string& path, uint64_t size, FILE* out, uint16_t* crc16
   return kOk;
 }
 
-std::string Percent(uint64_t packed, uint64_t original) {
-  return std::to_string(original ? packed * 100 / original : 100) + "%";
+Str Percent(uint64_t packed, uint64_t original) {
+  return Decimal(original ? packed * 100 / original : 100) + "%";
 }
 
 // The first bytes of an LHA header ("-lh5-" at offset 2) or of a ZIP file.
-bool LooksLikeArchive(const std::string& path, bool lha) {
+bool LooksLikeArchive(const Str& path, bool lha) {
   FilePtr f(OpenForRead(path));
   unsigned char b[7] = {};
   if (!f || fread(b, 1, sizeof b, f.get()) != sizeof b) return false;
@@ -162,18 +184,18 @@ bool LooksLikeArchive(const std::string& path, bool lha) {
 
 }  // namespace
 
-std::string FindArchive(const std::string& name, bool lha) {
+Str FindArchive(const Str& name, bool lha) {
   // A bare stem is the archive's name without its extension, so the archive
   // wins over a file that happens to have the stem as its whole name. A stem
   // with a full stop ("notes.txt" of notes.txt.lzh) may name the original file
   // too: a candidate that reads as an archive wins over one that does not.
-  std::vector<std::string> tries;
+  Vec<Str> tries;
   bool bare = !HasExtension(name, nullptr);
   if (!bare) tries.push_back(name);
   tries.push_back(name + (lha ? ".LZH" : ".zip"));
   tries.push_back(name + (lha ? ".lzh" : ".ZIP"));
   if (bare) tries.push_back(name);
-  std::string first;
+  Str first;
   for (const auto& t : tries) {
     PathInfo pi = StatPath(t);
     if (!pi.exists || pi.isDir) continue;
@@ -183,21 +205,21 @@ std::string FindArchive(const std::string& name, bool lha) {
   return first;
 }
 
-int LhaAdd(const std::string& archiveIn, const std::vector<std::string>& files, LeadByteFn lead, std::string* log) {
-  std::string archive = archiveIn;
+int LhaAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* log) {
+  Str archive = archiveIn;
   if (!HasExtension(archive, lead)) {
     archive = FindArchive(archive, true);
     if (archive.empty() || archive == archiveIn)
       archive = archiveIn + (PreferLowerExtension(files.empty() ? archiveIn : BaseName(files[0], lead)) ? ".lzh" : ".LZH");
   }
   if (!SafeTarget(archive, lead)) return kErrBadCommand;
-  std::vector<PathInfo> infos;
+  Vec<PathInfo> infos;
   int r = CheckSources(files, &infos, log);
   if (r != kOk) return r;
-  std::vector<std::string> names;
+  Vec<Str> names;
   for (const auto& f : files) names.push_back(StoredName(f, lead, '\\'));
 
-  std::vector<LhaEntry> old;
+  Vec<LhaEntry> old;
   FilePtr oldFile;
   if (StatPath(archive).exists) {
     oldFile.reset(OpenForRead(archive));
@@ -221,7 +243,7 @@ int LhaAdd(const std::string& archiveIn, const std::vector<std::string>& files, 
       e.mtime = infos[i].mtime;
       e.original = static_cast<uint32_t>(infos[i].size);
       uint64_t headerPos = TellFile(out);
-      std::vector<uint8_t> header = MakeLhaHeader(e, lead);
+      Vec<uint8_t> header = MakeLhaHeader(e, lead);
       if (fwrite(header.data(), 1, header.size(), out) != header.size()) return kErrCannotWrite;
       uint64_t dataPos = headerPos + header.size();
       int er = kErrNotSmaller;
@@ -253,7 +275,7 @@ int LhaAdd(const std::string& archiveIn, const std::vector<std::string>& files, 
       if (!SeekFile(out, headerPos) || fwrite(header.data(), 1, header.size(), out) != header.size() ||
           !SeekFile(out, endPos))
         return kErrCannotWrite;
-      Note(log, e.name + ": " + std::string(e.method, 5) + " " + Percent(e.packed, e.original));
+      Note(log, e.name + ": " + Str(e.method, 5) + " " + Percent(e.packed, e.original));
     }
     return fputc(0, out) == EOF ? kErrCannotWrite : kOk;
   }, &oldFile);
@@ -264,10 +286,10 @@ namespace {
 // Writes the entries that match the job under its base folder; the same for both kinds of
 // archive but for how a folder entry shows and how its data is decoded.
 template <typename Entry, typename IsDirectory, typename ExtractData>
-int ExtractEntries(const ExtractJob& job, const std::vector<Entry>& entries, bool backslashSeparates,
-                   IsDirectory isDirectory, ExtractData extractData, int result, std::string* log) {
+int ExtractEntries(const ExtractJob& job, const Vec<Entry>& entries, bool backslashSeparates,
+                   IsDirectory isDirectory, ExtractData extractData, int result, Str* log) {
   if (!job.baseDir.empty()) {
-    std::vector<std::string> bparts;
+    Vec<Str> bparts;
     SplitSafeName(job.baseDir, job.lead, false, &bparts);
     int mr = MakeParents("", bparts, bparts.size());
     if (mr != kOk) return mr;
@@ -278,13 +300,13 @@ int ExtractEntries(const ExtractJob& job, const std::vector<Entry>& entries, boo
     ++matched;
     bool isDir = isDirectory(e);
     if (isDir && !job.keepDirs) continue;
-    std::vector<std::string> parts;
+    Vec<Str> parts;
     if (SplitSafeName(e.name, job.lead, backslashSeparates, &parts) == NameCheck::kRefused) {
       Note(log, e.name + ": " + ErrorText(kErrUnsafeName));
       if (result == kOk) result = kErrUnsafeName;
       continue;
     }
-    std::string target;
+    Str target;
     int r = kOk;
     if (job.keepDirs) {
       r = MakeParents(job.baseDir, parts, isDir ? parts.size() : parts.size() - 1);
@@ -300,7 +322,7 @@ int ExtractEntries(const ExtractJob& job, const std::vector<Entry>& entries, boo
       });
       if (r == kOk) SetMTime(target, e.mtime);
     }
-    Note(log, e.name + (r == kOk ? ": ok" : std::string(": ") + ErrorText(r)));
+    Note(log, e.name + (r == kOk ? ": ok" : Str(": ") + ErrorText(r)));
     if (r != kOk && result == kOk) result = r;
   }
   if (matched == 0 && !job.patterns.empty() && result == kOk) result = kErrNoMatch;
@@ -309,14 +331,14 @@ int ExtractEntries(const ExtractJob& job, const std::vector<Entry>& entries, boo
 
 }  // namespace
 
-int LhaExtract(const ExtractJob& job, std::string* log) {
-  std::string archive = FindArchive(job.archive, true);
+int LhaExtract(const ExtractJob& job, Str* log) {
+  Str archive = FindArchive(job.archive, true);
   if (archive.empty()) return kErrArchiveOpen;
   if (!job.baseDir.empty() && !SafeTarget(job.baseDir, job.lead)) return kErrBadCommand;
   FilePtr f(OpenForRead(archive));
   if (!f) return kErrArchiveOpen;
   FileSource src(f.get());
-  std::vector<LhaEntry> entries;
+  Vec<LhaEntry> entries;
   int result = ListLha(src, &entries);
   if (entries.empty() && result != kOk) return result;
   return ExtractEntries(job, entries, true,
@@ -325,17 +347,17 @@ int LhaExtract(const ExtractJob& job, std::string* log) {
                         result, log);
 }
 
-int ZipAdd(const std::string& archiveIn, const std::vector<std::string>& files, LeadByteFn lead, std::string* log) {
-  std::string archive = archiveIn;
+int ZipAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* log) {
+  Str archive = archiveIn;
   if (!HasExtension(archive, lead)) archive += PreferLowerExtension(archiveIn) ? ".zip" : ".ZIP";
   if (!SafeTarget(archive, lead)) return kErrBadCommand;
-  std::vector<PathInfo> infos;
+  Vec<PathInfo> infos;
   int r = CheckSources(files, &infos, log);
   if (r != kOk) return r;
-  std::vector<std::string> names;
+  Vec<Str> names;
   for (const auto& f : files) names.push_back(StoredName(f, lead, '/'));
 
-  std::vector<ZipEntry> old;
+  Vec<ZipEntry> old;
   FilePtr oldFile;
   if (StatPath(archive).exists) {
     oldFile.reset(OpenForRead(archive));
@@ -345,7 +367,7 @@ int ZipAdd(const std::string& archiveIn, const std::vector<std::string>& files, 
     if (r != kOk) return r;
   }
   return WriteThroughTemp(archive, [&](FILE* out) -> int {
-    std::vector<uint8_t> cd;
+    Vec<uint8_t> cd;
     uint32_t count = 0;
     for (const auto& e : old) {
       bool replaced = false;
@@ -365,16 +387,16 @@ int ZipAdd(const std::string& archiveIn, const std::vector<std::string>& files, 
       if (newPos > 0xFFFFFFF0u) return kErrTooLarge;
       int cr = CopyRange(oldFile.get(), e.localPos, end - e.localPos, out);
       if (cr != kOk) return cr;
-      std::vector<uint8_t> c = e.central;
-      for (int k = 0; k < 4; ++k) c[42 + k] = static_cast<uint8_t>(newPos >> (8 * k));
-      cd.insert(cd.end(), c.begin(), c.end());
+      if (!cd.append(e.central.begin(), e.central.end())) return kErrDiskSpace;
+      uint8_t* at = cd.end() - e.central.size() + 42;
+      for (int k = 0; k < 4; ++k) at[k] = static_cast<uint8_t>(newPos >> (8 * k));
       ++count;
     }
     for (size_t i = 0; i < files.size(); ++i) {
       ZipLocal z{names[i], 8, 0, 0, static_cast<uint32_t>(infos[i].size), UnixToDos(infos[i].mtime), infos[i].mtime};
       uint64_t localPos = TellFile(out);
       if (localPos > 0xFFFFFFF0u) return kErrTooLarge;
-      std::vector<uint8_t> header = MakeZipLocalHeader(z);
+      Vec<uint8_t> header = MakeZipLocalHeader(z);
       if (fwrite(header.data(), 1, header.size(), out) != header.size()) return kErrCannotWrite;
       uint64_t dataPos = localPos + header.size();
       int dr = kErrNotSmaller;
@@ -403,29 +425,29 @@ int ZipAdd(const std::string& archiveIn, const std::vector<std::string>& files, 
       if (!SeekFile(out, localPos) || fwrite(header.data(), 1, header.size(), out) != header.size() ||
           !SeekFile(out, dataPos + z.packed))
         return kErrCannotWrite;
-      std::vector<uint8_t> c = MakeZipCentralRecord(z, static_cast<uint32_t>(localPos), 0x20);
-      cd.insert(cd.end(), c.begin(), c.end());
+      Vec<uint8_t> c = MakeZipCentralRecord(z, static_cast<uint32_t>(localPos), 0x20);
+      if (!cd.append(c.begin(), c.end())) return kErrDiskSpace;
       ++count;
       Note(log, z.name + (z.method ? ": deflated " : ": stored ") + Percent(z.packed, z.original));
     }
     if (count > 0xFFFE) return kErrTooLarge;
     uint64_t cdPos = TellFile(out);
     if (cdPos + cd.size() > 0xFFFFFFF0u) return kErrTooLarge;
-    std::vector<uint8_t> end = MakeZipEnd(count, static_cast<uint32_t>(cd.size()), static_cast<uint32_t>(cdPos));
+    Vec<uint8_t> end = MakeZipEnd(count, static_cast<uint32_t>(cd.size()), static_cast<uint32_t>(cdPos));
     if (fwrite(cd.data(), 1, cd.size(), out) != cd.size() || fwrite(end.data(), 1, end.size(), out) != end.size())
       return kErrCannotWrite;
     return kOk;
   }, &oldFile);
 }
 
-int ZipExtract(const ExtractJob& job, std::string* log) {
-  std::string archive = FindArchive(job.archive, false);
+int ZipExtract(const ExtractJob& job, Str* log) {
+  Str archive = FindArchive(job.archive, false);
   if (archive.empty()) return kErrArchiveOpen;
   if (!job.baseDir.empty() && !SafeTarget(job.baseDir, job.lead)) return kErrBadCommand;
   FilePtr f(OpenForRead(archive));
   if (!f) return kErrArchiveOpen;
   FileSource src(f.get());
-  std::vector<ZipEntry> entries;
+  Vec<ZipEntry> entries;
   int result = ListZip(src, &entries);
   if (result != kOk) return result;
   return ExtractEntries(job, entries, false,

@@ -22,8 +22,7 @@ size_t MemoryReader::Read(void* buf, size_t n) {
 
 bool VectorSink::Write(const void* data, size_t n) {
   const auto* p = static_cast<const uint8_t*>(data);
-  bytes.insert(bytes.end(), p, p + n);
-  return true;
+  return bytes.append(p, p + n);
 }
 
 bool SeekFile(FILE* f, uint64_t pos) {

@@ -4,28 +4,35 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <vector>
+#include "buf.h"
 
 namespace arc {
 
 // Random-access input; ReadAt returns how many bytes it could read.
 struct ByteSource {
-  virtual ~ByteSource() = default;
   virtual size_t ReadAt(uint64_t pos, void* buf, size_t n) = 0;
   virtual uint64_t Size() const = 0;
+
+ protected:
+  // Never deleted through these interfaces, so no virtual destructor to link.
+  ~ByteSource() = default;
 };
 
 // Sequential input read to its end.
 struct ByteReader {
-  virtual ~ByteReader() = default;
   virtual size_t Read(void* buf, size_t n) = 0;  // 0 at the end
   virtual bool Failed() const { return false; }
+
+ protected:
+  ~ByteReader() = default;
 };
 
 // Sequential output; false means the write failed (disk full, ...).
 struct ByteSink {
-  virtual ~ByteSink() = default;
   virtual bool Write(const void* data, size_t n) = 0;
+
+ protected:
+  ~ByteSink() = default;
 };
 
 struct MemorySource : ByteSource {
@@ -47,7 +54,7 @@ struct MemoryReader : ByteReader {
 };
 
 struct VectorSink : ByteSink {
-  std::vector<uint8_t> bytes;
+  Vec<uint8_t> bytes;
   bool Write(const void* data, size_t n) override;
 };
 

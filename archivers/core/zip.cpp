@@ -33,27 +33,29 @@ uint32_t ZipCrc32(uint32_t crc, const void* data, size_t n) {
   return static_cast<uint32_t>(crc32(crc, static_cast<const Bytef*>(data), static_cast<uInt>(n)));
 }
 
-int ListZip(ByteSource& src, std::vector<ZipEntry>* entries) {
+int ListZip(ByteSource& src, Vec<ZipEntry>* entries) {
   entries->clear();
   uint64_t size = src.Size();
   if (size < 22) return kErrNotArchive;
   size_t tail = size < 65557 ? static_cast<size_t>(size) : 65557;
-  std::vector<uint8_t> t(tail);
+  Vec<uint8_t> t;
+  if (!t.resize(tail)) return kErrDiskSpace;
   if (src.ReadAt(size - tail, t.data(), tail) != tail) return kErrCannotRead;
-  size_t at = std::string::npos;
+  size_t at = Str::npos;
   for (size_t i = tail - 22 + 1; i-- > 0;) {
     if (Le32(&t[i]) == kEndSig && i + 22 + Le16(&t[i + 20]) <= tail) {
       at = i;
       break;
     }
   }
-  if (at == std::string::npos) return kErrNotArchive;
+  if (at == Str::npos) return kErrNotArchive;
   const uint8_t* end = &t[at];
   uint64_t endPos = size - tail + at;
   uint32_t count = Le16(end + 10), cdSize = Le32(end + 12), cdPos = Le32(end + 16);
   if (count == 0xFFFF || cdSize == 0xFFFFFFFF || cdPos == 0xFFFFFFFF) return kErrTooLarge;
   if (static_cast<uint64_t>(cdPos) + cdSize > endPos) return kErrBrokenData;
-  std::vector<uint8_t> cd(cdSize);
+  Vec<uint8_t> cd;
+  if (!cd.resize(cdSize)) return kErrDiskSpace;
   if (src.ReadAt(cdPos, cd.data(), cdSize) != cdSize) return kErrCannotRead;
   size_t p = 0;
   for (uint32_t i = 0; i < count; ++i) {
@@ -74,9 +76,9 @@ int ListZip(ByteSource& src, std::vector<ZipEntry>* entries) {
     if (e.packed == 0xFFFFFFFF || e.original == 0xFFFFFFFF || e.localPos == 0xFFFFFFFF) return kErrTooLarge;
     e.name.assign(reinterpret_cast<const char*>(c + 46), n);
     ParseExtra(c + 46 + n, m, &e);
-    e.central.assign(c, c + 46 + n + m + k);
+    if (e.name.size() != n || !e.central.assign(c, c + 46 + n + m + k)) return kErrDiskSpace;
     p += 46 + n + m + k;
-    entries->push_back(std::move(e));
+    if (!entries->push_back(std::move(e))) return kErrDiskSpace;
   }
   return kOk;
 }
@@ -96,7 +98,8 @@ int ExtractZipData(ByteSource& src, const ZipEntry& e, ByteSink& out) {
   uint64_t pos;
   int r = ZipDataPos(src, e, &pos);
   if (r != kOk) return r;
-  std::vector<uint8_t> in(65536), buf(65536);
+  Vec<uint8_t> in, buf;
+  if (!in.resize(65536) || !buf.resize(65536)) return kErrDiskSpace;
   uint32_t crc = crc32(0, nullptr, 0);
   uint64_t produced = 0, used = 0;
   if (e.method == 0) {
@@ -152,8 +155,8 @@ int ExtractZipData(ByteSource& src, const ZipEntry& e, ByteSink& out) {
   return crc == e.crc ? kOk : kErrFileCrc;
 }
 
-std::vector<uint8_t> MakeZipLocalHeader(const ZipLocal& z) {
-  std::vector<uint8_t> v;
+Vec<uint8_t> MakeZipLocalHeader(const ZipLocal& z) {
+  Vec<uint8_t> v;
   Put32(v, kLocalSig);
   Put16(v, z.method == 8 ? 20 : 10);
   Put16(v, 0);
@@ -164,7 +167,7 @@ std::vector<uint8_t> MakeZipLocalHeader(const ZipLocal& z) {
   Put32(v, z.original);
   Put16(v, static_cast<uint32_t>(z.name.size()));
   Put16(v, 9);
-  v.insert(v.end(), z.name.begin(), z.name.end());
+  PutBytes(v, z.name.data(), z.name.size());
   Put16(v, 0x5455);
   Put16(v, 5);
   v.push_back(1);
@@ -172,8 +175,8 @@ std::vector<uint8_t> MakeZipLocalHeader(const ZipLocal& z) {
   return v;
 }
 
-std::vector<uint8_t> MakeZipCentralRecord(const ZipLocal& z, uint32_t localPos, uint32_t attr) {
-  std::vector<uint8_t> v;
+Vec<uint8_t> MakeZipCentralRecord(const ZipLocal& z, uint32_t localPos, uint32_t attr) {
+  Vec<uint8_t> v;
   Put32(v, kCentralSig);
   Put16(v, 20);  // made by: MS-DOS attributes, version 2.0
   Put16(v, z.method == 8 ? 20 : 10);
@@ -190,7 +193,7 @@ std::vector<uint8_t> MakeZipCentralRecord(const ZipLocal& z, uint32_t localPos, 
   Put16(v, 0);
   Put32(v, attr);
   Put32(v, localPos);
-  v.insert(v.end(), z.name.begin(), z.name.end());
+  PutBytes(v, z.name.data(), z.name.size());
   Put16(v, 0x5455);
   Put16(v, 5);
   v.push_back(1);
@@ -198,8 +201,8 @@ std::vector<uint8_t> MakeZipCentralRecord(const ZipLocal& z, uint32_t localPos, 
   return v;
 }
 
-std::vector<uint8_t> MakeZipEnd(uint32_t count, uint32_t cdSize, uint32_t cdPos) {
-  std::vector<uint8_t> v;
+Vec<uint8_t> MakeZipEnd(uint32_t count, uint32_t cdSize, uint32_t cdPos) {
+  Vec<uint8_t> v;
   Put32(v, kEndSig);
   Put32(v, 0);
   Put16(v, count);
@@ -215,7 +218,11 @@ int Deflate(ByteReader& in, ByteSink& out, uint64_t limit, uint64_t* packed, uin
   if (deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return kErrCannotWrite;
   // Level 6 with a shorter match chain: a fraction of a percent in size for a seventh of the time.
   deflateTune(&z, 8, 16, 128, 64);
-  std::vector<uint8_t> ibuf(1 << 17), obuf(1 << 17);
+  Vec<uint8_t> ibuf, obuf;
+  if (!ibuf.resize(1 << 17) || !obuf.resize(1 << 17)) {
+    deflateEnd(&z);
+    return kErrDiskSpace;
+  }
   uint32_t sum = crc32(0, nullptr, 0);
   uint64_t total = 0, written = 0;
   int r = kOk;

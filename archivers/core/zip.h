@@ -1,15 +1,14 @@
 // ZIP archives: stored and deflated entries, 32-bit sizes.
 #pragma once
 #include <cstdint>
-#include <string>
-#include <vector>
+#include "buf.h"
 
 #include "stream.h"
 
 namespace arc {
 
 struct ZipEntry {
-  std::string name;
+  Str name;
   uint16_t method = 0;
   uint16_t flags = 0;
   uint32_t crc = 0;
@@ -19,26 +18,26 @@ struct ZipEntry {
   int64_t mtime = 0;     // UTC seconds, from the extended timestamp when present
   uint32_t externalAttr = 0;
   uint32_t localPos = 0;
-  std::vector<uint8_t> central;  // the raw central directory record
+  Vec<uint8_t> central;  // the raw central directory record
 };
 
 uint32_t ZipCrc32(uint32_t crc, const void* data, size_t n);
 
-int ListZip(ByteSource& src, std::vector<ZipEntry>* entries);
+int ListZip(ByteSource& src, Vec<ZipEntry>* entries);
 // Where the entry's data starts, after its local header.
 int ZipDataPos(ByteSource& src, const ZipEntry& e, uint64_t* pos);
 // Inflates or copies one entry into `out`, checking size and CRC-32.
 int ExtractZipData(ByteSource& src, const ZipEntry& e, ByteSink& out);
 
 struct ZipLocal {
-  std::string name;
+  Str name;
   uint16_t method;
   uint32_t crc, packed, original, dosTime;
   int64_t mtime;
 };
-std::vector<uint8_t> MakeZipLocalHeader(const ZipLocal& z);
-std::vector<uint8_t> MakeZipCentralRecord(const ZipLocal& z, uint32_t localPos, uint32_t attr);
-std::vector<uint8_t> MakeZipEnd(uint32_t count, uint32_t cdSize, uint32_t cdPos);
+Vec<uint8_t> MakeZipLocalHeader(const ZipLocal& z);
+Vec<uint8_t> MakeZipCentralRecord(const ZipLocal& z, uint32_t localPos, uint32_t attr);
+Vec<uint8_t> MakeZipEnd(uint32_t count, uint32_t cdSize, uint32_t cdPos);
 
 // Raw deflate at level 6 of everything `in` yields; kErrNotSmaller once the
 // output reaches `limit`.

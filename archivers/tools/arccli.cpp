@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: arccli lha|zip|unzip \"COMMAND\" | arccli list lha|zip ARCHIVE\n");
     return 2;
   }
-  std::string log;
+  arc::Str log;
   int r;
   if (strcmp(argv[1], "lha") == 0) r = arc::RunLhaCommand(argv[2], arc::ShiftJisLead, &log);
   else if (strcmp(argv[1], "zip") == 0) r = arc::RunZipCommand(argv[2], arc::ShiftJisLead, &log);

@@ -1,7 +1,8 @@
 # Archiver codecs and archive jobs; built natively under the sanitizers and
 # cross-built to run under Wine.
 tovra_unit_test(archivers_test
-  archivers/codec_test.cpp archivers/archive_test.cpp archivers/names_test.cpp archivers/regressions_test.cpp)
+  archivers/codec_test.cpp archivers/archive_test.cpp archivers/names_test.cpp archivers/regressions_test.cpp
+  archivers/buf_test.cpp)
 target_link_libraries(archivers_test PRIVATE arccore)
 target_include_directories(archivers_test PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/archivers ${CMAKE_SOURCE_DIR}/tests/fuzz/archivers)

@@ -17,7 +17,7 @@ constexpr uint32_t kMaxEntry = 8u << 20;
 
 inline void ReadLhaArchive(const uint8_t* data, size_t size) {
   arc::MemorySource src(data, size);
-  std::vector<arc::LhaEntry> entries;
+  arc::Vec<arc::LhaEntry> entries;
   arc::ListLha(src, &entries);
   for (const auto& e : entries) {
     if (e.original > kMaxEntry) continue;
@@ -29,7 +29,7 @@ inline void ReadLhaArchive(const uint8_t* data, size_t size) {
 
 inline void ReadZipArchive(const uint8_t* data, size_t size) {
   arc::MemorySource src(data, size);
-  std::vector<arc::ZipEntry> entries;
+  arc::Vec<arc::ZipEntry> entries;
   if (arc::ListZip(src, &entries) != 0) return;
   for (const auto& e : entries) {
     if (e.original > kMaxEntry) continue;

@@ -43,7 +43,7 @@ TEST(KnownArchives, JlhaHeadersOfEveryLevelAreRead) {
   std::vector<uint8_t> levels[] = {Bytes(kJlhaLevel0), Bytes(kJlhaLevel1), Bytes(kJlhaLevel2)};
   for (int level = 0; level < 3; ++level) {
     arc::MemorySource src(levels[level].data(), levels[level].size());
-    std::vector<arc::LhaEntry> list;
+    arc::Vec<arc::LhaEntry> list;
     ASSERT_EQ(arc::kOk, arc::ListLha(src, &list)) << level;
     ASSERT_EQ(1u, list.size());
     const auto& e = list[0];
@@ -64,7 +64,7 @@ TEST(KnownArchives, JlhaHeadersOfEveryLevelAreRead) {
 TEST(KnownArchives, InfoZipArchiveIsRead) {
   auto z = Bytes(kInfoZip);
   arc::MemorySource src(z.data(), z.size());
-  std::vector<arc::ZipEntry> list;
+  arc::Vec<arc::ZipEntry> list;
   ASSERT_EQ(arc::kOk, arc::ListZip(src, &list));
   ASSERT_EQ(1u, list.size());
   EXPECT_EQ("sample.txt", list[0].name);
@@ -105,7 +105,7 @@ TEST(KnownArchives, DamageIsReportedNotSwallowed) {
   bad = z;
   bad[60] ^= 0x01;  // deflate data
   arc::MemorySource s5(bad.data(), bad.size());
-  std::vector<arc::ZipEntry> zl;
+  arc::Vec<arc::ZipEntry> zl;
   ASSERT_EQ(arc::kOk, arc::ListZip(s5, &zl));
   r = arc::ExtractZipData(s5, zl[0], out);
   EXPECT_TRUE(r == arc::kErrFileCrc || r == arc::kErrBrokenData) << r;
@@ -123,7 +123,7 @@ TEST_F(ArchiveFiles, LhaRoundTripKeepsBytesNamesAndTimes) {
   WriteAll("empty", {});
   ASSERT_TRUE(arc::SetMTime("DATA.TXT", 1000000001));
   ASSERT_TRUE(arc::SetMTime("noise.bin", 1234567890));
-  std::string log;
+  arc::Str log;
   ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a DATA DATA.TXT noise.bin empty", arc::ShiftJisLead, &log)) << log;
   ASSERT_TRUE(fs::exists("DATA.LZH"));
 
@@ -157,11 +157,11 @@ TEST_F(ArchiveFiles, ZipRoundTripKeepsBytesNamesAndTimes) {
   WriteAll("report.final.doc", text);
   WriteAll("noise.bin", noise);
   ASSERT_TRUE(arc::SetMTime("report.final.doc", 1000000001));
-  std::string log;
+  arc::Str log;
   ASSERT_EQ(arc::kOk, arc::RunZipCommand("report.zip report.final.doc noise.bin", arc::ShiftJisLead, &log)) << log;
   auto z = ReadAll("report.zip");
   arc::MemorySource src(z.data(), z.size());
-  std::vector<arc::ZipEntry> list;
+  arc::Vec<arc::ZipEntry> list;
   ASSERT_EQ(arc::kOk, arc::ListZip(src, &list));
   ASSERT_EQ(2u, list.size());
   EXPECT_EQ("report.final.doc", list[0].name);
@@ -181,7 +181,7 @@ TEST_F(ArchiveFiles, ZipRoundTripKeepsBytesNamesAndTimes) {
 TEST_F(ArchiveFiles, ExtensionCaseFollowsTheFileName) {
   WriteAll("DATA.TXT", {1, 2, 3});
   WriteAll("1234.567", {4});
-  std::string log;
+  arc::Str log;
   ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a DATA DATA.TXT", nullptr, &log));
   ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a 1234 1234.567", nullptr, &log));
   auto names = [] {
@@ -207,7 +207,7 @@ TEST_F(ArchiveFiles, ExtensionCaseFollowsTheFileName) {
 TEST_F(ArchiveFiles, StemFindsTheArchiveBeforeAFileOfThatName) {
   auto data = MixedData(3000, 12);
   WriteAll("DOCS.TXT", data);
-  std::string log;
+  arc::Str log;
   ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a DOCS DOCS.TXT", nullptr, &log));
   ASSERT_EQ(arc::kOk, arc::RunZipCommand("DOCS.ZIP DOCS.TXT", nullptr, &log));
   fs::remove("DOCS.TXT");
@@ -223,7 +223,7 @@ TEST_F(ArchiveFiles, StemFindsTheArchiveBeforeAFileOfThatName) {
 TEST_F(ArchiveFiles, DottedStemFindsTheArchiveBesideItsOriginal) {
   // notes.txt.lzh beside notes.txt: the extraction is asked for "notes.txt".
   const std::vector<uint8_t> original = {'m', 'i', 'n', 'e'};
-  std::string log;
+  arc::Str log;
   for (bool lha : {true, false}) {
     WriteAll("notes.txt", original);
     WriteAll(lha ? "notes.txt.lzh" : "notes.txt.zip", lha ? Bytes(kJlhaLevel2) : Bytes(kInfoZip));
@@ -243,7 +243,7 @@ TEST_F(ArchiveFiles, DottedStemFindsTheArchiveBesideItsOriginal) {
 TEST_F(ArchiveFiles, UpdatingReplacesSameNamesAndKeepsOthers) {
   WriteAll("A.TXT", MixedData(5000, 5));
   WriteAll("B.TXT", MixedData(6000, 6));
-  std::string log;
+  arc::Str log;
   ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a ARC A.TXT B.TXT", nullptr, &log));
   ASSERT_EQ(arc::kOk, arc::RunZipCommand("ARC.ZIP A.TXT B.TXT", nullptr, &log));
   auto newer = MixedData(7000, 7);
@@ -298,7 +298,7 @@ TEST_F(ArchiveFiles, NamesWithBlanksAreQuotedAndDashesEndTheSwitches) {
     const std::string stem = std::string(c.name).substr(0, std::strlen(c.name) - 4);
     const auto data = MixedData(3000, 8);
     WriteAll(c.name, data);
-    std::string log;
+    arc::Str log;
     ASSERT_EQ(arc::kOk, arc::RunLhaCommand(c.lha, nullptr, &log)) << c.lha << log;
     ASSERT_EQ(arc::kOk, arc::RunZipCommand(c.zip, nullptr, &log)) << c.zip << log;
     EXPECT_EQ(std::vector<std::string>{c.name}, EntryNames((stem + ".lzh").c_str(), true)) << c.lha;
@@ -319,7 +319,7 @@ TEST_F(ArchiveFiles, NamesWithBlanksAreQuotedAndDashesEndTheSwitches) {
                                   "a \"notes\"1 1.txt", "a \"\" 1.txt"};
   const char* const zipTexts[] = {"notes 1.zip notes 1.txt", "-memo.zip -memo.txt", "\"notes 1.zip 1.txt"};
   const char* const unzipTexts[] = {"notes 1", "-memo"};
-  std::string log;
+  arc::Str log;
   for (const char* t : lhaTexts) EXPECT_EQ(arc::kErrBadCommand, arc::RunLhaCommand(t, nullptr, &log)) << t;
   for (const char* t : zipTexts) EXPECT_EQ(arc::kErrBadCommand, arc::RunZipCommand(t, nullptr, &log)) << t;
   for (const char* t : unzipTexts) EXPECT_EQ(arc::kErrBadCommand, arc::RunUnzipCommand(t, nullptr, &log)) << t;
@@ -331,7 +331,7 @@ TEST_F(ArchiveFiles, NamesWithBlanksAreQuotedAndDashesEndTheSwitches) {
 }
 
 TEST_F(ArchiveFiles, MissingSourcesAndBadCommandsChangeNothing) {
-  std::string log;
+  arc::Str log;
   EXPECT_EQ(arc::kErrFileOpen, arc::RunLhaCommand("a ARC nothere.txt", nullptr, &log));
   EXPECT_EQ(arc::kErrFileOpen, arc::RunZipCommand("ARC.ZIP nothere.txt", nullptr, &log));
   EXPECT_FALSE(fs::exists("ARC.LZH"));
@@ -361,7 +361,7 @@ TEST_F(ArchiveFiles, MissingSourcesAndBadCommandsChangeNothing) {
 TEST_F(ArchiveFiles, DamagedEntryLeavesExistingFileWhole) {
   auto data = MixedData(50000, 9);
   WriteAll("KEEP.TXT", data);
-  std::string log;
+  arc::Str log;
   ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a K KEEP.TXT", nullptr, &log));
   ASSERT_EQ(arc::kOk, arc::RunZipCommand("K.ZIP KEEP.TXT", nullptr, &log));
   for (const char* name : {"K.LZH", "K.ZIP"}) {
@@ -384,7 +384,7 @@ TEST_F(ArchiveFiles, ReadOnlyFilesAreReadButNeverReplaced) {
   auto data = MixedData(20000, 11);
   WriteAll("RO.TXT", data);
   fs::permissions("RO.TXT", fs::perms::owner_read);
-  std::string log;
+  arc::Str log;
   ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a RO RO.TXT", nullptr, &log));
   ASSERT_EQ(arc::kOk, arc::RunZipCommand("RO.ZIP RO.TXT", nullptr, &log));
   EXPECT_EQ(arc::kErrCannotWrite, arc::RunLhaCommand("e RO", nullptr, &log));
@@ -402,7 +402,7 @@ std::vector<uint8_t> LhaWithNames(const std::vector<std::string>& names) {
   for (const auto& n : names) {
     arc::LhaEntry e;
     memcpy(e.method, "-lh0-", 5);
-    e.name = n;
+    e.name = arctest::S(n);
     e.packed = e.original = 4;
     e.crc = arc::Crc16Update(0, "evil", 4);
     e.mtime = 1000000000;
@@ -417,7 +417,7 @@ std::vector<uint8_t> LhaWithNames(const std::vector<std::string>& names) {
 std::vector<uint8_t> ZipWithNames(const std::vector<std::string>& names) {
   std::vector<uint8_t> out, cd;
   for (const auto& n : names) {
-    arc::ZipLocal z{n, 0, arc::ZipCrc32(0, "evil", 4), 4, 4, arc::UnixToDos(1000000000), 1000000000};
+    arc::ZipLocal z{arctest::S(n), 0, arc::ZipCrc32(0, "evil", 4), 4, 4, arc::UnixToDos(1000000000), 1000000000};
     auto c = arc::MakeZipCentralRecord(z, static_cast<uint32_t>(out.size()), 0x20);
     cd.insert(cd.end(), c.begin(), c.end());
     auto l = arc::MakeZipLocalHeader(z);
@@ -462,7 +462,7 @@ TEST_F(ArchiveFiles, EntriesNeverLandOutsideTheFolder) {
   all.push_back("plain.txt");
   WriteAll("EVIL.LZH", LhaWithNames(all));
   WriteAll("EVIL.ZIP", ZipWithNames(all));
-  std::string log;
+  arc::Str log;
   for (int round = 0; round < 3; ++round) {
     int r = round == 0 ? arc::RunLhaCommand("e EVIL", nullptr, &log)
             : round == 1 ? arc::RunLhaCommand("x EVIL", nullptr, &log)
@@ -485,7 +485,7 @@ TEST_F(ArchiveFiles, StoredFoldersComeBackWithX) {
   fs::create_directories("tree/sub");
   auto data = MixedData(2000, 10);
   WriteAll("tree/sub/f.txt", data);
-  std::string log;
+  arc::Str log;
   ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a T tree/sub/f.txt", nullptr, &log));
   ASSERT_EQ(arc::kOk, arc::RunZipCommand("T.ZIP tree/sub/f.txt", nullptr, &log));
   fs::remove_all("tree");
@@ -510,9 +510,9 @@ TEST_F(ArchiveFiles, ShiftJisFileNamesRoundTrip) {
   auto data = MixedData(4000, 13);
   fs::create_directory(dir);
   WriteAll(dir + "/" + name, data);
-  std::string log;
-  ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a SJ " + dir + "/" + name, arc::ShiftJisLead, &log)) << log;
-  ASSERT_EQ(arc::kOk, arc::RunZipCommand("SJ.ZIP " + dir + "/" + name, arc::ShiftJisLead, &log)) << log;
+  arc::Str log;
+  ASSERT_EQ(arc::kOk, arc::RunLhaCommand(arctest::S("a SJ " + dir + "/" + name), arc::ShiftJisLead, &log)) << log;
+  ASSERT_EQ(arc::kOk, arc::RunZipCommand(arctest::S("SJ.ZIP " + dir + "/" + name), arc::ShiftJisLead, &log)) << log;
   fs::remove_all(dir);
   ASSERT_EQ(arc::kOk, arc::RunLhaCommand("e SJ", arc::ShiftJisLead, &log)) << log;
   EXPECT_TRUE(ReadAll(name) == data);
@@ -536,7 +536,7 @@ TEST(ShiftJisNames, HeaderFoldersSplitWhereTheNameWasJoined) {
   for (const Case& c : cases) {
     arc::LhaEntry e;
     memcpy(e.method, "-lh0-", 5);
-    e.name = c.name;
+    e.name = arctest::S(c.name);
     const auto h = arc::MakeLhaHeader(e, c.lead);
     const std::string bytes(h.begin(), h.end());
     EXPECT_NE(std::string::npos, bytes.find(extension('\x01', c.file))) << c.name;
@@ -549,14 +549,14 @@ TEST(ShiftJisNames, BytesSurviveHeadersAndSplitting) {
   const std::string sjis = "\x83\x5C\x95\x5C.txt";
   arc::LhaEntry e;
   memcpy(e.method, "-lh0-", 5);
-  e.name = "\x83\x5C\x95\x5C\\" + sjis;  // a folder of the same name
+  e.name = arctest::S("\x83\x5C\x95\x5C\\" + sjis);  // a folder of the same name
   auto h = arc::MakeLhaHeader(e, arc::ShiftJisLead);
   h.push_back(0);
   arc::MemorySource src(h.data(), h.size());
   arc::LhaEntry back;
   ASSERT_EQ(arc::kOk, arc::ReadLhaHeader(src, 0, &back));
   EXPECT_EQ(e.name, back.name);
-  std::vector<std::string> parts;
+  arc::Vec<arc::Str> parts;
   ASSERT_EQ(arc::NameCheck::kOk, arc::SplitSafeName(back.name, arc::ShiftJisLead, true, &parts));
   ASSERT_EQ(2u, parts.size());
   EXPECT_EQ(sjis, parts[1]);

@@ -94,7 +94,7 @@ Encoded Encode(const std::vector<uint8_t>& in, uint64_t limit = UINT64_MAX) {
   arc::MemoryReader reader(in.data(), in.size());
   arc::VectorSink sink;
   e.status = arc::LhEncode(reader, sink, limit, &e.result);
-  e.bytes = sink.bytes;
+  e.bytes = arctest::StdBytes(sink.bytes);
   return e;
 }
 
@@ -103,7 +103,7 @@ int Decode(const std::vector<uint8_t>& packed, size_t original, std::vector<uint
   arc::MemorySource src(packed.data(), packed.size());
   arc::VectorSink sink;
   int r = arc::LhDecode(dicbit, src, 0, packed.size(), original, sink, crc);
-  *out = sink.bytes;
+  *out = arctest::StdBytes(sink.bytes);
   return r;
 }
 

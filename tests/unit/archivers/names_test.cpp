@@ -8,8 +8,13 @@ namespace {
 
 using arc::NameCheck;
 
-NameCheck Split(const std::string& name, std::vector<std::string>* parts, bool lha = true) {
-  return arc::SplitSafeName(name, arc::ShiftJisLead, lha, parts);
+NameCheck Split(const std::string& name, std::vector<std::string>* parts, bool lha = true,
+                arc::LeadByteFn lead = arc::ShiftJisLead) {
+  arc::Vec<arc::Str> got;
+  NameCheck r = arc::SplitSafeName(name, lead, lha, &got);
+  parts->clear();
+  for (const arc::Str& s : got) parts->emplace_back(s.data(), s.size());
+  return r;
 }
 
 TEST(SafeNames, PlainPartsPass) {
@@ -46,9 +51,9 @@ TEST(SafeNames, SecondBytesOfShiftJisAreNotSeparators) {
   std::vector<std::string> p;
   // 0x83 0x5C is one character; read byte by byte, the 0x5C would climb with "..".
   const std::string tricky = "\x83\\..\\x";
-  EXPECT_EQ(NameCheck::kOk, arc::SplitSafeName(tricky, arc::ShiftJisLead, false, &p));
+  EXPECT_EQ(NameCheck::kOk, Split(tricky, &p, false));
   EXPECT_EQ(2u, p.size());
-  EXPECT_EQ(NameCheck::kRefused, arc::SplitSafeName(tricky, nullptr, false, &p));
+  EXPECT_EQ(NameCheck::kRefused, Split(tricky, &p, false, nullptr));
   EXPECT_EQ("\x95\\.txt", std::string(arc::BaseName("dir\\\x95\\.txt", arc::ShiftJisLead)));
   EXPECT_EQ(".txt", std::string(arc::BaseName("dir\\\x95\\.txt", nullptr)));
 }

@@ -10,7 +10,24 @@
 #include <string>
 #include <vector>
 
+#include "buf.h"
+
+namespace arc {
+
+// The library's own containers, compared with and shown as the standard ones.
+inline std::ostream& operator<<(std::ostream& o, const Str& s) { return o.write(s.data(), s.size()); }
+inline bool operator==(const std::string& a, const Str& b) { return std::string_view(a) == std::string_view(b); }
+inline bool operator==(const Vec<uint8_t>& a, const std::vector<uint8_t>& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+}
+
+}  // namespace arc
+
 namespace arctest {
+
+inline arc::Str S(const std::string& s) { return arc::Str(s.data(), s.size()); }
+inline std::vector<uint8_t> StdBytes(const arc::Vec<uint8_t>& v) { return std::vector<uint8_t>(v.begin(), v.end()); }
+
 
 namespace fs = std::filesystem;
 
