@@ -1,6 +1,6 @@
 #include "crc32.h"
 
-#include <cstring>
+#include <atomic>
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
@@ -12,22 +12,49 @@ namespace {
 
 constexpr uint32_t kPoly = 0xEDB88320u;
 
-// Slicing by 16: table[j][b] is the CRC of byte b followed by j zero bytes.
-struct Tables {
-  uint32_t t[16][256];
-  constexpr Tables() : t() {
+// Slicing by 16: g_table[j][b] is the CRC of byte b followed by j zero bytes. The table is
+// worked out at the first use into zero-initialised memory: kept as constants it would add
+// 16 KB to every program that computes a CRC, Rundelo among them.
+uint32_t g_table[16][256];
+#ifdef CRC32_FOLDING
+bool g_folding;  // the processor folds by carry-less multiplication
+
+bool HasFolding() {
+  unsigned a, b, c, d;
+  return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_PCLMUL) && (d & bit_SSE2);
+}
+#endif
+// 0 before the first use, 1 while the table is worked out, 2 once it is ready.
+std::atomic<int> g_ready;
+
+void BuildTable() {
+  for (uint32_t b = 0; b < 256; ++b) {
+    uint32_t c = b;
+    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (kPoly & (0u - (c & 1)));
+    g_table[0][b] = c;
+  }
+  for (int j = 1; j < 16; ++j) {
     for (uint32_t b = 0; b < 256; ++b) {
-      uint32_t c = b;
-      for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (kPoly & (0u - (c & 1)));
-      t[0][b] = c;
-    }
-    for (int j = 1; j < 16; ++j) {
-      for (uint32_t b = 0; b < 256; ++b) t[j][b] = (t[j - 1][b] >> 8) ^ t[0][t[j - 1][b] & 0xFF];
+      g_table[j][b] = (g_table[j - 1][b] >> 8) ^ g_table[0][g_table[j - 1][b] & 0xFF];
     }
   }
-};
+#ifdef CRC32_FOLDING
+  g_folding = HasFolding();
+#endif
+}
 
-constexpr Tables kTables;
+// A thread that meets another one working out the table waits the few microseconds it takes.
+void EnsureTable() {
+  if (g_ready.load(std::memory_order_acquire) == 2) return;
+  int untouched = 0;
+  if (g_ready.compare_exchange_strong(untouched, 1, std::memory_order_acq_rel)) {
+    BuildTable();
+    g_ready.store(2, std::memory_order_release);
+    return;
+  }
+  while (g_ready.load(std::memory_order_acquire) != 2) {
+  }
+}
 
 inline uint32_t Load32(const unsigned char* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -59,7 +86,7 @@ uint32_t ZeroBytesOperator(uint64_t n) {
 }
 
 uint32_t SliceBy16(uint32_t c, const unsigned char* p, std::size_t n) {
-  const auto& t = kTables.t;
+  const auto& t = g_table;
   for (; n >= 16; n -= 16, p += 16) {
     const uint32_t a = Load32(p) ^ c, b = Load32(p + 4), d = Load32(p + 8), e = Load32(p + 12);
     c = t[15][a & 0xFF] ^ t[14][(a >> 8) & 0xFF] ^ t[13][(a >> 16) & 0xFF] ^ t[12][a >> 24] ^
@@ -124,12 +151,6 @@ CRC32_SIMD __attribute__((force_align_arg_pointer)) uint32_t Fold(
   x1 = _mm_xor_si128(x1, x2);
   return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(x1, 4)));
 }
-
-bool HasFolding() {
-  unsigned a, b, c, d;
-  return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_PCLMUL) && (d & bit_SSE2);
-}
-const bool kFolding = HasFolding();
 #endif
 
 }  // namespace
@@ -137,8 +158,9 @@ const bool kFolding = HasFolding();
 uint32_t Crc32Update(uint32_t crc, const void* data, std::size_t n) {
   const unsigned char* p = static_cast<const unsigned char*>(data);
   uint32_t c = ~crc;
+  EnsureTable();
 #ifdef CRC32_FOLDING
-  if (kFolding && n >= 64) {
+  if (g_folding && n >= 64) {
     const std::size_t whole = n & ~static_cast<std::size_t>(15);
     c = Fold(c, p, whole);
     p += whole;

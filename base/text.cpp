@@ -1,6 +1,5 @@
 #include "base/text.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "base/paths.h"
@@ -45,9 +44,25 @@ void ComposeMessage(char* out, std::size_t cap, const char* text, const char* na
 }
 
 void ComposeMessage(char* out, std::size_t cap, const char* text, long number) {
-  char digits[24] = {0};
-  std::snprintf(digits, sizeof digits, "%ld", number);
+  char digits[kDecimalBytes];
+  DecimalText(digits, number);
   Substitute(out, cap, text, "%d", digits);
+}
+
+void DecimalText(char (&out)[kDecimalBytes], long number) {
+  // The magnitude as unsigned: the most negative number has none as a long.
+  unsigned long n = static_cast<unsigned long>(number);
+  if (number < 0) n = 0ul - n;
+  char reversed[kDecimalBytes];
+  std::size_t count = 0;
+  do {
+    reversed[count++] = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n);
+  std::size_t at = 0;
+  if (number < 0) out[at++] = '-';
+  while (count) out[at++] = reversed[--count];
+  out[at] = 0;
 }
 
 bool CopyBounded(char* dst, std::size_t size, const char* src) {

@@ -8,14 +8,16 @@
 namespace pieceset {
 namespace {
 
-bool Decimal(const char* p, const char* end, uint64_t max, uint64_t* out) {
+// A decimal field of at most max, in 32 bits: 64-bit division would bring in a runtime helper.
+bool Decimal(const char* p, const char* end, uint32_t max, uint32_t* out) {
   if (p == end || end - p > 10) return false;
-  uint64_t v = 0;
+  uint32_t v = 0;
   for (; p < end; ++p) {
     if (*p < '0' || *p > '9') return false;
-    v = v * 10 + static_cast<uint64_t>(*p - '0');
+    const uint32_t digit = static_cast<uint32_t>(*p - '0');
+    if (v > (max - digit) / 10) return false;
+    v = v * 10 + digit;
   }
-  if (v > max) return false;
   *out = v;
   return true;
 }
@@ -130,12 +132,13 @@ bool ReadChecks(const char* data, std::size_t len, const InfoValues& vals, Check
   if (!lineEnd) return false;
   const char* p = line;
   const char *a, *b;
-  uint64_t size, count, piece;
+  uint32_t size, count, piece;
   if (!NextField(&p, lineEnd, &a, &b) || b - a != 5 || std::memcmp(a, "CRC32", 5) != 0) return false;
   if (!NextField(&p, lineEnd, &a, &b) || !Decimal(a, b, 2147483647u, &size)) return false;
   if (!NextField(&p, lineEnd, &a, &b) || !Decimal(a, b, kMaxPieces, &count) || count < 1) return false;
   if (!NextField(&p, lineEnd, &a, &b) || !Decimal(a, b, kMaxPieceBytes, &piece)) return false;
   if (static_cast<long>(size) != vals.size || static_cast<int>(count) != vals.count) return false;
+  // count * piece is below 2^32: at most 999 pieces of at most kMaxPieceBytes.
   if (piece == 0 || piece % kBlockBytes != 0 || (count - 1) * piece >= size ||
       size > count * piece) {
     return false;
@@ -143,7 +146,7 @@ bool ReadChecks(const char* data, std::size_t len, const InfoValues& vals, Check
   std::memset(out, 0, sizeof(*out));
   out->size = static_cast<long>(size);
   out->count = static_cast<int>(count);
-  out->pieceBytes = static_cast<uint32_t>(piece);
+  out->pieceBytes = piece;
   if (!NextField(&p, lineEnd, &a, &b) || !Hex8(a, b, &out->whole)) return false;
   for (int k = 1; k <= out->count + 1; ++k) {
     if (!NextField(&p, lineEnd, &a, &b) || !Hex8(a, b, &out->crc[k])) return false;
@@ -186,8 +189,10 @@ void ListBad(const BadPieces& bad, char* out, std::size_t cap) {
     sorted[j] = bad.piece[i];
   }
   for (int i = 0; i < kept; ++i) {
-    char name[24];
-    std::snprintf(name, sizeof(name), "%sFILE-%d", i ? ", " : "", sorted[i]);
+    char number[kDecimalBytes], listed[kDecimalBytes + 8] = ", FILE-";
+    DecimalText(number, sorted[i]);
+    std::strcpy(listed + 7, number);
+    const char* name = i ? listed : listed + 2;
     const std::size_t w = std::strlen(name);
     if (n + w >= cap) return;
     std::memcpy(out + n, name, w);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/text.h"
+
 namespace pieceset {
 namespace {
 
@@ -221,11 +223,13 @@ const char* PrefixForSelectedName(const char* selectedName) {
 bool ComposePiecePath(char* out, std::size_t cap, const char* dir, const char* prefix, int k) {
   if (cap == 0) return false;
   std::memset(out, 0, cap);
-  char number[8] = {0};
-  std::snprintf(number, sizeof(number), "%d", k);
-  std::size_t need = std::strlen(dir) + std::strlen(prefix) + std::strlen(number);
-  if (need >= cap) return false;
-  std::snprintf(out, cap, "%s%s%s", dir, prefix, number);
+  char number[kDecimalBytes];
+  DecimalText(number, k);
+  const std::size_t d = std::strlen(dir), p = std::strlen(prefix), n = std::strlen(number);
+  if (d + p + n >= cap) return false;
+  std::memcpy(out, dir, d);  // out was cleared: the zero after the number is there
+  std::memcpy(out + d, prefix, p);
+  std::memcpy(out + d + p, number, n);
   return true;
 }
 
