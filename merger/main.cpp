@@ -91,10 +91,8 @@ LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
-}  // namespace rundelo
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  using namespace rundelo;
+int Run(HINSTANCE instance, int show) {
   WNDCLASSA wc;
   std::memset(&wc, 0, sizeof(wc));
   wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -120,4 +118,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     DispatchMessageA(&msg);
   }
   return static_cast<int>(msg.wParam);
+}
+
+}  // namespace rundelo
+
+// Rundelo starts here rather than in the C runtime's start-up, which prepares what it never uses
+// (arguments, global constructors, exit handlers) and would take more room than the program on
+// the first disk of a set. Nothing in Rundelo may need a constructor run before it.
+extern "C" void RundeloStart() {
+  STARTUPINFOA startup;
+  startup.cb = sizeof(startup);
+  GetStartupInfoA(&startup);
+  const int show = startup.dwFlags & STARTF_USESHOWWINDOW ? startup.wShowWindow : SW_SHOWDEFAULT;
+  ExitProcess(static_cast<UINT>(rundelo::Run(GetModuleHandleA(nullptr), show)));
 }
