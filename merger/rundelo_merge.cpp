@@ -15,16 +15,28 @@ namespace {
 
 using pieceset::PieceState;
 
+// The merge runs once: what it works on is kept here rather than handed from call to call.
 HWND g_owner;
-bool g_dbcs;
+HWND g_waitingLine;
+const char* g_waitingText;
+const char* g_dir;
+const char* g_prefix;
+char g_dest[kPathBytes];
+CalTime g_mergedTime;
 char g_buffer[kChunkBytes + 1];
 pieceset::Checks g_checks;
 PieceState g_state[pieceset::kMaxPieces + 2];
 pieceset::BadPieces g_bad;
+// The pieces as one reading of the folder finds them.
+pieceset::FolderPieces g_pieces;
 
 void Report(const Text& text, const Text& caption, UINT flags) {
   MessageBoxA(g_owner, Tx(text), Tx(caption), flags);
 }
+
+void Fail(const Text& text) { Report(text, kCaptionError, MB_ICONHAND); }
+
+void FailWith(const char* message) { MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND); }
 
 // Reports a text whose "%s" is a name or path.
 void ReportWith(const Text& text, const char* name, const Text& caption, UINT flags) {
@@ -33,10 +45,26 @@ void ReportWith(const Text& text, const char* name, const Text& caption, UINT fl
   MessageBoxA(g_owner, message, Tx(caption), flags);
 }
 
-void ReportMissingPiece(int k) {
+// Reports a text whose "%d" is a piece's number.
+void FailNumbered(const Text& text, int k) {
   char message[512];
-  ComposeMessage(message, sizeof(message), Tx(kPieceMissing), static_cast<long>(k));
-  MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND);
+  ComposeMessage(message, sizeof(message), Tx(text), static_cast<long>(k));
+  FailWith(message);
+}
+
+// The wait cursor, and the waiting text in the waiting line, while the pieces are copied.
+void ShowBusy() {
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  SendMessageA(g_waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_waitingText));
+}
+
+void ShowIdle() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
+
+void ShowInLine(const Text& text, int piece) {
+  char line[128];
+  ComposeMessage(line, sizeof(line), Tx(text), static_cast<long>(piece));
+  SendMessageA(g_waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line));
+  UpdateWindow(g_waitingLine);
 }
 
 // Length of an existing file; false when there is none.
@@ -50,22 +78,21 @@ bool LengthOf(const char* path, uint64_t* length) {
 }
 
 bool Exists(const char* path) {
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA(path, &found);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  FindClose(h);
-  return true;
+  uint64_t length;
+  return LengthOf(path, &length);
 }
 
-// Reads the first bytes of FILE-0 with its attributes set aside; *complete when that was all.
-enum class InfoRead { Ok, CannotOpen };
-InfoRead ReadInfoBytes(const char* path, char* data, DWORD* len, bool* complete) {
+// Reads the first bytes of FILE-0 and its last-write time (local) with its attributes set
+// aside; false when it cannot be opened. *complete when that was all; *timed when the time was
+// read.
+bool ReadInfoFile(const char* path, char* data, DWORD* len, bool* complete, CalTime* written,
+                  bool* timed) {
   DWORD attributes = GetFileAttributesA(path);
   SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
   HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  InfoRead result = InfoRead::CannotOpen;
-  if (h != INVALID_HANDLE_VALUE) {
+  const bool opened = h != INVALID_HANDLE_VALUE;
+  if (opened) {
     *len = 0;
     DWORD got = 0;
     while (*len < pieceset::kReadLimit &&
@@ -74,28 +101,14 @@ InfoRead ReadInfoBytes(const char* path, char* data, DWORD* len, bool* complete)
     }
     char extra;
     *complete = *len < pieceset::kReadLimit || !ReadFile(h, &extra, 1, &got, nullptr) || got == 0;
+    FILETIME ft;
+    *timed = GetFileTime(h, nullptr, nullptr, &ft) &&
+             LocalTimeOfFileTime((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime,
+                                 written);
     CloseHandle(h);
-    result = InfoRead::Ok;
   }
   if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, attributes);
-  return result;
-}
-
-// Last-write time of FILE-0 as local calendar time, attributes set aside for the look-up.
-bool InfoFileTime(const char* path, CalTime* out) {
-  DWORD attributes = GetFileAttributesA(path);
-  SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA(path, &found);
-  bool ok = false;
-  if (h != INVALID_HANDLE_VALUE) {
-    FindClose(h);
-    const FILETIME& ft = found.ftLastWriteTime;
-    ok = LocalTimeOfFileTime((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime,
-                             out);
-  }
-  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, attributes);
-  return ok;
+  return opened;
 }
 
 bool SetMergedTime(const char* path, const CalTime& t) {
@@ -112,96 +125,14 @@ bool SetMergedTime(const char* path, const CalTime& t) {
   return ok;
 }
 
-enum class CopyResult { Ok, CannotOpen, Short };
-
-// Appends piece path to out in passes of kChunkBytes. A short write (full disk) or short read,
-// or more bytes than the record allows, ends the copy as a size failure.
-CopyResult CopyPiece(const char* path, HFILE out, long recordedSize, long* written) {
-  HFILE in = _lopen(path, OF_READ);
-  if (in == HFILE_ERROR) return CopyResult::CannotOpen;
-  LONG length = _llseek(in, 0, FILE_END);
-  _llseek(in, 0, FILE_BEGIN);
-  if (length < 0) {
-    _lclose(in);
-    return CopyResult::CannotOpen;
-  }
-  CopyResult result = CopyResult::Ok;
-  if (length > recordedSize - *written) result = CopyResult::Short;
-  std::uint32_t passes = PassCount(static_cast<std::uint32_t>(length));
-  for (std::uint32_t i = 0; i < passes && result == CopyResult::Ok; ++i) {
-    UINT n = PassBytes(static_cast<std::uint32_t>(length), i);
-    // An empty pass copies nothing, and a 0-byte _lwrite would cut the file at the position
-    // (a system call per piece). No clearing: a short read stops the copy before any write.
-    if (n == 0) continue;
-    if (_lread(in, g_buffer, n) != n || _lwrite(out, g_buffer, n) != n) result = CopyResult::Short;
-    else *written += static_cast<long>(n);
-  }
-  _lclose(in);
-  return result;
+// Files are opened with the system's own call: those a merge copies as the old 16-bit file
+// calls opened them, shared both ways. The handles are those of the rebuild's file calls below,
+// -1 when a file cannot be opened.
+constexpr DWORD kShared = FILE_SHARE_READ | FILE_SHARE_WRITE;
+intptr_t Open(const char* path, DWORD access, DWORD share, DWORD creation = OPEN_EXISTING) {
+  return reinterpret_cast<intptr_t>(
+      CreateFileA(path, access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
-
-// Makes the merged file with _lcreat and at once opens it again for writing. Creating
-// truncates the new file to nothing, and some file systems (ext4 under Wine) then write all of
-// its data out at the last close of that open, before we could end: hundreds of megabytes
-// waited for. Closing the empty file first ends that at no cost.
-HFILE OpenMerged(const char* dest) {
-  HFILE created = _lcreat(dest, 0);
-  if (created == HFILE_ERROR) return HFILE_ERROR;
-  _lclose(created);
-  HFILE out = _lopen(dest, OF_WRITE);
-  if (out == HFILE_ERROR) DeleteFileA(dest);
-  return out;
-}
-
-void SetWaiting(HWND waitingLine, const char* text, LPCSTR cursor) {
-  SetCursor(LoadCursorA(nullptr, cursor));
-  if (text) SendMessageA(waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-// Creates, fills and checks the merged file, then gives it its time.
-void Rebuild(HWND waitingLine, const char* waitingText, const char* dir, const char* prefix,
-             const char* dest, const char* name, const pieceset::InfoValues& vals,
-             const CalTime& mergedTime) {
-  HFILE out = OpenMerged(dest);
-  if (out == HFILE_ERROR) {
-    ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
-    return;
-  }
-  SetWaiting(waitingLine, waitingText, IDC_WAIT);
-
-  long written = 0;
-  for (int k = 1; k <= vals.count; ++k) {
-    char piece[kPathBytes];
-    pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k);
-    CopyResult r = CopyPiece(piece, out, vals.size, &written);
-    if (r != CopyResult::Ok) {
-      SetWaiting(waitingLine, nullptr, IDC_ARROW);
-      Report(r == CopyResult::CannotOpen ? kCannotOpenPiece : kSizeDiffers, kCaptionError,
-             MB_ICONHAND);
-      _lclose(out);
-      DeleteFileA(dest);
-      return;
-    }
-  }
-  if (_llseek(out, 0, FILE_END) != vals.size) {
-    SetWaiting(waitingLine, nullptr, IDC_ARROW);
-    Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
-    _lclose(out);
-    DeleteFileA(dest);
-    return;
-  }
-  _lclose(out);
-  if (!SetMergedTime(dest, mergedTime)) Report(kCannotSetTime, kCaptionError, MB_ICONHAND);
-  SetWaiting(waitingLine, nullptr, IDC_ARROW);
-}
-
-// The file calls of the rebuild from the parity piece.
-intptr_t IoOpen(const char* path, DWORD access, DWORD share) {
-  HANDLE h = CreateFileA(path, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  return h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<intptr_t>(h);
-}
-intptr_t IoOpenRead(void*, const char* path) { return IoOpen(path, GENERIC_READ, FILE_SHARE_READ); }
-intptr_t IoOpenWrite(void*, const char* path) { return IoOpen(path, GENERIC_WRITE, 0); }
 long IoRead(void*, intptr_t f, void* buf, long n) {
   DWORD got = 0;
   return ReadFile(reinterpret_cast<HANDLE>(f), buf, static_cast<DWORD>(n), &got, nullptr) ? static_cast<long>(got) : -1;
@@ -210,10 +141,119 @@ long IoWrite(void*, intptr_t f, const void* buf, long n) {
   DWORD put = 0;
   return WriteFile(reinterpret_cast<HANDLE>(f), buf, static_cast<DWORD>(n), &put, nullptr) ? static_cast<long>(put) : -1;
 }
+void IoClose(void*, intptr_t f) { CloseHandle(reinterpret_cast<HANDLE>(f)); }
+
+// Makes the merged file and at once opens it again for writing. Creating truncates the new
+// file to nothing, and some file systems (ext4 under Wine) then write all of its data out at
+// the last close of that open, before we could end: hundreds of megabytes waited for. Closing
+// the empty file first ends that at no cost.
+intptr_t OpenMerged() {
+  intptr_t created = Open(g_dest, GENERIC_READ | GENERIC_WRITE, kShared, CREATE_ALWAYS);
+  if (created == -1) return -1;
+  IoClose(nullptr, created);
+  intptr_t out = Open(g_dest, GENERIC_WRITE, kShared);
+  if (out == -1) DeleteFileA(g_dest);
+  return out;
+}
+
+// Ends a merge whose pieces are all in: the merged file of the record's size gets its time;
+// one of another size is deleted. False when it was.
+bool Finish(long size) {
+  uint64_t length = 0;
+  if (!LengthOf(g_dest, &length) || length != static_cast<uint64_t>(size)) {
+    ShowIdle();
+    Fail(kSizeDiffers);
+    DeleteFileA(g_dest);
+    return false;
+  }
+  if (!SetMergedTime(g_dest, g_mergedTime)) Fail(kCannotSetTime);
+  ShowIdle();
+  return true;
+}
+
+struct PassCrc {
+  UINT bytes;
+  uint32_t* crc;
+};
+
+void UpdateCrc(void* ctx) {
+  auto* p = static_cast<PassCrc*>(ctx);
+  *p->crc = Crc32Update(*p->crc, g_buffer, p->bytes);
+}
+
+enum class Copied { Ok, Unreadable, Unwritten };
+
+// Copies length bytes of in to out (none when out is -1) in passes of kChunkBytes, so that a
+// piece moves in one read and one write. With crc, their CRC goes into *crc, each pass's worked
+// out while the pass is written.
+Copied CopyBytes(intptr_t in, intptr_t out, uint32_t length, uint32_t* crc) {
+  for (uint32_t i = 0; i < PassCount(length); ++i) {
+    const long n = static_cast<long>(PassBytes(length, i));
+    // An empty pass copies nothing: a system call per piece saved. No clearing: a short read
+    // stops the copy before any write.
+    if (n == 0) continue;
+    if (IoRead(nullptr, in, g_buffer, n) != n) return Copied::Unreadable;
+    PassCrc pass{static_cast<UINT>(n), crc};
+    if (crc) BeginSideWork(UpdateCrc, &pass);
+    const bool written = out == -1 || IoWrite(nullptr, out, g_buffer, n) == n;
+    if (crc) EndSideWork();
+    if (!written) return Copied::Unwritten;
+  }
+  return Copied::Ok;
+}
+
+// Appends piece path to out whole; the text of the failure, or null. A piece that cannot be
+// opened, one longer than room, a short read or a short write (full disk) are failures.
+const Text* AppendPiece(const char* path, intptr_t out, long room, LONG* length) {
+  intptr_t in = Open(path, GENERIC_READ, kShared);
+  if (in == -1) return &kCannotOpenPiece;
+  HANDLE h = reinterpret_cast<HANDLE>(in);
+  *length = static_cast<LONG>(SetFilePointer(h, 0, nullptr, FILE_END));
+  SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+  const Text* failure = nullptr;
+  if (*length < 0) {
+    failure = &kCannotOpenPiece;
+  } else if (*length > room ||
+             CopyBytes(in, out, static_cast<uint32_t>(*length), nullptr) != Copied::Ok) {
+    failure = &kSizeDiffers;
+  }
+  IoClose(nullptr, in);
+  return failure;
+}
+
+// The merge of a set without a check line: every piece appended whole; a failure ends it
+// without a merged file.
+void MergeUnchecked(const pieceset::InfoValues& vals, const char* name) {
+  intptr_t out = OpenMerged();
+  if (out == -1) {
+    ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
+    return;
+  }
+  ShowBusy();
+  long written = 0;
+  for (int k = 1; k <= vals.count; ++k) {
+    char piece[kPathBytes];
+    pieceset::ComposePiecePath(piece, sizeof(piece), g_dir, g_prefix, k);
+    LONG length = 0;
+    if (const Text* failure = AppendPiece(piece, out, vals.size - written, &length)) {
+      ShowIdle();
+      Fail(*failure);
+      IoClose(nullptr, out);
+      DeleteFileA(g_dest);
+      return;
+    }
+    written += length;
+  }
+  IoClose(nullptr, out);
+  Finish(vals.size);
+}
+
+// The rest of the rebuild's file calls.
+intptr_t IoOpenRead(void*, const char* path) { return Open(path, GENERIC_READ, FILE_SHARE_READ); }
+intptr_t IoOpenWrite(void*, const char* path) { return Open(path, GENERIC_WRITE, 0); }
 bool IoSeek(void*, intptr_t f, uint32_t at) {
   return SetFilePointer(reinterpret_cast<HANDLE>(f), static_cast<LONG>(at), nullptr, FILE_BEGIN) == at;
 }
-void IoClose(void*, intptr_t f) { CloseHandle(reinterpret_cast<HANDLE>(f)); }
 const pieceset::PieceIo kIo = {nullptr, IoOpenRead, IoOpenWrite, IoRead, IoWrite, IoSeek, IoClose};
 
 // The one bad piece that no sound parity piece can rebuild, or every bad piece when more.
@@ -227,25 +267,16 @@ void ReportBad() {
     ComposeMessage(counted, sizeof(counted), Tx(kNoParity), static_cast<long>(g_checks.count + 1));
     ComposeMessage(message, sizeof(message), counted, what);
   }
-  MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND);
+  FailWith(message);
 }
 
-void ShowInLine(HWND waitingLine, const Text& text, int piece) {
-  char line[128];
-  ComposeMessage(line, sizeof(line), Tx(text), static_cast<long>(piece));
-  SendMessageA(waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line));
-  UpdateWindow(waitingLine);
-}
-
-// The pieces as one reading of the folder finds them.
-pieceset::FolderPieces g_pieces;
-
-void ReadPieces(const char* dir, const char* prefix, int last) {
+void ReadPieces(int last) {
   pieceset::BeginFolderPieces(&g_pieces, last);
   char pattern[kPathBytes + 4];
-  if (std::strlen(dir) + 4 > sizeof(pattern)) return;
-  std::strcpy(pattern, dir);
-  std::strcat(pattern, "*.*");
+  const std::size_t n = std::strlen(g_dir);
+  if (n + 4 > sizeof(pattern)) return;
+  std::memcpy(pattern, g_dir, n);
+  std::memcpy(pattern + n, "*.*", 4);
   WIN32_FIND_DATAA found;
   HANDLE h = FindFirstFileA(pattern, &found);
   if (h != INVALID_HANDLE_VALUE) {
@@ -256,7 +287,7 @@ void ReadPieces(const char* dir, const char* prefix, int last) {
     } while (FindNextFileA(h, &found));
     FindClose(h);
   }
-  pieceset::EndFolderPieces(&g_pieces, dir, prefix);
+  pieceset::EndFolderPieces(&g_pieces, g_dir, g_prefix);
 }
 
 bool ParityThere() {
@@ -276,106 +307,65 @@ bool JudgePieces() {
   return g_bad.count >= 2 || (g_bad.count == 1 && !ParityThere());
 }
 
-enum class Checked { Ok, Unreadable, WriteFailed };
-
-struct PassCrc {
-  UINT bytes;
-  uint32_t* crc;
-};
-
-void UpdateCrc(void* ctx) {
-  auto* p = static_cast<PassCrc*>(ctx);
-  *p->crc = Crc32Update(*p->crc, g_buffer, p->bytes);
-}
-
-// Reads piece path of length bytes whole, its CRC into *crc, appending it to out when write.
-// The CRC of a pass is worked out while the pass is written.
-Checked CopyCheckedPiece(const char* path, HFILE out, uint32_t length, bool write, uint32_t* crc) {
-  *crc = 0;
-  HFILE in = _lopen(path, OF_READ);
-  if (in == HFILE_ERROR) return Checked::Unreadable;
-  Checked r = Checked::Ok;
-  for (uint32_t done = 0; done < length && r == Checked::Ok;) {
-    const UINT n = length - done < kChunkBytes ? length - done : kChunkBytes;
-    if (_lread(in, g_buffer, n) != n) {
-      r = Checked::Unreadable;
-      break;
-    }
-    PassCrc pass{n, crc};
-    BeginSideWork(UpdateCrc, &pass);
-    if (write && _lwrite(out, g_buffer, n) != n) r = Checked::WriteFailed;
-    EndSideWork();
-    done += n;
-  }
-  _lclose(in);
-  return r;
-}
-
 // The merge of a set with a check line; true when a bad piece has been rebuilt. A doomed set
 // is read through without a merged file, so that every bad piece is named.
-bool RebuildChecked(HWND waitingLine, const char* waitingText, const char* dir, const char* prefix,
-                    const char* dest, const char* name, const CalTime& mergedTime, bool doomed) {
-  HFILE out = HFILE_ERROR;
+bool MergeChecked(const char* name, bool doomed) {
+  intptr_t out = -1;
   if (!doomed) {
-    out = OpenMerged(dest);
-    if (out == HFILE_ERROR) {
+    out = OpenMerged();
+    if (out == -1) {
       ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
       return false;
     }
   }
-  SetWaiting(waitingLine, waitingText, IDC_WAIT);
+  ShowBusy();
   bool writeFailed = false;
   for (int k = 1; k <= g_checks.count && !writeFailed; ++k) {
     if (g_state[k] != PieceState::Good) continue;
     char piece[kPathBytes];
-    pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k);
+    pieceset::ComposePiecePath(piece, sizeof(piece), g_dir, g_prefix, k);
     // After a bad piece the next one goes to its own place, leaving room for the rebuild.
-    const bool write = out != HFILE_ERROR && g_bad.count < 2;
+    const bool write = out != -1 && g_bad.count < 2;
     uint32_t crc = 0;
-    Checked r = Checked::WriteFailed;
-    if (!write || _llseek(out, static_cast<LONG>((k - 1) * g_checks.pieceBytes), FILE_BEGIN) != HFILE_ERROR) {
-      r = CopyCheckedPiece(piece, out, pieceset::PieceLength(g_checks, k), write, &crc);
+    Copied r = Copied::Unwritten;
+    if (!write || IoSeek(nullptr, out, static_cast<uint32_t>(k - 1) * g_checks.pieceBytes)) {
+      intptr_t in = Open(piece, GENERIC_READ, kShared);
+      r = Copied::Unreadable;
+      if (in != -1) {
+        r = CopyBytes(in, write ? out : -1, pieceset::PieceLength(g_checks, k), &crc);
+        IoClose(nullptr, in);
+      }
     }
-    if (r == Checked::WriteFailed) writeFailed = true;
-    else if (r == Checked::Unreadable || crc != g_checks.crc[k]) {
+    if (r == Copied::Unwritten) writeFailed = true;
+    else if (r == Copied::Unreadable || crc != g_checks.crc[k]) {
       g_state[k] = PieceState::Damaged;
       pieceset::NoteBad(&g_bad, k, g_state[k]);
     }
   }
-  if (out != HFILE_ERROR) _lclose(out);
+  if (out != -1) IoClose(nullptr, out);
   int rebuilt = 0;
   bool ok = !writeFailed && g_bad.count < 2;
-  if (writeFailed) Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
-  else if (g_bad.count >= 2 || (g_bad.count == 1 && !pieceset::ParityIsSound(kIo, dir, prefix, g_checks))) {
-    SetWaiting(waitingLine, nullptr, IDC_ARROW);
+  if (writeFailed) Fail(kSizeDiffers);
+  else if (g_bad.count >= 2 || (g_bad.count == 1 && !pieceset::ParityIsSound(kIo, g_dir, g_prefix, g_checks))) {
+    ShowIdle();
     ReportBad();
     ok = false;
   } else if (g_bad.count == 1) {
     rebuilt = g_bad.piece[0];
-    ShowInLine(waitingLine, kRebuilding, rebuilt);
-    if (pieceset::RebuildPiece(kIo, dir, prefix, g_checks, rebuilt, dest) != pieceset::RebuildResult::Ok) {
-      SetWaiting(waitingLine, nullptr, IDC_ARROW);
-      char message[512];
-      ComposeMessage(message, sizeof(message), Tx(kRebuildFailed), static_cast<long>(rebuilt));
-      MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND);
+    ShowInLine(kRebuilding, rebuilt);
+    if (pieceset::RebuildPiece(kIo, g_dir, g_prefix, g_checks, rebuilt, g_dest) != pieceset::RebuildResult::Ok) {
+      ShowIdle();
+      FailNumbered(kRebuildFailed, rebuilt);
       ok = false;
     }
   }
   if (!ok) {
-    SetWaiting(waitingLine, nullptr, IDC_ARROW);
-    if (!doomed) DeleteFileA(dest);
+    ShowIdle();
+    if (!doomed) DeleteFileA(g_dest);
     return false;
   }
-  uint64_t length = 0;
-  if (!LengthOf(dest, &length) || length != static_cast<uint64_t>(g_checks.size)) {
-    SetWaiting(waitingLine, nullptr, IDC_ARROW);
-    Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
-    DeleteFileA(dest);
-    return false;
-  }
-  if (!SetMergedTime(dest, mergedTime)) Report(kCannotSetTime, kCaptionError, MB_ICONHAND);
-  SetWaiting(waitingLine, nullptr, IDC_ARROW);
-  if (rebuilt) ShowInLine(waitingLine, kRebuilt, rebuilt);
+  if (!Finish(g_checks.size)) return false;
+  if (rebuilt) ShowInLine(kRebuilt, rebuilt);
   return rebuilt != 0;
 }
 
@@ -384,7 +374,10 @@ bool RebuildChecked(HWND waitingLine, const char* waitingText, const char* dir, 
 bool RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char* dir,
               OsKind kind) {
   g_owner = owner;
-  g_dbcs = g_uiLanguage == 1;
+  g_waitingLine = waitingLine;
+  g_waitingText = waitingText;
+  g_dir = dir;
+  const bool dbcs = g_uiLanguage == 1;
 
   char root[4] = {dir[0], ':', '\\', 0};
   if (!dir[0] || !IsFixedDrive(root)) {
@@ -393,70 +386,70 @@ bool RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char*
   }
 
   char info[kPathBytes];
-  const char* prefix = "file-";
-  if (!pieceset::ComposePiecePath(info, sizeof(info), dir, prefix, 0) || !Exists(info)) {
-    prefix = "FILE-";
-    if (!pieceset::ComposePiecePath(info, sizeof(info), dir, prefix, 0) || !Exists(info)) {
-      Report(kNoInfoFile, kCaptionError, MB_ICONHAND);
+  g_prefix = "file-";
+  if (!pieceset::ComposePiecePath(info, sizeof(info), dir, g_prefix, 0) || !Exists(info)) {
+    g_prefix = "FILE-";
+    if (!pieceset::ComposePiecePath(info, sizeof(info), dir, g_prefix, 0) || !Exists(info)) {
+      Fail(kNoInfoFile);
       return false;
     }
   }
 
   static char data[pieceset::kReadLimit];
   DWORD len = 0;
-  bool complete = false;
-  if (ReadInfoBytes(info, data, &len, &complete) != InfoRead::Ok) {
-    Report(kCannotOpenInfo, kCaptionError, MB_ICONHAND);
+  bool complete = false, timed = false;
+  CalTime infoTime{};
+  if (!ReadInfoFile(info, data, &len, &complete, &infoTime, &timed)) {
+    Fail(kCannotOpenInfo);
     return false;
   }
   pieceset::InfoRecord rec;
   pieceset::InfoValues vals;
-  if (pieceset::ReadStandalone(data, len, complete, g_dbcs, &rec, &vals) !=
+  if (pieceset::ReadStandalone(data, len, complete, dbcs, &rec, &vals) !=
       pieceset::StandaloneResult::Ok) {
-    Report(kIncorrectInfo, kCaptionError, MB_ICONHAND);
+    Fail(kIncorrectInfo);
     return false;
   }
 
-  char dest[kPathBytes] = {0};
-  if (std::strlen(dir) + std::strlen(rec.name) >= sizeof(dest)) {
+  const std::size_t dirLength = std::strlen(dir), nameLength = std::strlen(rec.name);
+  if (dirLength + nameLength >= sizeof(g_dest)) {
     // Too long for the system's paths: it could never be created.
     ReportWith(kCannotCreate, rec.name, kCaptionError, MB_ICONHAND);
     return false;
   }
-  std::strcpy(dest, dir);
-  std::strcat(dest, rec.name);
-  if (Exists(dest)) {
-    ReportWith(kDestinationExists, dest, kCaptionWarning, MB_ICONEXCLAMATION);
+  std::memcpy(g_dest, dir, dirLength);
+  std::memcpy(g_dest + dirLength, rec.name, nameLength + 1);
+  if (Exists(g_dest)) {
+    ReportWith(kDestinationExists, g_dest, kCaptionWarning, MB_ICONEXCLAMATION);
     return false;
   }
 
   bool ntfs = IsNtfsVolume(root);
-  CalTime infoTime{};
-  if (!vals.hasTime && !InfoFileTime(info, &infoTime)) {
-    Report(kCannotOpenInfo, kCaptionError, MB_ICONHAND);
+  if (!vals.hasTime && !timed) {
+    Fail(kCannotOpenInfo);
     return false;
   }
-  CalTime mergedTime = pieceset::ResolveMergedTime(vals, infoTime, ntfs);
+  g_mergedTime = pieceset::ResolveMergedTime(vals, infoTime, ntfs);
 
   const bool checked = pieceset::ReadChecks(data, len, vals, &g_checks);
-  ReadPieces(dir, prefix, checked ? g_checks.count + 1 : vals.count);
+  ReadPieces(checked ? g_checks.count + 1 : vals.count);
   const bool doomed = checked && JudgePieces();
   if (!checked) {
     for (int k = 1; k <= vals.count; ++k) {
       if (!g_pieces.there[k]) {
-        ReportMissingPiece(k);
+        FailNumbered(kPieceMissing, k);
         return false;
       }
     }
   }
 
   if (!doomed && !HasRoomFor(root, static_cast<unsigned long long>(vals.size) + 1000, kind)) {
-    Report(kNoFreeSpace, kCaptionError, MB_ICONHAND);
+    Fail(kNoFreeSpace);
     return false;
   }
 
-  if (checked) return RebuildChecked(waitingLine, waitingText, dir, prefix, dest, rec.name, mergedTime, doomed);
-  Rebuild(waitingLine, waitingText, dir, prefix, dest, rec.name, vals, mergedTime);
+  if (checked) return MergeChecked(rec.name, doomed);
+  MergeUnchecked(vals, rec.name);
   return false;
 }
 
