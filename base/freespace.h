@@ -9,7 +9,7 @@
 bool ExtendedFreeSpacePath(OsKind kind);
 
 enum class FreeQuery { Ok, Failed, Missing };
-// The 64-bit query, looked up at run time in the system's own KERNEL32.DLL since the oldest
+// The 64-bit query, looked up at run time in KERNEL32.DLL since the oldest
 // systems lack it: Missing when it is not there, Failed when the drive does not answer.
 FreeQuery QueryFreeBytes(const char* root, uint64_t* freeToCaller, uint64_t* total);
 

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include "base/freespace.h"
-#include "base/paths.h"
 
 bool ExtendedFreeSpacePath(OsKind kind) {
   if (kind != Win95) return true;
@@ -17,22 +16,14 @@ typedef BOOL(WINAPI* FreeSpaceEx)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULA
 FreeQuery QueryFreeBytes(const char* root, uint64_t* freeToCaller, uint64_t* total) {
   *freeToCaller = 0;
   *total = 0;
-  char path[kPathBytes] = {};
-  UINT n = GetSystemDirectoryA(path, kPathCall);
-  if (n == 0 || n >= kPathCall - 14) return FreeQuery::Missing;
-  lstrcatA(path, "\\KERNEL32.DLL");
-  HMODULE lib = LoadLibraryA(path);
-  if (!lib) return FreeQuery::Missing;
-  FreeSpaceEx query = reinterpret_cast<FreeSpaceEx>(
-      reinterpret_cast<void*>(GetProcAddress(lib, "GetDiskFreeSpaceExA")));
-  FreeQuery result = FreeQuery::Missing;
-  if (query) {
-    ULARGE_INTEGER avail = {}, all = {}, totalFree = {};
-    result = query(root, &avail, &all, &totalFree) ? FreeQuery::Ok : FreeQuery::Failed;
-    *freeToCaller = avail.QuadPart;
-    *total = all.QuadPart;
-  }
-  FreeLibrary(lib);
+  // KERNEL32.DLL is in every process: asking it needs no loading.
+  FreeSpaceEx query = reinterpret_cast<FreeSpaceEx>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "GetDiskFreeSpaceExA")));
+  if (!query) return FreeQuery::Missing;
+  ULARGE_INTEGER avail = {}, all = {}, totalFree = {};
+  FreeQuery result = query(root, &avail, &all, &totalFree) ? FreeQuery::Ok : FreeQuery::Failed;
+  *freeToCaller = avail.QuadPart;
+  *total = all.QuadPart;
   return result;
 }
 

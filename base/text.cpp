@@ -1,17 +1,18 @@
 #include "base/text.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "base/paths.h"
 
 int g_uiLanguage;
 
-void AppendText(char* out, std::size_t cap, const char* text, bool dbcs932) {
+// Appends at most n bytes of text, as AppendText does.
+static void AppendPart(char* out, std::size_t cap, const char* text, std::size_t n, bool dbcs932) {
   if (cap == 0) return;
   std::size_t used = std::strlen(out);
-  for (std::size_t i = 0; text[i];) {
-    bool pair = dbcs932 && IsLeadByte932(static_cast<unsigned char>(text[i])) && text[i + 1];
+  for (std::size_t i = 0; i < n && text[i];) {
+    bool pair = dbcs932 && IsLeadByte932(static_cast<unsigned char>(text[i])) && i + 1 < n &&
+                text[i + 1];
     std::size_t step = pair ? 2 : 1;
     if (used + step >= cap) break;
     std::memcpy(out + used, text + i, step);
@@ -19,6 +20,10 @@ void AppendText(char* out, std::size_t cap, const char* text, bool dbcs932) {
     i += step;
   }
   out[used] = 0;
+}
+
+void AppendText(char* out, std::size_t cap, const char* text, bool dbcs932) {
+  AppendPart(out, cap, text, static_cast<std::size_t>(-1), dbcs932);
 }
 
 static void Substitute(char* out, std::size_t cap, const char* text, const char* mark,
@@ -32,10 +37,7 @@ static void Substitute(char* out, std::size_t cap, const char* text, const char*
     AppendText(out, cap, text, dbcs);
     return;
   }
-  char head[512] = {0};
-  std::size_t n = static_cast<std::size_t>(at - text);
-  std::memcpy(head, text, n < sizeof head ? n : sizeof head - 1);
-  AppendText(out, cap, head, dbcs);
+  AppendPart(out, cap, text, static_cast<std::size_t>(at - text), dbcs);
   AppendText(out, cap, value, dbcs);
   AppendText(out, cap, at + 2, dbcs);
 }
@@ -45,9 +47,25 @@ void ComposeMessage(char* out, std::size_t cap, const char* text, const char* na
 }
 
 void ComposeMessage(char* out, std::size_t cap, const char* text, long number) {
-  char digits[24] = {0};
-  std::snprintf(digits, sizeof digits, "%ld", number);
+  char digits[kDecimalBytes];
+  DecimalText(digits, number);
   Substitute(out, cap, text, "%d", digits);
+}
+
+void DecimalText(char (&out)[kDecimalBytes], long number) {
+  // The magnitude as unsigned: the most negative number has none as a long.
+  unsigned long n = static_cast<unsigned long>(number);
+  if (number < 0) n = 0ul - n;
+  char reversed[kDecimalBytes];
+  std::size_t count = 0;
+  do {
+    reversed[count++] = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n);
+  std::size_t at = 0;
+  if (number < 0) out[at++] = '-';
+  while (count) out[at++] = reversed[--count];
+  out[at] = 0;
 }
 
 bool CopyBounded(char* dst, std::size_t size, const char* src) {

@@ -18,6 +18,11 @@ void ComposeMessage(char* out, std::size_t cap, const char* text, const char* na
 // text with its first "%d" replaced by the decimal number.
 void ComposeMessage(char* out, std::size_t cap, const char* text, long number);
 
+// The decimal digits of number, led by "-" when it is negative; printf is not used for it, as
+// the formatting code it brings would be most of Rundelo.
+constexpr std::size_t kDecimalBytes = 24;
+void DecimalText(char (&out)[kDecimalBytes], long number);
+
 // Appends text to the zero-terminated contents of out (cap bytes), cutting it where it would not
 // fit without splitting a Shift-JIS character when dbcs932.
 void AppendText(char* out, std::size_t cap, const char* text, bool dbcs932);

@@ -8,40 +8,29 @@
 namespace pieceset {
 namespace {
 
-bool Decimal(const char* p, const char* end, uint64_t max, uint64_t* out) {
-  if (p == end || end - p > 10) return false;
-  uint64_t v = 0;
-  for (; p < end; ++p) {
-    if (*p < '0' || *p > '9') return false;
-    v = v * 10 + static_cast<uint64_t>(*p - '0');
-  }
-  if (v > max) return false;
-  *out = v;
-  return true;
-}
-
-bool Hex8(const char* p, const char* end, uint32_t* out) {
-  if (end - p != 8) return false;
+// The field at *p up to its semicolon, which *p then stands past: exactly eight upper-case
+// hexadecimal digits when hex, else at most ten decimal digits worth at most max (in 32 bits:
+// 64-bit division would bring in a runtime helper).
+bool NumberField(const char** p, const char* end, bool hex, uint32_t max, uint32_t* out) {
+  const char* q = *p;
   uint32_t v = 0;
-  for (; p < end; ++p) {
-    const char ch = *p;
-    uint32_t d;
-    if (ch >= '0' && ch <= '9') d = static_cast<uint32_t>(ch - '0');
-    else if (ch >= 'A' && ch <= 'F') d = static_cast<uint32_t>(ch - 'A' + 10);
+  for (; q < end && *q != ';'; ++q) {
+    const char ch = *q;
+    uint32_t digit;
+    if (ch >= '0' && ch <= '9') digit = static_cast<uint32_t>(ch - '0');
+    else if (hex && ch >= 'A' && ch <= 'F') digit = static_cast<uint32_t>(ch - 'A' + 10);
     else return false;
-    v = v << 4 | d;
+    if (hex) {
+      v = v << 4 | digit;
+    } else {
+      if (v > (max - digit) / 10) return false;
+      v = v * 10 + digit;
+    }
   }
+  const long digits = q - *p;
+  if (q == end || digits == 0 || (hex ? digits != 8 : digits > 10)) return false;
+  *p = q + 1;
   *out = v;
-  return true;
-}
-
-// Splits the line at semicolons: the next field from *p, which then stands past its semicolon.
-bool NextField(const char** p, const char* end, const char** from, const char** to) {
-  const void* semi = std::memchr(*p, ';', static_cast<std::size_t>(end - *p));
-  if (!semi) return false;
-  *from = *p;
-  *to = static_cast<const char*>(semi);
-  *p = *to + 1;
   return true;
 }
 
@@ -124,17 +113,19 @@ bool ReadChecks(const char* data, std::size_t len, const InfoValues& vals, Check
   const char* nl = static_cast<const char*>(std::memchr(data, '\n', len));
   if (!nl) return false;
   const char* line = nl + 1;
-  const char* end = data + len;
-  const char* lineEnd = static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
-  if (!lineEnd) return false;
-  const char* p = line;
-  const char *a, *b;
-  uint64_t size, count, piece;
-  if (!NextField(&p, lineEnd, &a, &b) || b - a != 5 || std::memcmp(a, "CRC32", 5) != 0) return false;
-  if (!NextField(&p, lineEnd, &a, &b) || !Decimal(a, b, 2147483647u, &size)) return false;
-  if (!NextField(&p, lineEnd, &a, &b) || !Decimal(a, b, kMaxPieces, &count) || count < 1) return false;
-  if (!NextField(&p, lineEnd, &a, &b) || !Decimal(a, b, kMaxPieceBytes, &piece)) return false;
-  if (static_cast<long>(size) != vals.size || static_cast<int>(count) != vals.count) return false;
+  const char* end = static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(data + len - line)));
+  if (!end || end - line < 6 || std::memcmp(line, "CRC32;", 6) != 0) return false;
+  const char* p = line + 6;
+  uint32_t size, count, piece;
+  if (!NumberField(&p, end, false, 2147483647u, &size) ||
+      !NumberField(&p, end, false, kMaxPieces, &count) ||
+      !NumberField(&p, end, false, kMaxPieceBytes, &piece)) {
+    return false;
+  }
+  if (count < 1 || static_cast<long>(size) != vals.size || static_cast<int>(count) != vals.count) {
+    return false;
+  }
+  // count * piece is below 2^32: at most 999 pieces of at most kMaxPieceBytes.
   if (piece == 0 || piece % kBlockBytes != 0 || (count - 1) * piece >= size ||
       size > count * piece) {
     return false;
@@ -142,15 +133,14 @@ bool ReadChecks(const char* data, std::size_t len, const InfoValues& vals, Check
   std::memset(out, 0, sizeof(*out));
   out->size = static_cast<long>(size);
   out->count = static_cast<int>(count);
-  out->pieceBytes = static_cast<uint32_t>(piece);
-  if (!NextField(&p, lineEnd, &a, &b) || !Hex8(a, b, &out->whole)) return false;
+  out->pieceBytes = piece;
+  if (!NumberField(&p, end, true, 0, &out->whole)) return false;
   for (int k = 1; k <= out->count + 1; ++k) {
-    if (!NextField(&p, lineEnd, &a, &b) || !Hex8(a, b, &out->crc[k])) return false;
+    if (!NumberField(&p, end, true, 0, &out->crc[k])) return false;
   }
   const std::size_t signedPart = static_cast<std::size_t>(p - line);
   uint32_t self;
-  if (!NextField(&p, lineEnd, &a, &b) || !Hex8(a, b, &self) || p != lineEnd) return false;
-  return Crc32Update(0, line, signedPart) == self;
+  return NumberField(&p, end, true, 0, &self) && p == end && Crc32Update(0, line, signedPart) == self;
 }
 
 uint32_t PieceLength(const Checks& c, int k) {
@@ -185,8 +175,10 @@ void ListBad(const BadPieces& bad, char* out, std::size_t cap) {
     sorted[j] = bad.piece[i];
   }
   for (int i = 0; i < kept; ++i) {
-    char name[24];
-    std::snprintf(name, sizeof(name), "%sFILE-%d", i ? ", " : "", sorted[i]);
+    char number[kDecimalBytes], listed[kDecimalBytes + 8] = ", FILE-";
+    DecimalText(number, sorted[i]);
+    std::strcpy(listed + 7, number);
+    const char* name = i ? listed : listed + 2;
     const std::size_t w = std::strlen(name);
     if (n + w >= cap) return;
     std::memcpy(out + n, name, w);

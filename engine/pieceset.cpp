@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/text.h"
+
 namespace pieceset {
 namespace {
 
@@ -110,7 +112,6 @@ FieldEnd ReadField(Cursor* c, std::size_t limit, bool stopAtCr, char* out) {
 bool IsPlainFileName(const char* name, bool dbcs932) {
   std::size_t len = std::strlen(name);
   if (len == 0 || len > kNameLimit) return false;
-  if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return false;
   for (std::size_t i = 0; i < len; ++i) {
     unsigned char c = static_cast<unsigned char>(name[i]);
     if (dbcs932 && IsLeadByte932(c)) {
@@ -120,28 +121,23 @@ bool IsPlainFileName(const char* name, bool dbcs932) {
     }
     if (c < 0x20 || std::strchr("\\/:*?\"<>|", c)) return false;
   }
-  // Windows drops trailing dots and spaces, which would name another file.
+  // Windows drops trailing dots and spaces, which would name another file ("." and ".." too).
   char last = name[len - 1];
   if (last == '.' || last == ' ') return false;
-  // Device names open a device instead of a file, with or without an extension.
-  static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  // Device names open a device instead of a file, with or without an extension. The stem is
+  // looked up between bars, upper case; a digit after COM or LPT stands as '?', which no name
+  // can hold.
   std::size_t stem = std::strcspn(name, ".");
   while (stem > 0 && name[stem - 1] == ' ') --stem;
-  char upper[8] = {0};
-  if (stem < sizeof(upper)) {
-    for (std::size_t i = 0; i < stem; ++i) {
-      char ch = name[i];
-      upper[i] = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 32) : ch;
-    }
-    for (const char* d : devices) {
-      if (std::strcmp(upper, d) == 0) return false;
-    }
-    if (stem == 4 && (std::strncmp(upper, "COM", 3) == 0 || std::strncmp(upper, "LPT", 3) == 0) &&
-        upper[3] >= '1' && upper[3] <= '9') {
-      return false;
-    }
+  if (stem > 7) return true;
+  char key[10] = "|";
+  for (std::size_t i = 0; i < stem; ++i) {
+    char ch = name[i];
+    key[i + 1] = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 32) : ch;
   }
-  return true;
+  if (stem == 4 && key[4] >= '1' && key[4] <= '9') key[4] = '?';
+  key[stem + 1] = '|';
+  return !std::strstr("|CON|PRN|AUX|NUL|CONIN$|CONOUT$|COM?|LPT?|", key);
 }
 
 std::size_t FormatRecord(char* out, std::size_t cap, const char* name, long size, int count,
@@ -222,11 +218,13 @@ const char* PrefixForSelectedName(const char* selectedName) {
 bool ComposePiecePath(char* out, std::size_t cap, const char* dir, const char* prefix, int k) {
   if (cap == 0) return false;
   std::memset(out, 0, cap);
-  char number[8] = {0};
-  std::snprintf(number, sizeof(number), "%d", k);
-  std::size_t need = std::strlen(dir) + std::strlen(prefix) + std::strlen(number);
-  if (need >= cap) return false;
-  std::snprintf(out, cap, "%s%s%s", dir, prefix, number);
+  char number[kDecimalBytes];
+  DecimalText(number, k);
+  const std::size_t d = std::strlen(dir), p = std::strlen(prefix), n = std::strlen(number);
+  if (d + p + n >= cap) return false;
+  std::memcpy(out, dir, d);  // out was cleared: the zero after the number is there
+  std::memcpy(out + d, prefix, p);
+  std::memcpy(out + d + p, number, n);
   return true;
 }
 

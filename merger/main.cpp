@@ -21,7 +21,6 @@ constexpr UINT kNoteMillis = 4000;
 
 HWND g_waitingLine;
 OsKind g_osKind;
-char g_waitingText[64];
 char g_programDir[258];
 
 LRESULT OnCreate(HWND wnd) {
@@ -30,42 +29,34 @@ LRESULT OnCreate(HWND wnd) {
   g_waitingLine = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 20, 40, 260, 30, wnd,
                                   reinterpret_cast<HMENU>(kWaitingLineId),
                                   GetModuleHandleA(nullptr), nullptr);
-  std::memset(g_waitingText, 0, sizeof(g_waitingText));
-  std::strncpy(g_waitingText, Tx(kWaiting), sizeof(g_waitingText) - 1);
   if (!g_uiLanguage) SetWindowTextA(wnd, kTitle.en);
-  std::memset(g_programDir, 0, sizeof(g_programDir));
   FindProgramDirectory(g_programDir, sizeof(g_programDir));
   PostMessageA(wnd, kMergeMessage, 0, 0);
   return 0;
 }
 
-void Line(HDC dc, int x0, int y0, int x1, int y1, int x2, int y2) {
-  MoveToEx(dc, x0, y0, nullptr);
-  LineTo(dc, x1, y1);
-  LineTo(dc, x2, y2);
-}
-
-// Two-pixel sunken frame along the client edges.
+// Two-pixel sunken frame along the client edges: black above and left, one white pixel below
+// and right.
 LRESULT OnPaint(HWND wnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(wnd, &ps);
   RECT rc;
   GetClientRect(wnd, &rc);
-  int w = rc.right, h = rc.bottom;
-  Line(dc, w, 0, 0, 0, 0, h);
-  Line(dc, 1, h, 1, 1, w, 1);
-  HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
-  HGDIOBJ old = SelectObject(dc, white);
-  Line(dc, w, 1, w, h, 1, h);
-  Line(dc, 2, h - 1, w - 1, h - 1, w - 1, 2);
-  SelectObject(dc, old);
-  DeleteObject(white);
+  const LONG w = rc.right, h = rc.bottom;
+  const HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  const HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  const struct {
+    RECT r;
+    HBRUSH brush;
+  } edges[] = {{{0, 0, w, 2}, black}, {{0, 0, 2, h}, black}, {{2, h - 1, w, h}, white},
+               {{w - 1, 3, w, h}, white}};
+  for (const auto& e : edges) FillRect(dc, &e.r, e.brush);
   EndPaint(wnd, &ps);
   return 0;
 }
 
 LRESULT OnMerge(HWND wnd) {
-  if (!RunMerge(wnd, g_waitingLine, g_waitingText, g_programDir, g_osKind) ||
+  if (!RunMerge(wnd, g_waitingLine, Tx(kWaiting), g_programDir, g_osKind) ||
       !SetTimer(wnd, kNoteTimer, kNoteMillis, nullptr)) {
     PostMessageA(wnd, kCloseMessage, 0, 0);
   }
@@ -91,10 +82,8 @@ LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
-}  // namespace rundelo
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  using namespace rundelo;
+int Run(HINSTANCE instance) {
   WNDCLASSA wc;
   std::memset(&wc, 0, sizeof(wc));
   wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -112,7 +101,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   HWND wnd = CreateWindowExA(WS_EX_TOPMOST, "Rundelo", kTitle.ja, 0, x, y, kWidth, kHeight,
                              nullptr, nullptr, instance, nullptr);
   if (!wnd) return 0;
-  ShowWindow(wnd, show);
+  // As the program that started this one asked.
+  ShowWindow(wnd, SW_SHOWDEFAULT);
   UpdateWindow(wnd);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -120,4 +110,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     DispatchMessageA(&msg);
   }
   return static_cast<int>(msg.wParam);
+}
+
+}  // namespace rundelo
+
+// Rundelo starts here rather than in the C runtime's start-up, which prepares what it never uses
+// (arguments, global constructors, exit handlers) and would take more room than the program on
+// the first disk of a set. Nothing in Rundelo may need a constructor run before it.
+extern "C" void RundeloStart() {
+  ExitProcess(static_cast<UINT>(rundelo::Run(GetModuleHandleA(nullptr))));
 }

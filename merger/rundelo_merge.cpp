@@ -15,16 +15,30 @@ namespace {
 
 using pieceset::PieceState;
 
+// The merge runs once: what it works on is kept here rather than handed from call to call.
 HWND g_owner;
-bool g_dbcs;
+HWND g_waitingLine;
+const char* g_waitingText;
+const char* g_dir;
+const char* g_prefix;
+char g_dest[kPathBytes];
+// Where the merged file is written until it has checked out: a free ~RDL000.TMP to ~RDL999.TMP.
+char g_temp[kPathBytes];
+CalTime g_mergedTime;
 char g_buffer[kChunkBytes + 1];
 pieceset::Checks g_checks;
 PieceState g_state[pieceset::kMaxPieces + 2];
 pieceset::BadPieces g_bad;
+// The pieces as one reading of the folder finds them.
+pieceset::FolderPieces g_pieces;
 
 void Report(const Text& text, const Text& caption, UINT flags) {
   MessageBoxA(g_owner, Tx(text), Tx(caption), flags);
 }
+
+void Fail(const Text& text) { Report(text, kCaptionError, MB_ICONHAND); }
+
+void FailWith(const char* message) { MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND); }
 
 // Reports a text whose "%s" is a name or path.
 void ReportWith(const Text& text, const char* name, const Text& caption, UINT flags) {
@@ -33,10 +47,26 @@ void ReportWith(const Text& text, const char* name, const Text& caption, UINT fl
   MessageBoxA(g_owner, message, Tx(caption), flags);
 }
 
-void ReportMissingPiece(int k) {
+// Reports a text whose "%d" is a piece's number.
+void FailNumbered(const Text& text, int k) {
   char message[512];
-  ComposeMessage(message, sizeof(message), Tx(kPieceMissing), static_cast<long>(k));
-  MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND);
+  ComposeMessage(message, sizeof(message), Tx(text), static_cast<long>(k));
+  FailWith(message);
+}
+
+// The wait cursor, and the waiting text in the waiting line, while the pieces are copied.
+void ShowBusy() {
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  SendMessageA(g_waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_waitingText));
+}
+
+void ShowIdle() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
+
+void ShowInLine(const Text& text, int piece) {
+  char line[128];
+  ComposeMessage(line, sizeof(line), Tx(text), static_cast<long>(piece));
+  SendMessageA(g_waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line));
+  UpdateWindow(g_waitingLine);
 }
 
 // Length of an existing file; false when there is none.
@@ -50,22 +80,21 @@ bool LengthOf(const char* path, uint64_t* length) {
 }
 
 bool Exists(const char* path) {
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA(path, &found);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  FindClose(h);
-  return true;
+  uint64_t length;
+  return LengthOf(path, &length);
 }
 
-// Reads the first bytes of FILE-0 with its attributes set aside; *complete when that was all.
-enum class InfoRead { Ok, CannotOpen };
-InfoRead ReadInfoBytes(const char* path, char* data, DWORD* len, bool* complete) {
+// Reads the first bytes of FILE-0 and its last-write time (local) with its attributes set
+// aside; false when it cannot be opened. *complete when that was all; *timed when the time was
+// read.
+bool ReadInfoFile(const char* path, char* data, DWORD* len, bool* complete, CalTime* written,
+                  bool* timed) {
   DWORD attributes = GetFileAttributesA(path);
   SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
   HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  InfoRead result = InfoRead::CannotOpen;
-  if (h != INVALID_HANDLE_VALUE) {
+  const bool opened = h != INVALID_HANDLE_VALUE;
+  if (opened) {
     *len = 0;
     DWORD got = 0;
     while (*len < pieceset::kReadLimit &&
@@ -74,28 +103,14 @@ InfoRead ReadInfoBytes(const char* path, char* data, DWORD* len, bool* complete)
     }
     char extra;
     *complete = *len < pieceset::kReadLimit || !ReadFile(h, &extra, 1, &got, nullptr) || got == 0;
+    FILETIME ft;
+    *timed = GetFileTime(h, nullptr, nullptr, &ft) &&
+             LocalTimeOfFileTime((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime,
+                                 written);
     CloseHandle(h);
-    result = InfoRead::Ok;
   }
   if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, attributes);
-  return result;
-}
-
-// Last-write time of FILE-0 as local calendar time, attributes set aside for the look-up.
-bool InfoFileTime(const char* path, CalTime* out) {
-  DWORD attributes = GetFileAttributesA(path);
-  SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA(path, &found);
-  bool ok = false;
-  if (h != INVALID_HANDLE_VALUE) {
-    FindClose(h);
-    const FILETIME& ft = found.ftLastWriteTime;
-    ok = LocalTimeOfFileTime((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime,
-                             out);
-  }
-  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, attributes);
-  return ok;
+  return opened;
 }
 
 bool SetMergedTime(const char* path, const CalTime& t) {
@@ -112,113 +127,14 @@ bool SetMergedTime(const char* path, const CalTime& t) {
   return ok;
 }
 
-enum class CopyResult { Ok, CannotOpen, Short };
-
-// Appends piece path to out in passes of kChunkBytes. A short write (full disk) or short read,
-// or more bytes than the record allows, ends the copy as a size failure.
-CopyResult CopyPiece(const char* path, HFILE out, long recordedSize, long* written) {
-  HFILE in = _lopen(path, OF_READ);
-  if (in == HFILE_ERROR) return CopyResult::CannotOpen;
-  LONG length = _llseek(in, 0, FILE_END);
-  _llseek(in, 0, FILE_BEGIN);
-  if (length < 0) {
-    _lclose(in);
-    return CopyResult::CannotOpen;
-  }
-  CopyResult result = CopyResult::Ok;
-  if (length > recordedSize - *written) result = CopyResult::Short;
-  std::uint32_t passes = PassCount(static_cast<std::uint32_t>(length));
-  for (std::uint32_t i = 0; i < passes && result == CopyResult::Ok; ++i) {
-    UINT n = PassBytes(static_cast<std::uint32_t>(length), i);
-    // An empty pass copies nothing, and a 0-byte _lwrite would cut the file at the position
-    // (a system call per piece). No clearing: a short read stops the copy before any write.
-    if (n == 0) continue;
-    if (_lread(in, g_buffer, n) != n || _lwrite(out, g_buffer, n) != n) result = CopyResult::Short;
-    else *written += static_cast<long>(n);
-  }
-  _lclose(in);
-  return result;
+// Files are opened with the system's own call: those a merge copies as the old 16-bit file
+// calls opened them, shared both ways. The handles are those of the rebuild's file calls below,
+// -1 when a file cannot be opened.
+constexpr DWORD kShared = FILE_SHARE_READ | FILE_SHARE_WRITE;
+intptr_t Open(const char* path, DWORD access, DWORD share, DWORD creation = OPEN_EXISTING) {
+  return reinterpret_cast<intptr_t>(
+      CreateFileA(path, access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
-
-// Makes a new file of a free temporary name, ~RDL000.TMP to ~RDL999.TMP, in dir, its path into
-// temp (kPathBytes). The merged file is written there and takes its recorded name only once it
-// has checked out, so that no file of that name is ever one that did not. Made by one call, the
-// new file is not cut: a cut file on ext4 (under Wine) has all its data written out at its last
-// close, hundreds of megabytes waited for.
-HFILE CreateTemporary(const char* dir, char* temp) {
-  static const char kName[] = "~RDL000.TMP";
-  const std::size_t n = std::strlen(dir);
-  if (n + sizeof(kName) > kPathBytes) return HFILE_ERROR;
-  std::strcpy(temp, dir);
-  std::strcpy(temp + n, kName);
-  for (int k = 0; k < 1000; ++k) {
-    temp[n + 4] = static_cast<char>('0' + k / 100);
-    temp[n + 5] = static_cast<char>('0' + k / 10 % 10);
-    temp[n + 6] = static_cast<char>('0' + k % 10);
-    HANDLE h = CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) return static_cast<HFILE>(reinterpret_cast<INT_PTR>(h));
-    // Only a taken name is worth another try: a folder that takes no file takes none of them.
-    if (!Exists(temp)) break;
-  }
-  return HFILE_ERROR;
-}
-
-// Gives the checked file at temp the recorded name. MoveFileA fails rather than replace a file
-// of that name that appeared meanwhile; the temporary file is then deleted and the failure shown.
-bool PutInPlace(const char* temp, const char* dest, const char* name) {
-  if (MoveFileA(temp, dest)) return true;
-  DeleteFileA(temp);
-  if (Exists(dest)) ReportWith(kDestinationExists, dest, kCaptionWarning, MB_ICONEXCLAMATION);
-  else ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
-  return false;
-}
-
-void SetWaiting(HWND waitingLine, const char* text, LPCSTR cursor) {
-  SetCursor(LoadCursorA(nullptr, cursor));
-  if (text) SendMessageA(waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-// Creates, fills and checks the merged file, gives it its time and then its name. A failure
-// deletes the file before it is shown, so that nothing is left while the message waits.
-void Rebuild(HWND waitingLine, const char* waitingText, const char* dir, const char* prefix,
-             const char* dest, const char* name, const pieceset::InfoValues& vals,
-             const CalTime& mergedTime) {
-  char temp[kPathBytes];
-  HFILE out = CreateTemporary(dir, temp);
-  if (out == HFILE_ERROR) {
-    ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
-    return;
-  }
-  SetWaiting(waitingLine, waitingText, IDC_WAIT);
-
-  long written = 0;
-  CopyResult r = CopyResult::Ok;
-  for (int k = 1; k <= vals.count && r == CopyResult::Ok; ++k) {
-    char piece[kPathBytes];
-    pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k);
-    r = CopyPiece(piece, out, vals.size, &written);
-  }
-  if (r == CopyResult::Ok && _llseek(out, 0, FILE_END) != vals.size) r = CopyResult::Short;
-  _lclose(out);
-  if (r != CopyResult::Ok) {
-    DeleteFileA(temp);
-    SetWaiting(waitingLine, nullptr, IDC_ARROW);
-    Report(r == CopyResult::CannotOpen ? kCannotOpenPiece : kSizeDiffers, kCaptionError, MB_ICONHAND);
-    return;
-  }
-  const bool timed = SetMergedTime(temp, mergedTime);
-  if (PutInPlace(temp, dest, name) && !timed) Report(kCannotSetTime, kCaptionError, MB_ICONHAND);
-  SetWaiting(waitingLine, nullptr, IDC_ARROW);
-}
-
-// The file calls of the rebuild from the parity piece.
-intptr_t IoOpen(const char* path, DWORD access, DWORD share) {
-  HANDLE h = CreateFileA(path, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  return h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<intptr_t>(h);
-}
-intptr_t IoOpenRead(void*, const char* path) { return IoOpen(path, GENERIC_READ, FILE_SHARE_READ); }
-intptr_t IoOpenWrite(void*, const char* path) { return IoOpen(path, GENERIC_WRITE, 0); }
 long IoRead(void*, intptr_t f, void* buf, long n) {
   DWORD got = 0;
   return ReadFile(reinterpret_cast<HANDLE>(f), buf, static_cast<DWORD>(n), &got, nullptr) ? static_cast<long>(got) : -1;
@@ -227,10 +143,141 @@ long IoWrite(void*, intptr_t f, const void* buf, long n) {
   DWORD put = 0;
   return WriteFile(reinterpret_cast<HANDLE>(f), buf, static_cast<DWORD>(n), &put, nullptr) ? static_cast<long>(put) : -1;
 }
+void IoClose(void*, intptr_t f) { CloseHandle(reinterpret_cast<HANDLE>(f)); }
+
+// Makes the merged file under a free temporary name beside the pieces: it takes its recorded
+// name only once it has checked out, so that no file of that name is ever one that did not. A
+// new file made by one call is not cut: a cut file on ext4 (under Wine) has all its data written
+// out at its last close, hundreds of megabytes waited for.
+intptr_t OpenMerged() {
+  static const char kName[] = "~RDL000.TMP";
+  const std::size_t n = std::strlen(g_dir);
+  if (n + sizeof(kName) > kPathBytes) return -1;
+  std::memcpy(g_temp, g_dir, n);
+  std::memcpy(g_temp + n, kName, sizeof(kName));
+  for (int k = 0; k < 1000; ++k) {
+    g_temp[n + 4] = static_cast<char>('0' + k / 100);
+    g_temp[n + 5] = static_cast<char>('0' + k / 10 % 10);
+    g_temp[n + 6] = static_cast<char>('0' + k % 10);
+    const intptr_t out = Open(g_temp, GENERIC_WRITE, kShared, CREATE_NEW);
+    if (out != -1) return out;
+    // Only a taken name is worth another try: a folder that takes no file takes none of them.
+    if (!Exists(g_temp)) break;
+  }
+  return -1;
+}
+
+// Deletes the unfinished file before its failure is shown, so that nothing is left should the
+// program be ended while the message waits.
+void Discard(const Text& failure) {
+  DeleteFileA(g_temp);
+  ShowIdle();
+  Fail(failure);
+}
+
+// Ends a merge whose pieces are all in: the merged file of the record's size gets its time and
+// then its recorded name; one of another size is deleted. MoveFileA fails rather than replace a
+// file of that name that appeared meanwhile. False when the file did not take its name.
+bool Finish(long size) {
+  uint64_t length = 0;
+  if (!LengthOf(g_temp, &length) || length != static_cast<uint64_t>(size)) {
+    Discard(kSizeDiffers);
+    return false;
+  }
+  const bool timed = SetMergedTime(g_temp, g_mergedTime);
+  if (!MoveFileA(g_temp, g_dest)) {
+    DeleteFileA(g_temp);
+    ShowIdle();
+    if (Exists(g_dest)) ReportWith(kDestinationExists, g_dest, kCaptionWarning, MB_ICONEXCLAMATION);
+    else ReportWith(kCannotCreate, g_dest + std::strlen(g_dir), kCaptionError, MB_ICONHAND);
+    return false;
+  }
+  ShowIdle();
+  if (!timed) Fail(kCannotSetTime);
+  return true;
+}
+
+struct PassCrc {
+  UINT bytes;
+  uint32_t* crc;
+};
+
+void UpdateCrc(void* ctx) {
+  auto* p = static_cast<PassCrc*>(ctx);
+  *p->crc = Crc32Update(*p->crc, g_buffer, p->bytes);
+}
+
+enum class Copied { Ok, Unreadable, Unwritten };
+
+// Copies length bytes of in to out (none when out is -1) in passes of kChunkBytes, so that a
+// piece moves in one read and one write. With crc, their CRC goes into *crc, each pass's worked
+// out while the pass is written.
+Copied CopyBytes(intptr_t in, intptr_t out, uint32_t length, uint32_t* crc) {
+  for (uint32_t i = 0; i < PassCount(length); ++i) {
+    const long n = static_cast<long>(PassBytes(length, i));
+    // An empty pass copies nothing: a system call per piece saved. No clearing: a short read
+    // stops the copy before any write.
+    if (n == 0) continue;
+    if (IoRead(nullptr, in, g_buffer, n) != n) return Copied::Unreadable;
+    PassCrc pass{static_cast<UINT>(n), crc};
+    if (crc) BeginSideWork(UpdateCrc, &pass);
+    const bool written = out == -1 || IoWrite(nullptr, out, g_buffer, n) == n;
+    if (crc) EndSideWork();
+    if (!written) return Copied::Unwritten;
+  }
+  return Copied::Ok;
+}
+
+// Appends piece path to out whole; the text of the failure, or null. A piece that cannot be
+// opened, one longer than room, a short read or a short write (full disk) are failures.
+const Text* AppendPiece(const char* path, intptr_t out, long room, LONG* length) {
+  intptr_t in = Open(path, GENERIC_READ, kShared);
+  if (in == -1) return &kCannotOpenPiece;
+  HANDLE h = reinterpret_cast<HANDLE>(in);
+  *length = static_cast<LONG>(SetFilePointer(h, 0, nullptr, FILE_END));
+  SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+  const Text* failure = nullptr;
+  if (*length < 0) {
+    failure = &kCannotOpenPiece;
+  } else if (*length > room ||
+             CopyBytes(in, out, static_cast<uint32_t>(*length), nullptr) != Copied::Ok) {
+    failure = &kSizeDiffers;
+  }
+  IoClose(nullptr, in);
+  return failure;
+}
+
+// The merge of a set without a check line: every piece appended whole; a failure ends it
+// without a merged file.
+void MergeUnchecked(const pieceset::InfoValues& vals, const char* name) {
+  intptr_t out = OpenMerged();
+  if (out == -1) {
+    ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
+    return;
+  }
+  ShowBusy();
+  long written = 0;
+  for (int k = 1; k <= vals.count; ++k) {
+    char piece[kPathBytes];
+    pieceset::ComposePiecePath(piece, sizeof(piece), g_dir, g_prefix, k);
+    LONG length = 0;
+    if (const Text* failure = AppendPiece(piece, out, vals.size - written, &length)) {
+      IoClose(nullptr, out);
+      Discard(*failure);
+      return;
+    }
+    written += length;
+  }
+  IoClose(nullptr, out);
+  Finish(vals.size);
+}
+
+// The rest of the rebuild's file calls.
+intptr_t IoOpenRead(void*, const char* path) { return Open(path, GENERIC_READ, FILE_SHARE_READ); }
+intptr_t IoOpenWrite(void*, const char* path) { return Open(path, GENERIC_WRITE, 0); }
 bool IoSeek(void*, intptr_t f, uint32_t at) {
   return SetFilePointer(reinterpret_cast<HANDLE>(f), static_cast<LONG>(at), nullptr, FILE_BEGIN) == at;
 }
-void IoClose(void*, intptr_t f) { CloseHandle(reinterpret_cast<HANDLE>(f)); }
 const pieceset::PieceIo kIo = {nullptr, IoOpenRead, IoOpenWrite, IoRead, IoWrite, IoSeek, IoClose};
 
 // The one bad piece that no sound parity piece can rebuild, or every bad piece when more.
@@ -244,25 +291,16 @@ void ReportBad() {
     ComposeMessage(counted, sizeof(counted), Tx(kNoParity), static_cast<long>(g_checks.count + 1));
     ComposeMessage(message, sizeof(message), counted, what);
   }
-  MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND);
+  FailWith(message);
 }
 
-void ShowInLine(HWND waitingLine, const Text& text, int piece) {
-  char line[128];
-  ComposeMessage(line, sizeof(line), Tx(text), static_cast<long>(piece));
-  SendMessageA(waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line));
-  UpdateWindow(waitingLine);
-}
-
-// The pieces as one reading of the folder finds them.
-pieceset::FolderPieces g_pieces;
-
-void ReadPieces(const char* dir, const char* prefix, int last) {
+void ReadPieces(int last) {
   pieceset::BeginFolderPieces(&g_pieces, last);
   char pattern[kPathBytes + 4];
-  if (std::strlen(dir) + 4 > sizeof(pattern)) return;
-  std::strcpy(pattern, dir);
-  std::strcat(pattern, "*.*");
+  const std::size_t n = std::strlen(g_dir);
+  if (n + 4 > sizeof(pattern)) return;
+  std::memcpy(pattern, g_dir, n);
+  std::memcpy(pattern + n, "*.*", 4);
   WIN32_FIND_DATAA found;
   HANDLE h = FindFirstFileA(pattern, &found);
   if (h != INVALID_HANDLE_VALUE) {
@@ -273,7 +311,7 @@ void ReadPieces(const char* dir, const char* prefix, int last) {
     } while (FindNextFileA(h, &found));
     FindClose(h);
   }
-  pieceset::EndFolderPieces(&g_pieces, dir, prefix);
+  pieceset::EndFolderPieces(&g_pieces, g_dir, g_prefix);
 }
 
 bool ParityThere() {
@@ -294,107 +332,66 @@ bool JudgePieces() {
   return g_bad.count >= 2 || (g_bad.count == 1 && !ParityThere());
 }
 
-enum class Checked { Ok, Unreadable, WriteFailed };
-
-struct PassCrc {
-  UINT bytes;
-  uint32_t* crc;
-};
-
-void UpdateCrc(void* ctx) {
-  auto* p = static_cast<PassCrc*>(ctx);
-  *p->crc = Crc32Update(*p->crc, g_buffer, p->bytes);
-}
-
-// Reads piece path of length bytes whole, its CRC into *crc, appending it to out when write.
-// The CRC of a pass is worked out while the pass is written.
-Checked CopyCheckedPiece(const char* path, HFILE out, uint32_t length, bool write, uint32_t* crc) {
-  *crc = 0;
-  HFILE in = _lopen(path, OF_READ);
-  if (in == HFILE_ERROR) return Checked::Unreadable;
-  Checked r = Checked::Ok;
-  for (uint32_t done = 0; done < length && r == Checked::Ok;) {
-    const UINT n = length - done < kChunkBytes ? length - done : kChunkBytes;
-    if (_lread(in, g_buffer, n) != n) {
-      r = Checked::Unreadable;
-      break;
-    }
-    PassCrc pass{n, crc};
-    BeginSideWork(UpdateCrc, &pass);
-    if (write && _lwrite(out, g_buffer, n) != n) r = Checked::WriteFailed;
-    EndSideWork();
-    done += n;
-  }
-  _lclose(in);
-  return r;
-}
-
 // The merge of a set with a check line; true when a bad piece has been rebuilt. A doomed set
-// is read through without a merged file, so that every bad piece is named. As in Rebuild, the
-// file is written under a temporary name and a failure deletes it before it is shown.
-bool RebuildChecked(HWND waitingLine, const char* waitingText, const char* dir, const char* prefix,
-                    const char* dest, const char* name, const CalTime& mergedTime, bool doomed) {
-  char temp[kPathBytes] = {0};
-  HFILE out = HFILE_ERROR;
+// is read through without a merged file, so that every bad piece is named.
+bool MergeChecked(const char* name, bool doomed) {
+  intptr_t out = -1;
   if (!doomed) {
-    out = CreateTemporary(dir, temp);
-    if (out == HFILE_ERROR) {
+    out = OpenMerged();
+    if (out == -1) {
       ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
       return false;
     }
   }
-  SetWaiting(waitingLine, waitingText, IDC_WAIT);
+  ShowBusy();
   bool writeFailed = false;
   for (int k = 1; k <= g_checks.count && !writeFailed; ++k) {
     if (!pieceset::JudgedByCrc(g_state[k])) continue;
     char piece[kPathBytes];
-    pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k);
+    pieceset::ComposePiecePath(piece, sizeof(piece), g_dir, g_prefix, k);
     // After a bad piece the next one goes to its own place, leaving room for the rebuild.
-    const bool write = out != HFILE_ERROR && g_bad.count < 2;
+    const bool write = out != -1 && g_bad.count < 2;
     uint32_t crc = 0;
-    Checked r = Checked::WriteFailed;
-    if (!write || _llseek(out, static_cast<LONG>((k - 1) * g_checks.pieceBytes), FILE_BEGIN) != HFILE_ERROR) {
-      r = CopyCheckedPiece(piece, out, pieceset::PieceLength(g_checks, k), write, &crc);
+    Copied r = Copied::Unwritten;
+    if (!write || IoSeek(nullptr, out, static_cast<uint32_t>(k - 1) * g_checks.pieceBytes)) {
+      intptr_t in = Open(piece, GENERIC_READ, kShared);
+      r = Copied::Unreadable;
+      if (in != -1) {
+        r = CopyBytes(in, write ? out : -1, pieceset::PieceLength(g_checks, k), &crc);
+        IoClose(nullptr, in);
+      }
     }
-    if (r == Checked::WriteFailed) writeFailed = true;
-    else if (r == Checked::Unreadable || crc != g_checks.crc[k]) {
+    if (r == Copied::Unwritten) writeFailed = true;
+    else if (r == Copied::Unreadable || crc != g_checks.crc[k]) {
       g_state[k] = PieceState::Damaged;  // longer or not: its own bytes differ
       pieceset::NoteBad(&g_bad, k, g_state[k]);
     }
   }
-  if (out != HFILE_ERROR) _lclose(out);
-  int rebuilt = 0;
-  bool rebuildFailed = false;
-  bool ok = !doomed && !writeFailed && g_bad.count < 2 &&
-            (g_bad.count == 0 || pieceset::ParityIsSound(kIo, dir, prefix, g_checks));
-  if (ok && g_bad.count == 1) {
-    rebuilt = g_bad.piece[0];
-    ShowInLine(waitingLine, kRebuilding, rebuilt);
-    ok = pieceset::RebuildPiece(kIo, dir, prefix, g_checks, rebuilt, temp) == pieceset::RebuildResult::Ok;
-    rebuildFailed = !ok;
-  }
-  uint64_t length = 0;
-  const bool sized = ok && LengthOf(temp, &length) && length == static_cast<uint64_t>(g_checks.size);
-  if (!sized) {
-    if (!doomed) DeleteFileA(temp);
-    SetWaiting(waitingLine, nullptr, IDC_ARROW);
-    if (writeFailed || ok) {
-      Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
-    } else if (rebuildFailed) {
-      char message[512];
-      ComposeMessage(message, sizeof(message), Tx(kRebuildFailed), static_cast<long>(rebuilt));
-      MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND);
-    } else {
-      ReportBad();
-    }
+  if (out != -1) IoClose(nullptr, out);
+  if (writeFailed) {
+    Discard(kSizeDiffers);
     return false;
   }
-  const bool timed = SetMergedTime(temp, mergedTime);
-  const bool placed = PutInPlace(temp, dest, name);
-  if (placed && !timed) Report(kCannotSetTime, kCaptionError, MB_ICONHAND);
-  SetWaiting(waitingLine, nullptr, IDC_ARROW);
-  if (placed && rebuilt) ShowInLine(waitingLine, kRebuilt, rebuilt);
-  return placed && rebuilt != 0;
+  if (g_bad.count >= 2 || (g_bad.count == 1 && !pieceset::ParityIsSound(kIo, g_dir, g_prefix, g_checks))) {
+    if (!doomed) DeleteFileA(g_temp);
+    ShowIdle();
+    ReportBad();
+    return false;
+  }
+  int rebuilt = 0;
+  if (g_bad.count == 1) {
+    rebuilt = g_bad.piece[0];
+    ShowInLine(kRebuilding, rebuilt);
+    if (pieceset::RebuildPiece(kIo, g_dir, g_prefix, g_checks, rebuilt, g_temp) != pieceset::RebuildResult::Ok) {
+      DeleteFileA(g_temp);
+      ShowIdle();
+      FailNumbered(kRebuildFailed, rebuilt);
+      return false;
+    }
+  }
+  if (!Finish(g_checks.size)) return false;
+  if (rebuilt) ShowInLine(kRebuilt, rebuilt);
+  return rebuilt != 0;
 }
 
 }  // namespace
@@ -402,7 +399,10 @@ bool RebuildChecked(HWND waitingLine, const char* waitingText, const char* dir, 
 bool RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char* dir,
               OsKind kind) {
   g_owner = owner;
-  g_dbcs = g_uiLanguage == 1;
+  g_waitingLine = waitingLine;
+  g_waitingText = waitingText;
+  g_dir = dir;
+  const bool dbcs = g_uiLanguage == 1;
 
   char root[4] = {dir[0], ':', '\\', 0};
   if (!dir[0] || !IsFixedDrive(root)) {
@@ -411,70 +411,70 @@ bool RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char*
   }
 
   char info[kPathBytes];
-  const char* prefix = "file-";
-  if (!pieceset::ComposePiecePath(info, sizeof(info), dir, prefix, 0) || !Exists(info)) {
-    prefix = "FILE-";
-    if (!pieceset::ComposePiecePath(info, sizeof(info), dir, prefix, 0) || !Exists(info)) {
-      Report(kNoInfoFile, kCaptionError, MB_ICONHAND);
+  g_prefix = "file-";
+  if (!pieceset::ComposePiecePath(info, sizeof(info), dir, g_prefix, 0) || !Exists(info)) {
+    g_prefix = "FILE-";
+    if (!pieceset::ComposePiecePath(info, sizeof(info), dir, g_prefix, 0) || !Exists(info)) {
+      Fail(kNoInfoFile);
       return false;
     }
   }
 
   static char data[pieceset::kReadLimit];
   DWORD len = 0;
-  bool complete = false;
-  if (ReadInfoBytes(info, data, &len, &complete) != InfoRead::Ok) {
-    Report(kCannotOpenInfo, kCaptionError, MB_ICONHAND);
+  bool complete = false, timed = false;
+  CalTime infoTime{};
+  if (!ReadInfoFile(info, data, &len, &complete, &infoTime, &timed)) {
+    Fail(kCannotOpenInfo);
     return false;
   }
   pieceset::InfoRecord rec;
   pieceset::InfoValues vals;
-  if (pieceset::ReadStandalone(data, len, complete, g_dbcs, &rec, &vals) !=
+  if (pieceset::ReadStandalone(data, len, complete, dbcs, &rec, &vals) !=
       pieceset::StandaloneResult::Ok) {
-    Report(kIncorrectInfo, kCaptionError, MB_ICONHAND);
+    Fail(kIncorrectInfo);
     return false;
   }
 
-  char dest[kPathBytes] = {0};
-  if (std::strlen(dir) + std::strlen(rec.name) >= sizeof(dest)) {
+  const std::size_t dirLength = std::strlen(dir), nameLength = std::strlen(rec.name);
+  if (dirLength + nameLength >= sizeof(g_dest)) {
     // Too long for the system's paths: it could never be created.
     ReportWith(kCannotCreate, rec.name, kCaptionError, MB_ICONHAND);
     return false;
   }
-  std::strcpy(dest, dir);
-  std::strcat(dest, rec.name);
-  if (Exists(dest)) {
-    ReportWith(kDestinationExists, dest, kCaptionWarning, MB_ICONEXCLAMATION);
+  std::memcpy(g_dest, dir, dirLength);
+  std::memcpy(g_dest + dirLength, rec.name, nameLength + 1);
+  if (Exists(g_dest)) {
+    ReportWith(kDestinationExists, g_dest, kCaptionWarning, MB_ICONEXCLAMATION);
     return false;
   }
 
   bool ntfs = IsNtfsVolume(root);
-  CalTime infoTime{};
-  if (!vals.hasTime && !InfoFileTime(info, &infoTime)) {
-    Report(kCannotOpenInfo, kCaptionError, MB_ICONHAND);
+  if (!vals.hasTime && !timed) {
+    Fail(kCannotOpenInfo);
     return false;
   }
-  CalTime mergedTime = pieceset::ResolveMergedTime(vals, infoTime, ntfs);
+  g_mergedTime = pieceset::ResolveMergedTime(vals, infoTime, ntfs);
 
   const bool checked = pieceset::ReadChecks(data, len, vals, &g_checks);
-  ReadPieces(dir, prefix, checked ? g_checks.count + 1 : vals.count);
+  ReadPieces(checked ? g_checks.count + 1 : vals.count);
   const bool doomed = checked && JudgePieces();
   if (!checked) {
     for (int k = 1; k <= vals.count; ++k) {
       if (!g_pieces.there[k]) {
-        ReportMissingPiece(k);
+        FailNumbered(kPieceMissing, k);
         return false;
       }
     }
   }
 
   if (!doomed && !HasRoomFor(root, static_cast<unsigned long long>(vals.size) + 1000, kind)) {
-    Report(kNoFreeSpace, kCaptionError, MB_ICONHAND);
+    Fail(kNoFreeSpace);
     return false;
   }
 
-  if (checked) return RebuildChecked(waitingLine, waitingText, dir, prefix, dest, rec.name, mergedTime, doomed);
-  Rebuild(waitingLine, waitingText, dir, prefix, dest, rec.name, vals, mergedTime);
+  if (checked) return MergeChecked(rec.name, doomed);
+  MergeUnchecked(vals, rec.name);
   return false;
 }
 

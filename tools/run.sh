@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the two programs and starts one under Wine, in the build tree's private prefix.
-#   tools/run.sh [tovra] [en|ja]  Tovra on a small demo drive, in a Wine desktop window, with a
-#                                 file selected; a screenshot is saved. Without a display it runs
-#                                 on a virtual one and ends after the screenshot.
+#   tools/run.sh [tovra] [en|ja]  Tovra on a small demo drive that holds the kit's programs,
+#                                 archiver libraries and help files, so every button works, in a
+#                                 Wine desktop window, with a file selected; a screenshot is saved.
+#                                 Without a display it runs on a virtual one and ends after the
+#                                 screenshot.
 #   tools/run.sh rundelo          a demo piece set is made with split and a hand-written record in
 #                                 a temp folder of the build tree, the folder is mapped as a fixed
 #                                 drive, Rundelo merges it (on $DISPLAY, or on a virtual display

@@ -36,7 +36,9 @@ def make_demo(folder):
         with open(os.path.join(folder, name), 'wb') as f:
             f.write(b'\0')
             f.truncate(size)
-    for name in ('TOVRA.EXE', 'RUZIVA.ROR', 'RORORA.RAV'):
+    # The kit's programs, libraries and help files, so that every button works.
+    for name in ('TOVRA.EXE', 'RUNDELO.EXE', 'UNLHA32.DLL', 'ZIP32J.DLL', 'IZIP32J.DLL',
+                 'UNZIP32.DLL', 'RUZIVA.ROR', 'RORORA.RAV'):
         shutil.copy(os.path.join(BIN, name), folder)
     for name in os.listdir(folder):
         os.utime(os.path.join(folder, name), (WHEN, WHEN))

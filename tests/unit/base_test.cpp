@@ -1,6 +1,8 @@
 // The helpers both programs share: texts and messages, Shift-JIS-aware paths, the OS kind.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -69,6 +71,16 @@ TEST(Text, AppendIsBoundedAndKeepsDoubleBytesWhole) {
   char tiny[4] = {0};
   ComposeMessage(tiny, sizeof(tiny), "%d", 123456L);
   EXPECT_STREQ(tiny, "123");
+}
+
+TEST(Text, DecimalDigitsAsPrintfWritesThem) {
+  for (long n : {0L, 7L, -7L, 10L, 999L, 1000L, -1440000L, 2147483647L, LONG_MAX, LONG_MIN}) {
+    char want[32], got[kDecimalBytes];
+    std::snprintf(want, sizeof want, "%ld", n);
+    std::memset(got, 'q', sizeof got);
+    DecimalText(got, n);
+    EXPECT_STREQ(got, want);
+  }
 }
 
 TEST(Text, CopyBoundedNeverOverruns) {

@@ -135,11 +135,14 @@ TEST(Readers, NameLengthLimitIs257Bytes) {
 TEST(Readers, NamesThatLeaveTheFolderOrAreNoFileAreRefused) {
   const char* bad[] = {"..",     ".",         "..\\evil", "sub/evil", "C:evil", "a\\b",
                        "x*",     "con",       "NUL.txt",  "lpt1",     "COM9.x", "end.",
-                       "end ",   "tab\there"};
+                       "end ",   "tab\there", "conin$",   "CONOUT$.a", "aux .txt"};
   for (const char* name : bad) {
     std::string rec = std::string(name) + ";100;2;1;1;1;1;1;2000;\n";
     EXPECT_FALSE(MainOk(rec)) << name;
     EXPECT_FALSE(StandaloneOk(rec)) << name;
+  }
+  for (const char* name : {"console.log", "COM0", "lpt10.txt", "CONX", "NU"}) {
+    EXPECT_TRUE(IsPlainFileName(name, false)) << name;
   }
   EXPECT_TRUE(MainOk("console.log;100;2;1;1;1;1;1;2000;\n"));
   EXPECT_TRUE(MainOk(".profile;100;2;1;1;1;1;1;2000;\n"));
@@ -306,6 +309,26 @@ TEST_F(CheckLine, AnythingThatDoesNotCheckOutIsNotTaken) {
   vals_ = InfoValues{25000, 3, false, {}};
   std::size_t n = FormatChecks(line, sizeof(line), checks_);
   EXPECT_FALSE(Read(record_ + std::string(line, n)));
+}
+
+TEST_F(CheckLine, EachFieldKeepsItsFormEvenWhenTheLineChecksOut) {
+  // Lines whose own CRC holds: only the form of a field decides.
+  const std::string tail = ";11111111;22222222;33333333;44444444;";
+  const struct { const char* fields; bool taken; } cases[] = {
+      {"CRC32;25000;3;10000;0123ABCD", true},
+      {"CRC32;0000025000;3;10000;0123ABCD", true},    // ten digits
+      {"CRC32;00000025000;3;10000;0123ABCD", false},  // eleven
+      {"CRC32;+25000;3;10000;0123ABCD", false},
+      {"CRC32;25000;;10000;0123ABCD", false},
+      {"CRC32;25000;3;10000;123ABCD", false},         // seven hexadecimal digits
+      {"CRC32;25000;3;10000;00123ABCD", false},       // nine
+      {"CRC32;25000;3;10001;0123ABCD", false},        // not whole blocks
+      {"CRC32 ;25000;3;10000;0123ABCD", false},
+  };
+  for (const auto& c : cases) {
+    const std::string body = c.fields + tail;
+    EXPECT_EQ(Read(record_ + body + refcheck::Hex(refcheck::Crc(body)) + ";\n"), c.taken) << c.fields;
+  }
 }
 
 TEST(BadPieces, NamedInOrderAndCutAfterTheKeptOnes) {
