@@ -51,6 +51,9 @@ struct DiskFiles {
   bool (*copy)(const char* from, const char* to);
   bool (*makeDir)(const char* path);
   bool (*removeDir)(const char* path);                   // only an empty one
+  // A link (kAttrReparsePoint) itself, never what it leads to; false where the system has no
+  // call that is sure to do just that.
+  bool (*removeLink)(const char* path, bool folder);
   // Sets creation, access and write time of a file or directory from a local calendar time.
   TimeResult (*setTimes)(const char* path, const CalTime& local);
   // Whether two names denote the same file on this file system (letter case aside).

@@ -123,6 +123,16 @@ bool Copy(const char* from, const char* to) { return CopyFileA(from, to, TRUE) !
 bool MakeDir(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
 bool RemoveDir(const char* path) { return RemoveDirectoryA(path) != 0; }
 
+// Windows removes a junction or a symbolic link itself with these calls. Wine's stand for a
+// Unix symbolic link to a folder delete the folder it leads to when that is empty, and nothing
+// else removes the link: there it stays.
+bool RemoveLink(const char* path, bool folder) {
+  static const bool wine =
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  if (wine) return false;
+  return (folder ? RemoveDirectoryA(path) : DeleteFileA(path)) != 0;
+}
+
 TimeResult SetTimes(const char* path, const CalTime& t) {
   HANDLE h = OpenExisting(path);
   if (h == INVALID_HANDLE_VALUE) return TimeResult::CannotOpen;
@@ -143,7 +153,7 @@ bool SameName(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
 const DiskFiles kSystemFiles = {Create,        CreateNew, OpenRead, OpenWrite, Read,    Write,
                                 Seek,          Flush,     Close,    Lookup,    List,    GetAttributes,
                                 SetAttributes, Remove,    Rename,   Copy,      MakeDir, RemoveDir,
-                                SetTimes,      SameName};
+                                RemoveLink,    SetTimes,      SameName};
 
 }  // namespace
 

@@ -43,7 +43,7 @@ bool WipeFolder(const WipeJob& job, const std::string& dir, WipeReport* report) 
   }
   if (listing.isLink) {
     // What it leads to lies outside the tree: only the link goes.
-    if (!fs.removeDir(dir.c_str())) Fail(report, dir.c_str());
+    if (!fs.removeLink(dir.c_str(), true)) Fail(report, dir.c_str());
     return false;
   }
   bool keeps = listing.dotNames;

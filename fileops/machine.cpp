@@ -13,18 +13,7 @@ bool ReadClock(fileops::ClockTime* now) {
   return true;
 }
 
-bool SetClock(const fileops::ClockTime& t) {
-  SYSTEMTIME st;
-  ZeroMemory(&st, sizeof st);
-  st.wYear = static_cast<WORD>(t.time.year);
-  st.wMonth = static_cast<WORD>(t.time.month);
-  st.wDay = static_cast<WORD>(t.time.day);
-  st.wHour = static_cast<WORD>(t.time.hour);
-  st.wMinute = static_cast<WORD>(t.time.minute);
-  st.wSecond = static_cast<WORD>(t.time.second);
-  st.wMilliseconds = static_cast<WORD>(t.millisecond);
-  return SetLocalTime(&st) != 0;
-}
+bool SetClock(const fileops::ClockTime& t) { return SetLocalClock(t.time, t.millisecond); }
 
 uint32_t Ticks() { return GetTickCount(); }
 

@@ -39,8 +39,7 @@ Listing ListFolder(const engine::DiskFiles& fs, const std::string& dir) {
 }
 
 bool RemoveLink(const engine::DiskFiles& fs, const std::string& path, const engine::DirEntry& e) {
-  if (e.attributes & engine::kAttrDirectory) return fs.removeDir(path.c_str());
-  return fs.remove(path.c_str());
+  return fs.removeLink(path.c_str(), (e.attributes & engine::kAttrDirectory) != 0);
 }
 
 }  // namespace fileops

@@ -26,7 +26,7 @@ struct Listing {
 };
 Listing ListFolder(const engine::DiskFiles& fs, const std::string& dir);
 
-// Removes a link itself, never what it leads to.
+// Removes a link itself, never what it leads to; false when it stays.
 bool RemoveLink(const engine::DiskFiles& fs, const std::string& path, const engine::DirEntry& e);
 
 }  // namespace fileops

@@ -50,18 +50,7 @@ bool ReadClock(fileops::ClockTime* now) {
 
 bool SetClock(const fileops::ClockTime& t) {
   Log(t);
-  if (SystemClockWanted()) {
-    SYSTEMTIME st;
-    ZeroMemory(&st, sizeof st);
-    st.wYear = static_cast<WORD>(t.time.year);
-    st.wMonth = static_cast<WORD>(t.time.month);
-    st.wDay = static_cast<WORD>(t.time.day);
-    st.wHour = static_cast<WORD>(t.time.hour);
-    st.wMinute = static_cast<WORD>(t.time.minute);
-    st.wSecond = static_cast<WORD>(t.time.second);
-    st.wMilliseconds = static_cast<WORD>(t.millisecond);
-    return SetLocalTime(&st) != 0;
-  }
+  if (SystemClockWanted()) return SetLocalClock(t.time, t.millisecond);
   // The command sets the clock back right after the folder is made: that ends the hold.
   g_held = !g_held;
   g_clock = t;

@@ -55,6 +55,9 @@ class Help(TovraCase):
                 t.exit()
                 with self.assertRaises(AssertionError):  # the viewer outlives the program
                     t.app.wait_gone(viewer.hwnd, timeout=2)
+                # The next language's help would go to this viewer: it is closed here.
+                self.close_viewer(t.app, viewer.hwnd)
+                t.app.wait_gone(viewer.hwnd)
 
                 with open(t.app.log_path, 'rb') as f:
                     log = f.read().decode('latin-1')

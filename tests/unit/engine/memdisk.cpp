@@ -246,11 +246,19 @@ bool MakeDir(const char* path) {
 bool RemoveDir(const char* path) {
   std::string k = Key(path);
   if (!IsDir(k) || IsRoot(k) || (g_files.at(k).attributes & engine::kAttrReadOnly)) return false;
-  // A link goes by itself: what is listed below it lies elsewhere and stays.
-  const bool link = g_files.at(k).attributes & engine::kAttrReparsePoint;
   for (const auto& f : g_files)
-    if (!link && Parent(f.first) == k) return false;
+    if (Parent(f.first) == k) return false;
   g_files.erase(k);
+  return true;
+}
+
+// A link goes by itself: what is listed below it lies elsewhere and stays.
+bool RemoveLink(const char* path, bool folder) {
+  auto it = g_files.find(Key(path));
+  if (it == g_files.end() || !(it->second.attributes & engine::kAttrReparsePoint) ||
+      folder != IsDir(it->first))
+    return false;
+  g_files.erase(it);
   return true;
 }
 
@@ -267,7 +275,7 @@ bool SameName(const char* a, const char* b) { return Key(a) == Key(b); }
 const engine::DiskFiles kFiles = {Create,        CreateNew, OpenRead, OpenWrite, Read,    Write,
                                   Seek,          Flush,     Close,    Lookup,    List,    GetAttributes,
                                   SetAttributes, Remove,    Rename,   Copy,      MakeDir, RemoveDir,
-                                  SetTimes,      SameName};
+                                  RemoveLink,    SetTimes,  SameName};
 
 void MakeParents(const std::string& path) {
   std::string parent = path.substr(0, path.find_last_of('\\'));

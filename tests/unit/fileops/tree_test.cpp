@@ -291,6 +291,15 @@ TEST(Walks, NeverEnterALink) {
       EXPECT_EQ(s.files, whole ? 2u : 0u);
       EXPECT_EQ(s.folders, whole ? 1u : 0u);
     } else {
+      // Where the system cannot remove a link by itself, it stays, named, and so does its folder.
+      engine::DiskFiles keeping = memdisk::Files();
+      keeping.removeLink = [](const char*, bool) { return false; };
+      WipeReport kept{};
+      WipeTree(WipeJob{&keeping, kProgram, &g_generator, NoonClock}, c.root, &kept);
+      EXPECT_EQ(kept.failures, std::string(c.root) == "C:\\T" ? 2 : 1);
+      EXPECT_TRUE(memdisk::Has("C:\\T\\sub\\elsewhere"));
+      ExpectBehindLinksUntouched();
+      PutTreeWithLinks();
       WipeReport r{};
       WipeTree(WipeJob{&memdisk::Files(), kProgram, &g_generator, NoonClock}, c.root, &r);
       EXPECT_EQ(r.failures, 0) << r.first;
