@@ -258,10 +258,7 @@ class RundeloRebuild(RundeloCase):
             with self.subTest(flipped=flipped):
                 sub = 'padded-%d' % i
                 folder = os.path.join(self.drive, sub)
-                data = make_set(folder)
-                original = os.path.join(self.sources, 'original-%d' % i)
-                with open(original, 'wb') as f:
-                    f.write(data)
+                original = write(self.sources, 'original-%d' % i, make_set(folder))
                 pad_all(folder)
                 if flipped:
                     flip(folder, flipped)
