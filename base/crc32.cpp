@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#if defined(__i386__) || defined(__x86_64__)
+#if (defined(__i386__) || defined(__x86_64__)) && !defined(CRC32_SLICING_ONLY)
 #include <cpuid.h>
 #include <immintrin.h>
 #define CRC32_FOLDING 1

@@ -177,7 +177,7 @@ void ListBad(const BadPieces& bad, char* out, std::size_t cap) {
   for (int i = 0; i < kept; ++i) {
     char number[kDecimalBytes], listed[kDecimalBytes + 8] = ", FILE-";
     DecimalText(number, sorted[i]);
-    std::strcpy(listed + 7, number);
+    std::memcpy(listed + 7, number, sizeof(number));
     const char* name = i ? listed : listed + 2;
     const std::size_t w = std::strlen(name);
     if (n + w >= cap) return;
@@ -187,9 +187,12 @@ void ListBad(const BadPieces& bad, char* out, std::size_t cap) {
   if (bad.count > kept && n + 5 < cap) std::memcpy(out + n, ", ...", 5);
 }
 
+const Text& BadPieceText(PieceState state, const Text (&texts)[3]) {
+  return texts[state == PieceState::Missing ? 0 : state == PieceState::Short ? 1 : 2];
+}
+
 void DescribeBad(char* out, std::size_t cap, int piece, PieceState state, const Text (&texts)[3]) {
-  const int i = state == PieceState::Missing ? 0 : state == PieceState::Short ? 1 : 2;
-  ComposeMessage(out, cap, Tx(texts[i]), static_cast<long>(piece));
+  ComposeMessage(out, cap, Tx(BadPieceText(state, texts)), static_cast<long>(piece));
 }
 
 void XorInto(unsigned char* to, const unsigned char* from, std::size_t n) {

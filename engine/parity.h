@@ -51,8 +51,10 @@ struct BadPieces {
   PieceState state[kNamed];
 };
 void NoteBad(BadPieces* bad, int k, PieceState s);
-// "A file, FILE-3, is damaged." or the like into out (cap bytes): the text of texts (for a
-// missing, shorter and damaged piece, in that order, each with "%d") for the state.
+// Of texts (for a missing, shorter and damaged piece, in that order, each with "%d"), the one
+// for the state.
+const Text& BadPieceText(PieceState state, const Text (&texts)[3]);
+// "A file, FILE-3, is damaged." or the like into out (cap bytes): BadPieceText with the piece.
 void DescribeBad(char* out, std::size_t cap, int piece, PieceState state, const Text (&texts)[3]);
 
 // "FILE-2, FILE-5", the kept ones by number (", ..." after them), into out (cap bytes,

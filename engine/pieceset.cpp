@@ -42,14 +42,14 @@ bool ParseNumber(const char* text, long max, long* out) {
 bool IsLeap(long y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 int DaysInMonth(long y, long m) {
-  static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  static const unsigned char days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return m == 2 && IsLeap(y) ? 29 : days[m - 1];
 }
 
 // Converts and range-checks the six time fields (record order: s, min, h, d, mon, y).
 bool ParseTime(const InfoRecord& rec, CalTime* t) {
   long v[6];
-  static const long maxes[6] = {59, 59, 23, 31, 12, 9999};
+  static const unsigned short maxes[6] = {59, 59, 23, 31, 12, 9999};
   for (int i = 0; i < 6; ++i) {
     if (!ParseNumber(rec.time[i], maxes[i], &v[i])) return false;
   }

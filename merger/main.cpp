@@ -35,6 +35,11 @@ LRESULT OnCreate(HWND wnd) {
   return 0;
 }
 
+void FillEdge(HDC dc, LONG left, LONG top, LONG right, LONG bottom, int stockBrush) {
+  const RECT r = {left, top, right, bottom};
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(stockBrush)));
+}
+
 // Two-pixel sunken frame along the client edges: black above and left, one white pixel below
 // and right.
 LRESULT OnPaint(HWND wnd) {
@@ -43,14 +48,10 @@ LRESULT OnPaint(HWND wnd) {
   RECT rc;
   GetClientRect(wnd, &rc);
   const LONG w = rc.right, h = rc.bottom;
-  const HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  const HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  const struct {
-    RECT r;
-    HBRUSH brush;
-  } edges[] = {{{0, 0, w, 2}, black}, {{0, 0, 2, h}, black}, {{2, h - 1, w, h}, white},
-               {{w - 1, 3, w, h}, white}};
-  for (const auto& e : edges) FillRect(dc, &e.r, e.brush);
+  FillEdge(dc, 0, 0, w, 2, BLACK_BRUSH);
+  FillEdge(dc, 0, 0, 2, h, BLACK_BRUSH);
+  FillEdge(dc, 2, h - 1, w, h, WHITE_BRUSH);
+  FillEdge(dc, w - 1, 3, w, h, WHITE_BRUSH);
   EndPaint(wnd, &ps);
   return 0;
 }

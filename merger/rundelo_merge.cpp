@@ -32,6 +32,11 @@ pieceset::BadPieces g_bad;
 // The pieces as one reading of the folder finds them.
 pieceset::FolderPieces g_pieces;
 
+// Messages are composed by the system's own formatter, which writes at most 1024 bytes: a text
+// of ours and a path or a piece's number stay far below that.
+char g_message[1024];
+char g_described[1024];
+
 void Report(const Text& text, const Text& caption, UINT flags) {
   MessageBoxA(g_owner, Tx(text), Tx(caption), flags);
 }
@@ -42,16 +47,14 @@ void FailWith(const char* message) { MessageBoxA(g_owner, message, Tx(kCaptionEr
 
 // Reports a text whose "%s" is a name or path.
 void ReportWith(const Text& text, const char* name, const Text& caption, UINT flags) {
-  char message[512];
-  ComposeMessage(message, sizeof(message), Tx(text), name);
-  MessageBoxA(g_owner, message, Tx(caption), flags);
+  wsprintfA(g_message, Tx(text), name);
+  MessageBoxA(g_owner, g_message, Tx(caption), flags);
 }
 
 // Reports a text whose "%d" is a piece's number.
 void FailNumbered(const Text& text, int k) {
-  char message[512];
-  ComposeMessage(message, sizeof(message), Tx(text), static_cast<long>(k));
-  FailWith(message);
+  wsprintfA(g_message, Tx(text), k);
+  FailWith(g_message);
 }
 
 // The wait cursor, and the waiting text in the waiting line, while the pieces are copied.
@@ -63,9 +66,8 @@ void ShowBusy() {
 void ShowIdle() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
 
 void ShowInLine(const Text& text, int piece) {
-  char line[128];
-  ComposeMessage(line, sizeof(line), Tx(text), static_cast<long>(piece));
-  SendMessageA(g_waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line));
+  wsprintfA(g_message, Tx(text), piece);
+  SendMessageA(g_waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_message));
   UpdateWindow(g_waitingLine);
 }
 
@@ -282,16 +284,14 @@ const pieceset::PieceIo kIo = {nullptr, IoOpenRead, IoOpenWrite, IoRead, IoWrite
 
 // The one bad piece that no sound parity piece can rebuild, or every bad piece when more.
 void ReportBad() {
-  char what[256], counted[512], message[512];
   if (g_bad.count >= 2) {
-    pieceset::ListBad(g_bad, what, sizeof(what));
-    ComposeMessage(message, sizeof(message), Tx(kTooManyBad), what);
+    pieceset::ListBad(g_bad, g_described, sizeof(g_described));
+    wsprintfA(g_message, Tx(kTooManyBad), g_described);
   } else {
-    pieceset::DescribeBad(what, sizeof(what), g_bad.piece[0], g_bad.state[0], kBadPiece);
-    ComposeMessage(counted, sizeof(counted), Tx(kNoParity), static_cast<long>(g_checks.count + 1));
-    ComposeMessage(message, sizeof(message), counted, what);
+    wsprintfA(g_described, Tx(pieceset::BadPieceText(g_bad.state[0], kBadPiece)), g_bad.piece[0]);
+    wsprintfA(g_message, Tx(kNoParity), g_described, g_checks.count + 1);
   }
-  FailWith(message);
+  FailWith(g_message);
 }
 
 void ReadPieces(int last) {
