@@ -81,7 +81,12 @@ def spoil(path, marker, offset):
 
 class ArchiveCase(TovraCase):
 
-    def place(self, letter='t', kind='fixed', size=None, libraries=True):
+    def place(self, letter='t', kind='fixed', free=None, libraries=True, data=0):
+        """A drive with Tovra and the libraries; free: a tmpfs sized to leave about that many
+        bytes once they and data bytes more are on it, whatever the programs weigh."""
+        names = ['TOVRA.EXE', *(LIBRARIES if libraries else ())]
+        size = None if free is None else free + sum(
+            -(-n // 4096) * 4096 for n in [data, *(os.path.getsize(bin_path(n)) for n in names)])
         folder, root = self.drive(letter, kind, size=size)
         for name in LIBRARIES if libraries else ():
             shutil.copy(bin_path(name), folder)
@@ -170,13 +175,15 @@ class Compress(ArchiveCase):
             t.exit()
 
     def test_refusals_and_tool_failures(self):
-        # (drive kind, tmpfs size, messages), each in both languages; no libraries beside.
-        for i, (kind, size, keys) in enumerate([
+        # (drive kind, bytes left free on a tmpfs, messages), each in both languages; no
+        # libraries beside.
+        for i, (kind, free, keys) in enumerate([
                 ('floppy', None, ['not_hd_cmp']), ('network', None, ['not_hd_cmp']),
-                ('ramdisk', None, ['not_hd_cmp']), ('fixed', 2 << 20, ['space_doubtful']),
+                ('ramdisk', None, ['not_hd_cmp']), ('fixed', 350000, ['space_doubtful']),
                 ('fixed', None, ['zip_failed', 'unlha_failed'])]):
-            folder, root = self.place('tuvxy'[i], kind, size=size, libraries=False)
-            write(folder, 'data.txt', text(700000 if size else 5000, i))
+            data = 700000 if free else 5000
+            folder, root = self.place('tuvxy'[i], kind, free, libraries=False, data=data)
+            write(folder, 'data.txt', text(data, i))
             self.attrib(root + 'data.txt', '+r')
             before = self.snapshot(folder)
             for lang in ('en', 'ja'):
@@ -260,13 +267,13 @@ class Decompress(ArchiveCase):
             t.exit()
 
     def test_refusals(self):
-        # (drive kind, tmpfs size, archives), each refused in both languages
-        for i, (kind, size, archives) in enumerate([
+        # (drive kind, bytes left free on a tmpfs, archives), each refused in both languages
+        for i, (kind, free, archives) in enumerate([
                 ('floppy', None, ['docs.zip']), ('network', None, ['docs.zip']),
-                ('fixed', 6 << 20, ['zeros.zip', 'lying.zip']),
+                ('fixed', 1 << 20, ['zeros.zip', 'lying.zip']),
                 ('fixed', None, ['notes.zip', 'empty.zip', 'cut.zip', 'CUT.LZH', 'evil.zip', 'EVIL.LZH',
                                  'devices.zip', 'DEVICE.LZH'])]):
-            folder, root = self.place('tuvx'[i], kind, size=size)
+            folder, root = self.place('tuvx'[i], kind, free)
             for name in archives:
                 self.refused_archive(folder, name)
             before = self.snapshot(folder)
