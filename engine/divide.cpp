@@ -216,7 +216,7 @@ void CmdDivide(HWND owner) {
 
   ListDirectory(g_currentDir);
   ShowItemByName("file-0");
-  ShowMessage(owner, kSuccess, g_dividedPieces + 1, kCapCongratulations, MB_ICONASTERISK);
+  ShowMessage(owner, kSuccess, g_dividedPieces + 2, kCapCongratulations, MB_ICONASTERISK);
   if (ShowMessage(owner, kNextToFloppy, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES) {
     CmdDistribute(owner);
   }

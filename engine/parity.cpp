@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/crc32.h"
+#include "base/sidework.h"
 
 namespace pieceset {
 namespace {
@@ -34,33 +35,96 @@ bool NumberField(const char** p, const char* end, bool hex, uint32_t max, uint32
   return true;
 }
 
-constexpr long kChunk = 160000;
+constexpr uint32_t kBlock = kBlockBytes;
+constexpr uint32_t kChunkBlocks = 16;
 unsigned char g_acc[kMaxPieceBytes];
-unsigned char g_chunk[kChunk];
+unsigned char g_chunk[kChunkBlocks * kBlock];
+// The blocks of the piece in g_acc: their CRCs, which could not be read, which are damaged.
+uint32_t g_crc[kMaxBlocks];
+bool g_unread[kMaxBlocks];
+bool g_damaged[kMaxBlocks];
 
-// Reads the first length bytes of path into to (or XORs them into it) and their CRC; a shorter
-// file fails.
-bool ReadPiece(const PieceIo& io, const char* path, uint32_t length, unsigned char* to, bool xorIn,
-               uint32_t* crc) {
-  intptr_t f = io.openRead(io.ctx, path);
-  if (f == -1) return false;
-  bool ok = true;
-  uint32_t c = 0;
-  for (uint32_t done = 0; ok && done < length;) {
-    const long want = static_cast<long>(length - done < kChunk ? length - done : kChunk);
-    const long got = io.read(io.ctx, f, g_chunk, want);
-    if (got != want) {
-      ok = false;
-      break;
+uint32_t BlockLength(uint32_t length, uint32_t j) {
+  const uint32_t left = length - j * kBlock;
+  return left < kBlock ? left : kBlock;
+}
+
+uint32_t Blocks(uint32_t length) { return (length + kBlock - 1) / kBlock; }
+
+void Put32(unsigned char* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+uint32_t Get32(const unsigned char* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// Reads length bytes from the start of f (just opened; -1 for none) into g_acc in one read, or
+// where that fails block by block: a block that cannot be read whole is cleared and unread.
+void ReadBlocks(const PieceIo& io, intptr_t f, uint32_t length) {
+  std::memset(g_unread, 0, sizeof(g_unread));
+  if (f != -1 && io.read(io.ctx, f, g_acc, static_cast<long>(length)) == static_cast<long>(length)) return;
+  for (uint32_t j = 0; j < Blocks(length); ++j) {
+    unsigned char* block = g_acc + j * kBlock;
+    const long n = static_cast<long>(BlockLength(length, j));
+    if (f == -1 || !io.seek(io.ctx, f, j * kBlock) || io.read(io.ctx, f, block, n) != n) {
+      std::memset(block, 0, static_cast<std::size_t>(n));
+      g_unread[j] = true;
     }
-    c = Crc32Update(c, g_chunk, static_cast<std::size_t>(got));
-    if (xorIn) XorInto(to + done, g_chunk, static_cast<std::size_t>(got));
-    else std::memcpy(to + done, g_chunk, static_cast<std::size_t>(got));
-    done += static_cast<uint32_t>(got);
   }
-  io.close(io.ctx, f);
-  *crc = c;
-  return ok;
+}
+
+// The CRC of every block of the first length bytes of g_acc, into g_crc; ctx points to length.
+void WorkOutBlockCrcs(void* ctx) {
+  const uint32_t length = *static_cast<const uint32_t*>(ctx);
+  for (uint32_t j = 0; j < Blocks(length); ++j) g_crc[j] = Crc32Update(0, g_acc + j * kBlock, BlockLength(length, j));
+}
+
+// Judges the blocks of piece k in g_acc by g_crc and g_unread: g_damaged; true when any is.
+bool JudgeBlocks(const Checks& c, const BlockChecks* b, int k) {
+  const uint32_t length = PieceLength(c, k);
+  uint32_t whole = 0;
+  bool unread = false;
+  for (uint32_t j = 0; j < Blocks(length); ++j) {
+    whole = Crc32Combine(whole, g_crc[j], BlockLength(length, j));
+    unread |= g_unread[j];
+  }
+  std::memset(g_damaged, 0, sizeof(g_damaged));
+  if (!unread && whole == c.crc[k]) return false;
+  const bool byBlock = b && b->sound[k];
+  bool found = false;
+  for (uint32_t j = 0; j < Blocks(length); ++j) {
+    g_damaged[j] = !byBlock || g_unread[j] || g_crc[j] != b->crc[k][j];
+    found |= g_damaged[j];
+  }
+  // Blocks that check out in a piece that does not: the record cannot be trusted.
+  if (!found) std::memset(g_damaged, 1, Blocks(length));
+  return true;
+}
+
+// Reads and judges the parity piece at path into g_acc; true when any block is damaged.
+bool ReadParity(const PieceIo& io, const char* path, const Checks& c, const BlockChecks* b) {
+  uint32_t length = c.pieceBytes;
+  const intptr_t f = io.openRead(io.ctx, path);
+  ReadBlocks(io, f, length);
+  if (f != -1) io.close(io.ctx, f);
+  WorkOutBlockCrcs(&length);
+  return JudgeBlocks(c, b, c.count + 1);
+}
+
+void MarkBlock(Stripes* s, int k, int j, PieceState why) {
+  int16_t& owner = s->owner[j];
+  if (owner == 0) {
+    owner = static_cast<int16_t>(k);
+    ++s->damaged;
+  } else if (owner != k) {
+    owner = -1;
+    s->clash = true;
+  }
+  if (s->state[k] == PieceState::Good) {
+    s->state[k] = why;
+    NoteBad(&s->bad, k, why);
+  }
 }
 
 // CRC and length of a whole file read from the start.
@@ -70,7 +134,7 @@ bool FileCrc(const PieceIo& io, const char* path, uint64_t* length, uint32_t* cr
   uint32_t c = 0;
   uint64_t total = 0;
   long got;
-  while ((got = io.read(io.ctx, f, g_chunk, kChunk)) > 0) {
+  while ((got = io.read(io.ctx, f, g_chunk, sizeof(g_chunk))) > 0) {
     c = Crc32Update(c, g_chunk, static_cast<std::size_t>(got));
     total += static_cast<uint64_t>(got);
   }
@@ -199,43 +263,150 @@ void XorInto(unsigned char* to, const unsigned char* from, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) to[i] ^= from[i];
 }
 
+uint32_t BlocksOf(const Checks& c, int k) { return Blocks(PieceLength(c, k)); }
+
+void FormatBlockHeader(const Checks& c, unsigned char* out) {
+  std::memcpy(out, "BLK1", 4);
+  const uint32_t fields[5] = {kBlock, static_cast<uint32_t>(c.count), c.pieceBytes,
+                              static_cast<uint32_t>(c.size), c.whole};
+  for (int i = 0; i < 5; ++i) Put32(out + 4 + 4 * i, fields[i]);
+  Put32(out + 24, Crc32Update(0, out, 24));
+}
+
+void FormatBlockRecord(const Checks& c, const uint32_t* crc, unsigned char* out) {
+  const uint32_t n = BlockRecordBytes(c) - 4;
+  for (uint32_t i = 0; i < n / 4; ++i) Put32(out + 4 * i, crc[i]);
+  Put32(out + n, Crc32Update(0, out, n));
+}
+
+bool ReadBlockChecks(const PieceIo& io, const char* path, const Checks& c, BlockChecks* out) {
+  std::memset(out->sound, 0, sizeof(out->sound));
+  const intptr_t f = io.openRead(io.ctx, path);
+  if (f == -1) return false;
+  unsigned char want[kBlockHeaderBytes];
+  FormatBlockHeader(c, want);
+  unsigned char* got = g_chunk;
+  const uint32_t n = BlockRecordBytes(c) - 4;
+  bool agrees = io.read(io.ctx, f, got, kBlockHeaderBytes) == static_cast<long>(kBlockHeaderBytes) &&
+                std::memcmp(got, want, kBlockHeaderBytes) == 0;
+  for (int k = 1; agrees && k <= c.count + 1; ++k) {
+    // A record that cannot be read costs only its own piece's checks.
+    out->sound[k] = io.seek(io.ctx, f, BlockRecordAt(c, k)) &&
+                    io.read(io.ctx, f, got, static_cast<long>(n + 4)) == static_cast<long>(n + 4) &&
+                    Crc32Update(0, got, n) == Get32(got + n);
+    for (uint32_t i = 0; i < n / 4; ++i) out->crc[k][i] = Get32(got + 4 * i);
+  }
+  io.close(io.ctx, f);
+  return agrees;
+}
+
+bool CopyPiece(const PieceIo& io, intptr_t in, intptr_t out, const Checks& c, const BlockChecks* b,
+               int k, PieceState why, Stripes* s) {
+  uint32_t length = PieceLength(c, k);
+  ReadBlocks(io, in, length);
+  BeginSideWork(WorkOutBlockCrcs, &length);
+  const bool written = out == -1 || in == -1 ||
+                       (io.seek(io.ctx, out, static_cast<uint32_t>(k - 1) * c.pieceBytes) &&
+                        io.write(io.ctx, out, g_acc, static_cast<long>(length)) == static_cast<long>(length));
+  EndSideWork();
+  if (JudgeBlocks(c, b, k)) {
+    for (uint32_t j = 0; j < BlocksOf(c, k); ++j) {
+      if (g_damaged[j]) MarkBlock(s, k, static_cast<int>(j), why);
+    }
+  }
+  return written;
+}
+
+RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c,
+                      const BlockChecks* b, const Stripes& s) {
+  if (s.damaged == 0) return RepairPlan::Sound;
+  if (s.clash) return RepairPlan::SameStripe;
+  if (ReadParity(io, parityPath, c, b)) {
+    for (int j = 0; j < kMaxBlocks; ++j) {
+      if (s.owner[j] > 0 && g_damaged[j]) return RepairPlan::NoParity;
+    }
+  }
+  return RepairPlan::Possible;
+}
+
+RebuildResult RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b,
+                             const Stripes& s, const char* mergedPath) {
+  // g_acc holds the parity blocks: the same blocks of every other data piece go into them.
+  intptr_t f = io.openRead(io.ctx, mergedPath);
+  if (f == -1) return RebuildResult::ReadFailed;
+  bool ok = true;
+  for (int k = 1; ok && k <= c.count; ++k) {
+    const uint32_t blocks = BlocksOf(c, k), length = PieceLength(c, k);
+    for (uint32_t j = 0; ok && j < blocks;) {
+      uint32_t end = j;
+      while (end < blocks && end - j < kChunkBlocks && s.owner[end] > 0 && s.owner[end] != k) ++end;
+      if (end == j) {
+        ++j;
+        continue;
+      }
+      const uint32_t from = j * kBlock, n = (end < blocks ? end * kBlock : length) - from;
+      ok = io.seek(io.ctx, f, static_cast<uint32_t>(k - 1) * c.pieceBytes + from) &&
+           io.read(io.ctx, f, g_chunk, static_cast<long>(n)) == static_cast<long>(n);
+      XorInto(g_acc + from, g_chunk, n);
+      j = end;
+    }
+  }
+  io.close(io.ctx, f);
+  if (!ok) return RebuildResult::ReadFailed;
+
+  // A piece without a block check of its own is damaged in every block, and is checked whole;
+  // two such pieces would share their first stripe.
+  int whole = 0;
+  uint32_t wholeCrc = 0;
+  for (int j = 0; j < kMaxBlocks; ++j) {
+    const int d = s.owner[j];
+    if (d <= 0) continue;
+    const uint32_t n = BlockLength(PieceLength(c, d), static_cast<uint32_t>(j));
+    const uint32_t crc = Crc32Update(0, g_acc + j * kBlock, n);
+    if (b && b->sound[d]) {
+      if (crc != b->crc[d][j]) return RebuildResult::PieceDiffers;
+    } else {
+      whole = d;
+      wholeCrc = Crc32Combine(wholeCrc, crc, n);
+    }
+  }
+  if (whole && wholeCrc != c.crc[whole]) return RebuildResult::PieceDiffers;
+
+  f = io.openWrite(io.ctx, mergedPath);
+  if (f == -1) return RebuildResult::WriteFailed;
+  for (int j = 0; ok && j < kMaxBlocks; ++j) {
+    const int d = s.owner[j];
+    if (d <= 0) continue;
+    const long n = static_cast<long>(BlockLength(PieceLength(c, d), static_cast<uint32_t>(j)));
+    ok = io.seek(io.ctx, f, static_cast<uint32_t>(d - 1) * c.pieceBytes + static_cast<uint32_t>(j) * kBlock) &&
+         io.write(io.ctx, f, g_acc + j * kBlock, n) == n;
+  }
+  io.close(io.ctx, f);
+  if (!ok) return RebuildResult::WriteFailed;
+
+  uint64_t total = 0;
+  uint32_t crc = 0;
+  if (!FileCrc(io, mergedPath, &total, &crc)) return RebuildResult::ReadFailed;
+  if (total != static_cast<uint64_t>(c.size) || crc != c.whole) return RebuildResult::WholeDiffers;
+  return RebuildResult::Ok;
+}
+
 bool ParityIsSound(const PieceIo& io, const char* dir, const char* prefix, const Checks& c) {
   char path[kPathBytes];
-  uint32_t crc = 0;
-  return ComposePiecePath(path, sizeof(path), dir, prefix, c.count + 1) &&
-         ReadPiece(io, path, c.pieceBytes, g_acc, false, &crc) && crc == c.crc[c.count + 1];
+  return ComposePiecePath(path, sizeof(path), dir, prefix, c.count + 1) && !ReadParity(io, path, c, nullptr);
 }
 
 RebuildResult RebuildPiece(const PieceIo& io, const char* dir, const char* prefix,
                            const Checks& c, int bad, const char* mergedPath) {
+  static Stripes s;
+  std::memset(&s, 0, sizeof(s));
+  for (uint32_t j = 0; j < BlocksOf(c, bad); ++j) MarkBlock(&s, bad, static_cast<int>(j), PieceState::Damaged);
   char path[kPathBytes];
-  uint32_t crc = 0;
   if (!ComposePiecePath(path, sizeof(path), dir, prefix, c.count + 1) ||
-      !ReadPiece(io, path, c.pieceBytes, g_acc, false, &crc) || crc != c.crc[c.count + 1]) {
+      PlanRepair(io, path, c, nullptr, s) != RepairPlan::Possible) {
     return RebuildResult::ReadFailed;
   }
-  for (int k = 1; k <= c.count; ++k) {
-    if (k == bad) continue;
-    if (!ComposePiecePath(path, sizeof(path), dir, prefix, k) ||
-        !ReadPiece(io, path, PieceLength(c, k), g_acc, true, &crc)) {
-      return RebuildResult::ReadFailed;
-    }
-    if (crc != c.crc[k]) return RebuildResult::ReadFailed;
-  }
-  const uint32_t length = PieceLength(c, bad);
-  if (Crc32Update(0, g_acc, length) != c.crc[bad]) return RebuildResult::PieceDiffers;
-
-  intptr_t f = io.openWrite(io.ctx, mergedPath);
-  if (f == -1) return RebuildResult::WriteFailed;
-  const bool written = io.seek(io.ctx, f, static_cast<uint32_t>(bad - 1) * c.pieceBytes) &&
-                       io.write(io.ctx, f, g_acc, static_cast<long>(length)) == static_cast<long>(length);
-  io.close(io.ctx, f);
-  if (!written) return RebuildResult::WriteFailed;
-
-  uint64_t total = 0;
-  if (!FileCrc(io, mergedPath, &total, &crc)) return RebuildResult::ReadFailed;
-  if (total != static_cast<uint64_t>(c.size) || crc != c.whole) return RebuildResult::WholeDiffers;
-  return RebuildResult::Ok;
+  return RebuildStripes(io, c, nullptr, s, mergedPath);
 }
 
 }  // namespace pieceset
