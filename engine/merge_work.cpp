@@ -183,7 +183,7 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
     if (plan == pieceset::RepairPlan::Possible) {
       if (!job.confirmRebuild(job.rebuildCtx, s.bad, s.damaged, b != nullptr)) {
         result.result = MergeResult::RebuildDeclined;
-      } else if (pieceset::RebuildStripes(io, c, b, s, temp) != pieceset::RebuildResult::Ok) {
+      } else if (!pieceset::RebuildStripes(io, c, b, s, temp)) {
         result.result = MergeResult::RebuildFailed;
       } else {
         result.rebuiltBlocks = s.damaged;

@@ -36,9 +36,8 @@ bool NumberField(const char** p, const char* end, bool hex, uint32_t max, uint32
 }
 
 constexpr uint32_t kBlock = kBlockBytes;
-constexpr uint32_t kChunkBlocks = 16;
 unsigned char g_acc[kMaxPieceBytes];
-unsigned char g_chunk[kChunkBlocks * kBlock];
+unsigned char g_chunk[16 * kBlock];
 // The blocks of the piece in g_acc: their CRCs, which could not be read, which are damaged.
 uint32_t g_crc[kMaxBlocks];
 bool g_unread[kMaxBlocks];
@@ -51,6 +50,11 @@ uint32_t BlockLength(uint32_t length, uint32_t j) {
 
 uint32_t Blocks(uint32_t length) { return (length + kBlock - 1) / kBlock; }
 
+// Where block j of data piece k stands in the merged file.
+uint32_t MergedAt(const Checks& c, int k, uint32_t j) {
+  return static_cast<uint32_t>(k - 1) * c.pieceBytes + j * kBlock;
+}
+
 void Put32(unsigned char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
@@ -60,15 +64,18 @@ uint32_t Get32(const unsigned char* p) {
 }
 
 // Reads length bytes from the start of f (just opened; -1 for none) into g_acc in one read, or
-// where that fails block by block: a block that cannot be read whole is cleared and unread.
+// where that fails block by block: a block that cannot be read whole is unread, and cleared
+// past what could be read of it.
 void ReadBlocks(const PieceIo& io, intptr_t f, uint32_t length) {
   std::memset(g_unread, 0, sizeof(g_unread));
   if (f != -1 && io.read(io.ctx, f, g_acc, static_cast<long>(length)) == static_cast<long>(length)) return;
   for (uint32_t j = 0; j < Blocks(length); ++j) {
     unsigned char* block = g_acc + j * kBlock;
     const long n = static_cast<long>(BlockLength(length, j));
-    if (f == -1 || !io.seek(io.ctx, f, j * kBlock) || io.read(io.ctx, f, block, n) != n) {
-      std::memset(block, 0, static_cast<std::size_t>(n));
+    long got = f == -1 || !io.seek(io.ctx, f, j * kBlock) ? -1 : io.read(io.ctx, f, block, n);
+    if (got != n) {
+      if (got < 0) got = 0;
+      std::memset(block + got, 0, static_cast<std::size_t>(n - got));
       g_unread[j] = true;
     }
   }
@@ -82,24 +89,23 @@ void WorkOutBlockCrcs(void* ctx) {
 
 // Judges the blocks of piece k in g_acc by g_crc and g_unread: g_damaged; true when any is.
 bool JudgeBlocks(const Checks& c, const BlockChecks* b, int k) {
-  const uint32_t length = PieceLength(c, k);
+  const uint32_t length = PieceLength(c, k), blocks = Blocks(length);
   uint32_t whole = 0;
-  bool unread = false;
-  for (uint32_t j = 0; j < Blocks(length); ++j) {
+  bool bad = false;
+  for (uint32_t j = 0; j < blocks; ++j) {
     whole = Crc32Combine(whole, g_crc[j], BlockLength(length, j));
-    unread |= g_unread[j];
+    bad |= g_unread[j];
   }
-  std::memset(g_damaged, 0, sizeof(g_damaged));
-  if (!unread && whole == c.crc[k]) return false;
+  bad |= whole != c.crc[k];
   const bool byBlock = b && b->sound[k];
   bool found = false;
-  for (uint32_t j = 0; j < Blocks(length); ++j) {
-    g_damaged[j] = !byBlock || g_unread[j] || g_crc[j] != b->crc[k][j];
+  for (uint32_t j = 0; j < kMaxBlocks; ++j) {
+    g_damaged[j] = bad && j < blocks && (!byBlock || g_unread[j] || g_crc[j] != b->crc[k][j]);
     found |= g_damaged[j];
   }
   // Blocks that check out in a piece that does not: the record cannot be trusted.
-  if (!found) std::memset(g_damaged, 1, Blocks(length));
-  return true;
+  if (bad && !found) std::memset(g_damaged, 1, blocks);
+  return bad;
 }
 
 // Reads and judges the parity piece at path into g_acc; true when any block is damaged.
@@ -125,23 +131,6 @@ void MarkBlock(Stripes* s, int k, int j, PieceState why) {
     s->state[k] = why;
     NoteBad(&s->bad, k, why);
   }
-}
-
-// CRC and length of a whole file read from the start.
-bool FileCrc(const PieceIo& io, const char* path, uint64_t* length, uint32_t* crc) {
-  intptr_t f = io.openRead(io.ctx, path);
-  if (f == -1) return false;
-  uint32_t c = 0;
-  uint64_t total = 0;
-  long got;
-  while ((got = io.read(io.ctx, f, g_chunk, sizeof(g_chunk))) > 0) {
-    c = Crc32Update(c, g_chunk, static_cast<std::size_t>(got));
-    total += static_cast<uint64_t>(got);
-  }
-  io.close(io.ctx, f);
-  *length = total;
-  *crc = c;
-  return got == 0;
 }
 
 }  // namespace
@@ -280,23 +269,19 @@ void FormatBlockRecord(const Checks& c, const uint32_t* crc, unsigned char* out)
 }
 
 bool ReadBlockChecks(const PieceIo& io, const char* path, const Checks& c, BlockChecks* out) {
-  std::memset(out->sound, 0, sizeof(out->sound));
+  // Read as a piece is: a stretch that cannot be read costs only the records in it.
   const intptr_t f = io.openRead(io.ctx, path);
-  if (f == -1) return false;
-  unsigned char want[kBlockHeaderBytes];
-  FormatBlockHeader(c, want);
-  unsigned char* got = g_chunk;
+  ReadBlocks(io, f, BlockRecordAt(c, c.count + 2));
+  if (f != -1) io.close(io.ctx, f);
+  unsigned char header[kBlockHeaderBytes];
+  FormatBlockHeader(c, header);
+  const bool agrees = std::memcmp(g_acc, header, sizeof(header)) == 0;
   const uint32_t n = BlockRecordBytes(c) - 4;
-  bool agrees = io.read(io.ctx, f, got, kBlockHeaderBytes) == static_cast<long>(kBlockHeaderBytes) &&
-                std::memcmp(got, want, kBlockHeaderBytes) == 0;
-  for (int k = 1; agrees && k <= c.count + 1; ++k) {
-    // A record that cannot be read costs only its own piece's checks.
-    out->sound[k] = io.seek(io.ctx, f, BlockRecordAt(c, k)) &&
-                    io.read(io.ctx, f, got, static_cast<long>(n + 4)) == static_cast<long>(n + 4) &&
-                    Crc32Update(0, got, n) == Get32(got + n);
-    for (uint32_t i = 0; i < n / 4; ++i) out->crc[k][i] = Get32(got + 4 * i);
+  for (int k = 1; k <= c.count + 1; ++k) {
+    const unsigned char* record = g_acc + BlockRecordAt(c, k);
+    out->sound[k] = agrees && Crc32Update(0, record, n) == Get32(record + n);
+    for (uint32_t i = 0; i < n / 4; ++i) out->crc[k][i] = Get32(record + 4 * i);
   }
-  io.close(io.ctx, f);
   return agrees;
 }
 
@@ -306,13 +291,12 @@ bool CopyPiece(const PieceIo& io, intptr_t in, intptr_t out, const Checks& c, co
   ReadBlocks(io, in, length);
   BeginSideWork(WorkOutBlockCrcs, &length);
   const bool written = out == -1 || in == -1 ||
-                       (io.seek(io.ctx, out, static_cast<uint32_t>(k - 1) * c.pieceBytes) &&
+                       (io.seek(io.ctx, out, MergedAt(c, k, 0)) &&
                         io.write(io.ctx, out, g_acc, static_cast<long>(length)) == static_cast<long>(length));
   EndSideWork();
-  if (JudgeBlocks(c, b, k)) {
-    for (uint32_t j = 0; j < BlocksOf(c, k); ++j) {
-      if (g_damaged[j]) MarkBlock(s, k, static_cast<int>(j), why);
-    }
+  JudgeBlocks(c, b, k);
+  for (int j = 0; j < kMaxBlocks; ++j) {
+    if (g_damaged[j]) MarkBlock(s, k, j, why);
   }
   return written;
 }
@@ -321,74 +305,64 @@ RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c
                       const BlockChecks* b, const Stripes& s) {
   if (s.damaged == 0) return RepairPlan::Sound;
   if (s.clash) return RepairPlan::SameStripe;
-  if (ReadParity(io, parityPath, c, b)) {
-    for (int j = 0; j < kMaxBlocks; ++j) {
-      if (s.owner[j] > 0 && g_damaged[j]) return RepairPlan::NoParity;
-    }
+  ReadParity(io, parityPath, c, b);
+  for (int j = 0; j < kMaxBlocks; ++j) {
+    if (s.owner[j] > 0 && g_damaged[j]) return RepairPlan::NoParity;
   }
   return RepairPlan::Possible;
 }
 
-RebuildResult RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b,
-                             const Stripes& s, const char* mergedPath) {
+bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, const Stripes& s,
+                    const char* mergedPath) {
   // g_acc holds the parity blocks: the same blocks of every other data piece go into them.
   intptr_t f = io.openRead(io.ctx, mergedPath);
-  if (f == -1) return RebuildResult::ReadFailed;
-  bool ok = true;
+  bool ok = f != -1;
   for (int k = 1; ok && k <= c.count; ++k) {
-    const uint32_t blocks = BlocksOf(c, k), length = PieceLength(c, k);
-    for (uint32_t j = 0; ok && j < blocks;) {
-      uint32_t end = j;
-      while (end < blocks && end - j < kChunkBlocks && s.owner[end] > 0 && s.owner[end] != k) ++end;
-      if (end == j) {
-        ++j;
-        continue;
-      }
-      const uint32_t from = j * kBlock, n = (end < blocks ? end * kBlock : length) - from;
-      ok = io.seek(io.ctx, f, static_cast<uint32_t>(k - 1) * c.pieceBytes + from) &&
-           io.read(io.ctx, f, g_chunk, static_cast<long>(n)) == static_cast<long>(n);
-      XorInto(g_acc + from, g_chunk, n);
-      j = end;
+    const uint32_t length = PieceLength(c, k);
+    for (uint32_t j = 0; j < Blocks(length); ++j) {
+      if (s.owner[j] <= 0 || s.owner[j] == k) continue;
+      const long n = static_cast<long>(BlockLength(length, j));
+      ok &= io.seek(io.ctx, f, MergedAt(c, k, j)) && io.read(io.ctx, f, g_chunk, n) == n;
+      XorInto(g_acc + j * kBlock, g_chunk, static_cast<std::size_t>(n));
     }
   }
-  io.close(io.ctx, f);
-  if (!ok) return RebuildResult::ReadFailed;
+  if (f != -1) io.close(io.ctx, f);
 
-  // A piece without a block check of its own is damaged in every block, and is checked whole;
-  // two such pieces would share their first stripe.
+  // Each block is checked by its block check; a piece without one of its own is damaged in
+  // every block and is checked whole (two such pieces would share their first stripe).
+  f = ok ? io.openWrite(io.ctx, mergedPath) : -1;
+  ok = f != -1;
   int whole = 0;
   uint32_t wholeCrc = 0;
-  for (int j = 0; j < kMaxBlocks; ++j) {
+  for (int j = 0; ok && j < kMaxBlocks; ++j) {
     const int d = s.owner[j];
     if (d <= 0) continue;
     const uint32_t n = BlockLength(PieceLength(c, d), static_cast<uint32_t>(j));
-    const uint32_t crc = Crc32Update(0, g_acc + j * kBlock, n);
+    const unsigned char* block = g_acc + j * kBlock;
+    const uint32_t crc = Crc32Update(0, block, n);
     if (b && b->sound[d]) {
-      if (crc != b->crc[d][j]) return RebuildResult::PieceDiffers;
+      ok = crc == b->crc[d][j];
     } else {
       whole = d;
       wholeCrc = Crc32Combine(wholeCrc, crc, n);
     }
+    ok = ok && io.seek(io.ctx, f, MergedAt(c, d, static_cast<uint32_t>(j))) &&
+         io.write(io.ctx, f, block, static_cast<long>(n)) == static_cast<long>(n);
   }
-  if (whole && wholeCrc != c.crc[whole]) return RebuildResult::PieceDiffers;
+  if (f != -1) io.close(io.ctx, f);
+  if (!ok || (whole && wholeCrc != c.crc[whole])) return false;
 
-  f = io.openWrite(io.ctx, mergedPath);
-  if (f == -1) return RebuildResult::WriteFailed;
-  for (int j = 0; ok && j < kMaxBlocks; ++j) {
-    const int d = s.owner[j];
-    if (d <= 0) continue;
-    const long n = static_cast<long>(BlockLength(PieceLength(c, d), static_cast<uint32_t>(j)));
-    ok = io.seek(io.ctx, f, static_cast<uint32_t>(d - 1) * c.pieceBytes + static_cast<uint32_t>(j) * kBlock) &&
-         io.write(io.ctx, f, g_acc + j * kBlock, n) == n;
+  // The merged file as written, read back whole.
+  f = io.openRead(io.ctx, mergedPath);
+  if (f == -1) return false;
+  uint32_t crc = 0, total = 0;
+  long got;
+  while ((got = io.read(io.ctx, f, g_chunk, sizeof(g_chunk))) > 0) {
+    crc = Crc32Update(crc, g_chunk, static_cast<std::size_t>(got));
+    total += static_cast<uint32_t>(got);
   }
   io.close(io.ctx, f);
-  if (!ok) return RebuildResult::WriteFailed;
-
-  uint64_t total = 0;
-  uint32_t crc = 0;
-  if (!FileCrc(io, mergedPath, &total, &crc)) return RebuildResult::ReadFailed;
-  if (total != static_cast<uint64_t>(c.size) || crc != c.whole) return RebuildResult::WholeDiffers;
-  return RebuildResult::Ok;
+  return got == 0 && total == static_cast<uint32_t>(c.size) && crc == c.whole;
 }
 
 bool ParityIsSound(const PieceIo& io, const char* dir, const char* prefix, const Checks& c) {
@@ -406,7 +380,7 @@ RebuildResult RebuildPiece(const PieceIo& io, const char* dir, const char* prefi
       PlanRepair(io, path, c, nullptr, s) != RepairPlan::Possible) {
     return RebuildResult::ReadFailed;
   }
-  return RebuildStripes(io, c, nullptr, s, mergedPath);
+  return RebuildStripes(io, c, nullptr, s, mergedPath) ? RebuildResult::Ok : RebuildResult::WholeDiffers;
 }
 
 }  // namespace pieceset

@@ -140,14 +140,15 @@ enum class RepairPlan { Sound, Possible, SameStripe, NoParity };
 RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c,
                       const BlockChecks* b, const Stripes& s);
 
-enum class RebuildResult { Ok, ReadFailed, PieceDiffers, WriteFailed, WholeDiffers };
-
 // After PlanRepair gave Possible: rebuilds every damaged block from the parity block and the
-// same block of the other data pieces as the merged file holds them, checks it (by its block
-// check, or a piece without one whole by its CRC), writes it at its place, then reads the
-// merged file back against the whole-file CRC.
-RebuildResult RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b,
-                             const Stripes& s, const char* mergedPath);
+// same block of the other data pieces as the merged file holds them, writes it at its place and
+// checks it (by its block check, or a piece without one whole by its CRC), then reads the
+// merged file back against the whole-file CRC. False when a read or a write failed or a check
+// did not hold: the merged file is then not to be kept.
+bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, const Stripes& s,
+                    const char* mergedPath);
+
+enum class RebuildResult { Ok, ReadFailed, PieceDiffers, WriteFailed, WholeDiffers };
 
 // The same for a merger without block checks: the parity piece is there, of its length or
 // longer, with its CRC over its length; and piece bad rebuilt whole.
