@@ -81,41 +81,64 @@ void ReadBlocks(const PieceIo& io, intptr_t f, uint32_t length) {
   }
 }
 
-// The CRC of every block of the first length bytes of g_acc, into g_crc; ctx points to length.
-void WorkOutBlockCrcs(void* ctx) {
-  const uint32_t length = *static_cast<const uint32_t*>(ctx);
-  for (uint32_t j = 0; j < Blocks(length); ++j) g_crc[j] = Crc32Update(0, g_acc + j * kBlock, BlockLength(length, j));
+// What the side work works out of the first g_length bytes of g_acc: the CRC of each block
+// into g_crc where the piece has block checks, else the piece's CRC.
+uint32_t g_length;
+bool g_byBlock;
+uint32_t g_pieceCrc;
+
+void WorkOutCrcs(void*) {
+  if (!g_byBlock) g_pieceCrc = Crc32Update(0, g_acc, g_length);
+  for (uint32_t j = 0; g_byBlock && j < Blocks(g_length); ++j) {
+    g_crc[j] = Crc32Update(0, g_acc + j * kBlock, BlockLength(g_length, j));
+  }
 }
 
-// Judges the blocks of piece k in g_acc by g_crc and g_unread: g_damaged; true when any is.
+// Reads piece k of g_length bytes from f into g_acc and begins working out its CRCs.
+void BeginPiece(const PieceIo& io, intptr_t f, const BlockChecks* b, int k) {
+  g_byBlock = b && b->sound[k];
+  ReadBlocks(io, f, g_length);
+  BeginSideWork(WorkOutCrcs, nullptr);
+}
+
+// Judges the blocks of piece k in g_acc once its CRCs are worked out: g_damaged; true when any
+// is. A piece without block checks of its own is damaged in every block or in none.
 bool JudgeBlocks(const Checks& c, const BlockChecks* b, int k) {
-  const uint32_t length = PieceLength(c, k), blocks = Blocks(length);
-  uint32_t whole = 0;
-  bool bad = false;
-  for (uint32_t j = 0; j < blocks; ++j) {
-    whole = Crc32Combine(whole, g_crc[j], BlockLength(length, j));
-    bad |= g_unread[j];
-  }
-  bad |= whole != c.crc[k];
-  const bool byBlock = b && b->sound[k];
-  bool found = false;
+  EndSideWork();
+  const uint32_t blocks = Blocks(g_length);
+  bool bad = !g_byBlock && g_pieceCrc != c.crc[k];
   for (uint32_t j = 0; j < kMaxBlocks; ++j) {
-    g_damaged[j] = bad && j < blocks && (!byBlock || g_unread[j] || g_crc[j] != b->crc[k][j]);
-    found |= g_damaged[j];
+    g_damaged[j] = j < blocks && (g_unread[j] || (g_byBlock && g_crc[j] != b->crc[k][j]));
+    bad |= g_damaged[j];
   }
-  // Blocks that check out in a piece that does not: the record cannot be trusted.
-  if (bad && !found) std::memset(g_damaged, 1, blocks);
+  if (bad && !g_byBlock) std::memset(g_damaged, 1, blocks);
   return bad;
 }
 
 // Reads and judges the parity piece at path into g_acc; true when any block is damaged.
 bool ReadParity(const PieceIo& io, const char* path, const Checks& c, const BlockChecks* b) {
-  uint32_t length = c.pieceBytes;
+  g_length = c.pieceBytes;
   const intptr_t f = io.openRead(io.ctx, path);
-  ReadBlocks(io, f, length);
+  BeginPiece(io, f, b, c.count + 1);
   if (f != -1) io.close(io.ctx, f);
-  WorkOutBlockCrcs(&length);
   return JudgeBlocks(c, b, c.count + 1);
+}
+
+// CRC and length of a whole file read from the start.
+bool FileCrc(const PieceIo& io, const char* path, uint64_t* length, uint32_t* crc) {
+  intptr_t f = io.openRead(io.ctx, path);
+  if (f == -1) return false;
+  uint32_t c = 0;
+  uint64_t total = 0;
+  long got;
+  while ((got = io.read(io.ctx, f, g_chunk, sizeof(g_chunk))) > 0) {
+    c = Crc32Update(c, g_chunk, static_cast<std::size_t>(got));
+    total += static_cast<uint64_t>(got);
+  }
+  io.close(io.ctx, f);
+  *length = total;
+  *crc = c;
+  return got == 0;
 }
 
 void MarkBlock(Stripes* s, int k, int j, PieceState why) {
@@ -287,13 +310,11 @@ bool ReadBlockChecks(const PieceIo& io, const char* path, const Checks& c, Block
 
 bool CopyPiece(const PieceIo& io, intptr_t in, intptr_t out, const Checks& c, const BlockChecks* b,
                int k, PieceState why, Stripes* s) {
-  uint32_t length = PieceLength(c, k);
-  ReadBlocks(io, in, length);
-  BeginSideWork(WorkOutBlockCrcs, &length);
+  g_length = PieceLength(c, k);
+  BeginPiece(io, in, b, k);
   const bool written = out == -1 || in == -1 ||
                        (io.seek(io.ctx, out, MergedAt(c, k, 0)) &&
-                        io.write(io.ctx, out, g_acc, static_cast<long>(length)) == static_cast<long>(length));
-  EndSideWork();
+                        io.write(io.ctx, out, g_acc, static_cast<long>(g_length)) == static_cast<long>(g_length));
   JudgeBlocks(c, b, k);
   for (int j = 0; j < kMaxBlocks; ++j) {
     if (g_damaged[j]) MarkBlock(s, k, j, why);
@@ -328,59 +349,99 @@ bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, co
   }
   if (f != -1) io.close(io.ctx, f);
 
-  // Each block is checked by its block check; a piece without one of its own is damaged in
-  // every block and is checked whole (two such pieces would share their first stripe).
+  // Each block is checked by its block check; a piece without block checks of its own is
+  // damaged in every block and is checked whole (two such pieces would share their first
+  // stripe).
   f = ok ? io.openWrite(io.ctx, mergedPath) : -1;
   ok = f != -1;
   int whole = 0;
-  uint32_t wholeCrc = 0;
   for (int j = 0; ok && j < kMaxBlocks; ++j) {
     const int d = s.owner[j];
     if (d <= 0) continue;
     const uint32_t n = BlockLength(PieceLength(c, d), static_cast<uint32_t>(j));
     const unsigned char* block = g_acc + j * kBlock;
-    const uint32_t crc = Crc32Update(0, block, n);
-    if (b && b->sound[d]) {
-      ok = crc == b->crc[d][j];
-    } else {
-      whole = d;
-      wholeCrc = Crc32Combine(wholeCrc, crc, n);
-    }
+    if (b && b->sound[d]) ok = Crc32Update(0, block, n) == b->crc[d][j];
+    else whole = d;
     ok = ok && io.seek(io.ctx, f, MergedAt(c, d, static_cast<uint32_t>(j))) &&
          io.write(io.ctx, f, block, static_cast<long>(n)) == static_cast<long>(n);
   }
   if (f != -1) io.close(io.ctx, f);
-  if (!ok || (whole && wholeCrc != c.crc[whole])) return false;
+  // Its blocks stand in g_acc as in the piece, from the first.
+  if (!ok || (whole && Crc32Update(0, g_acc, PieceLength(c, whole)) != c.crc[whole])) return false;
 
-  // The merged file as written, read back whole.
-  f = io.openRead(io.ctx, mergedPath);
+  uint64_t total = 0;
+  uint32_t crc = 0;
+  return FileCrc(io, mergedPath, &total, &crc) && total == static_cast<uint64_t>(c.size) && crc == c.whole;
+}
+
+// Rundelo's whole-piece rebuild, until it moves to the stripes above: they would not fit in it
+// beside its own judgement of the pieces.
+namespace {
+
+// Reads the first length bytes of path into to (or XORs them into it) and their CRC; a shorter
+// file fails.
+bool ReadPiece(const PieceIo& io, const char* path, uint32_t length, unsigned char* to, bool xorIn,
+               uint32_t* crc) {
+  intptr_t f = io.openRead(io.ctx, path);
   if (f == -1) return false;
-  uint32_t crc = 0, total = 0;
-  long got;
-  while ((got = io.read(io.ctx, f, g_chunk, sizeof(g_chunk))) > 0) {
-    crc = Crc32Update(crc, g_chunk, static_cast<std::size_t>(got));
-    total += static_cast<uint32_t>(got);
+  bool ok = true;
+  uint32_t c = 0;
+  for (uint32_t done = 0; ok && done < length;) {
+    const long want = static_cast<long>(length - done < sizeof(g_chunk) ? length - done : sizeof(g_chunk));
+    const long got = io.read(io.ctx, f, g_chunk, want);
+    if (got != want) {
+      ok = false;
+      break;
+    }
+    c = Crc32Update(c, g_chunk, static_cast<std::size_t>(got));
+    if (xorIn) XorInto(to + done, g_chunk, static_cast<std::size_t>(got));
+    else std::memcpy(to + done, g_chunk, static_cast<std::size_t>(got));
+    done += static_cast<uint32_t>(got);
   }
   io.close(io.ctx, f);
-  return got == 0 && total == static_cast<uint32_t>(c.size) && crc == c.whole;
+  *crc = c;
+  return ok;
 }
+
+}  // namespace
 
 bool ParityIsSound(const PieceIo& io, const char* dir, const char* prefix, const Checks& c) {
   char path[kPathBytes];
-  return ComposePiecePath(path, sizeof(path), dir, prefix, c.count + 1) && !ReadParity(io, path, c, nullptr);
+  uint32_t crc = 0;
+  return ComposePiecePath(path, sizeof(path), dir, prefix, c.count + 1) &&
+         ReadPiece(io, path, c.pieceBytes, g_acc, false, &crc) && crc == c.crc[c.count + 1];
 }
 
 RebuildResult RebuildPiece(const PieceIo& io, const char* dir, const char* prefix,
                            const Checks& c, int bad, const char* mergedPath) {
-  static Stripes s;
-  std::memset(&s, 0, sizeof(s));
-  for (uint32_t j = 0; j < BlocksOf(c, bad); ++j) MarkBlock(&s, bad, static_cast<int>(j), PieceState::Damaged);
   char path[kPathBytes];
+  uint32_t crc = 0;
   if (!ComposePiecePath(path, sizeof(path), dir, prefix, c.count + 1) ||
-      PlanRepair(io, path, c, nullptr, s) != RepairPlan::Possible) {
+      !ReadPiece(io, path, c.pieceBytes, g_acc, false, &crc) || crc != c.crc[c.count + 1]) {
     return RebuildResult::ReadFailed;
   }
-  return RebuildStripes(io, c, nullptr, s, mergedPath) ? RebuildResult::Ok : RebuildResult::WholeDiffers;
+  for (int k = 1; k <= c.count; ++k) {
+    if (k == bad) continue;
+    if (!ComposePiecePath(path, sizeof(path), dir, prefix, k) ||
+        !ReadPiece(io, path, PieceLength(c, k), g_acc, true, &crc)) {
+      return RebuildResult::ReadFailed;
+    }
+    if (crc != c.crc[k]) return RebuildResult::ReadFailed;
+  }
+  const uint32_t length = PieceLength(c, bad);
+  if (Crc32Update(0, g_acc, length) != c.crc[bad]) return RebuildResult::PieceDiffers;
+
+  intptr_t f = io.openWrite(io.ctx, mergedPath);
+  if (f == -1) return RebuildResult::WriteFailed;
+  const bool written = io.seek(io.ctx, f, static_cast<uint32_t>(bad - 1) * c.pieceBytes) &&
+                       io.write(io.ctx, f, g_acc, static_cast<long>(length)) == static_cast<long>(length);
+  io.close(io.ctx, f);
+  if (!written) return RebuildResult::WriteFailed;
+
+  uint64_t total = 0;
+  if (!FileCrc(io, mergedPath, &total, &crc)) return RebuildResult::ReadFailed;
+  if (total != static_cast<uint64_t>(c.size) || crc != c.whole) return RebuildResult::WholeDiffers;
+  return RebuildResult::Ok;
 }
 
 }  // namespace pieceset

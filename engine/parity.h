@@ -124,10 +124,11 @@ struct Stripes {
 // Reads piece k of the check line from in (opened at its start; -1 when it could not be
 // opened or is missing: every block damaged) and writes its recorded bytes at its place in out
 // (not when out is -1). A read that fails is taken again block by block, and a block that
-// cannot be read whole is damaged. Each block's CRC is worked out while the piece is written;
-// they are judged by the block checks b (nullptr: none) and the piece CRC: a piece whose CRC
-// differs, without a sound record of its own, is damaged in every block. The damaged blocks go
-// into s, and the piece as why. False when the write failed.
+// cannot be read whole is damaged. The CRCs are worked out while the piece is written: of each
+// block, judged by the piece's record of the block checks b (nullptr: none); or without a sound
+// record, of the piece, judged by the check line: a piece whose CRC differs is damaged in
+// every block. The damaged blocks go into s, and the piece as why. False when the write
+// failed.
 bool CopyPiece(const PieceIo& io, intptr_t in, intptr_t out, const Checks& c, const BlockChecks* b,
                int k, PieceState why, Stripes* s);
 
@@ -148,11 +149,12 @@ RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c
 bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, const Stripes& s,
                     const char* mergedPath);
 
-enum class RebuildResult { Ok, ReadFailed, PieceDiffers, WriteFailed, WholeDiffers };
-
-// The same for a merger without block checks: the parity piece is there, of its length or
-// longer, with its CRC over its length; and piece bad rebuilt whole.
+// Rundelo's whole-piece rebuild, until it moves to the stripes: the parity piece is there, of
+// its length or longer, with its CRC over its length; and piece bad rebuilt from it and the
+// other data pieces into the merged file at its place, which is then read back against the
+// whole-file CRC.
 bool ParityIsSound(const PieceIo& io, const char* dir, const char* prefix, const Checks& c);
+enum class RebuildResult { Ok, ReadFailed, PieceDiffers, WriteFailed, WholeDiffers };
 RebuildResult RebuildPiece(const PieceIo& io, const char* dir, const char* prefix,
                            const Checks& c, int bad, const char* mergedPath);
 
