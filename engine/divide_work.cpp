@@ -139,6 +139,11 @@ void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sour
   }
 }
 
+int64_t DivisionRoom(uint64_t size, const DivisionPlan& plan) {
+  const int64_t blockChecks = pieceset::kBlockHeaderBytes + int64_t{4} * (plan.pieces + 1) * (plan.fullBlocks + 1);
+  return static_cast<int64_t>(size) + int64_t{plan.fullBlocks} * kBlockBytes + blockChecks + kDiskMargin;
+}
+
 bool SourceIsAmongPieces(const char* sourceName, int pieces) {
   int own = PieceNumberOfName(sourceName);
   return own >= 0 && own <= pieces + 2;

@@ -16,6 +16,10 @@ bool HasPieceMarkedEntry(const DiskFiles& fs, const char* dir, bool dbcs932);
 // stays), except the source itself when its name is one of them.
 void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sourceName);
 
+// Bytes a division needs free: the pieces, the parity piece (one piece's room more), the block
+// checks and the margin.
+int64_t DivisionRoom(uint64_t size, const DivisionPlan& plan);
+
 // True when writing the n pieces of a division, its parity piece and its block checks would
 // overwrite the source.
 bool SourceIsAmongPieces(const char* sourceName, int pieces);

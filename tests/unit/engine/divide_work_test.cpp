@@ -238,6 +238,14 @@ TEST(ExistingPieces, QuestionTriggersAndCleanUp) {
   EXPECT_TRUE(memdisk::Has("C:\\other\\file-4"));
 }
 
+TEST(DivisionRoom, PiecesParityPieceBlockChecksAndMargin) {
+  // 3 pieces of one block: a parity piece of 10000 bytes, block checks of 28 + 4 * 8.
+  EXPECT_EQ(DivisionRoom(30000, PlanDivision(30000, 1)), 30000 + 10000 + 60 + 1000);
+  // 999 pieces of 1.44 MB: 28 + 1000 * 145 * 4 bytes of block checks.
+  EXPECT_EQ(DivisionRoom(999ull * 1440000, PlanDivision(999ull * 1440000, 144)),
+            999ll * 1440000 + 1440000 + 580028 + 1000);
+}
+
 TEST(ExistingPieces, SourceAmongThePiecesItWouldWrite) {
   EXPECT_TRUE(SourceIsAmongPieces("file-0", 2));
   EXPECT_TRUE(SourceIsAmongPieces("FILE-3", 3));
