@@ -171,7 +171,8 @@ void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out, i
     case MergeResult::TooManyBad:
     case MergeResult::SameStripe:
       pieceset::ListBad(out.bad, what, sizeof(what));
-      ShowMessage(owner, out.result == MergeResult::SameStripe ? kSameStripe : kTooManyBad, what, kCapError, err);
+      ShowMessage(owner, out.result == MergeResult::SameStripe ? kSameStripe : kTooManyBad, what, kCapError,
+                  err);
       break;
     case MergeResult::PiecesBad:
       pieceset::ListBad(out.bad, what, sizeof(what));

@@ -172,7 +172,7 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
     if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, table.attributes, job.infoAttributes);
   }
 
-  MergeOutcome result{MergeResult::Ok, 0, s.bad, 0};
+  MergeOutcome result{MergeResult::Ok, n, s.bad, 0};
   if (!written) {
     result.result = MergeResult::WriteFailed;
   } else {

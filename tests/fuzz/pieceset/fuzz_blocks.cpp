@@ -76,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pieceset::FormatBlockHeader(c, reinterpret_cast<unsigned char*>(&file[0]));
   for (int k = 1; k <= c.count + 1; ++k) {
     for (uint32_t j = 0; j < recordBytes / 4 - 1; ++j) written.crc[k][j] = in.Take(0);
-    pieceset::FormatBlockRecord(c, written.crc[k], reinterpret_cast<unsigned char*>(&file[pieceset::BlockRecordAt(c, k)]));
+    unsigned char* record = reinterpret_cast<unsigned char*>(&file[pieceset::BlockRecordAt(c, k)]);
+    pieceset::FormatBlockRecord(c, written.crc[k], record);
   }
   const std::string asWritten = file;
   for (uint32_t d = in.Take(4); d > 0; --d) {
@@ -102,7 +103,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The file as the reader can see it: in one read, or else block by block, a block that
   // takes in a byte of the bad stretch not at all, one past the end as far as it goes.
   const uint32_t length = pieceset::BlockRecordAt(c, c.count + 2);
-  auto readable = [&](uint32_t from, uint32_t to) { return g_file.badTo == 0 || to <= g_file.badFrom || from >= g_file.badTo; };
+  auto readable = [&](uint32_t from, uint32_t to) {
+    return g_file.badTo == 0 || to <= g_file.badFrom || from >= g_file.badTo;
+  };
   std::string seen(length, '\0');
   for (uint32_t at = 0; at < length; at += pieceset::kBlockBytes) {
     const bool whole = file.size() >= length && readable(0, length);
