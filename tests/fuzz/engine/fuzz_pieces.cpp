@@ -114,7 +114,11 @@ void FuzzDivide(Input& in) {
   }
 }
 
-bool Agree(void*, const pieceset::BadPieces&, int, bool) { return true; }
+int g_asked;
+bool Agree(void*, const pieceset::BadPieces&, int, bool) {
+  ++g_asked;
+  return true;
+}
 
 void FuzzChecked(Input& in) {
   memdisk::Reset();
@@ -164,8 +168,11 @@ void FuzzChecked(Input& in) {
   if (info.result != pieceset::MainResult::Ok || !info.checked) abort();
   MergeJob job{kDir, "file-", rec.name, vals.size, vals.count, kAttrArchive, {2000, 1, 1, 1, 1, 2},
                [](void*, int64_t) { return true; }, nullptr, &checks, Agree, nullptr};
+  g_asked = 0;
   const MergeOutcome out = MergePieces(memdisk::Files(), job);
   if (memdisk::OpenHandles() != 0 || !NothingLeftOver()) abort();
+  // Asked once exactly when there is something that can be mended.
+  if (g_asked != (want.mendable && want.blocks ? 1 : 0)) abort();
   const std::string merged = std::string(kDir) + "out.bin";
   for (int k = 0; k <= n + 2; ++k) {
     if (memdisk::Has(Path("file-", k)) != (present[k] != nullptr)) abort();
