@@ -275,8 +275,6 @@ void XorInto(unsigned char* to, const unsigned char* from, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) to[i] ^= from[i];
 }
 
-uint32_t BlocksOf(const Checks& c, int k) { return Blocks(PieceLength(c, k)); }
-
 void FormatBlockHeader(const Checks& c, unsigned char* out) {
   std::memcpy(out, "BLK1", 4);
   const uint32_t fields[5] = {kBlock, static_cast<uint32_t>(c.count), c.pieceBytes,

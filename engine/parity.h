@@ -89,8 +89,6 @@ struct PieceIo {
 constexpr int kMaxBlocks = static_cast<int>(kMaxPieceBytes / kBlockBytes);
 constexpr uint32_t kBlockHeaderBytes = 28;
 
-// Blocks of piece k (1..count + 1), the last one perhaps shorter.
-uint32_t BlocksOf(const Checks& c, int k);
 // Bytes of a record, and where record k begins.
 inline uint32_t BlockRecordBytes(const Checks& c) { return (c.pieceBytes / kBlockBytes + 1) * 4; }
 inline uint32_t BlockRecordAt(const Checks& c, int k) {
