@@ -169,8 +169,9 @@ void CmdDistribute(HWND owner) {
     return;
   }
   if (!DirectoryOf(g_selFilePath, copy.dir, sizeof(copy.dir), dbcs932)) return;
-  // The parity piece goes last, after the data pieces, on a disk of its own if it must.
-  const int last = g_dividedPieces + 1;
+  // The parity piece and its block checks go last, after the data pieces, on a disk of their
+  // own if they must.
+  const int last = g_dividedPieces + 2;
   const FloppySteps steps{&copy, PieceLength, Probe, CopyPiece, Prompt};
   if (DistributePieces(steps, last) != FloppyEnd::Completed) return;
 

@@ -154,9 +154,7 @@ bool DivideOperation(HWND owner, const char* root, const char* dir, bool dbcs932
     ShowMessage(owner, kNamedLikePiece, g_selFileName, kCapWarning, warn);
     return false;
   }
-  // The parity piece takes one piece's room more.
-  const int64_t need = static_cast<int64_t>(g_selFileSize) +
-                       static_cast<int64_t>(plan.fullBlocks) * kBlockBytes + kDiskMargin;
+  const int64_t need = DivisionRoom(g_selFileSize, plan);
   if (!HasRoomFor(root, need > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<long>(need))) {
     ShowMessage(owner, kNoSpace, kCapWarning, warn);
     return false;
@@ -216,7 +214,7 @@ void CmdDivide(HWND owner) {
 
   ListDirectory(g_currentDir);
   ShowItemByName("file-0");
-  ShowMessage(owner, kSuccess, g_dividedPieces + 1, kCapCongratulations, MB_ICONASTERISK);
+  ShowMessage(owner, kSuccess, g_dividedPieces + 2, kCapCongratulations, MB_ICONASTERISK);
   if (ShowMessage(owner, kNextToFloppy, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES) {
     CmdDistribute(owner);
   }

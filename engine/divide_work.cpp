@@ -23,40 +23,53 @@ void DeletePieces(const DiskFiles& fs, const char* dir, int upTo) {
 char g_buffer[kRunBlocks * kBlockBytes];
 unsigned char g_parity[pieceset::kMaxPieceBytes];
 pieceset::Checks g_checks;
+pieceset::BlockChecks g_blocks;
 
-// A block's CRC and its bytes XORed into the parity, worked out while the block is written.
-struct BlockChecks {
+// The CRC of each block of a run and its bytes XORed into the parity, worked out while the run
+// is written.
+struct RunChecks {
   const unsigned char* data;
-  std::size_t bytes;
-  uint32_t* crc;
+  uint32_t bytes;
+  uint32_t* crc;  // of its first block
   unsigned char* parity;
 };
-BlockChecks g_block;
+RunChecks g_run;
 
-void CheckBlock(void* ctx) {
-  auto* b = static_cast<BlockChecks*>(ctx);
-  *b->crc = Crc32Update(*b->crc, b->data, b->bytes);
-  pieceset::XorInto(b->parity, b->data, b->bytes);
+void CheckRun(void* ctx) {
+  auto* r = static_cast<RunChecks*>(ctx);
+  for (uint32_t at = 0, j = 0; at < r->bytes; at += kBlockBytes, ++j) {
+    const uint32_t n = r->bytes - at < kBlockBytes ? r->bytes - at : kBlockBytes;
+    r->crc[j] = Crc32Update(0, r->data + at, n);
+  }
+  pieceset::XorInto(r->parity, r->data, r->bytes);
 }
 
-// Copies bytes of the open source into the open piece, up to kRunBlocks blocks at a time, its
-// CRC into *crc and its bytes XORed into the parity; Ok or the failure. The source must still
-// hold every byte it had when it was selected: a file that shrank since is a read failure,
-// and one that grew gives no more than its recorded size. The checks of the last block may
-// still run on return, so that they go on while the next piece is made: the caller ends them
-// before it reads *crc or the parity.
+// The CRC of bytes whose blocks have the CRCs crc.
+uint32_t CrcOfBlocks(const uint32_t* crc, uint32_t bytes) {
+  uint32_t whole = 0;
+  for (uint32_t at = 0, j = 0; at < bytes; at += kBlockBytes, ++j) {
+    whole = Crc32Combine(whole, crc[j], bytes - at < kBlockBytes ? bytes - at : kBlockBytes);
+  }
+  return whole;
+}
+
+// Copies bytes of the open source into the open piece, up to kRunBlocks blocks at a time, the
+// CRC of each block into crc and its bytes XORed into the parity; Ok or the failure. The source
+// must still hold every byte it had when it was selected: a file that shrank since is a read
+// failure, and one that grew gives no more than its recorded size. The checks of the last run
+// may still run on return, so that they go on while the next piece is made: the caller ends
+// them before it reads crc or the parity.
 DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece, uint32_t bytes,
                         uint32_t* crc) {
-  *crc = 0;
   for (uint32_t done = 0; done < bytes;) {
     const uint32_t left = bytes - done;
     const long want = static_cast<long>(left < sizeof(g_buffer) ? left : sizeof(g_buffer));
     EndSideWork();
     const long got = fs.read(source, g_buffer, want);
     if (got != want) return DivideResult::ReadSourceFailed;
-    g_block = {reinterpret_cast<unsigned char*>(g_buffer), static_cast<std::size_t>(got), crc,
-               g_parity + done};
-    BeginSideWork(CheckBlock, &g_block);
+    g_run = {reinterpret_cast<unsigned char*>(g_buffer), static_cast<uint32_t>(got),
+             crc + done / kBlockBytes, g_parity + done};
+    BeginSideWork(CheckRun, &g_run);
     if (fs.write(piece, g_buffer, got) != got) return DivideResult::WritePieceFailed;
     done += static_cast<uint32_t>(got);
   }
@@ -70,6 +83,24 @@ DivideResult WriteParity(const DiskFiles& fs, const char* dir, int n, uint32_t b
   if (pieceset::ComposePiecePath(path, sizeof(path), dir, "file-", n + 1)) f = fs.create(path);
   if (f == kNoFile) return DivideResult::CreatePieceFailed;
   const bool ok = fs.write(f, g_parity, static_cast<long>(bytes)) == static_cast<long>(bytes);
+  fs.close(f);
+  return ok ? DivideResult::Ok : DivideResult::WritePieceFailed;
+}
+
+// Writes the block checks n + 2 from g_checks and g_blocks, made up in g_parity once the parity
+// piece is written; Ok or the failure.
+DivideResult WriteBlockChecks(const DiskFiles& fs, const char* dir, int n) {
+  unsigned char* out = g_parity;
+  pieceset::FormatBlockHeader(g_checks, out);
+  for (int k = 1; k <= n + 1; ++k) {
+    pieceset::FormatBlockRecord(g_checks, g_blocks.crc[k], out + pieceset::BlockRecordAt(g_checks, k));
+  }
+  const long bytes = static_cast<long>(pieceset::BlockRecordAt(g_checks, n + 2));
+  char path[kPathBytes];
+  FileHandle f = kNoFile;
+  if (pieceset::ComposePiecePath(path, sizeof(path), dir, "file-", n + 2)) f = fs.create(path);
+  if (f == kNoFile) return DivideResult::CreatePieceFailed;
+  const bool ok = fs.write(f, out, bytes) == bytes;
   fs.close(f);
   return ok ? DivideResult::Ok : DivideResult::WritePieceFailed;
 }
@@ -97,7 +128,7 @@ void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sour
   static const char* const kPrefixes[2] = {"file-", "FILE-"};
   const int own = PieceNumberOfName(sourceName);
   char path[kPathBytes];
-  for (int i = 0; i <= kMaxPieces + 1; ++i) {
+  for (int i = 0; i <= kMaxPieces + 2; ++i) {
     if (i == own) continue;
     for (const char* prefix : kPrefixes) {
       uint64_t length = 0;
@@ -108,9 +139,14 @@ void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sour
   }
 }
 
+int64_t DivisionRoom(uint64_t size, const DivisionPlan& plan) {
+  const int64_t blockChecks = pieceset::kBlockHeaderBytes + int64_t{4} * (plan.pieces + 1) * (plan.fullBlocks + 1);
+  return static_cast<int64_t>(size) + int64_t{plan.fullBlocks} * kBlockBytes + blockChecks + kDiskMargin;
+}
+
 bool SourceIsAmongPieces(const char* sourceName, int pieces) {
   int own = PieceNumberOfName(sourceName);
-  return own >= 0 && own <= pieces + 1;
+  return own >= 0 && own <= pieces + 2;
 }
 
 DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
@@ -138,6 +174,7 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
   const uint32_t full = static_cast<uint32_t>(job.plan.fullBlocks) * kBlockBytes;
   std::memset(g_parity, 0, full);
   std::memset(&g_checks, 0, sizeof(g_checks));
+  std::memset(&g_blocks, 0, sizeof(g_blocks));
   g_checks.size = static_cast<long>(job.size);
   g_checks.count = n;
   g_checks.pieceBytes = full;
@@ -151,7 +188,7 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
       return {DivideResult::CreatePieceFailed, k};
     }
     const uint32_t bytes = k < n ? full : job.plan.lastBytes;
-    DivideResult r = CopyBlocks(fs, source, piece, bytes, &g_checks.crc[k]);
+    DivideResult r = CopyBlocks(fs, source, piece, bytes, g_blocks.crc[k]);
     fs.close(piece);
     if (r != DivideResult::Ok) {
       EndSideWork();
@@ -162,22 +199,29 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
   }
   EndSideWork();
   fs.close(source);
-  g_checks.whole = g_checks.crc[1];
-  for (int k = 2; k <= n; ++k) {
-    g_checks.whole = Crc32Combine(g_checks.whole, g_checks.crc[k], k < n ? full : job.plan.lastBytes);
+  for (int k = 1; k <= n; ++k) {
+    const uint32_t bytes = k < n ? full : job.plan.lastBytes;
+    g_checks.crc[k] = CrcOfBlocks(g_blocks.crc[k], bytes);
+    g_checks.whole = k == 1 ? g_checks.crc[1] : Crc32Combine(g_checks.whole, g_checks.crc[k], bytes);
   }
 
-  g_checks.crc[n + 1] = Crc32Update(0, g_parity, full);
-  const DivideResult r = WriteParity(fs, job.dir, n, full);
+  for (uint32_t at = 0, j = 0; at < full; at += kBlockBytes, ++j) {
+    g_blocks.crc[n + 1][j] = Crc32Update(0, g_parity + at, kBlockBytes);
+  }
+  g_checks.crc[n + 1] = CrcOfBlocks(g_blocks.crc[n + 1], full);
+  int last = n + 1;
+  DivideResult r = WriteParity(fs, job.dir, n, full);
+  if (r == DivideResult::Ok) r = WriteBlockChecks(fs, job.dir, n), last = n + 2;
   if (r != DivideResult::Ok) {
-    // A file in the parity piece's way that could not be replaced stays, as a piece's would.
-    DeletePieces(fs, job.dir, r == DivideResult::CreatePieceFailed ? n : n + 1);
-    return {r, n + 1};
+    // A file in the way of the parity piece or the block checks that could not be replaced
+    // stays, as a piece's would.
+    DeletePieces(fs, job.dir, r == DivideResult::CreatePieceFailed ? last - 1 : last);
+    return {r, last};
   }
   pieceset::ComposePiecePath(path, sizeof(path), job.dir, "file-", 0);
   if (!AppendChecks(fs, path, len)) {
     RemoveForced(fs, path);
-    DeletePieces(fs, job.dir, n + 1);
+    DeletePieces(fs, job.dir, n + 2);
     return {DivideResult::WriteInfoFailed, 0};
   }
   return {DivideResult::Ok, n};

@@ -55,6 +55,20 @@ constexpr Text kTooManyBad = {"Files, %s, are damaged or missing.\nUnable to reb
                               "ファイル(%s)が破壊されているか不足しています.\n２個以上のファイルは復元できません."};
 constexpr Text kRebuildFailed = {"Unsuccess!\nThe rebuilt file, FILE-%d, is not equal to the original one.",
                                  "不成功！\n復元されたファイル(FILE-%d)が元と異なります."};
+constexpr Text kAskRebuildBlocks = {"%s\nDo you rebuild %d block(s) of it from the parity file ?",
+                                   "%s\n%d 個のブロックをパリティファイルから復元しますか？"};
+constexpr Text kAskRebuildMany = {
+    "Files, %s, are damaged or missing.\nDo you rebuild %d block(s) of them from the parity file ?",
+    "ファイル(%s)が破壊されているか不足しています.\n%d 個のブロックをパリティファイルから復元しますか？"};
+constexpr Text kSameStripe = {
+    "Files, %s, are damaged or missing.\nUnable to rebuild the blocks damaged at the same place in more "
+    "than one file.",
+    "ファイル(%s)が破壊されているか不足しています.\n２個以上のファイルの同じ位置で破壊されたブロックは復元できません."};
+constexpr Text kNoParityMany = {
+    "Files, %s, are damaged or missing.\nUnable to rebuild them without the sound parity file, FILE-%d.",
+    "ファイル(%s)が破壊されているか不足しています.\n正常なパリティファイル FILE-%d がないため、復元できません."};
+constexpr Text kRebuildFailedMany = {"Unsuccess!\nThe rebuilt files, %s, are not equal to the original ones.",
+                                     "不成功！\n復元されたファイル(%s)が元と異なります."};
 constexpr Text kBadPiece[3] = {kPieceMissing, kPieceShort, kPieceDamaged};
 
 // The piece set being merged, as read from the selected FILE-0.
@@ -118,13 +132,15 @@ struct RebuildAsk {
   int parity;
 };
 
-bool ConfirmRebuild(void* ctx, int piece, pieceset::PieceState state) {
+bool ConfirmRebuild(void* ctx, const pieceset::BadPieces& bad, int blocks, bool blockChecked) {
   auto* ask = static_cast<RebuildAsk*>(ctx);
   char what[256];
-  pieceset::DescribeBad(what, sizeof(what), piece, state, kBadPiece);
+  if (bad.count == 1) pieceset::DescribeBad(what, sizeof(what), bad.piece[0], bad.state[0], kBadPiece);
+  else pieceset::ListBad(bad, what, sizeof(what));
+  const Text& text = bad.count > 1 ? kAskRebuildMany : blockChecked ? kAskRebuildBlocks : kAskRebuild;
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-  const bool yes = ShowMessage(ask->owner, kAskRebuild, ask->parity, what, kCapInquiry,
-                               MB_YESNO | MB_ICONQUESTION) == IDYES;
+  const bool yes = ShowMessage(ask->owner, text, blockChecked || bad.count > 1 ? blocks : ask->parity,
+                               what, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES;
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   return yes;
 }
@@ -153,11 +169,24 @@ void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out, i
       ShowMessage(owner, kNoParity, parity, what, kCapError, err);
       break;
     case MergeResult::TooManyBad:
+    case MergeResult::SameStripe:
       pieceset::ListBad(out.bad, what, sizeof(what));
-      ShowMessage(owner, kTooManyBad, what, kCapError, err);
+      ShowMessage(owner, out.result == MergeResult::SameStripe ? kSameStripe : kTooManyBad, what, kCapError,
+                  err);
+      break;
+    case MergeResult::PiecesBad:
+      pieceset::ListBad(out.bad, what, sizeof(what));
+      ShowMessage(owner, kNoParityMany, parity, what, kCapError, err);
       break;
     case MergeResult::RebuildDeclined: break;
-    case MergeResult::RebuildFailed: ShowMessage(owner, kRebuildFailed, out.piece, kCapError, err); break;
+    case MergeResult::RebuildFailed:
+      if (out.bad.count == 1) {
+        ShowMessage(owner, kRebuildFailed, out.piece, kCapError, err);
+      } else {
+        pieceset::ListBad(out.bad, what, sizeof(what));
+        ShowMessage(owner, kRebuildFailedMany, what, kCapError, err);
+      }
+      break;
   }
 }
 
@@ -176,15 +205,18 @@ bool MergeOperation(HWND owner, PieceSet* set) {
   return out.result == MergeResult::Ok;
 }
 
-// The last file of the set: the parity piece when the set has one on the disk.
+// The last file of the set: the block checks or the parity piece when the set has them on the
+// disk.
 int LastPieceOfSet(const PieceSet& set) {
   char path[kPathBytes];
   uint64_t length = 0;
-  const int parity = set.values.count + 1;
-  return set.checked && pieceset::ComposePiecePath(path, sizeof(path), set.dir, set.prefix, parity) &&
-                 FindLength(SystemFiles(), path, &length)
-             ? parity
-             : set.values.count;
+  for (int last = set.values.count + 2; set.checked && last > set.values.count; --last) {
+    if (pieceset::ComposePiecePath(path, sizeof(path), set.dir, set.prefix, last) &&
+        FindLength(SystemFiles(), path, &length)) {
+      return last;
+    }
+  }
+  return set.values.count;
 }
 
 void OfferExtraction(HWND owner, ArchiveKind kind, const char* name) {

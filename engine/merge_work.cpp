@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "base/crc32.h"
-#include "base/sidework.h"
 
 namespace engine {
 namespace {
@@ -81,38 +80,6 @@ long IoWrite(void* ctx, intptr_t f, const void* buf, long n) {
 bool IoSeek(void* ctx, intptr_t f, uint32_t at) { return static_cast<const DiskFiles*>(ctx)->seek(f, at); }
 void IoClose(void* ctx, intptr_t f) { static_cast<const DiskFiles*>(ctx)->close(f); }
 
-struct BlockCrc {
-  const void* data;
-  std::size_t bytes;
-  uint32_t* crc;
-};
-
-void UpdateCrc(void* ctx) {
-  auto* b = static_cast<BlockCrc*>(ctx);
-  *b->crc = Crc32Update(*b->crc, b->data, b->bytes);
-}
-
-// Reads an open piece of length bytes whole, its CRC into *crc, writing it to merged when
-// write; a short read is a damaged piece, a failed write the merge's end. The CRC of a block
-// is worked out while the block is written.
-enum class Copied { Ok, Unreadable, WriteFailed };
-Copied CopyChecked(const DiskFiles& fs, FileHandle piece, FileHandle merged, uint32_t length,
-                   bool write, uint32_t* crc) {
-  *crc = 0;
-  for (uint32_t done = 0; done < length;) {
-    const long want = static_cast<long>(length - done < sizeof(g_buffer) ? length - done : sizeof(g_buffer));
-    const long got = fs.read(piece, g_buffer, want);
-    if (got != want) return Copied::Unreadable;
-    BlockCrc block{g_buffer, static_cast<std::size_t>(got), crc};
-    BeginSideWork(UpdateCrc, &block);
-    const bool written = !write || fs.write(merged, g_buffer, got) == got;
-    EndSideWork();
-    if (!written) return Copied::WriteFailed;
-    done += static_cast<uint32_t>(got);
-  }
-  return Copied::Ok;
-}
-
 MergeOutcome Outcome(MergeResult r, int piece, const pieceset::BadPieces& bad = {}) {
   return {r, piece, bad, 0};
 }
@@ -145,78 +112,84 @@ MergeOutcome PutInPlace(const DiskFiles& fs, const MergeJob& job, const char* te
   return done;
 }
 
+// The block checks of the set, or nullptr when it has none that agree with its check line.
+const pieceset::BlockChecks* ReadSetsBlockChecks(const DiskFiles& fs, const MergeJob& job,
+                                                 const pieceset::Checks& c) {
+  static pieceset::BlockChecks blocks;
+  char path[kPathBytes];
+  return pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, c.count + 2) &&
+                 pieceset::ReadBlockChecks(PieceIoOf(fs), path, c, &blocks)
+             ? &blocks
+             : nullptr;
+}
+
+// Why a set that the parity piece cannot mend is refused.
+MergeResult Refusal(pieceset::RepairPlan plan, const pieceset::Stripes& s, bool blockChecked) {
+  if (plan == pieceset::RepairPlan::SameStripe) {
+    return blockChecked ? MergeResult::SameStripe : MergeResult::TooManyBad;
+  }
+  return s.bad.count == 1 ? MergeResult::PieceBad : MergeResult::PiecesBad;
+}
+
 MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
   const pieceset::Checks& c = *job.checks;
   const int n = c.count;
-  pieceset::BadPieces bad{};
+  const pieceset::PieceIo io = PieceIoOf(fs);
   char path[kPathBytes];
   char merged[kPathBytes];
   char temp[kPathBytes] = {0};
-  if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return Outcome(MergeResult::NoRoom, 0, bad);
+  if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return Outcome(MergeResult::NoRoom, 0);
 
-  static PieceState state[kMaxPieces + 2];
   FolderPieces& table = ReadFolderPieces(fs, job, n + 1);
+  const pieceset::BlockChecks* b = ReadSetsBlockChecks(fs, job, c);
+  static pieceset::Stripes s;
+  std::memset(&s, 0, sizeof(s));
   for (int k = 1; k <= n; ++k) {
-    state[k] = table.there[k] ? pieceset::JudgeLength(c, k, table.length[k]) : PieceState::Missing;
-    if (!pieceset::JudgedByCrc(state[k])) pieceset::NoteBad(&bad, k, state[k]);
+    if (!table.there[k]) pieceset::CopyPiece(io, kNoFile, kNoFile, c, b, k, PieceState::Missing, &s);
   }
-  const bool parityThere =
-      table.there[n + 1] && pieceset::JudgedByCrc(pieceset::JudgeLength(c, n + 1, table.length[n + 1]));
   // A set that cannot merge any more is still read through, so that every bad piece is named.
-  const bool doomed = bad.count >= 2 || (bad.count == 1 && !parityThere);
+  const bool doomed = s.clash || (s.damaged && !table.there[n + 1]);
 
   FileHandle out = kNoFile;
   if (!doomed) {
-    if (!MergedPath(job, merged)) return Outcome(MergeResult::CreateFailed, 0, bad);
+    if (!MergedPath(job, merged)) return Outcome(MergeResult::CreateFailed, 0, s.bad);
     out = CreateTemporaryIn(fs, job.dir, temp, sizeof(temp));
-    if (out == kNoFile) return Outcome(MergeResult::CreateFailed, 0, bad);
+    if (out == kNoFile) return Outcome(MergeResult::CreateFailed, 0, s.bad);
     SetPieceAttributes(fs, job, table.attributes, kAttrArchive);
   }
-  bool writeFailed = false;
-  for (int k = 1; k <= n && !writeFailed; ++k) {
-    if (!pieceset::JudgedByCrc(state[k])) continue;
+  bool written = true;
+  for (int k = 1; k <= n && written; ++k) {
+    if (!table.there[k]) continue;
+    const PieceState byLength = pieceset::JudgeLength(c, k, table.length[k]);
     pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k);
     FileHandle piece = fs.openRead(path);
-    Copied r = Copied::Unreadable;
-    uint32_t crc = 0;
-    if (piece != kNoFile) {
-      // After a bad piece the next one goes to its own place, leaving room for the rebuild.
-      const bool write = out != kNoFile && bad.count < 2;
-      if (!write || fs.seek(out, static_cast<uint64_t>(k - 1) * c.pieceBytes)) {
-        r = CopyChecked(fs, piece, out, pieceset::PieceLength(c, k), write, &crc);
-      } else {
-        r = Copied::WriteFailed;
-      }
-      fs.close(piece);
-    }
-    if (r == Copied::WriteFailed) writeFailed = true;
-    else if (r == Copied::Unreadable || crc != c.crc[k]) {
-      state[k] = PieceState::Damaged;  // longer or not: its own bytes differ
-      pieceset::NoteBad(&bad, k, state[k]);
-    } else {
-      state[k] = PieceState::Good;
-    }
+    written = pieceset::CopyPiece(io, piece, s.clash ? kNoFile : out, c, b, k,
+                                  pieceset::JudgedByCrc(byLength) ? PieceState::Damaged : byLength, &s);
+    if (piece != kNoFile) fs.close(piece);
   }
   if (out != kNoFile) {
     fs.close(out);
     if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, table.attributes, job.infoAttributes);
   }
 
-  MergeOutcome result{MergeResult::Ok, n, bad, 0};
-  if (writeFailed) result = Outcome(MergeResult::WriteFailed, 0, bad);
-  else if (bad.count >= 2) result = Outcome(MergeResult::TooManyBad, 0, bad);
-  else if (bad.count == 1) {
-    const int k = bad.piece[0];
-    const pieceset::PieceIo io = PieceIoOf(fs);
-    if (!parityThere || !pieceset::ParityIsSound(io, job.dir, job.prefix, c)) {
-      result = Outcome(MergeResult::PieceBad, k, bad);
-    } else if (!job.confirmRebuild(job.rebuildCtx, k, bad.state[0])) {
-      result = Outcome(MergeResult::RebuildDeclined, k, bad);
-    } else if (pieceset::RebuildPiece(io, job.dir, job.prefix, c, k, temp) !=
-               pieceset::RebuildResult::Ok) {
-      result = Outcome(MergeResult::RebuildFailed, k, bad);
-    } else {
-      result.rebuilt = k;
+  MergeOutcome result{MergeResult::Ok, n, s.bad, 0};
+  if (!written) {
+    result.result = MergeResult::WriteFailed;
+  } else {
+    pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, n + 1);
+    const pieceset::RepairPlan plan = doomed && !s.clash ? pieceset::RepairPlan::NoParity
+                                                         : pieceset::PlanRepair(io, path, c, b, s);
+    if (s.bad.count) result.piece = s.bad.piece[0];
+    if (plan == pieceset::RepairPlan::Possible) {
+      if (!job.confirmRebuild(job.rebuildCtx, s.bad, s.damaged, b != nullptr)) {
+        result.result = MergeResult::RebuildDeclined;
+      } else if (!pieceset::RebuildStripes(io, c, b, s, temp)) {
+        result.result = MergeResult::RebuildFailed;
+      } else {
+        result.rebuiltBlocks = s.damaged;
+      }
+    } else if (plan != pieceset::RepairPlan::Sound) {
+      result.result = Refusal(plan, s, b != nullptr);
     }
   }
   if (result.result != MergeResult::Ok) {

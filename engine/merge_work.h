@@ -41,8 +41,10 @@ struct MergeJob {
   void* roomCtx;
   // The check line of FILE-0, or nullptr for a set without one, merged as before.
   const pieceset::Checks* checks;
-  // Asked before the one bad piece is rebuilt from the parity piece; true rebuilds it.
-  bool (*confirmRebuild)(void* ctx, int piece, pieceset::PieceState state);
+  // Asked before damaged blocks are rebuilt from the parity piece: the bad pieces, the blocks
+  // to rebuild and whether the set has block checks (without, one bad piece is rebuilt whole);
+  // true rebuilds them.
+  bool (*confirmRebuild)(void* ctx, const pieceset::BadPieces& bad, int blocks, bool blockChecked);
   void* rebuildCtx;
   // The record's name, size or piece count is empty: refused once FILE-1 has been looked up.
   bool fieldsEmpty = false;
@@ -62,18 +64,20 @@ enum class MergeResult {
   ReadPieceFailed,  // likewise
   ReopenFailed,     // the merged file stays, without its time
   SizeDiffers,      // the merged file stays
-  // With a check line; no merged file is left after any of these.
-  PieceBad,         // piece: the one bad piece, and no sound parity piece to rebuild it from
-  TooManyBad,       // bad: two or more bad pieces
-  RebuildDeclined,  // piece: the one bad piece, not to be rebuilt
-  RebuildFailed,    // piece: rebuilt, but the piece or the merged file differs from its CRC
+  // With a check line; no merged file is left after any of these. piece: the first bad one.
+  PieceBad,         // the one bad piece, and no sound parity piece to rebuild it from
+  TooManyBad,       // bad: two or more bad pieces, and no block checks
+  SameStripe,       // bad: with block checks, two damaged blocks at the same place
+  PiecesBad,        // bad: two or more, and no sound parity piece for their damaged blocks
+  RebuildDeclined,  // bad: the pieces with damaged blocks, not to be rebuilt
+  RebuildFailed,    // bad: rebuilt, but a block, a piece or the merged file differs from its CRC
 };
 
 struct MergeOutcome {
   MergeResult result;
   int piece;
   pieceset::BadPieces bad;  // with a check line: every bad piece found
-  int rebuilt;              // the piece rebuilt from the parity piece, or 0
+  int rebuiltBlocks;        // blocks rebuilt from the parity piece
 };
 
 // The merged file is made under a temporary name beside dir + name and takes the name only
@@ -81,10 +85,12 @@ struct MergeOutcome {
 // that no file of the recorded name is ever one that did not; after any other failure nothing
 // is left. Without a check line: copies the pieces in blocks of 10000 bytes, every
 // piece but the last in as many blocks as FILE-1 holds, the last in as many as the record's
-// size leaves. With one: copies each piece by the length the line gives it, checking its CRC;
-// a missing, short, unreadable or damaged piece is bad (a longer one is judged by its
-// recorded bytes), and one bad piece is rebuilt from the parity piece when that is sound and
-// the caller agrees.
+// size leaves. With one: copies each piece by the length the line gives it, checking the CRC
+// of each block by the block checks prefix + (n + 2) when they are there, else the piece's; a
+// missing, short, unreadable or damaged block is damaged (a longer piece is judged by its
+// recorded bytes; without block checks a bad piece is damaged in every block). Damaged
+// blocks, none two at the same place, are rebuilt from the parity piece when it is sound
+// there and the caller agrees.
 MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job);
 
 }  // namespace engine

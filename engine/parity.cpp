@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/crc32.h"
+#include "base/sidework.h"
 
 namespace pieceset {
 namespace {
@@ -34,33 +35,93 @@ bool NumberField(const char** p, const char* end, bool hex, uint32_t max, uint32
   return true;
 }
 
-constexpr long kChunk = 160000;
+constexpr uint32_t kBlock = kBlockBytes;
 unsigned char g_acc[kMaxPieceBytes];
-unsigned char g_chunk[kChunk];
+unsigned char g_chunk[16 * kBlock];
+// The blocks of the piece in g_acc: their CRCs, which could not be read, which are damaged.
+uint32_t g_crc[kMaxBlocks];
+bool g_unread[kMaxBlocks];
+bool g_damaged[kMaxBlocks];
 
-// Reads the first length bytes of path into to (or XORs them into it) and their CRC; a shorter
-// file fails.
-bool ReadPiece(const PieceIo& io, const char* path, uint32_t length, unsigned char* to, bool xorIn,
-               uint32_t* crc) {
-  intptr_t f = io.openRead(io.ctx, path);
-  if (f == -1) return false;
-  bool ok = true;
-  uint32_t c = 0;
-  for (uint32_t done = 0; ok && done < length;) {
-    const long want = static_cast<long>(length - done < kChunk ? length - done : kChunk);
-    const long got = io.read(io.ctx, f, g_chunk, want);
-    if (got != want) {
-      ok = false;
-      break;
+uint32_t BlockLength(uint32_t length, uint32_t j) {
+  const uint32_t left = length - j * kBlock;
+  return left < kBlock ? left : kBlock;
+}
+
+uint32_t Blocks(uint32_t length) { return (length + kBlock - 1) / kBlock; }
+
+// Where block j of data piece k stands in the merged file.
+uint32_t MergedAt(const Checks& c, int k, uint32_t j) {
+  return static_cast<uint32_t>(k - 1) * c.pieceBytes + j * kBlock;
+}
+
+void Put32(unsigned char* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+uint32_t Get32(const unsigned char* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// Reads length bytes from the start of f (just opened; -1 for none) into g_acc in one read, or
+// where that fails block by block: a block that cannot be read whole is unread, and cleared
+// past what could be read of it.
+void ReadBlocks(const PieceIo& io, intptr_t f, uint32_t length) {
+  std::memset(g_unread, 0, sizeof(g_unread));
+  if (f != -1 && io.read(io.ctx, f, g_acc, static_cast<long>(length)) == static_cast<long>(length)) return;
+  for (uint32_t j = 0; j < Blocks(length); ++j) {
+    unsigned char* block = g_acc + j * kBlock;
+    const long n = static_cast<long>(BlockLength(length, j));
+    long got = f == -1 || !io.seek(io.ctx, f, j * kBlock) ? -1 : io.read(io.ctx, f, block, n);
+    if (got != n) {
+      if (got < 0) got = 0;
+      std::memset(block + got, 0, static_cast<std::size_t>(n - got));
+      g_unread[j] = true;
     }
-    c = Crc32Update(c, g_chunk, static_cast<std::size_t>(got));
-    if (xorIn) XorInto(to + done, g_chunk, static_cast<std::size_t>(got));
-    else std::memcpy(to + done, g_chunk, static_cast<std::size_t>(got));
-    done += static_cast<uint32_t>(got);
   }
-  io.close(io.ctx, f);
-  *crc = c;
-  return ok;
+}
+
+// What the side work works out of the first g_length bytes of g_acc: the CRC of each block
+// into g_crc where the piece has block checks, else the piece's CRC.
+uint32_t g_length;
+bool g_byBlock;
+uint32_t g_pieceCrc;
+
+void WorkOutCrcs(void*) {
+  if (!g_byBlock) g_pieceCrc = Crc32Update(0, g_acc, g_length);
+  for (uint32_t j = 0; g_byBlock && j < Blocks(g_length); ++j) {
+    g_crc[j] = Crc32Update(0, g_acc + j * kBlock, BlockLength(g_length, j));
+  }
+}
+
+// Reads piece k of g_length bytes from f into g_acc and begins working out its CRCs.
+void BeginPiece(const PieceIo& io, intptr_t f, const BlockChecks* b, int k) {
+  g_byBlock = b && b->sound[k];
+  ReadBlocks(io, f, g_length);
+  BeginSideWork(WorkOutCrcs, nullptr);
+}
+
+// Judges the blocks of piece k in g_acc once its CRCs are worked out: g_damaged; true when any
+// is. A piece without block checks of its own is damaged in every block or in none.
+bool JudgeBlocks(const Checks& c, const BlockChecks* b, int k) {
+  EndSideWork();
+  const uint32_t blocks = Blocks(g_length);
+  bool bad = !g_byBlock && g_pieceCrc != c.crc[k];
+  for (uint32_t j = 0; j < kMaxBlocks; ++j) {
+    g_damaged[j] = j < blocks && (g_unread[j] || (g_byBlock && g_crc[j] != b->crc[k][j]));
+    bad |= g_damaged[j];
+  }
+  if (bad && !g_byBlock) std::memset(g_damaged, 1, blocks);
+  return bad;
+}
+
+// Reads and judges the parity piece at path into g_acc; true when any block is damaged.
+bool ReadParity(const PieceIo& io, const char* path, const Checks& c, const BlockChecks* b) {
+  g_length = c.pieceBytes;
+  const intptr_t f = io.openRead(io.ctx, path);
+  BeginPiece(io, f, b, c.count + 1);
+  if (f != -1) io.close(io.ctx, f);
+  return JudgeBlocks(c, b, c.count + 1);
 }
 
 // CRC and length of a whole file read from the start.
@@ -70,7 +131,7 @@ bool FileCrc(const PieceIo& io, const char* path, uint64_t* length, uint32_t* cr
   uint32_t c = 0;
   uint64_t total = 0;
   long got;
-  while ((got = io.read(io.ctx, f, g_chunk, kChunk)) > 0) {
+  while ((got = io.read(io.ctx, f, g_chunk, sizeof(g_chunk))) > 0) {
     c = Crc32Update(c, g_chunk, static_cast<std::size_t>(got));
     total += static_cast<uint64_t>(got);
   }
@@ -78,6 +139,21 @@ bool FileCrc(const PieceIo& io, const char* path, uint64_t* length, uint32_t* cr
   *length = total;
   *crc = c;
   return got == 0;
+}
+
+void MarkBlock(Stripes* s, int k, int j, PieceState why) {
+  int16_t& owner = s->owner[j];
+  if (owner == 0) {
+    owner = static_cast<int16_t>(k);
+    ++s->damaged;
+  } else if (owner != k) {
+    owner = -1;
+    s->clash = true;
+  }
+  if (s->state[k] == PieceState::Good) {
+    s->state[k] = why;
+    NoteBad(&s->bad, k, why);
+  }
 }
 
 }  // namespace
@@ -198,6 +274,134 @@ void DescribeBad(char* out, std::size_t cap, int piece, PieceState state, const 
 void XorInto(unsigned char* to, const unsigned char* from, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) to[i] ^= from[i];
 }
+
+void FormatBlockHeader(const Checks& c, unsigned char* out) {
+  std::memcpy(out, "BLK1", 4);
+  const uint32_t fields[5] = {kBlock, static_cast<uint32_t>(c.count), c.pieceBytes,
+                              static_cast<uint32_t>(c.size), c.whole};
+  for (int i = 0; i < 5; ++i) Put32(out + 4 + 4 * i, fields[i]);
+  Put32(out + 24, Crc32Update(0, out, 24));
+}
+
+void FormatBlockRecord(const Checks& c, const uint32_t* crc, unsigned char* out) {
+  const uint32_t n = BlockRecordBytes(c) - 4;
+  for (uint32_t i = 0; i < n / 4; ++i) Put32(out + 4 * i, crc[i]);
+  Put32(out + n, Crc32Update(0, out, n));
+}
+
+bool ReadBlockChecks(const PieceIo& io, const char* path, const Checks& c, BlockChecks* out) {
+  // Read as a piece is: a stretch that cannot be read costs only the records in it.
+  const intptr_t f = io.openRead(io.ctx, path);
+  ReadBlocks(io, f, BlockRecordAt(c, c.count + 2));
+  if (f != -1) io.close(io.ctx, f);
+  unsigned char header[kBlockHeaderBytes];
+  FormatBlockHeader(c, header);
+  const bool agrees = std::memcmp(g_acc, header, sizeof(header)) == 0;
+  const uint32_t n = BlockRecordBytes(c) - 4;
+  for (int k = 1; k <= c.count + 1; ++k) {
+    const unsigned char* record = g_acc + BlockRecordAt(c, k);
+    out->sound[k] = agrees && Crc32Update(0, record, n) == Get32(record + n);
+    for (uint32_t i = 0; i < n / 4; ++i) out->crc[k][i] = Get32(record + 4 * i);
+  }
+  return agrees;
+}
+
+bool CopyPiece(const PieceIo& io, intptr_t in, intptr_t out, const Checks& c, const BlockChecks* b,
+               int k, PieceState why, Stripes* s) {
+  g_length = PieceLength(c, k);
+  BeginPiece(io, in, b, k);
+  const bool written = out == -1 || in == -1 ||
+                       (io.seek(io.ctx, out, MergedAt(c, k, 0)) &&
+                        io.write(io.ctx, out, g_acc, static_cast<long>(g_length)) == static_cast<long>(g_length));
+  JudgeBlocks(c, b, k);
+  for (int j = 0; j < kMaxBlocks; ++j) {
+    if (g_damaged[j]) MarkBlock(s, k, j, why);
+  }
+  return written;
+}
+
+RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c,
+                      const BlockChecks* b, const Stripes& s) {
+  if (s.damaged == 0) return RepairPlan::Sound;
+  if (s.clash) return RepairPlan::SameStripe;
+  ReadParity(io, parityPath, c, b);
+  for (int j = 0; j < kMaxBlocks; ++j) {
+    if (s.owner[j] > 0 && g_damaged[j]) return RepairPlan::NoParity;
+  }
+  return RepairPlan::Possible;
+}
+
+bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, const Stripes& s,
+                    const char* mergedPath) {
+  // g_acc holds the parity blocks: the same blocks of every other data piece go into them.
+  intptr_t f = io.openRead(io.ctx, mergedPath);
+  bool ok = f != -1;
+  for (int k = 1; ok && k <= c.count; ++k) {
+    const uint32_t length = PieceLength(c, k);
+    for (uint32_t j = 0; j < Blocks(length); ++j) {
+      if (s.owner[j] <= 0 || s.owner[j] == k) continue;
+      const long n = static_cast<long>(BlockLength(length, j));
+      ok &= io.seek(io.ctx, f, MergedAt(c, k, j)) && io.read(io.ctx, f, g_chunk, n) == n;
+      XorInto(g_acc + j * kBlock, g_chunk, static_cast<std::size_t>(n));
+    }
+  }
+  if (f != -1) io.close(io.ctx, f);
+
+  // Each block is checked by its block check; a piece without block checks of its own is
+  // damaged in every block and is checked whole (two such pieces would share their first
+  // stripe).
+  f = ok ? io.openWrite(io.ctx, mergedPath) : -1;
+  ok = f != -1;
+  int whole = 0;
+  for (int j = 0; ok && j < kMaxBlocks; ++j) {
+    const int d = s.owner[j];
+    if (d <= 0) continue;
+    const uint32_t n = BlockLength(PieceLength(c, d), static_cast<uint32_t>(j));
+    const unsigned char* block = g_acc + j * kBlock;
+    if (b && b->sound[d]) ok = Crc32Update(0, block, n) == b->crc[d][j];
+    else whole = d;
+    ok = ok && io.seek(io.ctx, f, MergedAt(c, d, static_cast<uint32_t>(j))) &&
+         io.write(io.ctx, f, block, static_cast<long>(n)) == static_cast<long>(n);
+  }
+  if (f != -1) io.close(io.ctx, f);
+  // Its blocks stand in g_acc as in the piece, from the first.
+  if (!ok || (whole && Crc32Update(0, g_acc, PieceLength(c, whole)) != c.crc[whole])) return false;
+
+  uint64_t total = 0;
+  uint32_t crc = 0;
+  return FileCrc(io, mergedPath, &total, &crc) && total == static_cast<uint64_t>(c.size) && crc == c.whole;
+}
+
+// Rundelo's whole-piece rebuild, until it moves to the stripes above: they would not fit in it
+// beside its own judgement of the pieces.
+namespace {
+
+// Reads the first length bytes of path into to (or XORs them into it) and their CRC; a shorter
+// file fails.
+bool ReadPiece(const PieceIo& io, const char* path, uint32_t length, unsigned char* to, bool xorIn,
+               uint32_t* crc) {
+  intptr_t f = io.openRead(io.ctx, path);
+  if (f == -1) return false;
+  bool ok = true;
+  uint32_t c = 0;
+  for (uint32_t done = 0; ok && done < length;) {
+    const long want = static_cast<long>(length - done < sizeof(g_chunk) ? length - done : sizeof(g_chunk));
+    const long got = io.read(io.ctx, f, g_chunk, want);
+    if (got != want) {
+      ok = false;
+      break;
+    }
+    c = Crc32Update(c, g_chunk, static_cast<std::size_t>(got));
+    if (xorIn) XorInto(to + done, g_chunk, static_cast<std::size_t>(got));
+    else std::memcpy(to + done, g_chunk, static_cast<std::size_t>(got));
+    done += static_cast<uint32_t>(got);
+  }
+  io.close(io.ctx, f);
+  *crc = c;
+  return ok;
+}
+
+}  // namespace
 
 bool ParityIsSound(const PieceIo& io, const char* dir, const char* prefix, const Checks& c) {
   char path[kPathBytes];

@@ -1,7 +1,8 @@
-// The check line of FILE-0 (a CRC-32 of every piece and of the whole file) and the parity
-// piece prefix + (n + 1), the XOR of all data pieces. Portable and shared by both mergers:
-// the judgement of each piece, and the rebuild of one bad piece through a small file table
-// that each program fills with its own calls.
+// The check line of FILE-0 (a CRC-32 of every piece and of the whole file), the parity piece
+// prefix + (n + 1), the XOR of all data pieces, and the block checks prefix + (n + 2), a CRC-32
+// of every block of 10000 bytes of every piece. Portable and shared by both mergers: the
+// judgement of each block, and the rebuild of damaged blocks from their stripes through a small
+// file table that each program fills with its own calls.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -75,13 +76,83 @@ struct PieceIo {
   void (*close)(void* ctx, intptr_t f);
 };
 
-// The parity piece is there, of its length or longer, with its CRC over its length.
+// ---- Block checks ----
+//
+// prefix + (n + 2), little-endian: a header of kBlockHeaderBytes (the tag "BLK1", the block
+// bytes, the piece count, the bytes of a data piece, the file's size and its whole CRC as the
+// check line gives them, then the CRC of those 24 bytes); then for k = 1 to n + 1 (the parity
+// piece) a record at BlockRecordAt: the CRC of every block of piece k (a full piece's count of
+// them, those past a shorter piece's end 0), then the CRC of the record's bytes before it.
+// Stripe j is block j of every data piece and of the parity piece: the parity block is the XOR
+// of the others, so any one damaged block of a stripe is the XOR of the rest.
+
+constexpr int kMaxBlocks = static_cast<int>(kMaxPieceBytes / kBlockBytes);
+constexpr uint32_t kBlockHeaderBytes = 28;
+
+// Bytes of a record, and where record k begins.
+inline uint32_t BlockRecordBytes(const Checks& c) { return (c.pieceBytes / kBlockBytes + 1) * 4; }
+inline uint32_t BlockRecordAt(const Checks& c, int k) {
+  return kBlockHeaderBytes + static_cast<uint32_t>(k - 1) * BlockRecordBytes(c);
+}
+
+struct BlockChecks {
+  bool sound[kMaxPieces + 2];                // record k was read and its CRC holds
+  uint32_t crc[kMaxPieces + 2][kMaxBlocks];  // [k][j]: block j of piece k
+};
+
+// The header for c into out (kBlockHeaderBytes), and the record of the CRCs crc into out
+// (BlockRecordBytes).
+void FormatBlockHeader(const Checks& c, unsigned char* out);
+void FormatBlockRecord(const Checks& c, const uint32_t* crc, unsigned char* out);
+
+// Reads the block checks at path into out: false when there are none that agree with the check
+// line (the file missing, or its header another's); else every record read whole whose CRC
+// holds is sound.
+bool ReadBlockChecks(const PieceIo& io, const char* path, const Checks& c, BlockChecks* out);
+
+// What a merge finds of the data pieces, stripe by stripe.
+struct Stripes {
+  int16_t owner[kMaxBlocks];         // 0: sound; k: piece k's block is the one damaged; -1: more
+  int damaged;                       // stripes with a damaged block
+  bool clash;                        // a stripe has two damaged blocks: beyond one parity piece
+  PieceState state[kMaxPieces + 2];  // Good, or how piece k was found bad
+  BadPieces bad;
+};
+
+// Reads piece k of the check line from in (opened at its start; -1 when it could not be
+// opened or is missing: every block damaged) and writes its recorded bytes at its place in out
+// (not when out is -1). A read that fails is taken again block by block, and a block that
+// cannot be read whole is damaged. The CRCs are worked out while the piece is written: of each
+// block, judged by the piece's record of the block checks b (nullptr: none); or without a sound
+// record, of the piece, judged by the check line: a piece whose CRC differs is damaged in
+// every block. The damaged blocks go into s, and the piece as why. False when the write
+// failed.
+bool CopyPiece(const PieceIo& io, intptr_t in, intptr_t out, const Checks& c, const BlockChecks* b,
+               int k, PieceState why, Stripes* s);
+
+enum class RepairPlan { Sound, Possible, SameStripe, NoParity };
+
+// After every data piece has been through CopyPiece: nothing to repair, the damaged blocks can
+// be rebuilt (the parity piece at parityPath has then been read for them), two share a
+// stripe, or the parity piece cannot give a block that is needed (missing, short, or damaged
+// there: by its block check, or without one by its CRC).
+RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c,
+                      const BlockChecks* b, const Stripes& s);
+
+// After PlanRepair gave Possible: rebuilds every damaged block from the parity block and the
+// same block of the other data pieces as the merged file holds them, writes it at its place and
+// checks it (by its block check, or a piece without one whole by its CRC), then reads the
+// merged file back against the whole-file CRC. False when a read or a write failed or a check
+// did not hold: the merged file is then not to be kept.
+bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, const Stripes& s,
+                    const char* mergedPath);
+
+// Rundelo's whole-piece rebuild, until it moves to the stripes: the parity piece is there, of
+// its length or longer, with its CRC over its length; and piece bad rebuilt from it and the
+// other data pieces into the merged file at its place, which is then read back against the
+// whole-file CRC.
 bool ParityIsSound(const PieceIo& io, const char* dir, const char* prefix, const Checks& c);
-
 enum class RebuildResult { Ok, ReadFailed, PieceDiffers, WriteFailed, WholeDiffers };
-
-// Rebuilds piece bad from the parity piece and the other data pieces into the merged file at
-// its place, then reads the merged file back against the whole-file CRC.
 RebuildResult RebuildPiece(const PieceIo& io, const char* dir, const char* prefix,
                            const Checks& c, int bad, const char* mergedPath);
 

@@ -243,7 +243,7 @@ int PieceNumberOfName(const char* name) {
     if (digits[i] < '0' || digits[i] > '9') return -1;
     value = value * 10 + (digits[i] - '0');
   }
-  return value <= kMaxPieces + 1 ? value : -1;
+  return value <= kMaxPieces + 2 ? value : -1;
 }
 
 void BeginFolderPieces(FolderPieces* t, int last) {

@@ -69,8 +69,9 @@ const char* PrefixForSelectedName(const char* selectedName);
 // Returns false when it would not fit.
 bool ComposePiecePath(char* out, std::size_t cap, const char* dir, const char* prefix, int k);
 
-// The piece number 0..1000 of a name spelled prefix + decimal in any letter case
-// ("File-12" -> 12), else -1; 1000 is the parity piece of a set of 999. Leading zeros and signs
+// The piece number 0..1001 of a name spelled prefix + decimal in any letter case
+// ("File-12" -> 12), else -1; 1000 and 1001 are the parity piece and the block checks of a set
+// of 999. Leading zeros and signs
 // do not make a piece name.
 int PieceNumberOfName(const char* name);
 

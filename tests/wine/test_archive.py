@@ -426,16 +426,16 @@ class ExtractAfterMerge(ArchiveCase):
                 n = -(-os.path.getsize(os.path.join(src, archive)) // 1440000)
                 t = self.start_tovra(root_s, lang)
                 t.divide(src, archive, IDC_DIV_144)
-                t.expect('div_success', n + 1)  # the parity piece is the last
+                t.expect('div_success', n + 2)  # the parity piece and its block checks are the last
                 t.expect('next_fd', button=IDNO)
                 t.exit()
                 dst, root_d = self.place('uv'[i])
-                for k in range(n + 2):
+                for k in range(n + 3):
                     shutil.copy(os.path.join(src, 'file-%d' % k), dst)
                 t = self.start_tovra(root_d, lang)
                 t.merge(dst)
                 t.expect('mrg_success', archive)
-                t.expect('mrg_delete', n + 1, button=IDYES)
+                t.expect('mrg_delete', n + 2, button=IDYES)
                 t.expect('mrg_next', button=IDYES)  # no dialog of its own
                 t.expect('arc_delete', button=IDNO)
                 t.no_window()

@@ -36,10 +36,10 @@ class DivideSizes(TovraCase):
                 if item is not None:
                     t.app.combo_select(dlg, IDC_DIV_SIZELIST, item)
                 t.app.click(dlg, IDOK)
-                t.expect('div_success', n + 1)
+                t.expect('div_success', n + 2)
                 t.expect('next_fd', button=IDNO)
                 self.assertEqual(sorted(os.listdir(folder)),
-                                 sorted(['TOVRA.EXE', 'data.lzh'] + ['file-%d' % k for k in range(n + 2)]))
+                                 sorted(['TOVRA.EXE', 'data.lzh'] + ['file-%d' % k for k in range(n + 3)]))
                 with open(os.path.join(folder, 'file-0'), 'rb') as f:
                     self.assertEqual(f.read().split(b'\n')[0],
                                      b'data.lzh;3500000;%d;9;5;14;7;3;1999;' % n)
@@ -72,7 +72,7 @@ class DivideSizes(TovraCase):
 
         # One byte more than a division size: a second piece of one byte.
         t.divide(folder, 'a2.bin', IDC_DIV_144)
-        t.expect('div_success', 3)
+        t.expect('div_success', 4)
         t.expect('next_fd', button=IDNO)
         self.assertEqual(os.path.getsize(os.path.join(folder, 'file-2')), 1)
         self.assert_pieces_make(folder, 2, os.path.join(folder, 'a2.bin'))
@@ -83,7 +83,7 @@ class DivideSizes(TovraCase):
         t.expect('exist_q', button=IDYES)
         dlg = t.dialog('Divide File', 'ファイルの分割')
         t.app.click(dlg, IDOK)  # the size chosen last: 1.44MB
-        t.expect('div_success', 3)
+        t.expect('div_success', 4)
         t.expect('next_fd', button=IDNO)
         self.assertEqual(os.path.getsize(os.path.join(folder, 'file-2')), 20000)
         self.assert_pieces_make(folder, 2, os.path.join(folder, 'a3.bin'))
@@ -96,9 +96,9 @@ class DivideSizes(TovraCase):
         t.app.click(dlg, IDC_DIV_USER)
         t.app.combo_select(dlg, IDC_DIV_SIZELIST, 0)
         t.app.click(dlg, IDOK)
-        t.expect('div_success', 1000, timeout=120)
+        t.expect('div_success', 1001, timeout=120)
         t.expect('next_fd', button=IDNO)
-        self.assertEqual(len(pieces_in(folder)), 1001)
+        self.assertEqual(len(pieces_in(folder)), 1002)
         self.assert_pieces_make(folder, 999, os.path.join(folder, 'a4.bin'))
         with open(os.path.join(folder, 'file-0'), 'rb') as f:
             self.assertTrue(f.read().startswith(b'a4.bin;9990000;999;'))
@@ -150,13 +150,13 @@ class DivideRefusals(TovraCase):
         t.divide(folder, 'small.bin', IDC_DIV_64)
         t.expect('under')
         t.divide(folder, 'data.bin', IDC_DIV_144)
-        t.expect('div_success', 4)
+        t.expect('div_success', 5)
         t.expect('next_fd', button=IDNO)
         t.select(folder, 'data.bin')
         t.press(IDC_BTN_DIVISION)
         t.expect('exist_q', button=IDNO)
         t.no_window()
-        self.assertEqual(len(pieces_in(folder)), 5)
+        self.assertEqual(len(pieces_in(folder)), 6)
         self.assert_pieces_make(folder, 3, os.path.join(folder, 'data.bin'))
 
 
@@ -164,37 +164,38 @@ class DivideExistingPieces(TovraCase):
 
     def test_question_and_clean_up(self):
         folder, root = self.drive()
-        write(folder, 'FILE-5', pattern(3000000))  # the source, named like a piece
-        others = ['myfile-a.txt', 'file-1001', 'file-01']
+        write(folder, 'FILE-7', pattern(3000000))  # the source, named like a piece
+        others = ['myfile-a.txt', 'file-1002', 'file-01']
         for name in others:
             write(folder, name, b'kept')
         for k in (0, 1, 3, 999, 1000):
             write(folder, 'file-%d' % k, b'old')
         write(folder, 'FILE-12', b'old')
-        write(folder, 'file-6', b'read-only')  # past the set and its parity piece file-4
+        # Past the set, its parity piece file-4 and its block checks file-5.
+        write(folder, 'file-6', b'read-only')
         self.assertIn('R', self.attrib(root + 'file-6', '+r'))
         t = self.start_tovra(root)
 
         # No keeps everything.
-        t.select(folder, 'FILE-5')
+        t.select(folder, 'FILE-7')
         t.press(IDC_BTN_DIVISION)
         t.expect('exist_q', button=IDNO)
         t.no_window()
         self.assertEqual(len(os.listdir(folder)), 12)
 
         # Yes deletes only the names of pieces, not a read-only one and not the source.
-        t.select(folder, 'FILE-5')
+        t.select(folder, 'FILE-7')
         t.press(IDC_BTN_DIVISION)
         t.expect('exist_q', button=IDYES)
         dlg = t.dialog('Divide File', 'ファイルの分割')
         self.assertEqual(sorted(os.listdir(folder)),
-                         sorted(['TOVRA.EXE', 'FILE-5', 'file-6'] + others))
+                         sorted(['TOVRA.EXE', 'FILE-7', 'file-6'] + others))
         t.app.click(dlg, IDOK)
-        t.expect('div_success', 4)
+        t.expect('div_success', 5)
         t.expect('next_fd', button=IDNO)
-        self.assert_pieces_make(folder, 3, os.path.join(folder, 'FILE-5'))
+        self.assert_pieces_make(folder, 3, os.path.join(folder, 'FILE-7'))
         with open(os.path.join(folder, 'file-0'), 'rb') as f:
-            self.assertTrue(f.read().startswith(b'FILE-5;3000000;3;'))
+            self.assertTrue(f.read().startswith(b'FILE-7;3000000;3;'))
         with open(os.path.join(folder, 'file-6'), 'rb') as f:
             self.assertEqual(f.read(), b'read-only')
 
@@ -219,7 +220,7 @@ class DivideExistingPieces(TovraCase):
         self.assertEqual(self.attrib(root + 'data.bin', '+r', '+h') & {'R', 'H'}, {'R', 'H'})
         t = self.start_tovra(root)
         t.divide(folder, 'data.bin', IDC_DIV_144)
-        t.expect('div_success', 3)
+        t.expect('div_success', 4)
         t.expect('next_fd', button=IDNO)
         self.assert_pieces_make(folder, 2, os.path.join(folder, 'data.bin'))
         self.assertEqual(self.attrib(root + 'data.bin') & {'R', 'H'}, {'R', 'H'})

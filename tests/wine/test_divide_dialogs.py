@@ -60,7 +60,7 @@ class DivideDialog(TovraCase):
         app.click(dlg, IDC_DIV_USER)
         self.assertEqual(self.state(dlg), ([IDC_DIV_USER], True, 143))
         app.click(dlg, IDOK)
-        t.expect('div_success', 6)  # five pieces and the parity piece
+        t.expect('div_success', 7)  # five pieces, the parity piece and the block checks
         t.expect('next_fd', button=IDNO)
         self.assertEqual(os.path.getsize(os.path.join(folder, 'file-1')), 720000)
 
@@ -70,7 +70,7 @@ class DivideDialog(TovraCase):
         app.click(dlg, IDC_DIV_USER)
         app.combo_select(dlg, IDC_DIV_SIZELIST, 34)
         app.click(dlg, IDOK)
-        t.expect('div_success', 11)
+        t.expect('div_success', 12)
         t.expect('next_fd', button=IDNO)
         self.assertEqual(os.path.getsize(os.path.join(folder, 'file-1')), 350000)
 
@@ -130,7 +130,7 @@ class MergeAndFloppyDialogs(TovraCase):
         app.click(dlg, IDC_DIV_USER)
         app.combo_select(dlg, IDC_DIV_SIZELIST, 0)
         app.click(dlg, IDOK)
-        t.expect('div_success', 4)
+        t.expect('div_success', 5)
         t.expect('next_fd', button=IDYES)
         dlg = t.dialog('Copy Divided Files to FDs', '分割ファイルの FD へのコピー')
         ctrls = app.controls(dlg)

@@ -34,10 +34,11 @@ class FloppyCase(TovraCase):
         if again:
             self.t.expect('exist_q', button=IDYES)
         dlg = self.t.dialog('Divide File', 'ファイルの分割')
+        self.radio = radio
         self.t.app.click(dlg, radio)
         self.t.app.click(dlg, IDOK)
         n = -(-size // PIECE[radio])
-        self.t.expect('div_success', n + 1)
+        self.t.expect('div_success', n + 2)
         self.t.expect('next_fd', button=IDYES)
         return self.t.dialog('Copy Divided Files to FDs', '分割ファイルの FD へのコピー'), n
 
@@ -59,14 +60,15 @@ class FloppyCase(TovraCase):
                 if name != 'file-%s' % lost:
                     shutil.copy(os.path.join(disk, name), target)
         self.assertEqual(sorted(os.listdir(target)),
-                         sorted(['TOVRA.EXE'] + ['file-%d' % k for k in range(n + 2) if k != lost]))
+                         sorted(['TOVRA.EXE'] + ['file-%d' % k for k in range(n + 3) if k != lost]))
         self.lang = 'en'
         self.t = self.start_tovra(root)
         self.t.merge(target)
         if lost:
-            self.t.expect('rebuild_q', self.t.text('missing', lost), n + 1, button=IDYES)
+            blocks = PIECE[self.radio] // 10000
+            self.t.expect('rebuild_blocks_q', self.t.text('missing', lost), blocks, button=IDYES)
         self.t.expect('mrg_success', 'data.bin')
-        self.t.expect('mrg_delete', n + 1, button=IDNO)
+        self.t.expect('mrg_delete', n + 2, button=IDNO)
         self.assert_same_bytes(os.path.join(target, 'data.bin'), self.original)
 
 
@@ -79,14 +81,15 @@ class FloppyLayouts(FloppyCase):
         self.assertEqual(self.t.app.get_text(dlg, IDC_FD_DRIVE), 'A')  # the first removable drive
         self.start_copy(dlg, 'a')
         self.t.expect('confirm')
-        # The parity piece, as large as a data piece, takes a disk of its own.
+        # The parity piece, as large as a data piece, takes a disk of its own, its block checks
+        # beside it.
         for k in range(2, n + 2):
             self.t.expect('next_disk', before=pile.insert)
-        self.t.expect('fd_done', n + 1, button=IDNO)
+        self.t.expect('fd_done', n + 2, button=IDNO)
         self.t.no_window()
-        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-4']])
-        self.assertEqual(len(self.pieces_on_hard_disk()), n + 2)
-        for k in range(n + 2):
+        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-4', 'file-5']])
+        self.assertEqual(len(self.pieces_on_hard_disk()), n + 3)
+        for k in range(n + 3):
             self.assertTrue(filecmp_same(os.path.join(self.folder, 'file-%d' % k),
                                          [os.path.join(d, 'file-%d' % k) for d in pile.disks]))
         self.gather_and_merge(pile.disks, n)
@@ -103,10 +106,10 @@ class FloppyLayouts(FloppyCase):
         for _ in range(3):
             self.t.expect('next_disk', before=pile.insert)
         # Yes deletes the set from the hard disk; the disks keep theirs.
-        self.t.expect('fd_done', n + 1, button=IDYES)
+        self.t.expect('fd_done', n + 2, button=IDYES)
         self.t.no_window()
         self.assertEqual(pile.contents(), [['file-0', 'file-1', 'file-2'], ['file-3', 'file-4'],
-                                           ['file-5', 'file-6'], ['file-7', 'file-8']])
+                                           ['file-5', 'file-6'], ['file-7', 'file-8', 'file-9']])
         self.assertEqual(self.pieces_on_hard_disk(), [])
         self.assertTrue(os.path.exists(os.path.join(self.folder, 'data.bin')))
         self.gather_and_merge(pile.disks, n)
@@ -132,9 +135,9 @@ class FloppyPrompts(FloppyCase):
         self.t.expect('next_disk', before=pile.eject)
         self.t.expect('insert', before=pile.insert)
         self.t.expect('next_disk', before=pile.insert)
-        self.t.expect('fd_done', n + 1, button=IDNO)
+        self.t.expect('fd_done', n + 2, button=IDNO)
         self.t.no_window()
-        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-4']])
+        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-4', 'file-5']])
         self.gather_and_merge(pile.disks, n)
 
     def test_missing_disk_full_disk_and_replaced_file_english(self):
@@ -188,7 +191,7 @@ class FloppyPrompts(FloppyCase):
         self.t.expect('fd_full', button=IDNO)
         self.t.no_window()
         # Nothing was deleted from the hard disk on any of these ways.
-        self.assertEqual(len(self.pieces_on_hard_disk()), n + 2)
+        self.assertEqual(len(self.pieces_on_hard_disk()), n + 3)
 
     def test_copy_that_reads_back_different(self):
         pile = FloppyPile(self)
@@ -204,11 +207,11 @@ class FloppyPrompts(FloppyCase):
         self.t.expect('change', before=pile.insert)
         self.t.expect('next_disk', before=pile.insert)
         self.t.expect('next_disk', before=pile.insert)
-        self.t.expect('fd_done', n + 1, button=IDNO)
+        self.t.expect('fd_done', n + 2, button=IDNO)
         self.t.no_window()
         good = [d for d in pile.disks if d != bad]
         self.assertEqual([sorted(os.listdir(d)) for d in good],
-                         [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-4']])
+                         [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-4', 'file-5']])
         self.gather_and_merge(good, n)
 
     def test_stop_after_a_bad_copy_or_a_missing_piece_english(self):
@@ -230,7 +233,7 @@ class FloppyPrompts(FloppyCase):
         self.t.expect('next_disk', before=lambda: pile.insert(bad))
         self.t.expect('copy_failed', 3, button=IDNO)
         self.t.no_window()
-        self.assertEqual(len(self.pieces_on_hard_disk()), n + 2)
+        self.assertEqual(len(self.pieces_on_hard_disk()), n + 3)
 
         # A piece that is gone from the hard disk when its turn comes.
         dlg, n = self.divide_for_floppies(size, IDC_DIV_72, again=True)
@@ -241,7 +244,7 @@ class FloppyPrompts(FloppyCase):
         self.t.expect('missing', 5)
         self.t.no_window()
         self.assertEqual(pile.contents()[-1], ['file-3', 'file-4'])
-        self.assertEqual(len(self.pieces_on_hard_disk()), n + 1)
+        self.assertEqual(len(self.pieces_on_hard_disk()), n + 2)
 
 
 if __name__ == '__main__':

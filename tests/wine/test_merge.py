@@ -28,10 +28,10 @@ class MergeRoundTrips(TovraCase):
         original = write(self.tmp, 'original', pattern(3000000))
         t = self.start_tovra(root_t)
         t.divide(src, 'data.lzh', IDC_DIV_72)
-        t.expect('div_success', 6)
+        t.expect('div_success', 7)
         t.expect('next_fd', button=IDNO)
         t.app.stop()
-        pieces = ['file-%d' % k for k in range(7)]  # with the parity piece
+        pieces = ['file-%d' % k for k in range(8)]  # with the parity piece and the block checks
 
         # Tovra on another drive, pieces copied there.
         dst, root_u = self.drive('u', name='target')
@@ -44,7 +44,7 @@ class MergeRoundTrips(TovraCase):
         self.assertEqual(t.app.get_text(dlg, IDC_MRG_DEST), 'data.lzh')
         t.app.click(dlg, IDOK)
         t.expect('mrg_success', 'data.lzh')
-        t.expect('mrg_delete', 6, button=IDYES)
+        t.expect('mrg_delete', 7, button=IDYES)
         t.expect('mrg_next', button=IDNO)  # a merged .lzh is offered for extraction
         t.no_window()
         merged = os.path.join(dst, 'data.lzh')

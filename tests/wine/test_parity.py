@@ -319,11 +319,11 @@ class OldReaders(TovraCase):
         write(folder, 'data.bin', data)
         t = self.start_tovra(root)
         t.divide(folder, 'data.bin', IDC_DIV_USER, user_item=2)
-        t.expect('div_success', N + 1)
+        t.expect('div_success', N + 2)
         t.expect('next_fd', button=IDNO)
         t.app.stop()
         self.assert_pieces_make(folder, N, original)
-        names = ['file-%d' % k for k in range(N + 2)]
+        names = ['file-%d' % k for k in range(N + 3)]
 
         # The earlier Tovra merges pieces 1 to n and counts the set as before.
         old_t, root_o = self.drive('u', name='old-tovra', exe=None)

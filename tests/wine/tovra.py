@@ -106,6 +106,18 @@ T = {
                   '%s\n正常なパリティファイル FILE-%d がないため、復元できません.'),
     'too_many': ('Files, %s, are damaged or missing.\nUnable to rebuild more than one file.',
                  'ファイル(%s)が破壊されているか不足しています.\n２個以上のファイルは復元できません.'),
+    # with block checks: the blocks to rebuild
+    'rebuild_blocks_q': ('%s\nDo you rebuild %d block(s) of it from the parity file ?',
+                         '%s\n%d 個のブロックをパリティファイルから復元しますか？'),
+    'rebuild_many_q': ('Files, %s, are damaged or missing.\nDo you rebuild %d block(s) of them from the parity '
+                       'file ?',
+                       'ファイル(%s)が破壊されているか不足しています.\n%d 個のブロックをパリティファイルから復元しますか？'),
+    'same_place': ('Files, %s, are damaged or missing.\nUnable to rebuild the blocks damaged at the same place '
+                   'in more than one file.',
+                   'ファイル(%s)が破壊されているか不足しています.\n２個以上のファイルの同じ位置で破壊されたブロックは復元できません.'),
+    'no_parity_many': ('Files, %s, are damaged or missing.\nUnable to rebuild them without the sound parity '
+                       'file, FILE-%d.',
+                       'ファイル(%s)が破壊されているか不足しています.\n正常なパリティファイル FILE-%d がないため、復元できません.'),
     # floppy copy
     'not_fdd': ('The selected drive is not an FDD.', '選択されたドライブは FDD ではありません.'),
     'confirm': ('Please confirm an FD inserted in the FDD and then press <OK> button.',
@@ -177,6 +189,8 @@ LOOK = {
     'unsuccess': ('Error', 'exclamation'), 'mrg_success': ('Congratulations', 'asterisk'),
     'mrg_delete': ('Inquiry', 'question'), 'rebuild_q': ('Inquiry', 'question'),
     'no_parity': ('Error', 'hand'), 'too_many': ('Error', 'hand'),
+    'rebuild_blocks_q': ('Inquiry', 'question'), 'rebuild_many_q': ('Inquiry', 'question'),
+    'same_place': ('Error', 'hand'), 'no_parity_many': ('Error', 'hand'),
     'not_fdd': ('Warning', 'hand'), 'confirm': ('Confirmation', 'question'),
     'insert': ('Request', 'exclamation'), 'fd_full': ('Warning', 'exclamation'),
     'change': ('Confirmation', 'question'), 'next_disk': ('Request', 'exclamation'),

@@ -2,9 +2,9 @@
 // Checks what must hold whatever happens: a merge that succeeds gives exactly the recorded
 // size from the pieces' blocks, a failed one leaves no merged file and the pieces as they
 // were; a division that succeeds gives pieces that add up to the source, a failed one leaves
-// no piece but FILE-0; no file is left open. A set the division wrote, with pieces damaged,
-// cut, lengthened or deleted: a merge gives the source or nothing, and one bad data piece
-// beside a sound parity piece is always rebuilt.
+// no piece but FILE-0; no file is left open. A set the division wrote, with pieces, the parity
+// piece or the block checks damaged, cut, lengthened or deleted: a merge gives the source or
+// nothing, and whatever one parity piece can mend is mended.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -13,6 +13,7 @@
 #include "divide_work.h"
 #include "memdisk.h"
 #include "merge_work.h"
+#include "repairmodel.h"
 
 using namespace engine;
 
@@ -113,7 +114,11 @@ void FuzzDivide(Input& in) {
   }
 }
 
-bool Agree(void*, int, pieceset::PieceState) { return true; }
+int g_asked;
+bool Agree(void*, const pieceset::BadPieces&, int, bool) {
+  ++g_asked;
+  return true;
+}
 
 void FuzzChecked(Input& in) {
   memdisk::Reset();
@@ -125,30 +130,36 @@ void FuzzChecked(Input& in) {
   DivideJob djob{kDir, path.c_str(), "out.bin", source.size(), {2000, 1, 1, 1, 1, 2}, plan, false};
   if (DivideFile(memdisk::Files(), djob).result != DivideResult::Ok) abort();
   const int n = plan.pieces;
-  std::vector<std::string> before(n + 2);
-  for (int k = 1; k <= n + 1; ++k) before[k] = memdisk::Get(Path("file-", k)).data;
+  std::vector<std::string> before(n + 3);
+  for (int k = 0; k <= n + 2; ++k) before[k] = memdisk::Get(Path("file-", k)).data;
 
-  for (int d = static_cast<int>(in.Take(4)); d > 0; --d) {
-    const std::string piece = Path("file-", 1 + static_cast<int>(in.Take(n + 1)));
+  for (int d = static_cast<int>(in.Take(6)); d > 0; --d) {
+    const std::string piece = Path("file-", 1 + static_cast<int>(in.Take(n + 2)));
     if (!memdisk::Has(piece)) continue;
     std::string data = memdisk::Get(piece).data;
-    switch (in.Take(4)) {
+    switch (in.Take(5)) {
       case 0: memdisk::Files().remove(piece.c_str()); continue;
       case 1: data.resize(in.Take(static_cast<uint32_t>(data.size()))); break;
       case 2: data += static_cast<char>(in.Take(256)); break;
+      case 3: {
+        const uint32_t at = in.Take(static_cast<uint32_t>(data.size())), len = 1 + in.Take(3000);
+        for (uint32_t i = at; i < at + len && i < data.size(); ++i) data[i] = static_cast<char>(data[i] ^ 0x5A);
+        break;
+      }
       default: data[in.Take(static_cast<uint32_t>(data.size()))] ^= static_cast<char>(1 + in.Take(255)); break;
     }
     memdisk::Put(piece, data);
   }
-  int badData = 0;
-  bool parityBad = false;
-  for (int k = 1; k <= n + 1; ++k) {
-    // A lengthened piece whose own bytes are intact is sound: it is read over its length.
-    const std::string* d = memdisk::Has(Path("file-", k)) ? &memdisk::Get(Path("file-", k)).data : nullptr;
-    const bool bad = !d || d->size() < before[k].size() || d->compare(0, before[k].size(), before[k]) != 0;
-    if (bad && k <= n) ++badData;
-    if (bad && k > n) parityBad = true;
+  std::vector<std::string> onDisk(n + 3);
+  std::vector<const std::string*> present(n + 3, nullptr);
+  for (int k = 0; k <= n + 2; ++k) {
+    if (memdisk::Has(Path("file-", k))) {
+      onDisk[k] = memdisk::Get(Path("file-", k)).data;
+      present[k] = &onDisk[k];
+    }
   }
+  const repairmodel::Judgement want =
+      repairmodel::Judge(before, present, n, static_cast<size_t>(plan.fullBlocks) * kBlockBytes);
 
   pieceset::InfoRecord rec;
   pieceset::InfoValues vals;
@@ -157,24 +168,24 @@ void FuzzChecked(Input& in) {
   if (info.result != pieceset::MainResult::Ok || !info.checked) abort();
   MergeJob job{kDir, "file-", rec.name, vals.size, vals.count, kAttrArchive, {2000, 1, 1, 1, 1, 2},
                [](void*, int64_t) { return true; }, nullptr, &checks, Agree, nullptr};
-  std::vector<std::string> onDisk(n + 2);
-  for (int k = 1; k <= n + 1; ++k) {
-    if (memdisk::Has(Path("file-", k))) onDisk[k] = memdisk::Get(Path("file-", k)).data;
-  }
+  g_asked = 0;
   const MergeOutcome out = MergePieces(memdisk::Files(), job);
   if (memdisk::OpenHandles() != 0 || !NothingLeftOver()) abort();
+  // Asked once exactly when there is something that can be mended.
+  if (g_asked != (want.mendable && want.blocks ? 1 : 0)) abort();
   const std::string merged = std::string(kDir) + "out.bin";
-  for (int k = 1; k <= n + 1; ++k) {
-    if (memdisk::Has(Path("file-", k)) && memdisk::Get(Path("file-", k)).data != onDisk[k]) abort();
+  for (int k = 0; k <= n + 2; ++k) {
+    if (memdisk::Has(Path("file-", k)) != (present[k] != nullptr)) abort();
+    if (present[k] && memdisk::Get(Path("file-", k)).data != onDisk[k]) abort();
   }
   if (out.result == MergeResult::Ok) {
     if (memdisk::Get(merged).data != source) abort();
   } else if (memdisk::Has(merged)) {
     abort();
   }
-  const bool repairable = badData == 0 || (badData == 1 && !parityBad);
-  if (repairable != (out.result == MergeResult::Ok)) abort();
-  if (out.bad.count != badData) abort();
+  if (want.mendable != (out.result == MergeResult::Ok)) abort();
+  if (out.bad.count != static_cast<int>(want.pieces.size())) abort();
+  if (out.result == MergeResult::Ok && out.rebuiltBlocks != want.blocks) abort();
 }
 
 }  // namespace

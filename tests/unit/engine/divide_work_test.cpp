@@ -57,7 +57,8 @@ TEST_F(Divide, WritesTheRecordAndPiecesThatAddUpToTheSource) {
   EXPECT_EQ(memdisk::Get(Piece(3)).data, data.substr(2880000));
   EXPECT_EQ(memdisk::Get(Piece(4)).data,
             refcheck::Parity({data.substr(0, 1440000), data.substr(1440000, 1440000), data.substr(2880000)}));
-  EXPECT_FALSE(memdisk::Has(Piece(5)));
+  EXPECT_EQ(memdisk::Get(Piece(5)).data, refcheck::BlockChecks(data, 1440000));
+  EXPECT_FALSE(memdisk::Has(Piece(6)));
   // The division writes lower-case names.
   EXPECT_EQ(memdisk::Get(Piece(1)).name, std::string(kDir) + "file-1");
   EXPECT_EQ(memdisk::Get(source_).data, data);
@@ -84,6 +85,7 @@ TEST_F(Divide, NineHundredNinetyNinePiecesOfTenKilobytes) {
   EXPECT_EQ(joined, data);
   EXPECT_EQ(memdisk::Get(Piece(999)).data.size(), 9997u);
   EXPECT_EQ(memdisk::Get(Piece(1000)).data.size(), 10000u);
+  EXPECT_EQ(memdisk::Get(Piece(1001)).data, refcheck::BlockChecks(data, 10000));
   EXPECT_EQ(memdisk::Get(Piece(0)).data,
             "many.bin;9989997;999;8;5;14;7;3;1999;\n" + refcheck::CheckLine(data, 10000));
 }
@@ -173,19 +175,23 @@ TEST_F(Divide, ReadErrorInsideALongPiece) {
   EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"b.bin", "file-0"}));
 }
 
-TEST_F(Divide, ParityPieceOrCheckLineThatCannotBeWritten) {
-  // The parity piece cannot be created, or the disk fills while it or the check line is written:
-  // nothing of the set stays but FILE-0 with its record (the check line's failure takes it too).
-  struct Case { uint64_t capacity; bool failParity; DivideResult want; int piece; const char* left; };
+TEST_F(Divide, ParityPieceBlockChecksOrCheckLineThatCannotBeWritten) {
+  // The parity piece or the block checks cannot be created, or the disk fills while they or the
+  // check line are written: nothing of the set stays but FILE-0 with its record (the check
+  // line's failure takes it too).
+  struct Case { uint64_t capacity; int failCreate; DivideResult want; int piece; const char* left; };
   const Case cases[] = {
-      {UINT64_MAX, true, DivideResult::CreatePieceFailed, 4, "file-0"},
-      // Source, record of 31 bytes and pieces, then half the parity piece, or all of it.
-      {30000 + 31 + 30000 + 5000, false, DivideResult::WritePieceFailed, 4, "file-0"},
-      {30000 + 31 + 30000 + 10000 + 20, false, DivideResult::WriteInfoFailed, 0, nullptr},
+      {UINT64_MAX, 4, DivideResult::CreatePieceFailed, 4, "file-0"},
+      {UINT64_MAX, 5, DivideResult::CreatePieceFailed, 5, "file-0"},
+      // Source, record of 31 bytes and pieces, then half the parity piece, or all of it and
+      // half the block checks (28 + 4 * 8 bytes), or all of them.
+      {30000 + 31 + 30000 + 5000, 0, DivideResult::WritePieceFailed, 4, "file-0"},
+      {30000 + 31 + 30000 + 10000 + 30, 0, DivideResult::WritePieceFailed, 5, "file-0"},
+      {30000 + 31 + 30000 + 10000 + 60 + 20, 0, DivideResult::WriteInfoFailed, 0, nullptr},
   };
   for (const Case& c : cases) {
     memdisk::Reset(c.capacity);
-    if (c.failParity) memdisk::FailCreate(Piece(4));
+    if (c.failCreate) memdisk::FailCreate(Piece(c.failCreate));
     DivideOutcome out = Run("a.bin", Pattern(30000, 16), 1);
     EXPECT_EQ(out.result, c.want);
     EXPECT_EQ(out.piece, c.piece);
@@ -195,13 +201,16 @@ TEST_F(Divide, ParityPieceOrCheckLineThatCannotBeWritten) {
   }
 }
 
-TEST_F(Divide, ReadOnlyFileInTheParityPiecesWayIsKept) {
-  memdisk::Put(Piece(4), "old", kAttrReadOnly);
-  DivideOutcome out = Run("a.bin", Pattern(30000, 17), 1);
-  EXPECT_EQ(out.result, DivideResult::CreatePieceFailed);
-  EXPECT_EQ(out.piece, 4);
-  EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"a.bin", "file-0", "file-4"}));
-  EXPECT_EQ(memdisk::Get(Piece(4)).data, "old");
+TEST_F(Divide, ReadOnlyFileInTheWayOfTheParityPieceOrTheBlockChecksIsKept) {
+  for (int k : {4, 5}) {
+    memdisk::Reset();
+    memdisk::Put(Piece(k), "old", kAttrReadOnly);
+    DivideOutcome out = Run("a.bin", Pattern(30000, 17), 1);
+    EXPECT_EQ(out.result, DivideResult::CreatePieceFailed);
+    EXPECT_EQ(out.piece, k);
+    EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"a.bin", "file-0", "file-" + std::to_string(k)}));
+    EXPECT_EQ(memdisk::Get(Piece(k)).data, "old");
+  }
 }
 
 TEST_F(Divide, SemicolonInTheNameIsNeverWrittenIntoARecord) {
@@ -217,7 +226,7 @@ TEST(ExistingPieces, QuestionTriggersAndCleanUp) {
   EXPECT_TRUE(HasPieceMarkedEntry(memdisk::Files(), "C:\\w\\", false));
 
   for (const char* n : {"file-0", "file-1", "file-3", "FILE-7", "file-999", "file-1000", "file-1001",
-                        "File-5"}) {
+                        "file-1002", "File-5"}) {
     memdisk::Put(std::string("C:\\w\\") + n, n);
   }
   memdisk::Put("C:\\w\\file-2", "ro", kAttrReadOnly);
@@ -225,15 +234,24 @@ TEST(ExistingPieces, QuestionTriggersAndCleanUp) {
   // The source File-5 has the form of a piece name and is kept.
   DeleteExistingPieces(memdisk::Files(), "C:\\w\\", "File-5");
   EXPECT_EQ(memdisk::NamesIn("C:\\w\\"),
-            (std::set<std::string>{"notes.txt", "myfile-a.txt", "file-1001", "File-5", "file-2"}));
+            (std::set<std::string>{"notes.txt", "myfile-a.txt", "file-1002", "File-5", "file-2"}));
   EXPECT_TRUE(memdisk::Has("C:\\other\\file-4"));
+}
+
+TEST(DivisionRoom, PiecesParityPieceBlockChecksAndMargin) {
+  // 3 pieces of one block: a parity piece of 10000 bytes, block checks of 28 + 4 * 8.
+  EXPECT_EQ(DivisionRoom(30000, PlanDivision(30000, 1)), 30000 + 10000 + 60 + 1000);
+  // 999 pieces of 1.44 MB: 28 + 1000 * 145 * 4 bytes of block checks.
+  EXPECT_EQ(DivisionRoom(999ull * 1440000, PlanDivision(999ull * 1440000, 144)),
+            999ll * 1440000 + 1440000 + 580028 + 1000);
 }
 
 TEST(ExistingPieces, SourceAmongThePiecesItWouldWrite) {
   EXPECT_TRUE(SourceIsAmongPieces("file-0", 2));
   EXPECT_TRUE(SourceIsAmongPieces("FILE-3", 3));
   EXPECT_TRUE(SourceIsAmongPieces("FILE-4", 3));  // the parity piece
-  EXPECT_FALSE(SourceIsAmongPieces("FILE-5", 3));
+  EXPECT_TRUE(SourceIsAmongPieces("FILE-5", 3));  // the block checks
+  EXPECT_FALSE(SourceIsAmongPieces("FILE-6", 3));
   EXPECT_FALSE(SourceIsAmongPieces("data.bin", 999));
 }
 

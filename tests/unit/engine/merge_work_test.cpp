@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "divide_work.h"
 #include "memdisk.h"
 #include "merge_work.h"
+#include "repairmodel.h"
 
 using namespace engine;
 
@@ -33,6 +36,11 @@ void Flip(int k, size_t at) {
 }
 void Cut(int k, size_t keep) {
   memdisk::Put(At("file-" + std::to_string(k)), memdisk::Get(At("file-" + std::to_string(k))).data.substr(0, keep));
+}
+void Zero(int k, size_t at, size_t n) {
+  std::string d = memdisk::Get(At("file-" + std::to_string(k))).data;
+  d.replace(at, n, n, '\0');
+  memdisk::Put(At("file-" + std::to_string(k)), d);
 }
 void Grow(int k) { memdisk::Put(At("file-" + std::to_string(k)), memdisk::Get(At("file-" + std::to_string(k))).data + "x"); }
 void Drop(int k) { memdisk::Files().remove(At("file-" + std::to_string(k)).c_str()); }
@@ -340,9 +348,16 @@ class CheckedMerge : public ::testing::Test {
     return job.plan.pieces;
   }
 
-  static bool Answer(void* ctx, int piece, pieceset::PieceState) {
+  // A set of an earlier division: no block checks beside the parity piece.
+  void DropBlockChecks(int pieces) { Drop(pieces + 2); }
+
+  static bool Answer(void* ctx, const pieceset::BadPieces& bad, int blocks, bool blockChecked) {
     auto* self = static_cast<CheckedMerge*>(ctx);
-    self->asked_ = piece;
+    self->asked_ = bad.count == 1 ? bad.piece[0] : -1;
+    self->askedPieces_.assign(bad.piece, bad.piece + std::min(bad.count, pieceset::kNamed));
+    self->askedBlocks_ = blocks;
+    self->askedChecked_ = blockChecked;
+    ++self->asks_;
     self->nameAtQuestion_ = memdisk::Has(At("DATA.LZH"));
     return self->yes_;
   }
@@ -360,14 +375,19 @@ class CheckedMerge : public ::testing::Test {
     return out;
   }
 
-  int asked_ = 0;
+  int asked_ = 0;                // the one bad piece asked about, -1 for several
+  std::vector<int> askedPieces_;
+  int askedBlocks_ = 0;
+  bool askedChecked_ = false;
+  int asks_ = 0;
   bool yes_ = true;
   bool nameAtQuestion_ = false;  // a file stood under the recorded name while the user was asked
 };
 
 
 TEST_F(CheckedMerge, OneBadPieceIsRebuiltTwoAreNamedAndNothingIsLeft) {
-  // 4 pieces of 30000 bytes and a last one of 12345; the parity piece is file-5.
+  // A set without block checks: 4 pieces of 30000 bytes and a last one of 12345; the parity
+  // piece is file-5. A bad piece is damaged in every block.
   const std::string data = Pattern(3 * 30000 + 12345, 21);
   using Damage = void (*)();
   struct Case {
@@ -396,6 +416,7 @@ TEST_F(CheckedMerge, OneBadPieceIsRebuiltTwoAreNamedAndNothingIsLeft) {
     SCOPED_TRACE(c.what);
     memdisk::Reset();
     ASSERT_EQ(Divide(data, 3), 4);
+    DropBlockChecks(4);
     c.damage();
     std::map<std::string, std::string> before;
     for (const std::string& n : memdisk::NamesIn(kDir)) before[n] = memdisk::Get(At(n)).data;
@@ -403,8 +424,10 @@ TEST_F(CheckedMerge, OneBadPieceIsRebuiltTwoAreNamedAndNothingIsLeft) {
     nameAtQuestion_ = false;
     const MergeOutcome out = Run();
     EXPECT_EQ(out.result, c.want);
-    EXPECT_EQ(out.rebuilt, c.rebuilt);
+    EXPECT_EQ(out.rebuiltBlocks ? out.bad.piece[0] : 0, c.rebuilt);
+    EXPECT_EQ(out.rebuiltBlocks, c.rebuilt == 4 ? 2 : c.rebuilt ? 3 : 0);  // every block of the piece
     EXPECT_EQ(asked_, c.rebuilt);
+    EXPECT_FALSE(askedChecked_);
     EXPECT_FALSE(nameAtQuestion_);
     ASSERT_EQ(out.bad.count, static_cast<int>(c.named.size()));
     for (size_t i = 0; i < c.named.size(); ++i) EXPECT_EQ(out.bad.piece[i], c.named[i]);
@@ -447,14 +470,14 @@ TEST_F(CheckedMerge, PaddedPiecesAreJudgedByTheirRecordedBytes) {
     SCOPED_TRACE(c.what);
     memdisk::Reset();
     ASSERT_EQ(Divide(data, 3), 4);
-    for (int k = 1; k <= 5; ++k) Pad(k);
+    for (int k = 1; k <= 6; ++k) Pad(k);
     ASSERT_EQ(memdisk::Get(At("file-5")).data.size(), 30080u);
     c.damage();
     asked_ = 0;
     const MergeOutcome out = Run();
     EXPECT_EQ(out.result, MergeResult::Ok);
     EXPECT_EQ(asked_, c.rebuilt);
-    EXPECT_EQ(out.rebuilt, c.rebuilt);
+    EXPECT_EQ(out.rebuiltBlocks ? out.bad.piece[0] : 0, c.rebuilt);
     ASSERT_EQ(out.bad.count, c.rebuilt ? 1 : 0);
     if (c.rebuilt) {
       EXPECT_EQ(out.bad.state[0], c.state);
@@ -488,4 +511,195 @@ TEST_F(CheckedMerge, CheckLineThatDoesNotCheckOutMergesAsBefore) {
   EXPECT_EQ(out.bad.count, 0);
   EXPECT_NE(memdisk::Get(At("DATA.LZH")).data, data);
   EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data.substr(1), data.substr(1));
+}
+
+// The block checks file-9 of a set of 7 pieces of 3 blocks: its header, and the record of piece k.
+void FlipBlockChecks(size_t at) {
+  std::string d = memdisk::Get(At("file-9")).data;
+  d[at] = static_cast<char>(d[at] ^ 0x01);
+  memdisk::Put(At("file-9"), d);
+}
+void FlipRecord(int k) { FlipBlockChecks(28 + (k - 1) * 16 + 5); }
+
+TEST_F(CheckedMerge, DamagedBlocksAreRebuiltFromTheirStripes) {
+  // 6 pieces of 30000 bytes and a last one of 12345 (blocks 0 to 2, the last 0 and 1); the
+  // parity piece is file-8, the block checks file-9.
+  const std::string data = Pattern(6 * 30000 + 12345, 27);
+  using Damage = void (*)();
+  struct Case {
+    const char* what;
+    Damage damage;
+    MergeResult want;
+    std::vector<int> named;  // bad pieces named, asked about when rebuilt
+    int blocks;              // blocks rebuilt
+  };
+  const Case cases[] = {
+      {"blocks of three pieces at different places", [] { Flip(1, 5); Flip(3, 15000); Flip(5, 29999); },
+       MergeResult::Ok, {1, 3, 5}, 3},
+      {"a missing piece", [] { Drop(4); }, MergeResult::Ok, {4}, 3},
+      {"the missing last piece and a block of another", [] { Drop(7); Flip(2, 25000); },
+       MergeResult::Ok, {2, 7}, 3},
+      {"a short piece: the blocks it does not hold whole", [] { Cut(3, 15000); }, MergeResult::Ok, {3}, 2},
+      {"an unreadable stretch: its block only",
+       [] { memdisk::FailReadRange(At("file-2"), 12000, 12512); }, MergeResult::Ok, {2}, 1},
+      {"a piece that cannot be opened", [] { memdisk::FailOpen(At("file-6")); }, MergeResult::Ok, {6}, 3},
+      {"the parity piece damaged elsewhere", [] { Flip(8, 25000); Flip(1, 5); }, MergeResult::Ok, {1}, 1},
+      {"a damaged record costs only its own piece's checks", [] { FlipRecord(2); Flip(3, 10000); },
+       MergeResult::Ok, {3}, 1},
+      {"a piece without its record is rebuilt whole", [] { FlipRecord(2); Flip(2, 10000); },
+       MergeResult::Ok, {2}, 3},
+      {"the parity piece without its record, judged whole", [] { FlipRecord(8); Flip(1, 5); },
+       MergeResult::Ok, {1}, 1},
+      {"two blocks at one place", [] { Flip(1, 5); Flip(2, 7); }, MergeResult::SameStripe, {1, 2}, 0},
+      {"a missing piece and a block of another", [] { Drop(4); Flip(2, 25000); },
+       MergeResult::SameStripe, {2, 4}, 0},
+      {"the parity piece damaged at the same place", [] { Flip(8, 5); Flip(1, 6); },
+       MergeResult::PieceBad, {1}, 0},
+      {"the parity piece damaged at one of the places", [] { Flip(8, 5); Flip(1, 6); Flip(3, 25000); },
+       MergeResult::PiecesBad, {1, 3}, 0},
+      {"the parity piece without its record, damaged elsewhere",
+       [] { FlipRecord(8); Flip(8, 25000); Flip(1, 5); }, MergeResult::PieceBad, {1}, 0},
+      {"the parity piece missing", [] { Drop(8); Flip(1, 5); Flip(2, 15000); }, MergeResult::PiecesBad,
+       {1, 2}, 0},
+      {"block checks of another set: whole pieces", [] { FlipBlockChecks(8); Flip(1, 5); Flip(3, 25000); },
+       MergeResult::TooManyBad, {1, 3}, 0},
+      {"no block checks", [] { Drop(9); Flip(1, 5); Flip(3, 25000); }, MergeResult::TooManyBad, {1, 3}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    memdisk::Reset();
+    ASSERT_EQ(Divide(data, 3), 7);
+    c.damage();
+    std::map<std::string, std::string> before;
+    for (const std::string& n : memdisk::NamesIn(kDir)) before[n] = memdisk::Get(At(n)).data;
+    asks_ = 0;
+    askedPieces_.clear();
+    const MergeOutcome out = Run();
+    EXPECT_EQ(out.result, c.want);
+    ASSERT_EQ(out.bad.count, static_cast<int>(c.named.size()));
+    std::vector<int> named(out.bad.piece, out.bad.piece + out.bad.count);
+    std::sort(named.begin(), named.end());
+    EXPECT_EQ(named, c.named);
+    EXPECT_EQ(out.rebuiltBlocks, c.blocks);
+    if (c.want == MergeResult::Ok) {
+      EXPECT_EQ(asks_, 1);
+      std::sort(askedPieces_.begin(), askedPieces_.end());
+      EXPECT_EQ(askedPieces_, c.named);
+      EXPECT_EQ(askedBlocks_, c.blocks);
+      EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, data);
+    } else {
+      EXPECT_EQ(asks_, 0);
+      EXPECT_FALSE(memdisk::Has(At("DATA.LZH")));
+    }
+    for (const auto& [n, d] : before) EXPECT_EQ(memdisk::Get(At(n)).data, d) << n;
+    for (const std::string& n : memdisk::NamesIn(kDir)) EXPECT_TRUE(before.count(n) || n == "DATA.LZH") << n;
+  }
+}
+
+TEST_F(CheckedMerge, SectorScratchAndBadBytesInThreePiecesAreRepairedAtOnce) {
+  // 7,000,000 bytes at 1.44 MB: FILE-1 to FILE-4 of 144 blocks, FILE-5 of 124.
+  const std::string data = Pattern(7000000, 41);
+  ASSERT_EQ(Divide(data, 144), 5);
+  Zero(1, 512 * 1000, 512);  // block 51
+  std::string third = memdisk::Get(At("file-3")).data;
+  for (size_t at = 700000; at < 702000; ++at) third[at] = static_cast<char>(~third[at]);  // block 70
+  memdisk::Put(At("file-3"), third);
+  for (size_t at : {3000, 3001, 3002, 600000, 600001, 600002, 1200000, 1200001, 1200002, 1200003}) {
+    Flip(5, at);  // blocks 0, 60 and 120
+  }
+  const MergeOutcome out = Run();
+  EXPECT_EQ(out.result, MergeResult::Ok);
+  EXPECT_EQ(asks_, 1);
+  EXPECT_EQ(askedPieces_, (std::vector<int>{1, 3, 5}));
+  EXPECT_EQ(askedBlocks_, 5);
+  EXPECT_TRUE(askedChecked_);
+  EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, data);
+}
+
+TEST_F(CheckedMerge, RandomDamageGivesTheSourceOrNothingAndWhatOneParityPieceCanMendIsMended) {
+  const std::string data = Pattern(6 * 30000 + 12345, 31);
+  const int n = 7;
+  std::mt19937 rng(22);
+  auto pick = [&rng](size_t below) { return static_cast<size_t>(rng() % below); };
+  int mendedSeveral = 0, refused = 0;
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    memdisk::Reset();
+    ASSERT_EQ(Divide(data, 3), n);
+    std::vector<std::string> written(n + 3);
+    for (int k = 0; k <= n + 2; ++k) written[k] = memdisk::Get(At("file-" + std::to_string(k))).data;
+    // FILE-0's check line alone: the set merges unchecked, and its pieces are whole.
+    const bool lineDamaged = pick(15) == 0;
+    if (lineDamaged) {
+      std::string info = written[0];
+      info[info.size() - 2 - pick(40)] ^= 0x01;
+      memdisk::Put(At("file-0"), info);
+    }
+    for (size_t d = lineDamaged ? 0 : 1 + pick(4); d > 0; --d) {
+      const int k = 1 + static_cast<int>(pick(n + 2));
+      const std::string path = At("file-" + std::to_string(k));
+      if (!memdisk::Has(path)) continue;
+      std::string f = memdisk::Get(path).data;
+      switch (pick(8)) {
+        case 0: memdisk::Files().remove(path.c_str()); continue;
+        case 1: f.resize(pick(f.size())); break;
+        case 2: f += '\x1A'; break;
+        case 3: {
+          const size_t at = pick(f.size()), len = std::min(f.size() - at, size_t{512});
+          f.replace(at, len, len, '\0');
+          break;
+        }
+        default: {
+          const size_t at = pick(f.size()), len = std::min(f.size() - at, 1 + pick(2000));
+          for (size_t i = at; i < at + len; i += 1 + pick(300)) f[i] = static_cast<char>(f[i] ^ (1 + pick(255)));
+        }
+      }
+      memdisk::Put(path, f);
+    }
+    std::vector<std::string> now(n + 3);
+    std::vector<const std::string*> present(n + 3, nullptr);
+    for (int k = 0; k <= n + 2; ++k) {
+      if (memdisk::Has(At("file-" + std::to_string(k)))) {
+        now[k] = memdisk::Get(At("file-" + std::to_string(k))).data;
+        present[k] = &now[k];
+      }
+    }
+    const repairmodel::Judgement want = repairmodel::Judge(written, present, n, 30000);
+    asks_ = 0;
+    askedPieces_.clear();
+    const MergeOutcome out = Run();
+    if (lineDamaged) {
+      EXPECT_EQ(out.result, MergeResult::Ok);
+      EXPECT_EQ(asks_, 0);
+    } else if (want.mendable) {
+      EXPECT_EQ(out.result, MergeResult::Ok);
+      EXPECT_EQ(asks_, want.blocks ? 1 : 0);
+      if (want.blocks) {
+        std::sort(askedPieces_.begin(), askedPieces_.end());
+        EXPECT_EQ(askedPieces_, want.pieces);
+        EXPECT_EQ(askedBlocks_, want.blocks);
+      }
+      mendedSeveral += want.pieces.size() > 1;
+    } else {
+      EXPECT_NE(out.result, MergeResult::Ok);
+      EXPECT_EQ(asks_, 0);
+      EXPECT_EQ(out.bad.count, static_cast<int>(want.pieces.size()));
+      ++refused;
+    }
+    if (memdisk::Has(At("DATA.LZH"))) {
+      EXPECT_EQ(out.result, MergeResult::Ok);
+      EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, data);
+    } else {
+      EXPECT_NE(out.result, MergeResult::Ok);
+    }
+    for (int k = 0; k <= n + 2; ++k) {
+      EXPECT_EQ(memdisk::Has(At("file-" + std::to_string(k))), present[k] != nullptr);
+      if (present[k]) {
+        EXPECT_EQ(memdisk::Get(At("file-" + std::to_string(k))).data, now[k]);
+      }
+    }
+  }
+  // The rounds reach both ends: several pieces mended at once, and sets past mending.
+  EXPECT_GT(mendedSeveral, 20);
+  EXPECT_GT(refused, 20);
 }

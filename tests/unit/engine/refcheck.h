@@ -43,4 +43,29 @@ inline std::string CheckLine(const std::string& data, size_t pieceBytes) {
   return line + Hex(Crc(line)) + ";\n";
 }
 
+inline std::string Le32(uint32_t v) {
+  std::string s(4, '\0');
+  for (int i = 0; i < 4; ++i) s[i] = static_cast<char>(v >> (8 * i));
+  return s;
+}
+
+// The block checks of a set: "BLK1", block bytes, count, P, size, whole CRC and the CRC of
+// those, then for every data piece and the parity piece the CRC of each 10000-byte block (P /
+// 10000 of them, 0 past a shorter piece's end) followed by the CRC of the record.
+inline std::string BlockChecks(const std::string& data, size_t pieceBytes) {
+  std::vector<std::string> pieces;
+  for (size_t at = 0; at < data.size(); at += pieceBytes) pieces.push_back(data.substr(at, pieceBytes));
+  std::string out = "BLK1" + Le32(10000) + Le32(static_cast<uint32_t>(pieces.size())) +
+                    Le32(static_cast<uint32_t>(pieceBytes)) + Le32(static_cast<uint32_t>(data.size())) +
+                    Le32(Crc(data));
+  out += Le32(Crc(out));
+  pieces.push_back(Parity(pieces));
+  for (const std::string& p : pieces) {
+    std::string record;
+    for (size_t at = 0; at < pieceBytes; at += 10000) record += Le32(at < p.size() ? Crc(p.substr(at, 10000)) : 0);
+    out += record + Le32(Crc(record));
+  }
+  return out;
+}
+
 }  // namespace refcheck

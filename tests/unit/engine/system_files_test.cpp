@@ -149,6 +149,7 @@ TEST_F(SystemFilesTest, DivideAndMergeBackOnDisk) {
   EXPECT_EQ(Slurp(dir_ + "file-0"), "data.bin;3500000;5;6;4;3;2;1;2000;\n" + refcheck::CheckLine(data, 720000));
   EXPECT_EQ(Slurp(dir_ + "file-5").size(), 3500000u - 4 * 720000u);
   EXPECT_EQ(Slurp(dir_ + "file-6").size(), 720000u);
+  EXPECT_EQ(Slurp(dir_ + "file-7"), refcheck::BlockChecks(data, 720000));
   ASSERT_TRUE(DeleteFileA(source.c_str()));
 
   MergeJob merge{dir_.c_str(), "FILE-", "data.bin", 3500000, 5, kAttrReadOnly | kAttrArchive,
@@ -158,7 +159,8 @@ TEST_F(SystemFilesTest, DivideAndMergeBackOnDisk) {
   EXPECT_TRUE(fs.getAttributes((dir_ + "file-3").c_str()) & kAttrReadOnly);
   EXPECT_TRUE(FilesEqual(fs, (dir_ + "data.bin").c_str(), source.c_str()));
 
-  // Checked, with FILE-2 gone: rebuilt into its place in the merged file from the parity piece.
+  // Checked, with FILE-2 gone: its 72 blocks rebuilt into their place in the merged file from
+  // the parity piece.
   ASSERT_TRUE(DeleteFileA(source.c_str()));
   SetFileAttributesA((dir_ + "file-2").c_str(), FILE_ATTRIBUTE_NORMAL);
   ASSERT_TRUE(DeleteFileA((dir_ + "file-2").c_str()));
@@ -168,15 +170,17 @@ TEST_F(SystemFilesTest, DivideAndMergeBackOnDisk) {
   const InfoFile info = ReadInformationFile(fs, (dir_ + "file-0").c_str(), false, &rec, &vals, &checks);
   ASSERT_TRUE(info.checked);
   merge.checks = &checks;
-  merge.confirmRebuild = [](void*, int, pieceset::PieceState) { return true; };
+  merge.confirmRebuild = [](void*, const pieceset::BadPieces&, int, bool) { return true; };
   const MergeOutcome out = MergePieces(fs, merge);
   ASSERT_EQ(out.result, MergeResult::Ok);
-  EXPECT_EQ(out.rebuilt, 2);
+  ASSERT_EQ(out.bad.count, 1);
+  EXPECT_EQ(out.bad.piece[0], 2);
+  EXPECT_EQ(out.rebuiltBlocks, 72);
   EXPECT_EQ(Slurp(source), data);
 
-  RemovePieceSet(fs, dir_.c_str(), "file-", 6);
+  RemovePieceSet(fs, dir_.c_str(), "file-", 7);
   EXPECT_EQ(Slurp(dir_ + "file-3"), "<none>");
-  EXPECT_EQ(Slurp(dir_ + "file-6"), "<none>");
+  EXPECT_EQ(Slurp(dir_ + "file-7"), "<none>");
 }
 
 }  // namespace

@@ -1,0 +1,131 @@
+// The block-check reader over files made from the input: a sound file of the input's CRCs for a
+// set of the input's shape, then bytes changed, the file cut or lengthened, and a stretch that
+// cannot be read. No crash and no read past the file; the header is taken only when it is the
+// one the check line asks for; a record is sound exactly when the bytes the reader could see
+// of it hold their CRC, and then gives back the CRCs they hold.
+#include <cstdint>
+#include <cstdlib>
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "parity.h"
+#include "refcheck.h"
+
+namespace {
+
+struct Input {
+  const uint8_t* p;
+  size_t n;
+  uint32_t Take(uint32_t limit) {
+    uint32_t v = 0;
+    for (int i = 0; i < 4 && n; ++i, ++p, --n) v = (v << 8) | *p;
+    return limit ? v % limit : v;
+  }
+};
+
+// One file behind the reader's file calls; reads that take in a byte of [badFrom, badTo) fail.
+struct File {
+  std::string data;
+  uint32_t badFrom, badTo;
+  uint32_t pos;
+  bool open;
+};
+File g_file;
+
+intptr_t OpenRead(void*, const char*) {
+  if (g_file.open) std::abort();  // one file at a time
+  g_file.open = true;
+  g_file.pos = 0;
+  return 7;
+}
+intptr_t NoOpen(void*, const char*) { return -1; }
+long Read(void*, intptr_t, void* buf, long n) {
+  if (g_file.pos < g_file.badTo && g_file.pos + static_cast<uint32_t>(n) > g_file.badFrom) return -1;
+  const uint32_t left = g_file.data.size() > g_file.pos ? static_cast<uint32_t>(g_file.data.size()) - g_file.pos : 0;
+  const uint32_t got = left < static_cast<uint32_t>(n) ? left : static_cast<uint32_t>(n);
+  std::memcpy(buf, g_file.data.data() + g_file.pos, got);
+  g_file.pos += got;
+  return static_cast<long>(got);
+}
+long NoWrite(void*, intptr_t, const void*, long) { return -1; }
+bool Seek(void*, intptr_t, uint32_t at) {
+  g_file.pos = at;
+  return true;
+}
+void Close(void*, intptr_t) { g_file.open = false; }
+
+const pieceset::PieceIo kIo = {nullptr, OpenRead, NoOpen, Read, NoWrite, Seek, Close};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Input in{data, size};
+  static pieceset::Checks c;
+  std::memset(&c, 0, sizeof(c));
+  c.count = 1 + static_cast<int>(in.Take(in.Take(4) ? 8 : pieceset::kMaxPieces));
+  c.pieceBytes = (1 + in.Take(pieceset::kMaxBlocks)) * pieceset::kBlockBytes;
+  c.size = static_cast<long>((c.count - 1) * c.pieceBytes + 1 + in.Take(c.pieceBytes));
+  c.whole = in.Take(0);
+
+  static pieceset::BlockChecks written;
+  std::memset(&written, 0, sizeof(written));
+  const uint32_t recordBytes = pieceset::BlockRecordBytes(c);
+  std::string file(pieceset::BlockRecordAt(c, c.count + 2), '\0');
+  pieceset::FormatBlockHeader(c, reinterpret_cast<unsigned char*>(&file[0]));
+  for (int k = 1; k <= c.count + 1; ++k) {
+    for (uint32_t j = 0; j < recordBytes / 4 - 1; ++j) written.crc[k][j] = in.Take(0);
+    unsigned char* record = reinterpret_cast<unsigned char*>(&file[pieceset::BlockRecordAt(c, k)]);
+    pieceset::FormatBlockRecord(c, written.crc[k], record);
+  }
+  const std::string asWritten = file;
+  for (uint32_t d = in.Take(4); d > 0; --d) {
+    switch (in.Take(4)) {
+      case 0: file.resize(in.Take(static_cast<uint32_t>(file.size()) + 1)); break;
+      case 1: file += static_cast<char>(in.Take(256)); break;
+      default:
+        if (!file.empty()) file[in.Take(static_cast<uint32_t>(file.size()))] ^= static_cast<char>(1 + in.Take(255));
+    }
+  }
+  // The rest of the input, when there is enough of it, is the file itself.
+  if (in.n >= pieceset::kBlockHeaderBytes && in.Take(2)) file.assign(reinterpret_cast<const char*>(in.p), in.n);
+  g_file = File{file, 0, 0, 0, false};
+  if (in.Take(3) == 0) {
+    g_file.badFrom = in.Take(static_cast<uint32_t>(file.size()) + 1);
+    g_file.badTo = g_file.badFrom + 1 + in.Take(20000);
+  }
+
+  static pieceset::BlockChecks got;
+  std::memset(&got, 0xA5, sizeof(got));
+  const bool agrees = pieceset::ReadBlockChecks(kIo, "file-x", c, &got);
+  if (g_file.open) std::abort();
+  // The file as the reader can see it: in one read, or else block by block, a block that
+  // takes in a byte of the bad stretch not at all, one past the end as far as it goes.
+  const uint32_t length = pieceset::BlockRecordAt(c, c.count + 2);
+  auto readable = [&](uint32_t from, uint32_t to) {
+    return g_file.badTo == 0 || to <= g_file.badFrom || from >= g_file.badTo;
+  };
+  std::string seen(length, '\0');
+  for (uint32_t at = 0; at < length; at += pieceset::kBlockBytes) {
+    const bool whole = file.size() >= length && readable(0, length);
+    const uint32_t end = at + pieceset::kBlockBytes < length ? at + pieceset::kBlockBytes : length;
+    if (whole || readable(at, end)) {
+      const size_t there = file.size() > at ? std::min<size_t>(file.size(), end) - at : 0;
+      seen.replace(at, there, file, at, there);
+    }
+  }
+  if (agrees != (seen.compare(0, pieceset::kBlockHeaderBytes, asWritten, 0, pieceset::kBlockHeaderBytes) == 0)) {
+    std::abort();
+  }
+  for (int k = 1; k <= c.count + 1; ++k) {
+    const std::string record = seen.substr(pieceset::BlockRecordAt(c, k), recordBytes);
+    const bool sound = agrees && refcheck::Le32(refcheck::Crc(record.substr(0, recordBytes - 4))) ==
+                                     record.substr(recordBytes - 4);
+    if (got.sound[k] != sound) std::abort();
+    std::string back;
+    for (uint32_t j = 0; j < recordBytes / 4 - 1; ++j) back += refcheck::Le32(got.crc[k][j]);
+    if (sound && back != record.substr(0, recordBytes - 4)) std::abort();
+  }
+  return 0;
+}
