@@ -22,6 +22,7 @@ engine::FileHandle g_next = 3;
 uint64_t g_capacity = UINT64_MAX;
 std::set<std::string> g_failCreate, g_failOpen;
 std::map<std::string, uint64_t> g_failReadAt;
+std::multimap<std::string, std::pair<uint64_t, uint64_t>> g_failReadRange;
 
 std::string Key(const std::string& path) {
   std::string k = path;
@@ -101,6 +102,10 @@ long Read(engine::FileHandle f, void* buf, long n) {
   const Entry& e = g_files.at(o.key);
   auto fail = g_failReadAt.find(o.key);
   if (fail != g_failReadAt.end() && o.pos + static_cast<uint64_t>(n) > fail->second) return -1;
+  const auto ranges = g_failReadRange.equal_range(o.key);
+  for (auto r = ranges.first; r != ranges.second; ++r) {
+    if (o.pos < r->second.second && o.pos + static_cast<uint64_t>(n) > r->second.first) return -1;
+  }
   uint64_t left = e.data.size() > o.pos ? e.data.size() - o.pos : 0;
   long got = static_cast<long>(std::min<uint64_t>(left, static_cast<uint64_t>(n)));
   std::memcpy(buf, e.data.data() + o.pos, static_cast<size_t>(got));
@@ -291,6 +296,7 @@ void Reset(uint64_t capacity) {
   g_failCreate.clear();
   g_failOpen.clear();
   g_failReadAt.clear();
+  g_failReadRange.clear();
 }
 
 const engine::DiskFiles& Files() { return kFiles; }
@@ -332,5 +338,8 @@ int OpenHandles() { return static_cast<int>(g_open.size()); }
 void FailCreate(const std::string& path) { g_failCreate.insert(Key(path)); }
 void FailOpen(const std::string& path) { g_failOpen.insert(Key(path)); }
 void FailReadAt(const std::string& path, uint64_t offset) { g_failReadAt[Key(path)] = offset; }
+void FailReadRange(const std::string& path, uint64_t from, uint64_t to) {
+  g_failReadRange.emplace(Key(path), std::make_pair(from, to));
+}
 
 }  // namespace memdisk

@@ -37,5 +37,7 @@ int OpenHandles();
 void FailCreate(const std::string& path);
 void FailOpen(const std::string& path);
 void FailReadAt(const std::string& path, uint64_t offset);
+// A read that takes in any byte from offset from up to to fails, as on a bad sector.
+void FailReadRange(const std::string& path, uint64_t from, uint64_t to);
 
 }  // namespace memdisk
