@@ -43,7 +43,7 @@ LOOK = {'bad': ('Error', 'exclamation'), 'drive': ('Error', 'exclamation'),
 CAPTION = {'Error': 'エラー', 'Warning': '警告', 'CAUTION': '注意'}
 
 
-class Copy(TovraCase):
+class CopyCase(TovraCase):
 
     def box(self, t, key, *args, button=None, before=None):
         caption, icon = LOOK[key]
@@ -60,6 +60,9 @@ class Copy(TovraCase):
         t.app.set_text(dlg, IDC_CPY_DEST, destination)
         t.app.click(dlg, IDOK)
         t.app.wait_gone(dlg)
+
+
+class Copy(CopyCase):
 
     def test_refusals(self):
         folder, root = self.drive()
@@ -175,7 +178,7 @@ class Copy(TovraCase):
                 t.exit()
 
 
-class UnreadableSectors(TovraCase):
+class UnreadableSectors(CopyCase):
     """A piece brought from a floppy with sectors that do not read, served by the test bed's
     file system: Copy offers what can be read, fills the rest with zeros and says how much."""
 
