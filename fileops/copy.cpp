@@ -143,7 +143,7 @@ void CmdCopy(HWND owner) {
   ShowBusyBanner(owner);
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   // A removable disk is read back, so that a bad floppy shows now and not on the other machine.
-  // One read from may have sectors that no longer read: what can be read is offered.
+  // A removable source may have sectors that no longer read: what can be read is offered.
   const bool fromRemovable = KindOfPathDrive(g_selFilePath) == DriveRemovable;
   const bool quiet = kind == DriveRemovable || fromRemovable;
   const UINT previous = quiet ? SetErrorMode(SEM_FAILCRITICALERRORS) : 0;
