@@ -169,9 +169,11 @@ void CmdDistribute(HWND owner) {
     return;
   }
   if (!DirectoryOf(g_selFilePath, copy.dir, sizeof(copy.dir), dbcs932)) return;
-  // The parity piece and its block checks go last, after the data pieces, on a disk of their
-  // own if they must.
-  const int last = g_dividedPieces + 2;
+  // The parity piece follows the data pieces, and the block checks that travel with it follow
+  // it when the division wrote them; each goes on a disk of its own if it must.
+  int last = g_dividedPieces + 1;
+  uint64_t checksLength = 0;
+  if (PieceLength(&copy, last + 1, &checksLength)) ++last;
   const FloppySteps steps{&copy, PieceLength, Probe, CopyPiece, Prompt};
   if (DistributePieces(steps, last) != FloppyEnd::Completed) return;
 

@@ -35,8 +35,10 @@ struct FloppySteps {
 
 enum class FloppyEnd { Completed, Stopped };
 
-// Copies FILE-0 ... FILE-n disk after disk. A disk takes pieces while the next one leaves it
-// at least 1000 bytes; FILE-1 is always tried on the first disk.
+// Copies FILE-0 ... FILE-n disk after disk, then FILE-0 once more onto the last disk (a disk of
+// its own when it does not fit there), so that the set merges without its first disk. A disk
+// takes pieces while the next one leaves it at least 1000 bytes; FILE-1 is always tried on the
+// first disk. When every piece went on the first disk, FILE-0 is there already.
 FloppyEnd DistributePieces(const FloppySteps& s, int n);
 
 // Byte-for-byte comparison of two files.

@@ -40,6 +40,12 @@ constexpr Text kOldAside = {
 constexpr Text kOldLeft = {
     "The file has been copied, but the file it replaced cannot be deleted.\nIt is left as %s.",
     "ファイルはコピーされましたが、置き換えられたファイルを削除できません.\nそのファイルは %s として残っています."};
+constexpr Text kUnreadable = {
+    "Unable to read a part of %s.\nDo you copy what can be read, filling the rest with zeros?",
+    "%s の一部を読み込めません.\n読み込めない部分を 0 で埋めて、コピーしますか？"};
+constexpr Text kZeroFilled = {
+    "%s has been copied, but %d bytes of it could not be read.\nThey are zeros in the copy.",
+    "%s をコピーしましたが、その内の %d バイトを読み込めませんでした.\nコピーではその部分は 0 になっています."};
 
 // Asks the drive until it answers or the user gives up; the system's own critical-error box
 // stays away from removable drives while it is asked.
@@ -52,6 +58,19 @@ bool WaitForMedia(HWND owner, const char* root, DriveKind kind, ClusterCounts* c
     if (ShowMessage(owner, kInsertMedia, kCapWarning, MB_ICONEXCLAMATION | MB_OKCANCEL) != IDOK)
       return false;
   }
+}
+
+// The question of a copy from a removable disk that meets a sector it cannot read, asked with
+// the arrow cursor over the busy banner's work.
+bool AskCopyReadable(void* ctx) {
+  HWND owner = static_cast<HWND>(ctx);
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  HideBusyBanner(owner);
+  const bool yes = ShowMessage(owner, kUnreadable, g_selFileName, kCapWarning,
+                               MB_ICONEXCLAMATION | MB_YESNO) == IDYES;
+  ShowBusyBanner(owner);
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  return yes;
 }
 
 void ReportCopy(HWND owner, CopyResult r, const char* left) {
@@ -124,11 +143,20 @@ void CmdCopy(HWND owner) {
   ShowBusyBanner(owner);
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   // A removable disk is read back, so that a bad floppy shows now and not on the other machine.
-  const UINT previous = kind == DriveRemovable ? SetErrorMode(SEM_FAILCRITICALERRORS) : 0;
+  // A removable source may have sectors that no longer read: what can be read is offered.
+  const bool fromRemovable = KindOfPathDrive(g_selFilePath) == DriveRemovable;
+  const bool quiet = kind == DriveRemovable || fromRemovable;
+  const UINT previous = quiet ? SetErrorMode(SEM_FAILCRITICALERRORS) : 0;
   char left[kPathBytes];
-  const CopyResult r = CopyReplacing(fs, g_selFilePath, dest, kind == DriveRemovable, dbcs932, left);
-  if (kind == DriveRemovable) SetErrorMode(previous);
+  UnreadableSectors unreadable{AskCopyReadable, owner, 0};
+  const CopyResult r = CopyReplacing(fs, g_selFilePath, dest, kind == DriveRemovable, dbcs932, left,
+                                     fromRemovable ? &unreadable : nullptr);
+  if (quiet) SetErrorMode(previous);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   HideBusyBanner(owner);
   ReportCopy(owner, r, left);
+  if (unreadable.unreadBytes && (r == CopyResult::Ok || r == CopyResult::OldLeft)) {
+    ShowMessage(owner, kZeroFilled, static_cast<long>(unreadable.unreadBytes), g_selFileName,
+                kCapWarning, MB_ICONEXCLAMATION);
+  }
 }

@@ -1,5 +1,6 @@
 #include "fileops/copy_work.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/paths.h"
@@ -7,6 +8,145 @@
 #include "engine/distribute_work.h"
 
 namespace fileops {
+namespace {
+
+constexpr long kSectorBytes = 512;
+constexpr long kRunBytes = 32 * kSectorBytes;  // a bit per sector of a run in a 32-bit mask
+constexpr int kReadTries = 3;
+constexpr int kMaxStretches = 64;
+
+// The byte ranges [from, to) that a copy holds as zeros. A stretch past the last slot widens
+// the last one: the comparison then passes over more than it must, never less.
+struct Stretches {
+  uint64_t from[kMaxStretches];
+  uint64_t to[kMaxStretches];
+  int count;
+};
+
+void AddStretch(Stretches* s, uint64_t from, uint64_t to) {
+  if (s->count > 0 && (s->to[s->count - 1] == from || s->count == kMaxStretches)) {
+    s->to[s->count - 1] = to;
+    return;
+  }
+  s->from[s->count] = from;
+  s->to[s->count] = to;
+  ++s->count;
+}
+
+// The sectors of the run of len bytes at offset that a stretch touches.
+uint32_t StretchMask(const Stretches& s, uint64_t offset, long len) {
+  uint32_t mask = 0;
+  for (long at = 0; at < len; at += kSectorBytes) {
+    for (int k = 0; k < s.count; ++k) {
+      if (offset + at < s.to[k] && offset + at + kSectorBytes > s.from[k])
+        mask |= 1u << (at / kSectorBytes);
+    }
+  }
+  return mask;
+}
+
+// Reads the run of len bytes at offset into buf: at once when it can, else sector by sector,
+// a sector tried kReadTries times. A sector that does not read, or is in skip and so is not
+// read at all, is zeros in buf and in the mask returned. The position is set before every read,
+// as a failed read leaves it unknown.
+uint32_t ReadRun(const engine::DiskFiles& fs, engine::FileHandle f, uint64_t offset, char* buf,
+                 long len, uint32_t skip) {
+  if (skip == 0 && fs.seek(f, offset) && fs.read(f, buf, len) == len) return 0;
+  uint32_t unread = 0;
+  for (long at = 0; at < len; at += kSectorBytes) {
+    const long n = std::min(kSectorBytes, len - at);
+    const uint32_t bit = 1u << (at / kSectorBytes);
+    bool got = false;
+    for (int t = 0; !(skip & bit) && !got && t < kReadTries; ++t) {
+      got = fs.seek(f, offset + at) && fs.read(f, buf + at, n) == n;
+    }
+    if (!got) {
+      std::memset(buf + at, 0, static_cast<std::size_t>(n));
+      unread |= bit;
+    }
+  }
+  return unread;
+}
+
+enum class Salvage { Whole, Filled, Declined, Failed };
+
+char g_runA[kRunBytes], g_runB[kRunBytes];
+
+// Copies source run by run into the new file to, with its time. At the first run that does not
+// read whole the user is asked; then what cannot be read is written as zeros and noted.
+Salvage CopyReadable(const engine::DiskFiles& fs, const char* source, const char* to,
+                     UnreadableSectors* u, Stretches* stretches) {
+  engine::DirEntry e;
+  if (!fs.lookup(source, &e)) return Salvage::Failed;
+  const engine::FileHandle in = fs.openRead(source);
+  if (in == engine::kNoFile) return Salvage::Failed;
+  const engine::FileHandle out = fs.createNew(to);
+  if (out == engine::kNoFile) {
+    fs.close(in);
+    return Salvage::Failed;
+  }
+  Salvage result = Salvage::Whole;
+  for (uint64_t at = 0; at < e.length; at += kRunBytes) {
+    const long len = static_cast<long>(std::min<uint64_t>(kRunBytes, e.length - at));
+    const uint32_t unread = ReadRun(fs, in, at, g_runA, len, 0);
+    if (unread && result == Salvage::Whole) {
+      if (!u->ask(u->ctx)) {
+        result = Salvage::Declined;
+        break;
+      }
+      result = Salvage::Filled;
+    }
+    for (long s = 0; s < len; s += kSectorBytes) {
+      if (!(unread & (1u << (s / kSectorBytes)))) continue;
+      const long n = std::min(kSectorBytes, len - s);
+      AddStretch(stretches, at + s, at + s + n);
+      u->unreadBytes += n;
+    }
+    if (fs.write(out, g_runA, len) != len) {
+      result = Salvage::Failed;
+      break;
+    }
+  }
+  fs.close(in);
+  fs.close(out);
+  if (result == Salvage::Whole || result == Salvage::Filled) fs.setTimes(to, e.lastWrite);
+  return result;
+}
+
+// Whether copy holds the bytes of source, but for the stretches and what of source does not
+// read now.
+bool SameWhereRead(const engine::DiskFiles& fs, const char* source, const char* copy,
+                   const Stretches& stretches) {
+  engine::DirEntry a, b;
+  if (!fs.lookup(source, &a) || !fs.lookup(copy, &b) || a.length != b.length) return false;
+  const engine::FileHandle fa = fs.openRead(source);
+  if (fa == engine::kNoFile) return false;
+  const engine::FileHandle fb = fs.openRead(copy);
+  if (fb == engine::kNoFile) {
+    fs.close(fa);
+    return false;
+  }
+  bool same = true;
+  for (uint64_t at = 0; same && at < a.length; at += kRunBytes) {
+    const long len = static_cast<long>(std::min<uint64_t>(kRunBytes, a.length - at));
+    const uint32_t passed = ReadRun(fs, fa, at, g_runA, len, StretchMask(stretches, at, len));
+    same = fs.read(fb, g_runB, len) == len;
+    for (long s = 0; same && s < len; s += kSectorBytes) {
+      const std::size_t n = static_cast<std::size_t>(std::min(kSectorBytes, len - s));
+      same = (passed & (1u << (s / kSectorBytes))) || std::memcmp(g_runA + s, g_runB + s, n) == 0;
+    }
+  }
+  fs.close(fa);
+  fs.close(fb);
+  return same;
+}
+
+bool SameLength(const engine::DiskFiles& fs, const char* a, const char* b) {
+  engine::DirEntry ea, eb;
+  return fs.lookup(a, &ea) && fs.lookup(b, &eb) && ea.length == eb.length;
+}
+
+}  // namespace
 
 bool NormalizeDestination(char* text, std::size_t cap, bool (*isLetter)(char)) {
   const std::size_t n = std::strlen(text);
@@ -44,20 +184,31 @@ bool FitsWithMargin(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint32_
 }
 
 CopyResult CopyReplacing(const engine::DiskFiles& fs, const char* source, const char* dest,
-                         bool verify, bool dbcs932, char* left) {
+                         bool verify, bool dbcs932, char* left, UnreadableSectors* unreadable) {
   std::memset(left, 0, kPathBytes);
   char dir[kPathBytes];
   char temp[kPathBytes];
   if (!DirectoryOf(dest, dir, sizeof dir, dbcs932) || !engine::FreeNameIn(fs, dir, temp, sizeof temp)) {
     return CopyResult::CopyFailed;
   }
-  if (!fs.copy(source, temp)) {
+  static Stretches stretches;
+  stretches.count = 0;
+  bool copied = fs.copy(source, temp);
+  // A sector that does not read fails the system's copy, or on some systems ends it quietly
+  // with a shorter file.
+  if (unreadable && (!copied || !SameLength(fs, source, temp))) {
+    engine::RemoveForced(fs, temp);
+    const Salvage s = CopyReadable(fs, source, temp, unreadable, &stretches);
+    copied = s == Salvage::Whole || s == Salvage::Filled;
+  }
+  if (!copied) {
     engine::RemoveForced(fs, temp);
     return CopyResult::CopyFailed;
   }
   // The copy takes archive attributes only, so that a read-only source makes no read-only copy.
   fs.setAttributes(temp, engine::kAttrArchive);
-  if (verify && !engine::FilesEqual(fs, source, temp)) {
+  if (verify && !(stretches.count ? SameWhereRead(fs, source, temp, stretches)
+                                  : engine::FilesEqual(fs, source, temp))) {
     engine::RemoveForced(fs, temp);
     return CopyResult::Differs;
   }

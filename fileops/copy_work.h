@@ -29,11 +29,25 @@ enum class CopyResult {
                   // at the path given back
 };
 
+// A copy from a removable disk that may meet sectors it cannot read. ask is asked once, at the
+// first read that fails, whether to copy what can be read; afterwards unreadBytes holds how many
+// bytes of the copy are zeros in place of what could not be read.
+struct UnreadableSectors {
+  bool (*ask)(void* ctx);
+  void* ctx;
+  uint64_t unreadBytes;
+};
+
 // Copies source to a temporary file beside dest, compares it with the source when verify is set,
 // then puts it in dest's place with archive attributes only: a file at dest is renamed aside
 // first, and deleted once the copy stands under its name, or given its name back. No step
 // loses that file or leaves a file under a temporary name without its path in left (kPathBytes).
+// With unreadable given, a source that cannot be read to its end is copied again part by part
+// when the user agrees: each part that fails is read again sector by sector, a sector tried three
+// times, and what still fails is written as zeros; the comparison passes over those sectors.
+// Declined, it fails as any copy does.
 CopyResult CopyReplacing(const engine::DiskFiles& fs, const char* source, const char* dest,
-                         bool verify, bool dbcs932, char* left);
+                         bool verify, bool dbcs932, char* left,
+                         UnreadableSectors* unreadable = nullptr);
 
 }  // namespace fileops

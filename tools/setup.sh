@@ -8,7 +8,8 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 pkgs=(cmake ninja-build g++ clang libclang-rt-14-dev googletest zlib1g-dev
       g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 libz-mingw-w64-dev
       wine wine32:i386 libwine:i386 xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic
-      lhasa jlha-utils 7zip zip unzip python3 python3-pil locales-all dosfstools mtools)
+      lhasa jlha-utils 7zip zip unzip python3 python3-pil locales-all dosfstools mtools
+      fuse3 libfuse3-dev pkg-config)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386

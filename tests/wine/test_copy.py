@@ -1,8 +1,10 @@
 """The Copy command of the real program: the destination's forms, the drive checks, the media
-question and loop of a floppy, the room on it, the overwrite question, and failed copies that
-leave nothing behind, in both languages."""
+question and loop of a floppy, the room on it, the overwrite question, failed copies that
+leave nothing behind, and a piece with unreadable sectors brought from a floppy, in both
+languages."""
 
 import os
+import subprocess
 import time
 
 from tovra import (IDC_BTN_COPY, IDC_CPY_DEST, IDC_CPY_SOURCE, FloppyPile, TovraCase, write)
@@ -25,16 +27,23 @@ TEXT = {
                   'コピー先に同名のファイルが存在します.\n重ね書きしますか？'),
     'failed': ('Unable to copy %s.\nNothing has been left at the destination.',
                '%s をコピーできませんでした.\nコピー先には何も残っていません.'),
+    'unreadable': ('Unable to read a part of %s.\nDo you copy what can be read, filling the rest '
+                   'with zeros?',
+                   '%s の一部を読み込めません.\n読み込めない部分を 0 で埋めて、コピーしますか？'),
+    'zeros': ('%s has been copied, but %d bytes of it could not be read.\nThey are zeros in the copy.',
+              '%s をコピーしましたが、その内の %d バイトを読み込めませんでした.\n'
+              'コピーではその部分は 0 になっています.'),
 }
 LOOK = {'bad': ('Error', 'exclamation'), 'drive': ('Error', 'exclamation'),
         'missing': ('Error', 'exclamation'), 'same': ('Error', 'hand'),
         'media': ('CAUTION', 'exclamation'), 'insert': ('Warning', 'exclamation'),
         'space': ('Warning', 'exclamation'), 'overwrite': ('Warning', 'exclamation'),
-        'failed': ('Error', 'hand')}
+        'failed': ('Error', 'hand'), 'unreadable': ('Warning', 'exclamation'),
+        'zeros': ('Warning', 'exclamation')}
 CAPTION = {'Error': 'エラー', 'Warning': '警告', 'CAUTION': '注意'}
 
 
-class Copy(TovraCase):
+class CopyCase(TovraCase):
 
     def box(self, t, key, *args, button=None, before=None):
         caption, icon = LOOK[key]
@@ -51,6 +60,9 @@ class Copy(TovraCase):
         t.app.set_text(dlg, IDC_CPY_DEST, destination)
         t.app.click(dlg, IDOK)
         t.app.wait_gone(dlg)
+
+
+class Copy(CopyCase):
 
     def test_refusals(self):
         folder, root = self.drive()
@@ -164,3 +176,79 @@ class Copy(TovraCase):
                 self.box(t, 'failed', 'big.bin')
                 self.assertEqual(os.listdir(small), [])
                 t.exit()
+
+
+class UnreadableSectors(CopyCase):
+    """A piece brought from a floppy with sectors that do not read, served by the test bed's
+    file system: Copy offers what can be read, fills the rest with zeros and says how much."""
+
+    SIZE = 1440000
+    BAD = [(1000, 1100), (700000, 704096), (1439900, 1439901)]
+
+    def expected(self, piece):
+        """The piece with zeros in every 512-byte sector that a bad range touches, and their
+        byte count."""
+        data = bytearray(piece)
+        zeroed = set()
+        for start, end in self.BAD:
+            zeroed.update(range(start // 512, (end + 511) // 512))
+        for sector in zeroed:
+            at = sector * 512
+            data[at:at + 512] = bytes(len(data[at:at + 512]))
+        return bytes(data), sum(len(data[s * 512:s * 512 + 512]) for s in zeroed)
+
+    def copy_from_bad_disk(self, lang, to_floppy):
+        folder, root = self.drive()
+        disk = os.path.join(self.tmp, 'disk')
+        piece = os.urandom(self.SIZE)
+        write(disk, 'file-3', piece)
+        write(disk, 'file-4', os.urandom(self.SIZE))
+        a_root, mount = self.bad_sector_drive('a', disk, {'file-3': self.BAD})
+        # The system's own reads see the bad sectors as a floppy drive would.
+        r = subprocess.run(['cmp', os.path.join(mount, 'file-3'), os.path.join(disk, 'file-3')],
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        self.assertIn(b'Input/output error', r.stdout)
+        if to_floppy:
+            dest_root, dest = self.floppy_drive('b')
+        else:
+            dest_root, dest = root, folder
+        t = self.start_tovra(root, lang)
+        t.choose([i.text[:2] for i in t.items()[1]].index('A:'))
+        self.box(t, 'media', a_root, button=IDYES)
+        t.settle()
+        expected, unread = self.expected(piece)
+        self.assertEqual(unread, 1024 + 4608 + 256)
+
+        # A piece that reads whole copies as before, without a word.
+        self.copy_to(t, mount, 'file-4', root)
+        t.settle()
+        t.no_window()
+        self.assert_same_bytes(os.path.join(folder, 'file-4'), os.path.join(disk, 'file-4'))
+
+        if not to_floppy:
+            # No: nothing is left, as after any failed copy.
+            before = sorted(os.listdir(dest))
+            self.copy_to(t, mount, 'file-3', dest_root)
+            self.box(t, 'unreadable', 'file-3', button=IDNO)
+            self.box(t, 'failed', 'file-3')
+            t.no_window()
+            self.assertEqual(sorted(os.listdir(dest)), before)
+
+        self.copy_to(t, mount, 'file-3', dest_root)
+        if to_floppy:
+            self.box(t, 'media', dest_root, button=IDYES)
+        self.box(t, 'unreadable', 'file-3', button=IDYES)
+        self.box(t, 'zeros', 'file-3', unread)
+        t.no_window()
+        self.assertIn('file-3', os.listdir(dest))
+        self.assertFalse([n for n in os.listdir(dest) if n.upper().endswith('.TMP')])
+        # The copy is the piece outside the bad sectors and zeros inside them.
+        write(self.tmp, 'expected', expected)
+        self.assert_same_bytes(os.path.join(dest, 'file-3'), os.path.join(self.tmp, 'expected'))
+        t.exit()
+
+    def test_to_a_hard_disk(self):
+        self.copy_from_bad_disk('en', to_floppy=False)
+
+    def test_to_another_floppy_read_back_in_japanese(self):
+        self.copy_from_bad_disk('ja', to_floppy=True)

@@ -1,5 +1,6 @@
 """The copy of a fresh piece set onto floppy disks in the real program, with floppy drives
-backed by floppy-sized tmpfs mounts that the test puts in and takes out."""
+backed by floppy-sized tmpfs mounts that the test puts in and takes out. FILE-0 goes onto the
+first disk and again onto the last, so that a set that loses its first disk still merges."""
 
 import os
 import shutil
@@ -8,15 +9,16 @@ import unittest
 
 from tovra import (IDC_BTN_DIVISION, IDC_DIV_120, IDC_DIV_144, IDC_DIV_64, IDC_DIV_72,
                    IDC_FD_DRIVE, FloppyPile, TovraCase, pattern, write)
-from winetest import IDCANCEL, IDNO, IDOK, IDYES
+from winetest import IDCANCEL, IDNO, IDOK, IDYES, bin_path
 
 PIECE = {IDC_DIV_144: 1440000, IDC_DIV_120: 1200000, IDC_DIV_72: 720000, IDC_DIV_64: 640000}
 
 
-def filecmp_same(original, copies):
-    """The one copy of original among copies has its bytes (by cmp)."""
+def filecmp_same(original, copies, count=1):
+    """count copies of original are among copies, each with its bytes (by cmp)."""
     found = [c for c in copies if os.path.exists(c)]
-    return len(found) == 1 and subprocess.run(['cmp', '-s', original, found[0]]).returncode == 0
+    return len(found) == count and all(
+        subprocess.run(['cmp', '-s', original, c]).returncode == 0 for c in found)
 
 
 class FloppyCase(TovraCase):
@@ -50,17 +52,24 @@ class FloppyCase(TovraCase):
     def pieces_on_hard_disk(self):
         return sorted(n for n in os.listdir(self.folder) if n.startswith('file-'))
 
-    def gather_and_merge(self, disks, n, letter='u', lost=None):
-        """Copies the pieces of the disks into a new folder and merges them there with Tovra;
-        with the data piece lost left out (its disk lost), rebuilt from the parity piece."""
-        self.t.app.stop()
-        target, root = self.drive(letter, name='gathered-%s' % letter)
+    def gather(self, disks, n, letter, lost=None, exe='TOVRA.EXE'):
+        """Copies the pieces of the disks into a new folder beside exe (without the data piece
+        lost); returns the folder and its root."""
+        target, root = self.drive(letter, name='gathered-%s' % letter, exe=None)
+        shutil.copy(bin_path(exe), target)
         for disk in disks:
             for name in os.listdir(disk):
                 if name != 'file-%s' % lost:
                     shutil.copy(os.path.join(disk, name), target)
         self.assertEqual(sorted(os.listdir(target)),
-                         sorted(['TOVRA.EXE'] + ['file-%d' % k for k in range(n + 3) if k != lost]))
+                         sorted([exe] + ['file-%d' % k for k in range(n + 3) if k != lost]))
+        return target, root
+
+    def gather_and_merge(self, disks, n, letter='u', lost=None):
+        """Copies the pieces of the disks into a new folder and merges them there with Tovra;
+        with the data piece lost left out (its disk lost), rebuilt from the parity piece."""
+        self.t.app.stop()
+        target, root = self.gather(disks, n, letter, lost)
         self.lang = 'en'
         self.t = self.start_tovra(root)
         self.t.merge(target)
@@ -87,11 +96,13 @@ class FloppyLayouts(FloppyCase):
             self.t.expect('next_disk', before=pile.insert)
         self.t.expect('fd_done', n + 2, button=IDNO)
         self.t.no_window()
-        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-4', 'file-5']])
+        self.assertEqual(pile.contents(),
+                         [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-0', 'file-4', 'file-5']])
         self.assertEqual(len(self.pieces_on_hard_disk()), n + 3)
         for k in range(n + 3):
             self.assertTrue(filecmp_same(os.path.join(self.folder, 'file-%d' % k),
-                                         [os.path.join(d, 'file-%d' % k) for d in pile.disks]))
+                                         [os.path.join(d, 'file-%d' % k) for d in pile.disks],
+                                         2 if k == 0 else 1))
         self.gather_and_merge(pile.disks, n)
         # The disk of FILE-2 lost: the merge of the others rebuilds it.
         self.gather_and_merge(pile.disks, n, 'v', lost=2)
@@ -109,10 +120,37 @@ class FloppyLayouts(FloppyCase):
         self.t.expect('fd_done', n + 2, button=IDYES)
         self.t.no_window()
         self.assertEqual(pile.contents(), [['file-0', 'file-1', 'file-2'], ['file-3', 'file-4'],
-                                           ['file-5', 'file-6'], ['file-7', 'file-8', 'file-9']])
+                                           ['file-5', 'file-6'], ['file-0', 'file-7', 'file-8', 'file-9']])
         self.assertEqual(self.pieces_on_hard_disk(), [])
         self.assertTrue(os.path.exists(os.path.join(self.folder, 'data.bin')))
         self.gather_and_merge(pile.disks, n)
+
+
+    def test_the_set_merges_without_its_first_disk(self):
+        # 5,000,000 bytes in 1.44MB pieces on five disks; FILE-0 rides again beside the parity
+        # piece. The first disk lost, FILE-1 with it: both mergers rebuild it from the parity
+        # piece, with the record from the last disk.
+        self.lang = 'ja'
+        pile = FloppyPile(self)
+        pile.insert()
+        dlg, n = self.divide_for_floppies(5000000, IDC_DIV_144)
+        self.start_copy(dlg)
+        self.t.expect('confirm')
+        for _ in range(n):
+            self.t.expect('next_disk', before=pile.insert)
+        self.t.expect('fd_done', n + 1, button=IDNO)
+        self.t.no_window()
+        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3'],
+                                           ['file-4'], ['file-0', 'file-5']])
+        for k in range(n + 2):
+            self.assertTrue(filecmp_same(os.path.join(self.folder, 'file-%d' % k),
+                                         [os.path.join(d, 'file-%d' % k) for d in pile.disks],
+                                         2 if k == 0 else 1))
+        self.gather_and_merge(pile.disks[1:], n, lost=1)
+        target, root = self.gather(pile.disks[1:], n, 'v', lost=1, exe='RUNDELO.EXE')
+        rundelo = self.start(root + 'RUNDELO.EXE', root)
+        self.assertEqual(rundelo.wait_exit(30), 0)
+        self.assert_same_bytes(os.path.join(target, 'data.bin'), self.original)
 
 
 class FloppyPrompts(FloppyCase):
@@ -137,7 +175,8 @@ class FloppyPrompts(FloppyCase):
         self.t.expect('next_disk', before=pile.insert)
         self.t.expect('fd_done', n + 2, button=IDNO)
         self.t.no_window()
-        self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-4', 'file-5']])
+        self.assertEqual(pile.contents(),
+                         [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-0', 'file-4', 'file-5']])
         self.gather_and_merge(pile.disks, n)
 
     def test_missing_disk_full_disk_and_replaced_file_english(self):
@@ -211,7 +250,7 @@ class FloppyPrompts(FloppyCase):
         self.t.no_window()
         good = [d for d in pile.disks if d != bad]
         self.assertEqual([sorted(os.listdir(d)) for d in good],
-                         [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-4', 'file-5']])
+                         [['file-0', 'file-1'], ['file-2'], ['file-3'], ['file-0', 'file-4', 'file-5']])
         self.gather_and_merge(good, n)
 
     def test_stop_after_a_bad_copy_or_a_missing_piece_english(self):

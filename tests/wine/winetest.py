@@ -98,6 +98,22 @@ def bin_path(name):
     return os.path.join(os.environ['TOVRA_BIN'], name)
 
 
+BAD_SECTORS_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'badsectors.c')
+
+
+def bad_sectors_program():
+    """The test bed's file system that fails reads of chosen byte ranges (badsectors.c), built
+    with the machine's own compiler beside the Windows tree when it is missing or older than its
+    source."""
+    program = os.path.join(work_folder(), 'badsectors')
+    if not os.path.exists(program) or \
+            os.path.getmtime(program) < os.path.getmtime(BAD_SECTORS_SOURCE):
+        fuse = subprocess.run(['pkg-config', '--cflags', '--libs', 'fuse3'],
+                              stdout=subprocess.PIPE, check=True).stdout.decode().split()
+        subprocess.run(['cc', '-O2', '-Wall', '-o', program, BAD_SECTORS_SOURCE] + fuse, check=True)
+    return program
+
+
 def screen_size():
     """Width and height of the virtual display the programs run on."""
     out = subprocess.run(['xwininfo', '-root'], stdout=subprocess.PIPE, check=True).stdout.decode()
@@ -679,6 +695,43 @@ class WineTestCase(unittest.TestCase):
         folder = self.tmpfs(os.path.join(self.tmp, 'floppy-' + letter.lower()),
                             'size=%d' % FLOPPY_BYTES)
         return self.map_drive(letter, folder, 'floppy', label), folder
+
+    def bad_sector_drive(self, letter, folder, bad):
+        """Maps drive letter as a floppy drive that holds the files of folder, served by the
+        test bed's file system: a read that touches a range of bad ({name: [(from, to), ...]},
+        byte offsets, to excluded) fails as a bad sector does. Returns (Windows root, Unix
+        folder of the drive); skips the test when the file system cannot be mounted. It is
+        unmounted when the test ends."""
+        mount = os.path.join(self.tmp, 'bad-sectors-' + letter.lower())
+        os.makedirs(mount)
+        ranges = ['%s:%s' % (name, ','.join('%d-%d' % r for r in spans))
+                  for name, spans in bad.items()]
+        log_path = os.path.join(self.tmp, 'bad-sectors-%s.log' % letter.lower())
+        with open(log_path, 'wb') as log:
+            server = subprocess.Popen([bad_sectors_program(), folder, mount] + ranges,
+                                      stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        self.addCleanup(self._end_bad_sectors, mount, server)
+        end = time.monotonic() + 10
+        while not os.path.ismount(mount):
+            if server.poll() is not None or time.monotonic() > end:
+                with open(log_path, 'rb') as log:
+                    self.skipTest('cannot mount the bad-sector file system: %s'
+                                  % log.read().decode(errors='replace').strip())
+            time.sleep(0.05)
+        return self.map_drive(letter, mount, 'floppy'), mount
+
+    def _end_bad_sectors(self, mount, server):
+        if os.path.ismount(mount):
+            self._unmount(mount)
+        try:
+            server.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            server.terminate()
+            try:
+                server.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                server.kill()
+                server.wait()
 
     def empty_floppy_drive(self, letter='a'):
         """A floppy drive with no medium: its folder does not exist. Returns the root.

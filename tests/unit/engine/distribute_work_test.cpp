@@ -25,6 +25,7 @@ struct Drive {
   std::map<FloppyPrompt, std::vector<bool>> answers;  // answers in order; default OK / Yes
   bool swapOnNext = true;                        // the user changes the disk when asked
   std::vector<std::pair<FloppyPrompt, int>> asked;
+  int copies = 0;
 
   void InsertBlank() {
     disks.emplace_back();
@@ -61,6 +62,7 @@ bool Probe(void* ctx, int32_t* freeBytes) {
 CopyCheck Copy(void* ctx, int i) {
   auto* d = static_cast<Drive*>(ctx);
   d->disks[d->inDrive][i] = d->pieces[i];
+  ++d->copies;
   return d->badCopies.count({d->inDrive, i}) ? CopyCheck::Different : CopyCheck::Same;
 }
 
@@ -109,7 +111,7 @@ TEST(Distribute, SevenHundredTwentyKilobytePiecesTwoPerDiskThreeOnTheFirst) {
     d.pieces = PieceSet(7 * 720000 - 5, 72);  // FILE-1 .. FILE-7
     d.InsertBlank();
     ASSERT_EQ(CopyToDisks(d), FloppyEnd::Completed);
-    EXPECT_EQ(Layout(d), (Disks{{0, 1, 2}, {3, 4}, {5, 6}, {7}}));
+    EXPECT_EQ(Layout(d), (Disks{{0, 1, 2}, {3, 4}, {5, 6}, {0, 7}}));
     // The only questions: the first disk and one request per later disk.
     EXPECT_EQ(d.asked.size(), 4u);
     EXPECT_EQ(d.asked[0].first, FloppyPrompt::Confirm);
@@ -122,7 +124,7 @@ TEST(Distribute, OneAndAHalfMegabytePiecesOnePerDisk) {
   d.pieces = PieceSet(4 * 1440000 - 5000, 144);
   d.InsertBlank();
   ASSERT_EQ(CopyToDisks(d), FloppyEnd::Completed);
-  EXPECT_EQ(Layout(d), (Disks{{0, 1}, {2}, {3}, {4}}));
+  EXPECT_EQ(Layout(d), (Disks{{0, 1}, {2}, {3}, {0, 4}}));
 }
 
 TEST(Distribute, TheMarginDecidesAtTheLastThousandBytes) {
@@ -132,7 +134,7 @@ TEST(Distribute, TheMarginDecidesAtTheLastThousandBytes) {
   d.pieces = {36, 10000, 10000};
   d.InsertBlank();
   ASSERT_EQ(CopyToDisks(d), FloppyEnd::Completed);
-  EXPECT_EQ(Layout(d), (Disks{{0, 1}, {2}}));
+  EXPECT_EQ(Layout(d), (Disks{{0, 1}, {0, 2}}));
   // ...and one byte less leaves FILE-1 without its margin on the first disk.
   Drive e;
   e.capacity = 512 + 10000 + 999;
@@ -141,7 +143,7 @@ TEST(Distribute, TheMarginDecidesAtTheLastThousandBytes) {
   e.InsertBlank();
   e.answers[FloppyPrompt::NotEnough] = {true};
   ASSERT_EQ(CopyToDisks(e), FloppyEnd::Completed);
-  EXPECT_EQ(Layout(e), (Disks{{0}, {1}, {2}}));
+  EXPECT_EQ(Layout(e), (Disks{{0}, {1}, {2}, {0}}));
   EXPECT_EQ(e.asked[1], std::make_pair(FloppyPrompt::NotEnough, 1));
   EXPECT_EQ(e.asked[2], std::make_pair(FloppyPrompt::ChangeDisk, 1));
 }
@@ -198,7 +200,7 @@ TEST(Distribute, CopyThatReadsBackDifferentIsRetriedOnAnotherDiskOrStops) {
   EXPECT_EQ(d.asked[2], std::make_pair(FloppyPrompt::CopyFailed, 2));
   EXPECT_EQ(d.asked[3], std::make_pair(FloppyPrompt::ChangeDisk, 2));
   // The bad disk keeps its bad copy; the piece is on the next disk.
-  EXPECT_EQ(Layout(d), (Disks{{0, 1}, {2}, {2}, {3}}));
+  EXPECT_EQ(Layout(d), (Disks{{0, 1}, {2}, {2}, {0, 3}}));
 
   Drive e;
   e.pieces = PieceSet(3000000, 144);
@@ -222,6 +224,57 @@ TEST(Distribute, PieceMissingFromTheHardDiskStopsTheCopy) {
       for (const auto& f : disk) EXPECT_LT(f.first, gone);
     }
   }
+}
+
+TEST(Distribute, TheLastDiskTakesFileZeroAgainAfterTheParityPieceAndTheBlockChecks) {
+  // 5,000,000 bytes in 1.44MB pieces: four data pieces, the parity piece, and the block checks
+  // (CRCs of 144 blocks of five pieces) when the division wrote them.
+  std::vector<uint64_t> set = PieceSet(5000000, 144);
+  set.push_back(1440000);
+  std::vector<uint64_t> checked = set;
+  checked.push_back(2900);
+  struct Case {
+    const char* what;
+    std::vector<uint64_t> pieces;
+    uint64_t capacity;
+    Disks layout;
+  };
+  const Case cases[] = {
+      {"parity piece", set, 1457664, {{0, 1}, {2}, {3}, {4}, {0, 5}}},
+      {"block checks beside it", checked, 1457664, {{0, 1}, {2}, {3}, {4}, {0, 5, 6}}},
+      // Smaller disks: the block checks do not fit beside the parity piece and FILE-0 goes
+      // with them; or they fit there, and FILE-0 does not.
+      {"block checks on the next disk", checked, 1443000, {{0, 1}, {2}, {3}, {4}, {5}, {0, 6}}},
+      {"FILE-0 alone", checked, 1444256, {{0, 1}, {2}, {3}, {4}, {5, 6}, {0}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Drive d;
+    d.pieces = c.pieces;
+    d.capacity = c.capacity;
+    d.InsertBlank();
+    ASSERT_EQ(CopyToDisks(d), FloppyEnd::Completed);
+    EXPECT_EQ(Layout(d), c.layout);
+    EXPECT_EQ(d.copies, static_cast<int>(c.pieces.size()) + 1);
+    for (const auto& p : d.asked) EXPECT_NE(p.first, FloppyPrompt::NotEnough);
+  }
+}
+
+TEST(Distribute, ASetOnOneDiskGetsFileZeroOnce) {
+  Drive d;
+  d.pieces = {36, 400000, 400000, 400000};
+  d.InsertBlank();
+  ASSERT_EQ(CopyToDisks(d), FloppyEnd::Completed);
+  EXPECT_EQ(Layout(d), (Disks{{0, 1, 2, 3}}));
+  EXPECT_EQ(d.copies, 4);
+  // The first disk taken out before the last piece: FILE-0 goes on the disk put in.
+  Drive e;
+  e.pieces = {36, 400000, 400000, 400000};
+  e.InsertBlank();
+  e.answers[FloppyPrompt::CopyFailed] = {true};
+  e.badCopies = {{0, 3}};
+  ASSERT_EQ(CopyToDisks(e), FloppyEnd::Completed);
+  EXPECT_EQ(Layout(e), (Disks{{0, 1, 2, 3}, {0, 3}}));
 }
 
 TEST(Distribute, FilesEqualComparesEveryByte) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <map>
+#include <random>
 #include <set>
 #include <string>
 
@@ -162,6 +164,198 @@ TEST(CopyWork, NoStepOfAReplacementLosesAFile) {
     }
     EXPECT_EQ(memdisk::NamesIn("A:\\"), names);
   }
+}
+
+// A piece on a floppy with sectors that do not read, and the system's copy meeting them: it
+// fails there, or (g_quietCopy) stops quietly with what it read before, as some systems do.
+bool g_quietCopy;
+bool CopyUpToBadSector(const char* from, const char* to) {
+  const engine::DiskFiles& fs = memdisk::Files();
+  const engine::FileHandle in = fs.openRead(from);
+  const engine::FileHandle out = fs.createNew(to);
+  static char buf[65536];
+  long n = 0;
+  while ((n = fs.read(in, buf, sizeof buf)) > 0) fs.write(out, buf, n);
+  fs.close(in);
+  fs.close(out);
+  return n == 0 || g_quietCopy;
+}
+bool FailingCopy(const char*, const char*) { return false; }
+
+// The user's answer to the question, and how often it came.
+bool g_yes;
+int g_asked;
+bool Answer(void*) {
+  ++g_asked;
+  return g_yes;
+}
+
+std::string Source50000() {
+  std::mt19937 random(7);
+  std::string data(50000, 0);
+  for (char& c : data) c = static_cast<char>(random() | 1);  // no zero byte of its own
+  return data;
+}
+
+// A:\a.bin with its time on a fresh model disk with a floppy B:, and no question asked yet.
+void PutSource(const std::string& data) {
+  memdisk::Reset();
+  memdisk::Put("A:\\a.bin", data);
+  memdisk::Files().setTimes("A:\\a.bin", CalTime{1999, 3, 7, 14, 5, 8});
+  memdisk::PutDir("B:\\");
+  g_asked = 0;
+}
+
+TEST(CopyWork, UnreadableSectorsAreZerosInTheCopyWhenTheUserAgrees) {
+  const std::string data = Source50000();
+  // A stretch within two sectors, and one in the short last sector.
+  std::string expected = data;
+  expected.replace(512, 1024, 1024, '\0');
+  expected.replace(49664, 336, 336, '\0');
+  for (bool quiet : {false, true}) {
+    SCOPED_TRACE(quiet);
+    PutSource(data);
+    memdisk::FailReadRange("A:\\a.bin", 1000, 1100);
+    memdisk::FailReadRange("A:\\a.bin", 49900, 49910);
+    engine::DiskFiles fs = memdisk::Files();
+    fs.copy = CopyUpToBadSector;
+    g_quietCopy = quiet;
+    g_yes = true;
+    UnreadableSectors u{Answer, nullptr, 0};
+    char left[kPathBytes];
+    // Read back as a copy to a floppy is: the zeros pass, the rest is compared.
+    EXPECT_EQ(CopyReplacing(fs, "A:\\a.bin", "B:\\a.bin", true, false, left, &u), CopyResult::Ok);
+    EXPECT_EQ(g_asked, 1);
+    EXPECT_EQ(u.unreadBytes, 1360u);
+    EXPECT_EQ(memdisk::NamesIn("B:\\"), std::set<std::string>{"a.bin"});
+    const memdisk::Entry& copy = memdisk::Get("B:\\a.bin");
+    EXPECT_TRUE(copy.data == expected);
+    EXPECT_EQ(copy.attributes, engine::kAttrArchive);
+    EXPECT_TRUE(copy.hasTime && copy.time.year == 1999 && copy.time.second == 8);
+    EXPECT_EQ(memdisk::OpenHandles(), 0);
+  }
+}
+
+TEST(CopyWork, ACopyOfUnreadableSectorsThatIsDeclinedOrFromAFixedDriveLeavesNothing) {
+  struct Case { const char* what; bool destExists; bool fromRemovable; int asked; };
+  const Case cases[] = {
+      {"declined", false, true, 1},
+      {"declined, a file there", true, true, 1},
+      {"fixed drive", false, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PutSource(Source50000());
+    memdisk::FailReadRange("A:\\a.bin", 40000, 40001);
+    if (c.destExists) memdisk::Put("B:\\a.bin", "old");
+    engine::DiskFiles fs = memdisk::Files();
+    fs.copy = CopyUpToBadSector;
+    g_quietCopy = false;
+    g_yes = false;
+    UnreadableSectors u{Answer, nullptr, 0};
+    char left[kPathBytes];
+    EXPECT_EQ(CopyReplacing(fs, "A:\\a.bin", "B:\\a.bin", false, false, left,
+                            c.fromRemovable ? &u : nullptr),
+              CopyResult::CopyFailed);
+    EXPECT_EQ(g_asked, c.asked);
+    if (c.destExists) {
+      EXPECT_EQ(memdisk::NamesIn("B:\\"), std::set<std::string>{"a.bin"});
+      EXPECT_EQ(memdisk::Get("B:\\a.bin").data, "old");
+    } else {
+      EXPECT_TRUE(memdisk::NamesIn("B:\\").empty());
+    }
+    EXPECT_EQ(memdisk::OpenHandles(), 0);
+  }
+}
+
+// The source's sector at 19968: of the reads that touch it, those up to g_failFirst fail, and
+// those after g_failAfter. Positions are kept by handle.
+int g_failFirst, g_failAfter, g_touched;
+std::map<engine::FileHandle, uint64_t> g_pos;
+std::set<engine::FileHandle> g_sources;
+engine::FileHandle OpenSource(const char* path) {
+  const engine::FileHandle f = memdisk::Files().openRead(path);
+  if (std::string(path) == "A:\\a.bin") g_sources.insert(f);
+  return f;
+}
+bool TrackedSeek(engine::FileHandle f, uint64_t offset) {
+  g_pos[f] = offset;
+  return memdisk::Files().seek(f, offset);
+}
+long FlakyRead(engine::FileHandle f, void* buf, long n) {
+  const uint64_t at = g_pos[f];
+  if (g_sources.count(f) && at < 20480 && at + n > 19968) {
+    ++g_touched;
+    if (g_touched <= g_failFirst || g_touched > g_failAfter) return -1;
+  }
+  const long got = memdisk::Files().read(f, buf, n);
+  if (got > 0) g_pos[f] = at + got;
+  return got;
+}
+
+TEST(CopyWork, ASectorIsReadThreeTimesBeforeItCountsAsUnreadable) {
+  const std::string data = Source50000();
+  struct Case {
+    const char* what;
+    int failFirst, failAfter;
+    bool zeros;  // the sector is zeros in the copy
+  };
+  // The first read of the sector is its run's (16 KB), then come the reads of it alone.
+  const Case cases[] = {
+      {"read at the third try", 3, 1 << 30, false},
+      {"not read in three tries", 4, 1 << 30, true},
+      // Read in the copy, unreadable when read back: it is passed over as the zeros are.
+      {"unreadable when read back", 0, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PutSource(data);
+    // Elsewhere a sector that never reads, so that the copy is read back around its zeros.
+    memdisk::FailReadRange("A:\\a.bin", 45000, 45001);
+    engine::DiskFiles fs = memdisk::Files();
+    fs.copy = FailingCopy;
+    fs.seek = TrackedSeek;
+    fs.read = FlakyRead;
+    fs.openRead = OpenSource;
+    g_failFirst = c.failFirst;
+    g_failAfter = c.failAfter;
+    g_touched = 0;
+    g_yes = true;
+    UnreadableSectors u{Answer, nullptr, 0};
+    char left[kPathBytes];
+    EXPECT_EQ(CopyReplacing(fs, "A:\\a.bin", "B:\\a.bin", true, false, left, &u), CopyResult::Ok);
+    std::string expected = data;
+    expected.replace(44544, 512, 512, '\0');
+    if (c.zeros) expected.replace(19968, 512, 512, '\0');
+    EXPECT_EQ(u.unreadBytes, c.zeros ? 1024u : 512u);
+    EXPECT_EQ(g_asked, 1);
+    EXPECT_TRUE(memdisk::Get("B:\\a.bin").data == expected);
+  }
+}
+
+// A floppy that changes one byte of what is written to it at offset 30000.
+std::map<engine::FileHandle, uint64_t> g_written;
+long ChangingWrite(engine::FileHandle f, const void* buf, long n) {
+  std::string bytes(static_cast<const char*>(buf), static_cast<std::size_t>(n));
+  const uint64_t at = g_written[f];
+  if (at <= 30000 && at + n > 30000) bytes[30000 - at] ^= 0x40;
+  g_written[f] = at + n;
+  return memdisk::Files().write(f, bytes.data(), n);
+}
+
+TEST(CopyWork, TheReadBackOfACopyWithZerosStillFindsAChangedByte) {
+  PutSource(Source50000());
+  memdisk::FailReadRange("A:\\a.bin", 1000, 1100);
+  engine::DiskFiles fs = memdisk::Files();
+  fs.copy = CopyUpToBadSector;
+  fs.write = ChangingWrite;
+  g_quietCopy = false;
+  g_yes = true;
+  UnreadableSectors u{Answer, nullptr, 0};
+  char left[kPathBytes];
+  EXPECT_EQ(CopyReplacing(fs, "A:\\a.bin", "B:\\a.bin", true, false, left, &u), CopyResult::Differs);
+  EXPECT_TRUE(memdisk::NamesIn("B:\\").empty());
+  EXPECT_EQ(memdisk::OpenHandles(), 0);
 }
 
 TEST(RenameRules, NamesAndPaths) {
