@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "base/crc32.h"
-#include "base/sidework.h"
 #include "core.h"
 #include "parity.h"
 #include "pieceset.h"
@@ -27,8 +26,9 @@ char g_temp[kPathBytes];
 CalTime g_mergedTime;
 char g_buffer[kChunkBytes + 1];
 pieceset::Checks g_checks;
-PieceState g_state[pieceset::kMaxPieces + 2];
-pieceset::BadPieces g_bad;
+pieceset::BlockChecks g_blocks;
+// The damaged blocks of the data pieces, stripe by stripe, and the pieces they are in.
+pieceset::Stripes g_stripes;
 // The pieces as one reading of the folder finds them.
 pieceset::FolderPieces g_pieces;
 
@@ -65,8 +65,9 @@ void ShowBusy() {
 
 void ShowIdle() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
 
-void ShowInLine(const Text& text, int piece) {
-  wsprintfA(g_message, Tx(text), piece);
+// Shows a text whose "%s" names pieces in the waiting line.
+void ShowInLine(const Text& text, const char* pieces) {
+  wsprintfA(g_message, Tx(text), pieces);
   SendMessageA(g_waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_message));
   UpdateWindow(g_waitingLine);
 }
@@ -199,33 +200,18 @@ bool Finish(long size) {
   return true;
 }
 
-struct PassCrc {
-  UINT bytes;
-  uint32_t* crc;
-};
-
-void UpdateCrc(void* ctx) {
-  auto* p = static_cast<PassCrc*>(ctx);
-  *p->crc = Crc32Update(*p->crc, g_buffer, p->bytes);
-}
-
 enum class Copied { Ok, Unreadable, Unwritten };
 
-// Copies length bytes of in to out (none when out is -1) in passes of kChunkBytes, so that a
-// piece moves in one read and one write. With crc, their CRC goes into *crc, each pass's worked
-// out while the pass is written.
-Copied CopyBytes(intptr_t in, intptr_t out, uint32_t length, uint32_t* crc) {
+// Copies length bytes of in to out in passes of kChunkBytes, so that a piece moves in one read
+// and one write.
+Copied CopyBytes(intptr_t in, intptr_t out, uint32_t length) {
   for (uint32_t i = 0; i < PassCount(length); ++i) {
     const long n = static_cast<long>(PassBytes(length, i));
     // An empty pass copies nothing: a system call per piece saved. No clearing: a short read
     // stops the copy before any write.
     if (n == 0) continue;
     if (IoRead(nullptr, in, g_buffer, n) != n) return Copied::Unreadable;
-    PassCrc pass{static_cast<UINT>(n), crc};
-    if (crc) BeginSideWork(UpdateCrc, &pass);
-    const bool written = out == -1 || IoWrite(nullptr, out, g_buffer, n) == n;
-    if (crc) EndSideWork();
-    if (!written) return Copied::Unwritten;
+    if (IoWrite(nullptr, out, g_buffer, n) != n) return Copied::Unwritten;
   }
   return Copied::Ok;
 }
@@ -242,7 +228,7 @@ const Text* AppendPiece(const char* path, intptr_t out, long room, LONG* length)
   if (*length < 0) {
     failure = &kCannotOpenPiece;
   } else if (*length > room ||
-             CopyBytes(in, out, static_cast<uint32_t>(*length), nullptr) != Copied::Ok) {
+             CopyBytes(in, out, static_cast<uint32_t>(*length)) != Copied::Ok) {
     failure = &kSizeDiffers;
   }
   IoClose(nullptr, in);
@@ -282,14 +268,25 @@ bool IoSeek(void*, intptr_t f, uint32_t at) {
 }
 const pieceset::PieceIo kIo = {nullptr, IoOpenRead, IoOpenWrite, IoRead, IoWrite, IoSeek, IoClose};
 
-// The one bad piece that no sound parity piece can rebuild, or every bad piece when more.
-void ReportBad() {
-  if (g_bad.count >= 2) {
-    pieceset::ListBad(g_bad, g_described, sizeof(g_described));
-    wsprintfA(g_message, Tx(kTooManyBad), g_described);
+const pieceset::BadPieces& Bad() { return g_stripes.bad; }
+
+// The bad pieces, listed for a message.
+const char* ListedBad() {
+  pieceset::ListBad(Bad(), g_described, sizeof(g_described));
+  return g_described;
+}
+
+// Why the damage is beyond the parity piece, naming the pieces.
+void ReportBad(pieceset::RepairPlan plan, bool blockChecked) {
+  const int parity = g_checks.count + 1;
+  if (plan == pieceset::RepairPlan::SameStripe) {
+    // Without block checks two bad pieces share every stripe.
+    wsprintfA(g_message, Tx(blockChecked ? kSameStripe : kTooManyBad), ListedBad());
+  } else if (Bad().count >= 2) {
+    wsprintfA(g_message, Tx(kNoParityMany), ListedBad(), parity);
   } else {
-    wsprintfA(g_described, Tx(pieceset::BadPieceText(g_bad.state[0], kBadPiece)), g_bad.piece[0]);
-    wsprintfA(g_message, Tx(kNoParity), g_described, g_checks.count + 1);
+    wsprintfA(g_described, Tx(pieceset::BadPieceText(Bad().state[0], kBadPiece)), Bad().piece[0]);
+    wsprintfA(g_message, Tx(kNoParity), g_described, parity);
   }
   FailWith(g_message);
 }
@@ -314,27 +311,32 @@ void ReadPieces(int last) {
   pieceset::EndFolderPieces(&g_pieces, g_dir, g_prefix);
 }
 
-bool ParityThere() {
-  const int parity = g_checks.count + 1;
-  return g_pieces.there[parity] &&
-         pieceset::JudgedByCrc(pieceset::JudgeLength(g_checks, parity, g_pieces.length[parity]));
+void ComposeSetPath(char* path, int k) {
+  pieceset::ComposePiecePath(path, kPathBytes, g_dir, g_prefix, k);
 }
 
-// Judges every piece by its length in the check line; true when the merge cannot end well
-// (two bad pieces, or one and no parity piece), so the pieces are only to be checked.
-bool JudgePieces() {
-  std::memset(&g_bad, 0, sizeof(g_bad));
+// Notes the blocks of the missing data pieces; true when the merge cannot end well (two
+// damaged blocks in one stripe, or damage and no parity piece), so the pieces are only to be
+// checked.
+bool JudgeMissing() {
+  std::memset(&g_stripes, 0, sizeof(g_stripes));
   for (int k = 1; k <= g_checks.count; ++k) {
-    g_state[k] = g_pieces.there[k] ? pieceset::JudgeLength(g_checks, k, g_pieces.length[k])
-                                   : PieceState::Missing;
-    if (!pieceset::JudgedByCrc(g_state[k])) pieceset::NoteBad(&g_bad, k, g_state[k]);
+    if (!g_pieces.there[k]) {
+      pieceset::CopyPiece(kIo, -1, -1, g_checks, nullptr, k, PieceState::Missing, &g_stripes);
+    }
   }
-  return g_bad.count >= 2 || (g_bad.count == 1 && !ParityThere());
+  return g_stripes.clash || (g_stripes.damaged && !g_pieces.there[g_checks.count + 1]);
 }
 
-// The merge of a set with a check line; true when a bad piece has been rebuilt. A doomed set
-// is read through without a merged file, so that every bad piece is named.
+// The merge of a set with a check line; true when damaged blocks have been rebuilt. Each
+// piece is judged block by block where the set has block checks, else whole by its CRC; the
+// damaged blocks are rebuilt from their stripes. A doomed set is read through without a merged
+// file, so that every bad piece is named.
 bool MergeChecked(const char* name, bool doomed) {
+  char path[kPathBytes];
+  ComposeSetPath(path, g_checks.count + 2);
+  const pieceset::BlockChecks* b =
+      pieceset::ReadBlockChecks(kIo, path, g_checks, &g_blocks) ? &g_blocks : nullptr;
   intptr_t out = -1;
   if (!doomed) {
     out = OpenMerged();
@@ -344,54 +346,47 @@ bool MergeChecked(const char* name, bool doomed) {
     }
   }
   ShowBusy();
-  bool writeFailed = false;
-  for (int k = 1; k <= g_checks.count && !writeFailed; ++k) {
-    if (!pieceset::JudgedByCrc(g_state[k])) continue;
-    char piece[kPathBytes];
-    pieceset::ComposePiecePath(piece, sizeof(piece), g_dir, g_prefix, k);
-    // After a bad piece the next one goes to its own place, leaving room for the rebuild.
-    const bool write = out != -1 && g_bad.count < 2;
-    uint32_t crc = 0;
-    Copied r = Copied::Unwritten;
-    if (!write || IoSeek(nullptr, out, static_cast<uint32_t>(k - 1) * g_checks.pieceBytes)) {
-      intptr_t in = Open(piece, GENERIC_READ, kShared);
-      r = Copied::Unreadable;
-      if (in != -1) {
-        r = CopyBytes(in, write ? out : -1, pieceset::PieceLength(g_checks, k), &crc);
-        IoClose(nullptr, in);
-      }
-    }
-    if (r == Copied::Unwritten) writeFailed = true;
-    else if (r == Copied::Unreadable || crc != g_checks.crc[k]) {
-      g_state[k] = PieceState::Damaged;  // longer or not: its own bytes differ
-      pieceset::NoteBad(&g_bad, k, g_state[k]);
-    }
+  bool written = true;
+  for (int k = 1; k <= g_checks.count && written; ++k) {
+    if (!g_pieces.there[k]) continue;
+    const PieceState byLength = pieceset::JudgeLength(g_checks, k, g_pieces.length[k]);
+    ComposeSetPath(path, k);
+    const intptr_t in = Open(path, GENERIC_READ, kShared);
+    written = pieceset::CopyPiece(kIo, in, g_stripes.clash ? -1 : out, g_checks, b, k,
+                                  pieceset::JudgedByCrc(byLength) ? PieceState::Damaged : byLength,
+                                  &g_stripes);
+    if (in != -1) IoClose(nullptr, in);
   }
   if (out != -1) IoClose(nullptr, out);
-  if (writeFailed) {
+  if (!written) {
     Discard(kSizeDiffers);
     return false;
   }
-  if (g_bad.count >= 2 || (g_bad.count == 1 && !pieceset::ParityIsSound(kIo, g_dir, g_prefix, g_checks))) {
+  ComposeSetPath(path, g_checks.count + 1);
+  const pieceset::RepairPlan plan = doomed && !g_stripes.clash
+                                        ? pieceset::RepairPlan::NoParity
+                                        : pieceset::PlanRepair(kIo, path, g_checks, b, g_stripes);
+  if (plan != pieceset::RepairPlan::Sound && plan != pieceset::RepairPlan::Possible) {
     if (!doomed) DeleteFileA(g_temp);
     ShowIdle();
-    ReportBad();
+    ReportBad(plan, b != nullptr);
     return false;
   }
-  int rebuilt = 0;
-  if (g_bad.count == 1) {
-    rebuilt = g_bad.piece[0];
-    ShowInLine(kRebuilding, rebuilt);
-    if (pieceset::RebuildPiece(kIo, g_dir, g_prefix, g_checks, rebuilt, g_temp) != pieceset::RebuildResult::Ok) {
+  const bool repair = plan == pieceset::RepairPlan::Possible;
+  if (repair) {
+    ShowInLine(kRebuilding, ListedBad());
+    if (!pieceset::RebuildStripes(kIo, g_checks, b, g_stripes, g_temp)) {
       DeleteFileA(g_temp);
       ShowIdle();
-      FailNumbered(kRebuildFailed, rebuilt);
+      if (Bad().count >= 2) wsprintfA(g_message, Tx(kRebuildFailedMany), ListedBad());
+      else wsprintfA(g_message, Tx(kRebuildFailed), Bad().piece[0]);
+      FailWith(g_message);
       return false;
     }
   }
   if (!Finish(g_checks.size)) return false;
-  if (rebuilt) ShowInLine(kRebuilt, rebuilt);
-  return rebuilt != 0;
+  if (repair) ShowInLine(kRebuilt, ListedBad());
+  return repair;
 }
 
 }  // namespace
@@ -458,7 +453,7 @@ bool RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char*
 
   const bool checked = pieceset::ReadChecks(data, len, vals, &g_checks);
   ReadPieces(checked ? g_checks.count + 1 : vals.count);
-  const bool doomed = checked && JudgePieces();
+  const bool doomed = checked && JudgeMissing();
   if (!checked) {
     for (int k = 1; k <= vals.count; ++k) {
       if (!g_pieces.there[k]) {

@@ -41,10 +41,21 @@ constexpr Text kTooManyBad = {
 constexpr Text kRebuildFailed = {"Rebuilt file, FILE-%d, is not equal to original one.",
                                  "復元されたファイル(FILE-%d)が元と異なります."};
 constexpr Text kBadPiece[3] = {kPieceMissing, kPieceShort, kPieceDamaged};
-// Shown in the waiting line while a bad piece is rebuilt, and afterwards.
-constexpr Text kRebuilding = {"Rebuilding FILE-%d from the parity file...",
-                              "パリティファイルから FILE-%d を復元しています..."};
-constexpr Text kRebuilt = {"FILE-%d has been rebuilt from the parity file.",
-                           "FILE-%d をパリティファイルから復元しました."};
+// Shown in the waiting line while damaged pieces are rebuilt, and afterwards.
+constexpr Text kRebuilding = {"Rebuilding %s from the parity file...",
+                              "パリティファイルから %s を復元しています..."};
+constexpr Text kRebuilt = {"%s has been rebuilt from the parity file.",
+                           "%s をパリティファイルから復元しました."};
+// Damage in several pieces that one parity piece cannot mend.
+constexpr Text kSameStripe = {
+    "Divided files, %s, are damaged or missing.\nUnable to rebuild the blocks damaged at the same "
+    "place in more than one file.",
+    "分割されたファイル(%s)が破壊されているか不足しています.\n２個以上のファイルの同じ位置で破壊されたブロックは復元できません."};
+constexpr Text kNoParityMany = {
+    "Divided files, %s, are damaged or missing.\nUnable to rebuild them without the sound parity "
+    "file, FILE-%d.",
+    "分割されたファイル(%s)が破壊されているか不足しています.\n正常なパリティファイル FILE-%d がないため、復元できません."};
+constexpr Text kRebuildFailedMany = {"Rebuilt files, %s, are not equal to original ones.",
+                                     "復元されたファイル(%s)が元と異なります."};
 
 }  // namespace rundelo
