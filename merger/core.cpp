@@ -10,13 +10,11 @@ std::size_t DirectoryLength(const char* path, bool dbcs932) {
   return static_cast<std::size_t>(LastBackslash(path, dbcs932) + 1);
 }
 
-bool ChooseProgramDirectory(const char* found, const char* module, bool dbcs932, char* out,
-                            std::size_t cap) {
+bool ChooseProgramDirectory(const char* module, bool dbcs932, char* out, std::size_t cap) {
   if (cap) std::memset(out, 0, cap);
-  const char* from = (found[0] && EqualNoCase(found, module, dbcs932)) ? found : module;
-  std::size_t n = DirectoryLength(from, dbcs932);
+  std::size_t n = DirectoryLength(module, dbcs932);
   if (n == 0 || n >= cap) return false;
-  std::memcpy(out, from, n);
+  std::memcpy(out, module, n);
   return true;
 }
 

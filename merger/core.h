@@ -5,12 +5,10 @@
 
 namespace rundelo {
 
-// Directory (ending in a backslash) of the running program into out (cap bytes). found is the
-// search-path hit for the program's own name ("" if none), module the running module's path.
-// The hit is used only when it names the running module; otherwise the module path is.
-// Returns false when no directory can be taken from either.
-bool ChooseProgramDirectory(const char* found, const char* module, bool dbcs932, char* out,
-                            std::size_t cap);
+// Directory (ending in a backslash) of the running module's path module into out (cap bytes),
+// cleared first; false when none can be taken from it. The program file's own path, not a
+// search for its name, which would miss a copy stored under another name.
+bool ChooseProgramDirectory(const char* module, bool dbcs932, char* out, std::size_t cap);
 
 // Offset just past the last backslash of path, skipping Shift-JIS trail bytes when dbcs932;
 // 0 when there is none.

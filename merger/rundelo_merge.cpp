@@ -32,9 +32,9 @@ pieceset::Stripes g_stripes;
 // The pieces as one reading of the folder finds them.
 pieceset::FolderPieces g_pieces;
 
-// Messages are composed by the system's own formatter, which writes at most 1024 bytes: a text
-// of ours and a path or a piece's number stay far below that.
-char g_message[1024];
+// Messages are composed by the system's own formatter, which writes at most 1024 bytes a call;
+// a message of two calls has room for both.
+char g_message[2048];
 char g_described[1024];
 
 void Report(const Text& text, const Text& caption, UINT flags) {
@@ -276,43 +276,40 @@ const char* ListedBad() {
   return g_described;
 }
 
+// Names the bad pieces, then why is the text why (its "%d" the number).
+void ReportPiecesBad(const Text& why, int number) {
+  const int named = wsprintfA(g_message, Tx(kPiecesBad), ListedBad());
+  wsprintfA(g_message + named, Tx(why), number);
+  FailWith(g_message);
+}
+
 // Why the damage is beyond the parity piece, naming the pieces.
 void ReportBad(pieceset::RepairPlan plan, bool blockChecked) {
   const int parity = g_checks.count + 1;
   if (plan == pieceset::RepairPlan::SameStripe) {
     // Without block checks two bad pieces share every stripe.
-    wsprintfA(g_message, Tx(blockChecked ? kSameStripe : kTooManyBad), ListedBad());
-  } else if (Bad().count >= 2) {
-    wsprintfA(g_message, Tx(kNoParityMany), ListedBad(), parity);
-  } else {
-    wsprintfA(g_described, Tx(pieceset::BadPieceText(Bad().state[0], kBadPiece)), Bad().piece[0]);
-    wsprintfA(g_message, Tx(kNoParity), g_described, parity);
+    ReportPiecesBad(blockChecked ? kSameStripe : kTooManyBad, 0);
+    return;
   }
+  if (Bad().count >= 2) {
+    ReportPiecesBad(kNoParityMany, parity);
+    return;
+  }
+  wsprintfA(g_described, Tx(pieceset::BadPieceText(Bad().state[0], kBadPiece)), Bad().piece[0]);
+  wsprintfA(g_message, Tx(kNoParity), g_described, parity);
   FailWith(g_message);
 }
 
-void ReadPieces(int last) {
-  pieceset::BeginFolderPieces(&g_pieces, last);
-  char pattern[kPathBytes + 4];
-  const std::size_t n = std::strlen(g_dir);
-  if (n + 4 > sizeof(pattern)) return;
-  std::memcpy(pattern, g_dir, n);
-  std::memcpy(pattern + n, "*.*", 4);
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA(pattern, &found);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      pieceset::NoteFolderEntry(&g_pieces, found.cFileName,
-                                (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
-                                found.dwFileAttributes);
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-  }
-  pieceset::EndFolderPieces(&g_pieces, g_dir, g_prefix);
+bool ComposeSetPath(char* path, int k) {
+  return pieceset::ComposePiecePath(path, kPathBytes, g_dir, g_prefix, k);
 }
 
-void ComposeSetPath(char* path, int k) {
-  pieceset::ComposePiecePath(path, kPathBytes, g_dir, g_prefix, k);
+// Looks up pieces 1 to last one by one: the system finds a name in either letter case.
+void ReadPieces(int last) {
+  for (int k = 1; k <= last; ++k) {
+    char path[kPathBytes];
+    g_pieces.there[k] = ComposeSetPath(path, k) && LengthOf(path, &g_pieces.length[k]);
+  }
 }
 
 // Notes the blocks of the missing data pieces; true when the merge cannot end well (two

@@ -8,15 +8,10 @@
 namespace rundelo {
 
 bool FindProgramDirectory(char* out, size_t cap) {
-  bool dbcs = GetACP() == 932;
-  char found[258] = {0};
   char module[258] = {0};
-  char* filePart = nullptr;
-  DWORD n = SearchPathA(nullptr, "RUNDELO.EXE", nullptr, 256, found, &filePart);
-  if (n == 0 || n >= 256) found[0] = 0;
   DWORD m = GetModuleFileNameA(nullptr, module, 256);
   if (m == 0 || m >= 256) module[0] = 0;
-  return ChooseProgramDirectory(found, module, dbcs, out, cap);
+  return ChooseProgramDirectory(module, GetACP() == 932, out, cap);
 }
 
 bool IsFixedDrive(const char* root) { return GetDriveTypeA(root) == DRIVE_FIXED; }

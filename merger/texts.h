@@ -35,9 +35,11 @@ constexpr Text kPieceShort = {"Divided file, FILE-%d, is shorter than the origin
                               "分割されたファイル(FILE-%d)が元より短くなっています."};
 constexpr Text kNoParity = {"%s\nUnable to rebuild it without the sound parity file, FILE-%d.",
                             "%s\n正常なパリティファイル FILE-%d がないため、復元できません."};
-constexpr Text kTooManyBad = {
-    "Divided files, %s, are damaged or missing.\nUnable to rebuild more than one file.",
-    "分割されたファイル(%s)が破壊されているか不足しています.\n２個以上のファイルは復元できません."};
+// Damage the parity piece cannot mend: the pieces, then why (the texts below).
+constexpr Text kPiecesBad = {"Divided files, %s, are damaged or missing.\n",
+                             "分割されたファイル(%s)が破壊されているか不足しています.\n"};
+constexpr Text kTooManyBad = {"Unable to rebuild more than one file.",
+                              "２個以上のファイルは復元できません."};
 constexpr Text kRebuildFailed = {"Rebuilt file, FILE-%d, is not equal to original one.",
                                  "復元されたファイル(FILE-%d)が元と異なります."};
 constexpr Text kBadPiece[3] = {kPieceMissing, kPieceShort, kPieceDamaged};
@@ -46,15 +48,11 @@ constexpr Text kRebuilding = {"Rebuilding %s from the parity file...",
                               "パリティファイルから %s を復元しています..."};
 constexpr Text kRebuilt = {"%s has been rebuilt from the parity file.",
                            "%s をパリティファイルから復元しました."};
-// Damage in several pieces that one parity piece cannot mend.
 constexpr Text kSameStripe = {
-    "Divided files, %s, are damaged or missing.\nUnable to rebuild the blocks damaged at the same "
-    "place in more than one file.",
-    "分割されたファイル(%s)が破壊されているか不足しています.\n２個以上のファイルの同じ位置で破壊されたブロックは復元できません."};
-constexpr Text kNoParityMany = {
-    "Divided files, %s, are damaged or missing.\nUnable to rebuild them without the sound parity "
-    "file, FILE-%d.",
-    "分割されたファイル(%s)が破壊されているか不足しています.\n正常なパリティファイル FILE-%d がないため、復元できません."};
+    "Unable to rebuild the blocks damaged at the same place in more than one file.",
+    "２個以上のファイルの同じ位置で破壊されたブロックは復元できません."};
+constexpr Text kNoParityMany = {"Unable to rebuild them without the sound parity file, FILE-%d.",
+                                "正常なパリティファイル FILE-%d がないため、復元できません."};
 constexpr Text kRebuildFailedMany = {"Rebuilt files, %s, are not equal to original ones.",
                                      "復元されたファイル(%s)が元と異なります."};
 

@@ -27,19 +27,12 @@ TEST(CopyPasses, FullChunksThenTheRest) {
   EXPECT_EQ(PassCount(1440000), 2u);  // a floppy piece in one pass and an empty one
 }
 
-TEST(ProgramDirectory, SearchHitCountsOnlyWhenItIsTheRunningModule) {
+TEST(ProgramDirectory, TheRunningModulesOwnDirectory) {
   char dir[258];
-  ASSERT_TRUE(ChooseProgramDirectory("C:\\PIECES\\RUNDELO.EXE", "c:\\pieces\\rundelo.exe", false,
-                                     dir, sizeof(dir)));
-  EXPECT_STREQ(dir, "C:\\PIECES\\");
-  // Another copy on the search path, or none: the running module's own directory.
-  ASSERT_TRUE(ChooseProgramDirectory("C:\\OTHER\\RUNDELO.EXE", "D:\\SET\\MERGE.EXE", false, dir,
-                                     sizeof(dir)));
+  ASSERT_TRUE(ChooseProgramDirectory("D:\\SET\\MERGE.EXE", false, dir, sizeof(dir)));
   EXPECT_STREQ(dir, "D:\\SET\\");
-  ASSERT_TRUE(ChooseProgramDirectory("", "D:\\SET\\MERGE.EXE", false, dir, sizeof(dir)));
-  EXPECT_STREQ(dir, "D:\\SET\\");
-  EXPECT_FALSE(ChooseProgramDirectory("", "", false, dir, sizeof(dir)));
-  EXPECT_FALSE(ChooseProgramDirectory("", "D:\\SET\\MERGE.EXE", false, dir, 7));
+  EXPECT_FALSE(ChooseProgramDirectory("", false, dir, sizeof(dir)));
+  EXPECT_FALSE(ChooseProgramDirectory("D:\\SET\\MERGE.EXE", false, dir, 7));
   EXPECT_EQ(dir[0], 0);
 }
 
@@ -47,9 +40,9 @@ TEST(ProgramDirectory, ShiftJisTrailByte5CIsNoSeparator) {
   // "ソ.exe": 0x83 0x5C; the last real separator is before it.
   const char* module = "X:\\\x83\x5C\\\x83\x5C.exe";
   char dir[258];
-  ASSERT_TRUE(ChooseProgramDirectory("", module, true, dir, sizeof(dir)));
+  ASSERT_TRUE(ChooseProgramDirectory(module, true, dir, sizeof(dir)));
   EXPECT_EQ(std::string(dir), std::string("X:\\\x83\x5C\\"));
-  ASSERT_TRUE(ChooseProgramDirectory("", "X:\\set\\\x83\x5C.exe", true, dir, sizeof(dir)));
+  ASSERT_TRUE(ChooseProgramDirectory("X:\\set\\\x83\x5C.exe", true, dir, sizeof(dir)));
   EXPECT_STREQ(dir, "X:\\set\\");
   // Under another code page the same byte is a separator.
   EXPECT_EQ(DirectoryLength("X:\\set\\\x83\x5C.exe", false), 9u);
