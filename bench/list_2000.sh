@@ -16,6 +16,7 @@ for f in TOVRA.EXE RUNDELO.EXE ROBOT.EXE; do
 done
 
 source "$root/tools/winenv.sh"
+[ -z "${TOVRA_NO_WINE:-}" ] || { echo "no figures: $TOVRA_NO_WINE"; exit 1; }
 work=$(mktemp -d "$build/bench-list.XXXXXX")
 letter=""
 cleanup() {

@@ -18,6 +18,7 @@ for f in TOVRA.EXE ROBOT.EXE WALKBENCH.EXE; do
 done
 
 source "$root/tools/winenv.sh"
+[ -z "${TOVRA_NO_WINE:-}" ] || { echo "no figures: $TOVRA_NO_WINE"; exit 1; }
 work=$(mktemp -d "$build/bench-size.XXXXXX")
 cleanup() {
   winenv_stop
