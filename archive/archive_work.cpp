@@ -59,6 +59,17 @@ std::vector<std::string> Parts(const std::string& stored, bool dbcs932) {
   return parts;
 }
 
+// How a name goes into a command text: in quotes when it holds a blank. A name with a quote
+// cannot be written (no file of the system has one).
+bool AsWord(const char* name, std::string* word) {
+  if (std::strchr(name, '"')) return false;
+  *word = std::strpbrk(name, " \t") ? std::string("\"") + name + "\"" : std::string(name);
+  return true;
+}
+
+// Before a first name that begins with a dash, the end of the switches.
+const char* EndSwitches(const char* first) { return first[0] == '-' ? "-- " : ""; }
+
 // A part the system reads as "..": only full stops and spaces, two stops or more.
 bool ClimbsOut(const std::string& part) {
   int stops = 0;
@@ -69,7 +80,26 @@ bool ClimbsOut(const std::string& part) {
   return stops >= 2;
 }
 
+// A part the system takes for a device: its name up to the first full stop, without the
+// spaces that end it, is one of the device names.
+bool NamesDevice(const std::string& part) {
+  std::string stem = part.substr(0, part.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"})
+    if (EqualNoCase(stem.c_str(), device, false)) return true;
+  const std::string port = stem.substr(0, 3);
+  return stem.size() == 4 && (EqualNoCase(port.c_str(), "COM", false) ||
+                              EqualNoCase(port.c_str(), "LPT", false)) &&
+         stem[3] >= '0' && stem[3] <= '9';
+}
+
 }  // namespace
+
+bool LibraryPath(const char* programPath, const char* library, bool dbcs932, char* out,
+                 std::size_t cap) {
+  char dir[258];
+  return DirectoryOf(programPath, dir, sizeof dir, dbcs932) && Join(out, cap, {dir, library});
+}
 
 bool LowerExtension(const char* name, bool dbcs932, bool (*isLetter)(char), bool (*isLower)(char)) {
   bool lower = false;
@@ -90,8 +120,14 @@ bool NameCompression(Tool tool, const char* source, bool lower, CompressNames* o
   if (n >= sizeof out->stem) return false;
   std::memcpy(out->stem, source, n);
   if (!Join(out->archive, sizeof out->archive, {out->stem, Extension(tool, lower)})) return false;
-  if (tool == Tool::Lha) return Join(out->command, sizeof out->command, {"a ", out->stem, " ", source});
-  return Join(out->command, sizeof out->command, {out->archive, " ", source});
+  std::string first, second;
+  if (!AsWord(tool == Tool::Lha ? out->stem : out->archive, &first) || !AsWord(source, &second))
+    return false;
+  if (tool == Tool::Lha)
+    return Join(out->command, sizeof out->command,
+                {"a ", EndSwitches(out->stem), first.c_str(), " ", second.c_str()});
+  return Join(out->command, sizeof out->command,
+              {EndSwitches(out->archive), first.c_str(), " ", second.c_str()});
 }
 
 Tool ToolOfName(const char* name, Tool current, bool dbcs932) {
@@ -109,8 +145,10 @@ bool NameDecompression(Tool tool, const char* selectedPath, const char* selected
   if (!Join(out->path, sizeof out->path, {out->dir, name})) return false;
   const std::size_t n = std::strlen(name);
   if (n >= 4) std::memcpy(out->stem, name, n - 4);
-  if (tool == Tool::Lha) return Join(out->command, sizeof out->command, {"e ", out->stem});
-  return Join(out->command, sizeof out->command, {out->stem});
+  std::string stem;
+  if (!AsWord(out->stem, &stem)) return false;
+  return Join(out->command, sizeof out->command,
+              {tool == Tool::Lha ? "e " : "", EndSwitches(out->stem), stem.c_str()});
 }
 
 ListedEntry EntryOfRecord(const char* name, uint32_t size, const char* method, bool dbcs932) {
@@ -121,13 +159,18 @@ ListedEntry EntryOfRecord(const char* name, uint32_t size, const char* method, b
 }
 
 Verdict JudgeListing(const Listing& listing, bool dbcs932) {
+  if (!listing.bound) return Verdict::NoTool;
   if (!listing.opened || listing.firstResult != 0 || listing.endResult != -1 ||
       listing.entries.empty())
     return Verdict::Unreadable;
-  for (const ListedEntry& e : listing.entries)
-    for (const std::string& part : Parts(e.name, dbcs932))
+  bool device = false;
+  for (const ListedEntry& e : listing.entries) {
+    for (const std::string& part : Parts(e.name, dbcs932)) {
       if (ClimbsOut(part)) return Verdict::LeavesFolder;
-  return Verdict::Ok;
+      device = device || NamesDevice(part);
+    }
+  }
+  return device ? Verdict::DeviceName : Verdict::Ok;
 }
 
 uint64_t SpaceNeeded(const Listing& listing) {

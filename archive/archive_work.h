@@ -14,8 +14,16 @@ namespace archive {
 
 enum class Tool { Lha, Zip };
 
+// The full path of an archiver library: beside the program, never searched for elsewhere.
+// False when it does not fit out (cap bytes).
+bool LibraryPath(const char* programPath, const char* library, bool dbcs932, char* out,
+                 std::size_t cap);
+
 // ---- Compress ----
 
+// Names go into command texts as the libraries read them: a name with a blank in double
+// quotes, and "-- " before a first name that begins with a dash, which would read as a
+// switch. Other names go in as they are.
 struct CompressNames {
   char stem[258];     // the source name up to its first full stop
   char archive[258];  // stem + ".lzh", ".LZH", ".zip" or ".ZIP"
@@ -55,6 +63,7 @@ ListedEntry EntryOfRecord(const char* name, uint32_t size, const char* method, b
 
 // What the listing loop saw: open, find first, the library's total, find next until it ends.
 struct Listing {
+  bool bound = false;  // the library and its entry points were there
   bool opened = false;
   int firstResult = -1;  // 0 found, -1 no entry, other: an error
   int endResult = -1;    // the find next that ended the loop: -1, or an error
@@ -62,9 +71,12 @@ struct Listing {
   std::vector<ListedEntry> entries;
 };
 
-enum class Verdict { Ok, Unreadable, LeavesFolder };
-// Unreadable: not opened, no entry, or an error on the way; LeavesFolder: a name with a part of
-// dots (and spaces) that the system would take for "..".
+enum class Verdict { Ok, NoTool, Unreadable, LeavesFolder, DeviceName };
+// NoTool: the library or one of its entry points is missing; Unreadable: not opened, no entry,
+// or an error on the way; LeavesFolder: a name with a part of dots (and spaces) that the system
+// would take for ".."; DeviceName: a name with a part the system takes for a device (CON,
+// PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9, CLOCK$, CONIN$, CONOUT$) in any case, with or
+// without an extension, and with the spaces and stops the system drops from its end.
 Verdict JudgeListing(const Listing& listing, bool dbcs932);
 
 // The room extraction asks for: the entries' sizes added in 64 bits (never less than the

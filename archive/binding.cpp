@@ -40,13 +40,22 @@ constexpr int kNotBound = -1;  // the library or its entry point is not there
 constexpr DWORD kOutputBytes = 20000;
 char g_output[kOutputBytes];  // the libraries' messages, never read
 
+// By full path only: a bare name would also find a library of that name in the current
+// directory, which is the folder being browsed.
+HMODULE LoadBeside(const char* library) {
+  char path[kPathBytes];
+  return LibraryPath(g_programPath, library, GetACP() == 932, path, sizeof path)
+             ? LoadLibraryA(path)
+             : nullptr;
+}
+
 template <class Fn>
 Fn Entry(HMODULE lib, const char* name) {
   return lib ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(lib, name))) : nullptr;
 }
 
 int RunCommand(const char* library, const char* entry, HWND owner, const char* command) {
-  HMODULE lib = LoadLibraryA(library);
+  HMODULE lib = LoadBeside(library);
   const CommandFn fn = Entry<CommandFn>(lib, entry);
   const int result = fn ? fn(owner, command, g_output, kOutputBytes) : kNotBound;
   if (lib) FreeLibrary(lib);
@@ -61,8 +70,8 @@ int RunUnlha(HWND owner, const char* command) {
 
 int RunZip(HWND owner, const char* command) {
   // ZIP32J.DLL does its work in IZIP32J.DLL, which must be found beside it.
-  HMODULE lib = LoadLibraryA("ZIP32J.DLL");
-  HMODULE engine = LoadLibraryA("IZIP32J.DLL");
+  HMODULE lib = LoadBeside("ZIP32J.DLL");
+  HMODULE engine = LoadBeside("IZIP32J.DLL");
   const CommandFn fn = engine ? Entry<CommandFn>(lib, "Zip") : nullptr;
   const int result = fn ? fn(owner, command, g_output, kOutputBytes) : kNotBound;
   if (engine) FreeLibrary(engine);
@@ -78,15 +87,14 @@ Listing ListArchive(HWND owner, Tool tool, const char* path) {
   const bool lha = tool == Tool::Lha;
   const bool dbcs932 = GetACP() == 932;
   Listing listing;
-  HMODULE lib = LoadLibraryA(lha ? "UNLHA32.DLL" : "UNZIP32.DLL");
+  HMODULE lib = LoadBeside(lha ? "UNLHA32.DLL" : "UNZIP32.DLL");
   const OpenFn open = Entry<OpenFn>(lib, lha ? "UnlhaOpenArchive" : "UnZipOpenArchive");
   const FindFirstFn first = Entry<FindFirstFn>(lib, lha ? "UnlhaFindFirst" : "UnZipFindFirst");
   const FindNextFn next = Entry<FindNextFn>(lib, lha ? "UnlhaFindNext" : "UnZipFindNext");
   const TotalFn total = Entry<TotalFn>(lib, lha ? "UnlhaGetArcOriginalSize" : "UnZipGetArcOriginalSize");
   const CloseFn close = Entry<CloseFn>(lib, lha ? "UnlhaCloseArchive" : "UnZipCloseArchive");
-  HANDLE arc = open && first && next && total && close
-                   ? open(owner, path, lha ? 0x00800004 : 0x00800808)
-                   : nullptr;
+  listing.bound = open && first && next && total && close;
+  HANDLE arc = listing.bound ? open(owner, path, lha ? 0x00800004 : 0x00800808) : nullptr;
   if (arc) {
     listing.opened = true;
     EntryRecord record;

@@ -1,5 +1,6 @@
-// The archiver libraries, bound when they are called: each call loads its library by name, looks
-// up the entry point and frees the library again, so that Tovra starts and runs without them.
+// The archiver libraries, bound when they are called: each call loads its library from the
+// program's own folder, looks up the entry point and frees the library again, so that Tovra
+// starts and runs without them.
 #pragma once
 #include <windows.h>
 
@@ -17,7 +18,8 @@ int RunZip(HWND owner, const char* command);
 int RunUnZip(HWND owner, const char* command);
 
 // Lists the archive at path with the tool's library: open, find first, the total, find next
-// until it ends, close. Every entry's name, size and kind are kept.
+// until it ends, close. Every entry's name, size and kind are kept; a library or entry point
+// that is not there leaves the listing unbound.
 Listing ListArchive(HWND owner, Tool tool, const char* path);
 
 // Whether the drive has room for bytes: HasRoomFor below 2 GiB, the 64-bit query above.

@@ -36,6 +36,10 @@ constexpr Text kLeavesFolder = {
     "The compressed file, %s, holds names that lead out of this folder.\n"
     "Nothing has been extracted.",
     "圧縮ファイル、%s にはこのフォルダーの外を指す名前があります.\n何も解凍していません."};
+constexpr Text kDeviceName = {
+    "The compressed file, %s, holds names that the system keeps for devices, such as CON or NUL.\n"
+    "Nothing has been extracted.",
+    "圧縮ファイル、%s には CON や NUL のようなデバイス用の名前があります.\n何も解凍していません."};
 constexpr Text kReplace = {
     "File, %s, already exists.\n"
     "Do you replace it, and any other file of the same name, with the one in the compressed file?",
@@ -81,6 +85,11 @@ INT_PTR CALLBACK DecompressDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPa
   return FALSE;
 }
 
+void ShowToolFailed(HWND owner) {
+  ShowMessage(owner, g_tool == Tool::Lha ? kUnlhaFailed : kUnZipFailed, kCapInformation,
+              MB_ICONASTERISK);
+}
+
 void RestoreAttributes(const char* path, DWORD saved) {
   if (saved != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, saved);
 }
@@ -95,8 +104,10 @@ bool ListForExtraction(HWND owner, const DecompressNames& names, const char* nam
   RestoreAttributes(names.path, saved);
   switch (JudgeListing(*listing, dbcs932)) {
     case Verdict::Ok: return true;
+    case Verdict::NoTool: ShowToolFailed(owner); break;
     case Verdict::Unreadable: ShowMessage(owner, kUnreadable, name, kCapError, MB_ICONHAND); break;
     case Verdict::LeavesFolder: ShowMessage(owner, kLeavesFolder, name, kCapError, MB_ICONHAND); break;
+    case Verdict::DeviceName: ShowMessage(owner, kDeviceName, name, kCapError, MB_ICONHAND); break;
   }
   return false;
 }
@@ -111,7 +122,7 @@ bool Extract(HWND owner, const DecompressNames& names) {
   const int result = lha ? RunUnlha(owner, names.command) : RunUnZip(owner, names.command);
   if (result != 0) {
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    ShowMessage(owner, lha ? kUnlhaFailed : kUnZipFailed, kCapInformation, MB_ICONASTERISK);
+    ShowToolFailed(owner);
   }
   RestoreAttributes(names.path, saved);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));

@@ -12,3 +12,5 @@ bool LocalTimeOfFileTime(uint64_t fileTime, CalTime* out);
 // A local calendar time as a universal file time; false when it does not convert or falls
 // before the first file time (Windows only).
 bool FileTimeOfLocalTime(const CalTime& t, uint64_t* fileTime);
+// Sets the machine clock to a local calendar time and millisecond (Windows only).
+bool SetLocalClock(const CalTime& t, int millisecond);

@@ -13,7 +13,9 @@ bool LocalTimeOfFileTime(uint64_t fileTime, CalTime* out) {
   return ok;
 }
 
-bool FileTimeOfLocalTime(const CalTime& t, uint64_t* fileTime) {
+namespace {
+
+SYSTEMTIME SystemTimeOf(const CalTime& t, int millisecond) {
   SYSTEMTIME st;
   ZeroMemory(&st, sizeof st);
   st.wYear = static_cast<WORD>(t.year);
@@ -22,6 +24,19 @@ bool FileTimeOfLocalTime(const CalTime& t, uint64_t* fileTime) {
   st.wHour = static_cast<WORD>(t.hour);
   st.wMinute = static_cast<WORD>(t.minute);
   st.wSecond = static_cast<WORD>(t.second);
+  st.wMilliseconds = static_cast<WORD>(millisecond);
+  return st;
+}
+
+}  // namespace
+
+bool SetLocalClock(const CalTime& t, int millisecond) {
+  const SYSTEMTIME st = SystemTimeOf(t, millisecond);
+  return SetLocalTime(&st) != 0;
+}
+
+bool FileTimeOfLocalTime(const CalTime& t, uint64_t* fileTime) {
+  const SYSTEMTIME st = SystemTimeOf(t, 0);
   FILETIME local, utc;
   if (!SystemTimeToFileTime(&st, &local) || !LocalFileTimeToFileTime(&local, &utc)) return false;
   if (utc.dwHighDateTime & 0x80000000u) return false;

@@ -1,6 +1,7 @@
 // The file calls that the commands make, gathered in one table so that their file work runs on
 // the system's files in the program and on a model disk in the tests.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "pieceset.h"
@@ -11,7 +12,8 @@ using FileHandle = intptr_t;
 constexpr FileHandle kNoFile = -1;
 constexpr uint32_t kNoAttributes = 0xFFFFFFFFu;  // as GetFileAttributesA fails
 constexpr uint32_t kAttrReadOnly = 0x01, kAttrHidden = 0x02, kAttrSystem = 0x04,
-                   kAttrDirectory = 0x10, kAttrArchive = 0x20, kAttrNormal = 0x80;
+                   kAttrDirectory = 0x10, kAttrArchive = 0x20, kAttrNormal = 0x80,
+                   kAttrReparsePoint = 0x400;  // a link (junction, symbolic link) to elsewhere
 
 // One directory entry as a listing or a look-up gives it.
 struct DirEntry {
@@ -25,6 +27,7 @@ enum class TimeResult { Ok, CannotOpen, NotSet };
 
 struct DiskFiles {
   FileHandle (*create)(const char* path);     // new or truncated, normal attributes
+  FileHandle (*createNew)(const char* path);  // a new file only: fails when the name is taken
   FileHandle (*openRead)(const char* path);
   // An existing file, read and write, nothing cut: its bytes are overwritten in place.
   FileHandle (*openWrite)(const char* path);
@@ -41,11 +44,16 @@ struct DiskFiles {
   uint32_t (*getAttributes)(const char* path);
   bool (*setAttributes)(const char* path, uint32_t attributes);
   bool (*remove)(const char* path);                      // as it is: read-only stays
-  bool (*rename)(const char* from, const char* to);      // files and directories
-  // Copies a file with its attributes, replacing to; out of room it may leave a part of to.
+  // Files and directories; fails when to names an entry already (another letter case too).
+  bool (*rename)(const char* from, const char* to);
+  // Copies a file with its attributes to a new name; fails when to exists. Out of room it may
+  // leave a part of to.
   bool (*copy)(const char* from, const char* to);
   bool (*makeDir)(const char* path);
   bool (*removeDir)(const char* path);                   // only an empty one
+  // A link (kAttrReparsePoint) itself, never what it leads to; false where the system has no
+  // call that is sure to do just that.
+  bool (*removeLink)(const char* path, bool folder);
   // Sets creation, access and write time of a file or directory from a local calendar time.
   TimeResult (*setTimes)(const char* path, const CalTime& local);
   // Whether two names denote the same file on this file system (letter case aside).
@@ -62,5 +70,14 @@ bool FindLength(const DiskFiles& fs, const char* path, uint64_t* length);
 bool RemoveForced(const DiskFiles& fs, const char* path);
 // Removes prefix + 0 ... prefix + pieces of dir, read-only ones too.
 void RemovePieceSet(const DiskFiles& fs, const char* dir, const char* prefix, int pieces);
+
+// Temporary names ~TVR000.TMP ... ~TVR999.TMP in dir (ending in a backslash): short names that
+// floppies and old file systems take, beside the file they stand for so that it can be renamed
+// into place on the same volume.
+// The path of one that nothing has now, into path (cap bytes); a caller's creation or rename
+// fails rather than replace an entry that appeared meanwhile.
+bool FreeNameIn(const DiskFiles& fs, const char* dir, char* path, std::size_t cap);
+// A new file of such a name, its path into path; kNoFile when none can be made.
+FileHandle CreateTemporaryIn(const DiskFiles& fs, const char* dir, char* path, std::size_t cap);
 
 }  // namespace engine

@@ -8,13 +8,18 @@
 namespace engine {
 namespace {
 
+FileHandle CreateNew(const char* path) {
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return h == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<FileHandle>(h);
+}
+
 // A new file is made by one call. One that is there already is cut, closed while still empty
 // and opened again for writing: a handle that truncated the file makes ext4 (under Wine) flush
 // all the file's data at its close.
 FileHandle Create(const char* path) {
-  HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h != INVALID_HANDLE_VALUE) return reinterpret_cast<FileHandle>(h);
+  const FileHandle made = CreateNew(path);
+  if (made != kNoFile) return made;
   HFILE f = _lcreat(path, 0);
   if (f == HFILE_ERROR) return kNoFile;
   _lclose(f);
@@ -114,9 +119,19 @@ bool SetAttributes(const char* path, uint32_t attributes) {
 
 bool Remove(const char* path) { return DeleteFileA(path) != 0; }
 bool Rename(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
-bool Copy(const char* from, const char* to) { return CopyFileA(from, to, FALSE) != 0; }
+bool Copy(const char* from, const char* to) { return CopyFileA(from, to, TRUE) != 0; }
 bool MakeDir(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
 bool RemoveDir(const char* path) { return RemoveDirectoryA(path) != 0; }
+
+// Windows removes a junction or a symbolic link itself with these calls. Wine's stand for a
+// Unix symbolic link to a folder delete the folder it leads to when that is empty, and nothing
+// else removes the link: there it stays.
+bool RemoveLink(const char* path, bool folder) {
+  static const bool wine =
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  if (wine) return false;
+  return (folder ? RemoveDirectoryA(path) : DeleteFileA(path)) != 0;
+}
 
 TimeResult SetTimes(const char* path, const CalTime& t) {
   HANDLE h = OpenExisting(path);
@@ -135,10 +150,10 @@ TimeResult SetTimes(const char* path, const CalTime& t) {
 
 bool SameName(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
 
-const DiskFiles kSystemFiles = {Create,    OpenRead, OpenWrite,     Read,          Write,  Seek,
-                                Flush,     Close,    Lookup,        List,          GetAttributes,
-                                SetAttributes, Remove, Rename,      Copy,          MakeDir,
-                                RemoveDir, SetTimes, SameName};
+const DiskFiles kSystemFiles = {Create,        CreateNew, OpenRead, OpenWrite, Read,    Write,
+                                Seek,          Flush,     Close,    Lookup,    List,    GetAttributes,
+                                SetAttributes, Remove,    Rename,   Copy,      MakeDir, RemoveDir,
+                                RemoveLink,    SetTimes,      SameName};
 
 }  // namespace
 

@@ -47,8 +47,6 @@ constexpr Text kDecompressNext = {"Next do you decompress the compressed file ?"
 constexpr Text kPieceDamaged = {"A file, FILE-%d, is damaged.", "ファイル(FILE-%d)が破壊されています."};
 constexpr Text kPieceShort = {"A file, FILE-%d, is shorter than the original one.",
                               "ファイル(FILE-%d)が元より短くなっています."};
-constexpr Text kPieceLong = {"A file, FILE-%d, is longer than the original one.",
-                             "ファイル(FILE-%d)が元より長くなっています."};
 constexpr Text kAskRebuild = {"%s\nDo you rebuild it from the parity file, FILE-%d ?",
                               "%s\nパリティファイル FILE-%d から復元しますか？"};
 constexpr Text kNoParity = {"%s\nUnable to rebuild it without the sound parity file, FILE-%d.",
@@ -57,7 +55,7 @@ constexpr Text kTooManyBad = {"Files, %s, are damaged or missing.\nUnable to reb
                               "ファイル(%s)が破壊されているか不足しています.\n２個以上のファイルは復元できません."};
 constexpr Text kRebuildFailed = {"Unsuccess!\nThe rebuilt file, FILE-%d, is not equal to the original one.",
                                  "不成功！\n復元されたファイル(FILE-%d)が元と異なります."};
-constexpr Text kBadPiece[4] = {kPieceMissing, kPieceShort, kPieceLong, kPieceDamaged};
+constexpr Text kBadPiece[3] = {kPieceMissing, kPieceShort, kPieceDamaged};
 
 // The piece set being merged, as read from the selected FILE-0.
 struct PieceSet {
@@ -67,6 +65,7 @@ struct PieceSet {
   pieceset::InfoRecord record;
   pieceset::InfoValues values;
   uint32_t infoAttributes;
+  bool fieldsEmpty;  // refused as damaged once the merge begins
   bool checked;
   pieceset::Checks checks;
 };
@@ -91,6 +90,7 @@ bool ReadRecord(HWND owner, PieceSet* set, bool dbcs932) {
     ShowMessage(owner, kDamaged, kCapError, MB_ICONHAND);
     return false;
   }
+  set->fieldsEmpty = info.result == pieceset::MainResult::EmptyField;
   return true;
 }
 
@@ -135,10 +135,12 @@ void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out, i
   switch (out.result) {
     case MergeResult::Ok: break;
     case MergeResult::NoFirstPiece: ShowMessage(owner, kNoFirstPiece, kCapError, err); break;
+    case MergeResult::RecordDamaged: ShowMessage(owner, kDamaged, kCapError, err); break;
     case MergeResult::LastPieceEmpty: ShowMessage(owner, kDamaged, kCapError, err); break;
     case MergeResult::NoRoom: ShowMessage(owner, kNoSpace, kCapWarning, MB_ICONEXCLAMATION); break;
     case MergeResult::PieceMissing: ShowMessage(owner, kPieceMissing, out.piece, kCapError, err); break;
     case MergeResult::CreateFailed: ShowMessage(owner, kCreate, name, kCapError, err); break;
+    case MergeResult::NameTaken: ShowMessage(owner, kExists, name, kCapWarning, MB_ICONEXCLAMATION); break;
     case MergeResult::OpenPieceFailed: ShowMessage(owner, kOpenPiece, out.piece, kCapError, err); break;
     case MergeResult::WriteFailed: ShowMessage(owner, kWrite, name, kCapError, err); break;
     case MergeResult::ReadPieceFailed: ShowMessage(owner, kReadPiece, out.piece, kCapError, err); break;
@@ -166,7 +168,7 @@ bool MergeOperation(HWND owner, PieceSet* set) {
                      set->values.count, set->infoAttributes,
                      pieceset::ResolveMergedTime(set->values, g_selFileTime, g_ntfsFlag != 0),
                      RoomOnDrive, set->root, set->checked ? &set->checks : nullptr,
-                     ConfirmRebuild, &ask};
+                     ConfirmRebuild, &ask, set->fieldsEmpty};
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   const MergeOutcome out = MergePieces(SystemFiles(), job);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));

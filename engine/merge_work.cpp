@@ -117,36 +117,64 @@ MergeOutcome Outcome(MergeResult r, int piece, const pieceset::BadPieces& bad = 
   return {r, piece, bad, 0};
 }
 
+// dir + name into merged (kPathBytes), or false when the path would not fit.
+bool MergedPath(const MergeJob& job, char* merged) {
+  std::memset(merged, 0, kPathBytes);
+  const int w = std::snprintf(merged, kPathBytes, "%s%s", job.dir, job.name);
+  return w >= 0 && static_cast<std::size_t>(w) < kPathBytes;
+}
+
+// The end of a merge that went through: the time, then the size (both failures keep the file,
+// under its name), then the file at temp takes the recorded name. The time is set first, so
+// that the file never stands under its name without it.
+MergeOutcome PutInPlace(const DiskFiles& fs, const MergeJob& job, const char* temp,
+                        const char* merged, MergeOutcome done) {
+  uint64_t length = 0;
+  if (fs.setTimes(temp, job.time) == TimeResult::CannotOpen) {
+    done.result = MergeResult::ReopenFailed;
+  } else if (!FindLength(fs, temp, &length) || length != static_cast<uint64_t>(job.size)) {
+    done.result = MergeResult::SizeDiffers;
+  }
+  if (done.result != MergeResult::Ok) done.piece = 0;
+  if (!fs.rename(temp, merged)) {
+    RemoveForced(fs, temp);
+    DirEntry e;
+    return Outcome(fs.lookup(merged, &e) ? MergeResult::NameTaken : MergeResult::CreateFailed, 0,
+                   done.bad);
+  }
+  return done;
+}
+
 MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
   const pieceset::Checks& c = *job.checks;
   const int n = c.count;
   pieceset::BadPieces bad{};
   char path[kPathBytes];
   char merged[kPathBytes];
+  char temp[kPathBytes] = {0};
   if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return Outcome(MergeResult::NoRoom, 0, bad);
 
   static PieceState state[kMaxPieces + 2];
   FolderPieces& table = ReadFolderPieces(fs, job, n + 1);
   for (int k = 1; k <= n; ++k) {
     state[k] = table.there[k] ? pieceset::JudgeLength(c, k, table.length[k]) : PieceState::Missing;
-    if (state[k] != PieceState::Good) pieceset::NoteBad(&bad, k, state[k]);
+    if (!pieceset::JudgedByCrc(state[k])) pieceset::NoteBad(&bad, k, state[k]);
   }
-  const bool parityThere = table.there[n + 1] && table.length[n + 1] == c.pieceBytes;
+  const bool parityThere =
+      table.there[n + 1] && pieceset::JudgedByCrc(pieceset::JudgeLength(c, n + 1, table.length[n + 1]));
   // A set that cannot merge any more is still read through, so that every bad piece is named.
   const bool doomed = bad.count >= 2 || (bad.count == 1 && !parityThere);
 
-  std::memset(merged, 0, sizeof(merged));
   FileHandle out = kNoFile;
   if (!doomed) {
-    int w = std::snprintf(merged, sizeof(merged), "%s%s", job.dir, job.name);
-    if (w < 0 || static_cast<std::size_t>(w) >= sizeof(merged)) return Outcome(MergeResult::CreateFailed, 0, bad);
-    out = fs.create(merged);
+    if (!MergedPath(job, merged)) return Outcome(MergeResult::CreateFailed, 0, bad);
+    out = CreateTemporaryIn(fs, job.dir, temp, sizeof(temp));
     if (out == kNoFile) return Outcome(MergeResult::CreateFailed, 0, bad);
     SetPieceAttributes(fs, job, table.attributes, kAttrArchive);
   }
   bool writeFailed = false;
   for (int k = 1; k <= n && !writeFailed; ++k) {
-    if (state[k] != PieceState::Good) continue;
+    if (!pieceset::JudgedByCrc(state[k])) continue;
     pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k);
     FileHandle piece = fs.openRead(path);
     Copied r = Copied::Unreadable;
@@ -163,8 +191,10 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
     }
     if (r == Copied::WriteFailed) writeFailed = true;
     else if (r == Copied::Unreadable || crc != c.crc[k]) {
-      state[k] = PieceState::Damaged;
+      state[k] = PieceState::Damaged;  // longer or not: its own bytes differ
       pieceset::NoteBad(&bad, k, state[k]);
+    } else {
+      state[k] = PieceState::Good;
     }
   }
   if (out != kNoFile) {
@@ -182,7 +212,7 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
       result = Outcome(MergeResult::PieceBad, k, bad);
     } else if (!job.confirmRebuild(job.rebuildCtx, k, bad.state[0])) {
       result = Outcome(MergeResult::RebuildDeclined, k, bad);
-    } else if (pieceset::RebuildPiece(io, job.dir, job.prefix, c, k, merged) !=
+    } else if (pieceset::RebuildPiece(io, job.dir, job.prefix, c, k, temp) !=
                pieceset::RebuildResult::Ok) {
       result = Outcome(MergeResult::RebuildFailed, k, bad);
     } else {
@@ -190,17 +220,10 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
     }
   }
   if (result.result != MergeResult::Ok) {
-    if (out != kNoFile) RemoveForced(fs, merged);
+    if (out != kNoFile) RemoveForced(fs, temp);
     return result;
   }
-  if (fs.setTimes(merged, job.time) == TimeResult::CannotOpen) {
-    return {MergeResult::ReopenFailed, 0, bad, result.rebuilt};
-  }
-  uint64_t length = 0;
-  if (!FindLength(fs, merged, &length) || length != static_cast<uint64_t>(job.size)) {
-    return {MergeResult::SizeDiffers, 0, bad, result.rebuilt};
-  }
-  return result;
+  return PutInPlace(fs, job, temp, merged, result);
 }
 
 }  // namespace
@@ -241,8 +264,11 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
   if (job.checks) return MergeChecked(fs, job);
   char path[kPathBytes];
   char merged[kPathBytes];
-  FolderPieces& table = ReadFolderPieces(fs, job, job.count);
+  char temp[kPathBytes] = {0};
+  // A record without a count still has FILE-1 looked for before it is refused.
+  FolderPieces& table = ReadFolderPieces(fs, job, job.count > 0 ? job.count : 1);
   if (!table.there[1]) return Outcome(MergeResult::NoFirstPiece, 1);
+  if (job.fieldsEmpty) return Outcome(MergeResult::RecordDamaged, 0);
   const MergePlan plan = PlanMerge(job.size, job.count, table.length[1]);
   if (plan.lastBlocks < 1) return Outcome(MergeResult::LastPieceEmpty, job.count);
   if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return Outcome(MergeResult::NoRoom, 0);
@@ -250,10 +276,8 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
     if (!table.there[i]) return Outcome(MergeResult::PieceMissing, i);
   }
 
-  std::memset(merged, 0, sizeof(merged));
-  int w = std::snprintf(merged, sizeof(merged), "%s%s", job.dir, job.name);
-  if (w < 0 || static_cast<std::size_t>(w) >= sizeof(merged)) return Outcome(MergeResult::CreateFailed, 0);
-  FileHandle out = fs.create(merged);
+  if (!MergedPath(job, merged)) return Outcome(MergeResult::CreateFailed, 0);
+  FileHandle out = CreateTemporaryIn(fs, job.dir, temp, sizeof(temp));
   if (out == kNoFile) return Outcome(MergeResult::CreateFailed, 0);
 
   SetPieceAttributes(fs, job, table.attributes, kAttrArchive);
@@ -271,20 +295,14 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
     }
     if (r != MergeResult::Ok) {
       fs.close(out);
-      RemoveForced(fs, merged);
+      RemoveForced(fs, temp);
       if (job.infoAttributes != kNoAttributes) fs.setAttributes(path, job.infoAttributes);
       return Outcome(r, k);
     }
   }
   fs.close(out);
   if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, table.attributes, job.infoAttributes);
-
-  if (fs.setTimes(merged, job.time) == TimeResult::CannotOpen) return Outcome(MergeResult::ReopenFailed, 0);
-  uint64_t length = 0;
-  if (!FindLength(fs, merged, &length) || length != static_cast<uint64_t>(job.size)) {
-    return Outcome(MergeResult::SizeDiffers, 0);
-  }
-  return Outcome(MergeResult::Ok, job.count);
+  return PutInPlace(fs, job, temp, merged, Outcome(MergeResult::Ok, job.count));
 }
 
 }  // namespace engine

@@ -44,15 +44,19 @@ struct MergeJob {
   // Asked before the one bad piece is rebuilt from the parity piece; true rebuilds it.
   bool (*confirmRebuild)(void* ctx, int piece, pieceset::PieceState state);
   void* rebuildCtx;
+  // The record's name, size or piece count is empty: refused once FILE-1 has been looked up.
+  bool fieldsEmpty = false;
 };
 
 enum class MergeResult {
   Ok,
   NoFirstPiece,     // prefix + "1" not found
+  RecordDamaged,    // the record's name, size or piece count is empty
   LastPieceEmpty,   // the record's size leaves nothing to take from the last piece
   NoRoom,
   PieceMissing,     // piece: the first one missing
-  CreateFailed,
+  CreateFailed,     // also when the merged file could not take the recorded name
+  NameTaken,        // an entry of the recorded name appeared while the merge ran; nothing left
   OpenPieceFailed,  // piece: the one that failed; the merged file has been deleted
   WriteFailed,      // likewise
   ReadPieceFailed,  // likewise
@@ -72,11 +76,15 @@ struct MergeOutcome {
   int rebuilt;              // the piece rebuilt from the parity piece, or 0
 };
 
-// Without a check line: copies the pieces into dir + name in blocks of 10000 bytes, every
+// The merged file is made under a temporary name beside dir + name and takes the name only
+// when it has checked out, or when it is kept after a failure (ReopenFailed, SizeDiffers), so
+// that no file of the recorded name is ever one that did not; after any other failure nothing
+// is left. Without a check line: copies the pieces in blocks of 10000 bytes, every
 // piece but the last in as many blocks as FILE-1 holds, the last in as many as the record's
 // size leaves. With one: copies each piece by the length the line gives it, checking its CRC;
-// a missing, short, long, unreadable or damaged piece is bad, and one bad piece is rebuilt
-// from the parity piece when that is sound and the caller agrees.
+// a missing, short, unreadable or damaged piece is bad (a longer one is judged by its
+// recorded bytes), and one bad piece is rebuilt from the parity piece when that is sound and
+// the caller agrees.
 MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job);
 
 }  // namespace engine

@@ -49,10 +49,10 @@ constexpr long kChunk = 160000;
 unsigned char g_acc[kMaxPieceBytes];
 unsigned char g_chunk[kChunk];
 
-// Reads exactly length bytes of path into to (or XORs them into it) and their CRC; with
-// exact, a longer file fails too.
+// Reads the first length bytes of path into to (or XORs them into it) and their CRC; a shorter
+// file fails.
 bool ReadPiece(const PieceIo& io, const char* path, uint32_t length, unsigned char* to, bool xorIn,
-               bool exact, uint32_t* crc) {
+               uint32_t* crc) {
   intptr_t f = io.openRead(io.ctx, path);
   if (f == -1) return false;
   bool ok = true;
@@ -69,7 +69,6 @@ bool ReadPiece(const PieceIo& io, const char* path, uint32_t length, unsigned ch
     else std::memcpy(to + done, g_chunk, static_cast<std::size_t>(got));
     done += static_cast<uint32_t>(got);
   }
-  if (ok && exact && io.read(io.ctx, f, g_chunk, 1) != 0) ok = false;
   io.close(io.ctx, f);
   *crc = c;
   return ok;
@@ -196,8 +195,8 @@ void ListBad(const BadPieces& bad, char* out, std::size_t cap) {
   if (bad.count > kept && n + 5 < cap) std::memcpy(out + n, ", ...", 5);
 }
 
-void DescribeBad(char* out, std::size_t cap, int piece, PieceState state, const Text (&texts)[4]) {
-  const int i = state == PieceState::Missing ? 0 : state == PieceState::Short ? 1 : state == PieceState::Long ? 2 : 3;
+void DescribeBad(char* out, std::size_t cap, int piece, PieceState state, const Text (&texts)[3]) {
+  const int i = state == PieceState::Missing ? 0 : state == PieceState::Short ? 1 : 2;
   ComposeMessage(out, cap, Tx(texts[i]), static_cast<long>(piece));
 }
 
@@ -209,7 +208,7 @@ bool ParityIsSound(const PieceIo& io, const char* dir, const char* prefix, const
   char path[kPathBytes];
   uint32_t crc = 0;
   return ComposePiecePath(path, sizeof(path), dir, prefix, c.count + 1) &&
-         ReadPiece(io, path, c.pieceBytes, g_acc, false, true, &crc) && crc == c.crc[c.count + 1];
+         ReadPiece(io, path, c.pieceBytes, g_acc, false, &crc) && crc == c.crc[c.count + 1];
 }
 
 RebuildResult RebuildPiece(const PieceIo& io, const char* dir, const char* prefix,
@@ -217,13 +216,13 @@ RebuildResult RebuildPiece(const PieceIo& io, const char* dir, const char* prefi
   char path[kPathBytes];
   uint32_t crc = 0;
   if (!ComposePiecePath(path, sizeof(path), dir, prefix, c.count + 1) ||
-      !ReadPiece(io, path, c.pieceBytes, g_acc, false, true, &crc) || crc != c.crc[c.count + 1]) {
+      !ReadPiece(io, path, c.pieceBytes, g_acc, false, &crc) || crc != c.crc[c.count + 1]) {
     return RebuildResult::ReadFailed;
   }
   for (int k = 1; k <= c.count; ++k) {
     if (k == bad) continue;
     if (!ComposePiecePath(path, sizeof(path), dir, prefix, k) ||
-        !ReadPiece(io, path, PieceLength(c, k), g_acc, true, false, &crc)) {
+        !ReadPiece(io, path, PieceLength(c, k), g_acc, true, &crc)) {
       return RebuildResult::ReadFailed;
     }
     if (crc != c.crc[k]) return RebuildResult::ReadFailed;

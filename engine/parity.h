@@ -36,6 +36,12 @@ uint32_t PieceLength(const Checks& c, int k);
 enum class PieceState { Good, Missing, Short, Long, Damaged };
 
 PieceState JudgeLength(const Checks& c, int k, uint64_t length);
+// A piece of its length, or a longer one (serial transfers pad the last block), is read over its
+// recorded bytes and judged by their CRC; a missing or shorter one is bad as it stands. The
+// same holds for the parity piece (count + 1).
+inline bool JudgedByCrc(PieceState byLength) {
+  return byLength == PieceState::Good || byLength == PieceState::Long;
+}
 
 // The bad pieces of a merge in order; the first kNamed of them are kept for the message.
 constexpr int kNamed = 12;
@@ -46,8 +52,8 @@ struct BadPieces {
 };
 void NoteBad(BadPieces* bad, int k, PieceState s);
 // "A file, FILE-3, is damaged." or the like into out (cap bytes): the text of texts (for a
-// missing, shorter, longer and damaged piece, in that order, each with "%d") for the state.
-void DescribeBad(char* out, std::size_t cap, int piece, PieceState state, const Text (&texts)[4]);
+// missing, shorter and damaged piece, in that order, each with "%d") for the state.
+void DescribeBad(char* out, std::size_t cap, int piece, PieceState state, const Text (&texts)[3]);
 
 // "FILE-2, FILE-5", the kept ones by number (", ..." after them), into out (cap bytes,
 // cleared first).
@@ -67,7 +73,7 @@ struct PieceIo {
   void (*close)(void* ctx, intptr_t f);
 };
 
-// The parity piece is there, of its length, with its CRC.
+// The parity piece is there, of its length or longer, with its CRC over its length.
 bool ParityIsSound(const PieceIo& io, const char* dir, const char* prefix, const Checks& c);
 
 enum class RebuildResult { Ok, ReadFailed, PieceDiffers, WriteFailed, WholeDiffers };

@@ -172,6 +172,7 @@ MainResult ReadMain(const char* data, std::size_t len, bool complete, bool dbcs9
     if (end == FieldEnd::EndOfFile) break;  // later fields stay empty; not an error
     if (end != FieldEnd::Ok) return MainResult::Damaged;
   }
+  if (!rec->name[0] || !rec->size[0] || !rec->count[0]) return MainResult::EmptyField;
   if (!CheckFields(*rec, dbcs932, vals)) return MainResult::Damaged;
   int filled = FilledTimeFields(*rec);
   if (filled > 0) {

@@ -32,7 +32,9 @@ struct InfoValues {
   CalTime time;     // valid only when hasTime
 };
 
-enum class MainResult { Ok, MissedToRead, Damaged };
+// EmptyField: the record is read, but its name, size or piece count is empty; the Merge command
+// refuses it once it has asked and found FILE-1.
+enum class MainResult { Ok, MissedToRead, Damaged, EmptyField };
 enum class StandaloneResult { Ok, Incorrect };
 
 // Composes the record text "%s;%ld;%d;%d;%d;%d;%d;%d;%d;\n" into out (cap bytes).

@@ -34,6 +34,12 @@ constexpr Text kCopyDiffers = {
     "ディスク上の %s のコピーが元のファイルと異なります.\n不正なコピーは削除されました."};
 constexpr Text kReplaceFailed = {"Unable to replace %s at the destination.",
                                  "コピー先の %s を置き換えられませんでした."};
+constexpr Text kOldAside = {
+    "Unable to replace the file at the destination.\nThe file that was there is left as %s.",
+    "コピー先のファイルを置き換えられませんでした.\n元のファイルは %s として残っています."};
+constexpr Text kOldLeft = {
+    "The file has been copied, but the file it replaced cannot be deleted.\nIt is left as %s.",
+    "ファイルはコピーされましたが、置き換えられたファイルを削除できません.\nそのファイルは %s として残っています."};
 
 // Asks the drive until it answers or the user gives up; the system's own critical-error box
 // stays away from removable drives while it is asked.
@@ -48,7 +54,7 @@ bool WaitForMedia(HWND owner, const char* root, DriveKind kind, ClusterCounts* c
   }
 }
 
-void ReportCopy(HWND owner, CopyResult r) {
+void ReportCopy(HWND owner, CopyResult r, const char* left) {
   switch (r) {
     case CopyResult::Ok: break;
     case CopyResult::CopyFailed:
@@ -59,6 +65,12 @@ void ReportCopy(HWND owner, CopyResult r) {
       break;
     case CopyResult::ReplaceFailed:
       ShowMessage(owner, kReplaceFailed, g_selFileName, kCapError, MB_ICONHAND);
+      break;
+    case CopyResult::OldAside:
+      ShowMessage(owner, kOldAside, left, kCapError, MB_ICONHAND);
+      break;
+    case CopyResult::OldLeft:
+      ShowMessage(owner, kOldLeft, left, kCapWarning, MB_ICONEXCLAMATION);
       break;
   }
 }
@@ -113,9 +125,10 @@ void CmdCopy(HWND owner) {
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   // A removable disk is read back, so that a bad floppy shows now and not on the other machine.
   const UINT previous = kind == DriveRemovable ? SetErrorMode(SEM_FAILCRITICALERRORS) : 0;
-  const CopyResult r = CopyReplacing(fs, g_selFilePath, dest, kind == DriveRemovable, dbcs932);
+  char left[kPathBytes];
+  const CopyResult r = CopyReplacing(fs, g_selFilePath, dest, kind == DriveRemovable, dbcs932, left);
   if (kind == DriveRemovable) SetErrorMode(previous);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   HideBusyBanner(owner);
-  ReportCopy(owner, r);
+  ReportCopy(owner, r, left);
 }

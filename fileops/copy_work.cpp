@@ -1,6 +1,5 @@
 #include "fileops/copy_work.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "base/paths.h"
@@ -44,23 +43,14 @@ bool FitsWithMargin(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint32_
   return free >= size + 1000;
 }
 
-// A name in dest's folder that nothing has yet.
-static bool TemporaryBeside(const engine::DiskFiles& fs, const char* dest, char* out,
-                            std::size_t cap, bool dbcs932) {
-  char dir[kPathBytes];
-  if (!DirectoryOf(dest, dir, sizeof dir, dbcs932)) return false;
-  for (int k = 0; k < 1000; ++k) {
-    engine::DirEntry e;
-    int n = std::snprintf(out, cap, "%s~TVR%03d.TMP", dir, k);
-    if (n > 0 && static_cast<std::size_t>(n) < cap && !fs.lookup(out, &e)) return true;
-  }
-  return false;
-}
-
 CopyResult CopyReplacing(const engine::DiskFiles& fs, const char* source, const char* dest,
-                         bool verify, bool dbcs932) {
+                         bool verify, bool dbcs932, char* left) {
+  std::memset(left, 0, kPathBytes);
+  char dir[kPathBytes];
   char temp[kPathBytes];
-  if (!TemporaryBeside(fs, dest, temp, sizeof temp, dbcs932)) return CopyResult::CopyFailed;
+  if (!DirectoryOf(dest, dir, sizeof dir, dbcs932) || !engine::FreeNameIn(fs, dir, temp, sizeof temp)) {
+    return CopyResult::CopyFailed;
+  }
   if (!fs.copy(source, temp)) {
     engine::RemoveForced(fs, temp);
     return CopyResult::CopyFailed;
@@ -72,13 +62,29 @@ CopyResult CopyReplacing(const engine::DiskFiles& fs, const char* source, const 
     return CopyResult::Differs;
   }
   engine::DirEntry e;
-  if (fs.lookup(dest, &e) && !engine::RemoveForced(fs, dest)) {
+  if (!fs.lookup(dest, &e)) {
+    if (fs.rename(temp, dest)) return CopyResult::Ok;
+    engine::RemoveForced(fs, temp);
+    return CopyResult::CopyFailed;
+  }
+  // A folder of the file's name is never moved: a copy does not replace it.
+  char aside[kPathBytes];
+  if ((e.attributes & engine::kAttrDirectory) || !engine::FreeNameIn(fs, dir, aside, sizeof aside) ||
+      !fs.rename(dest, aside)) {
     engine::RemoveForced(fs, temp);
     return CopyResult::ReplaceFailed;
   }
-  if (!fs.rename(temp, dest)) return CopyResult::ReplaceFailed;
-  fs.setAttributes(dest, engine::kAttrArchive);
-  return CopyResult::Ok;
+  if (!fs.rename(temp, dest)) {
+    engine::RemoveForced(fs, temp);
+    if (fs.rename(aside, dest)) return CopyResult::ReplaceFailed;
+    CopyBounded(left, kPathBytes, aside);
+    return CopyResult::OldAside;
+  }
+  const uint32_t attributes = fs.getAttributes(aside);
+  if (engine::RemoveForced(fs, aside)) return CopyResult::Ok;
+  if (attributes != engine::kNoAttributes) fs.setAttributes(aside, attributes);
+  CopyBounded(left, kPathBytes, aside);
+  return CopyResult::OldLeft;
 }
 
 }  // namespace fileops

@@ -18,12 +18,22 @@ bool DestinationPath(const char* text, const char* name, char* out, std::size_t 
 bool FitsWithMargin(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint32_t freeClusters,
                     uint64_t size);
 
-enum class CopyResult { Ok, CopyFailed, Differs, ReplaceFailed };
+enum class CopyResult {
+  Ok,
+  CopyFailed,     // nothing is left at the destination
+  Differs,        // likewise
+  ReplaceFailed,  // the file that was at dest is there as it was; the copy is removed
+  OldAside,       // the copy is removed, and the file that was at dest could not be given its
+                  // name back: it is at the path given back
+  OldLeft,        // the copy is in place, but the file it replaced could not be deleted: it is
+                  // at the path given back
+};
 
 // Copies source to a temporary file beside dest, compares it with the source when verify is set,
-// then puts it in dest's place with archive attributes only. A copy that fails or differs is
-// removed and dest, if there was one, stays as it was.
+// then puts it in dest's place with archive attributes only: a file at dest is renamed aside
+// first, and deleted once the copy stands under its name, or given its name back. No step
+// loses that file or leaves a file under a temporary name without its path in left (kPathBytes).
 CopyResult CopyReplacing(const engine::DiskFiles& fs, const char* source, const char* dest,
-                         bool verify, bool dbcs932);
+                         bool verify, bool dbcs932, char* left);
 
 }  // namespace fileops

@@ -94,10 +94,11 @@ void ToRecycleBinOf(HWND owner, const char* path) {
   HideBusyBanner(owner);
 }
 
-void DeleteCompletely(HWND owner, const char* path, bool folder) {
+// False when the user called it off at the confirmation: nothing changed, nothing to list.
+bool DeleteCompletely(HWND owner, const char* path, bool folder) {
   if (ShowMessage(owner, folder ? kConfirmDirectory : kConfirmFile, path, kCapConfirmDeletion,
                   MB_ICONQUESTION | MB_OKCANCEL) != IDOK)
-    return;
+    return false;
   const WipeJob job{&engine::SystemFiles(), g_programPath, &g_generator, ReadClock};
   WipeReport report;
   std::memset(&report, 0, sizeof report);
@@ -111,6 +112,7 @@ void DeleteCompletely(HWND owner, const char* path, bool folder) {
     ShowMessage(owner, kNotWiped, static_cast<long>(report.failures), report.first, kCapWarning,
                 MB_ICONEXCLAMATION);
   }
+  return true;
 }
 
 }  // namespace
@@ -140,6 +142,6 @@ void CmdDelete(HWND owner) {
   g_mode = dialog.mode;
   if (outcome != IDOK) return;
   if (g_mode == ToRecycleBin) ToRecycleBinOf(owner, t.path);
-  else DeleteCompletely(owner, t.path, folder);
+  else if (!DeleteCompletely(owner, t.path, folder)) return;
   ListDirectory(g_currentDir);
 }

@@ -41,7 +41,19 @@ bool WipeFolder(const WipeJob& job, const std::string& dir, WipeReport* report) 
     Fail(report, dir.c_str());
     return false;
   }
+  if (listing.isLink) {
+    // What it leads to lies outside the tree: only the link goes.
+    if (!fs.removeLink(dir.c_str(), true)) Fail(report, dir.c_str());
+    return false;
+  }
   bool keeps = listing.dotNames;
+  for (const DirEntry& e : listing.links) {
+    const std::string path = JoinPath(dir, e.name);
+    if (!RemoveLink(fs, path, e)) {
+      Fail(report, path.c_str());
+      keeps = true;
+    }
+  }
   for (const DirEntry& e : listing.entries) {
     const std::string path = JoinPath(dir, e.name);
     if (path.size() >= kPathBytes - 1) {
@@ -83,6 +95,11 @@ void WipeFile(const WipeJob& job, const char* path, WipeReport* report) {
   DirEntry e;
   if (!fs.lookup(path, &e)) {
     Fail(report, path);
+    return;
+  }
+  if (IsLink(e)) {
+    // Overwriting would reach the file it leads to.
+    if (!RemoveLink(fs, path, e)) Fail(report, path);
     return;
   }
   const uint32_t attributes = fs.getAttributes(path);

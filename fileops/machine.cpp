@@ -6,31 +6,18 @@
 
 namespace {
 
-SYSTEMTIME ToSystemTime(const CalTime& t) {
-  SYSTEMTIME st;
-  ZeroMemory(&st, sizeof st);
-  st.wYear = static_cast<WORD>(t.year);
-  st.wMonth = static_cast<WORD>(t.month);
-  st.wDay = static_cast<WORD>(t.day);
-  st.wHour = static_cast<WORD>(t.hour);
-  st.wMinute = static_cast<WORD>(t.minute);
-  st.wSecond = static_cast<WORD>(t.second);
-  return st;
-}
-
-bool ReadClock(CalTime* now) {
+bool ReadClock(fileops::ClockTime* now) {
   SYSTEMTIME st;
   GetLocalTime(&st);
-  *now = CalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+  *now = {CalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond}, st.wMilliseconds};
   return true;
 }
 
-bool SetClock(const CalTime& t) {
-  SYSTEMTIME st = ToSystemTime(t);
-  return SetLocalTime(&st) != 0;
-}
+bool SetClock(const fileops::ClockTime& t) { return SetLocalClock(t.time, t.millisecond); }
 
-const fileops::MachineClock kClock = {ReadClock, SetClock};
+uint32_t Ticks() { return GetTickCount(); }
+
+const fileops::MachineClock kClock = {ReadClock, SetClock, Ticks};
 
 }  // namespace
 

@@ -57,6 +57,29 @@ bool OneSecondEarlier(const CalTime& t, CalTime* e) {
   return true;
 }
 
+ClockTime Later(ClockTime t, uint32_t ms) {
+  const uint64_t total = static_cast<uint64_t>(t.millisecond) + ms;
+  t.millisecond = static_cast<int>(total % 1000);
+  uint64_t seconds = t.time.second + total / 1000;
+  t.time.second = static_cast<int>(seconds % 60);
+  uint64_t minutes = t.time.minute + seconds / 60;
+  t.time.minute = static_cast<int>(minutes % 60);
+  uint64_t hours = t.time.hour + minutes / 60;
+  t.time.hour = static_cast<int>(hours % 24);
+  for (uint64_t days = hours / 24; days; --days) {
+    if (t.time.day < DaysInMonth(t.time.month, t.time.year)) {
+      ++t.time.day;
+    } else if (t.time.month < 12) {
+      t.time.day = 1;
+      ++t.time.month;
+    } else {
+      t.time.day = t.time.month = 1;
+      ++t.time.year;
+    }
+  }
+  return t;
+}
+
 TimeMethod ChooseTimeMethod(bool ntfs, OsKind kind) {
   return ntfs || IsNtKind(kind) ? TimeMethod::Direct : TimeMethod::Recreation;
 }
@@ -127,12 +150,16 @@ void RecreateFolder(TimeJob& job, const char* path, const CalTime& t) {
     if (attributes != engine::kNoAttributes) fs.setAttributes(path, attributes);
     return;
   }
-  CalTime now;
+  ClockTime now;
   bool made = false;
-  if (job.clock->read(&now) && job.clock->set(t1)) {
-    made = fs.makeDir(path);
-    // Always back, also when the folder could not be made.
-    if (!job.clock->set(now)) ++job.failures;
+  if (job.clock->read(&now)) {
+    const uint32_t start = job.clock->ticks();
+    if (job.clock->set(ClockTime{t1, 0})) {
+      made = fs.makeDir(path);
+      // Always back, also when the folder could not be made, and to the millisecond: a tree
+      // of many folders would otherwise leave the clock seconds or minutes behind.
+      if (!job.clock->set(Later(now, job.clock->ticks() - start))) ++job.failures;
+    }
   }
   std::vector<std::string> moved;
   bool whole = made && MoveContents(fs, temp, path, &moved);

@@ -1,6 +1,7 @@
 // The Timestamp command's date rules and file work, without any window.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 
 #include "base/oskind.h"
 #include "engine/diskfiles.h"
@@ -21,11 +22,19 @@ bool OneSecondEarlier(const CalTime& t, CalTime* earlier);
 enum class TimeMethod { Direct, Recreation };
 TimeMethod ChooseTimeMethod(bool ntfs, OsKind kind);
 
-// The machine clock, local time: read and set through this seam only.
-struct MachineClock {
-  bool (*read)(CalTime* now);
-  bool (*set)(const CalTime& when);
+// The machine clock, local time to the millisecond: read and set through this seam only.
+struct ClockTime {
+  CalTime time;
+  int millisecond;
 };
+struct MachineClock {
+  bool (*read)(ClockTime* now);
+  bool (*set)(const ClockTime& when);
+  // Milliseconds from any fixed start, running on whatever the clock is set to.
+  uint32_t (*ticks)();
+};
+// t moved on by ms milliseconds, across seconds, minutes, hours, days, months and years.
+ClockTime Later(ClockTime t, uint32_t ms);
 
 struct TimeJob {
   const engine::DiskFiles* fs;

@@ -14,20 +14,32 @@ std::string WithoutTrailingBackslash(const char* dir) {
   return d;
 }
 
+bool IsLink(const engine::DirEntry& e) { return (e.attributes & engine::kAttrReparsePoint) != 0; }
+
 Listing ListFolder(const engine::DiskFiles& fs, const std::string& dir) {
-  Listing l{false, false, {}};
+  Listing l{false, false, false, {}, {}};
   engine::DirEntry probe;
-  l.opened = (!dir.empty() && dir.back() == '\\') || fs.lookup(dir.c_str(), &probe);
+  const bool root = !dir.empty() && dir.back() == '\\';
+  l.opened = root || fs.lookup(dir.c_str(), &probe);
   if (!l.opened) return l;
+  l.isLink = !root && IsLink(probe);
+  if (l.isLink) return l;
   fs.list(JoinPath(dir, "").c_str(),
           [](void* ctx, const engine::DirEntry& e) {
             auto* l = static_cast<Listing*>(ctx);
-            if (e.name[0] != '.') l->entries.push_back(e);
-            else if (!IsDotEntry(e.name)) l->dotNames = true;
+            if (e.name[0] == '.') {
+              if (!IsDotEntry(e.name)) l->dotNames = true;
+            } else {
+              (IsLink(e) ? l->links : l->entries).push_back(e);
+            }
             return false;
           },
           &l);
   return l;
+}
+
+bool RemoveLink(const engine::DiskFiles& fs, const std::string& path, const engine::DirEntry& e) {
+  return fs.removeLink(path.c_str(), (e.attributes & engine::kAttrDirectory) != 0);
 }
 
 }  // namespace fileops

@@ -1,5 +1,5 @@
 // The walks of the file commands: a folder's entries taken whole before anything in it changes,
-// names that begin with a full stop passed over.
+// names that begin with a full stop passed over, links to elsewhere never entered.
 #pragma once
 #include <string>
 #include <vector>
@@ -13,11 +13,20 @@ std::string JoinPath(const std::string& dir, const char* name);
 // dir without a trailing backslash, a root kept as it is.
 std::string WithoutTrailingBackslash(const char* dir);
 
+// An entry that leads elsewhere (a junction or a symbolic link, as the system marks them): what
+// lies behind it is not part of the tree it sits in.
+bool IsLink(const engine::DirEntry& e);
+
 struct Listing {
-  bool opened;                          // the folder exists
-  bool dotNames;                        // it holds names beginning with a full stop
-  std::vector<engine::DirEntry> entries;  // all the others
+  bool opened;    // the folder exists
+  bool isLink;    // dir itself leads elsewhere: nothing is listed
+  bool dotNames;  // it holds names beginning with a full stop
+  std::vector<engine::DirEntry> entries;  // all the others but the links
+  std::vector<engine::DirEntry> links;    // for a walk to leave alone, or to remove as they are
 };
 Listing ListFolder(const engine::DiskFiles& fs, const std::string& dir);
+
+// Removes a link itself, never what it leads to; false when it stays.
+bool RemoveLink(const engine::DiskFiles& fs, const std::string& path, const engine::DirEntry& e);
 
 }  // namespace fileops

@@ -140,17 +140,38 @@ CopyResult CopyPiece(const char* path, HFILE out, long recordedSize, long* writt
   return result;
 }
 
-// Makes the merged file with _lcreat and at once opens it again for writing. Creating
-// truncates the new file to nothing, and some file systems (ext4 under Wine) then write all of
-// its data out at the last close of that open, before we could end: hundreds of megabytes
-// waited for. Closing the empty file first ends that at no cost.
-HFILE OpenMerged(const char* dest) {
-  HFILE created = _lcreat(dest, 0);
-  if (created == HFILE_ERROR) return HFILE_ERROR;
-  _lclose(created);
-  HFILE out = _lopen(dest, OF_WRITE);
-  if (out == HFILE_ERROR) DeleteFileA(dest);
-  return out;
+// Makes a new file of a free temporary name, ~RDL000.TMP to ~RDL999.TMP, in dir, its path into
+// temp (kPathBytes). The merged file is written there and takes its recorded name only once it
+// has checked out, so that no file of that name is ever one that did not. Made by one call, the
+// new file is not cut: a cut file on ext4 (under Wine) has all its data written out at its last
+// close, hundreds of megabytes waited for.
+HFILE CreateTemporary(const char* dir, char* temp) {
+  static const char kName[] = "~RDL000.TMP";
+  const std::size_t n = std::strlen(dir);
+  if (n + sizeof(kName) > kPathBytes) return HFILE_ERROR;
+  std::strcpy(temp, dir);
+  std::strcpy(temp + n, kName);
+  for (int k = 0; k < 1000; ++k) {
+    temp[n + 4] = static_cast<char>('0' + k / 100);
+    temp[n + 5] = static_cast<char>('0' + k / 10 % 10);
+    temp[n + 6] = static_cast<char>('0' + k % 10);
+    HANDLE h = CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return static_cast<HFILE>(reinterpret_cast<INT_PTR>(h));
+    // Only a taken name is worth another try: a folder that takes no file takes none of them.
+    if (!Exists(temp)) break;
+  }
+  return HFILE_ERROR;
+}
+
+// Gives the checked file at temp the recorded name. MoveFileA fails rather than replace a file
+// of that name that appeared meanwhile; the temporary file is then deleted and the failure shown.
+bool PutInPlace(const char* temp, const char* dest, const char* name) {
+  if (MoveFileA(temp, dest)) return true;
+  DeleteFileA(temp);
+  if (Exists(dest)) ReportWith(kDestinationExists, dest, kCaptionWarning, MB_ICONEXCLAMATION);
+  else ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
+  return false;
 }
 
 void SetWaiting(HWND waitingLine, const char* text, LPCSTR cursor) {
@@ -158,11 +179,13 @@ void SetWaiting(HWND waitingLine, const char* text, LPCSTR cursor) {
   if (text) SendMessageA(waitingLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
-// Creates, fills and checks the merged file, then gives it its time.
+// Creates, fills and checks the merged file, gives it its time and then its name. A failure
+// deletes the file before it is shown, so that nothing is left while the message waits.
 void Rebuild(HWND waitingLine, const char* waitingText, const char* dir, const char* prefix,
              const char* dest, const char* name, const pieceset::InfoValues& vals,
              const CalTime& mergedTime) {
-  HFILE out = OpenMerged(dest);
+  char temp[kPathBytes];
+  HFILE out = CreateTemporary(dir, temp);
   if (out == HFILE_ERROR) {
     ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
     return;
@@ -170,28 +193,22 @@ void Rebuild(HWND waitingLine, const char* waitingText, const char* dir, const c
   SetWaiting(waitingLine, waitingText, IDC_WAIT);
 
   long written = 0;
-  for (int k = 1; k <= vals.count; ++k) {
+  CopyResult r = CopyResult::Ok;
+  for (int k = 1; k <= vals.count && r == CopyResult::Ok; ++k) {
     char piece[kPathBytes];
     pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k);
-    CopyResult r = CopyPiece(piece, out, vals.size, &written);
-    if (r != CopyResult::Ok) {
-      SetWaiting(waitingLine, nullptr, IDC_ARROW);
-      Report(r == CopyResult::CannotOpen ? kCannotOpenPiece : kSizeDiffers, kCaptionError,
-             MB_ICONHAND);
-      _lclose(out);
-      DeleteFileA(dest);
-      return;
-    }
+    r = CopyPiece(piece, out, vals.size, &written);
   }
-  if (_llseek(out, 0, FILE_END) != vals.size) {
+  if (r == CopyResult::Ok && _llseek(out, 0, FILE_END) != vals.size) r = CopyResult::Short;
+  _lclose(out);
+  if (r != CopyResult::Ok) {
+    DeleteFileA(temp);
     SetWaiting(waitingLine, nullptr, IDC_ARROW);
-    Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
-    _lclose(out);
-    DeleteFileA(dest);
+    Report(r == CopyResult::CannotOpen ? kCannotOpenPiece : kSizeDiffers, kCaptionError, MB_ICONHAND);
     return;
   }
-  _lclose(out);
-  if (!SetMergedTime(dest, mergedTime)) Report(kCannotSetTime, kCaptionError, MB_ICONHAND);
+  const bool timed = SetMergedTime(temp, mergedTime);
+  if (PutInPlace(temp, dest, name) && !timed) Report(kCannotSetTime, kCaptionError, MB_ICONHAND);
   SetWaiting(waitingLine, nullptr, IDC_ARROW);
 }
 
@@ -261,7 +278,8 @@ void ReadPieces(const char* dir, const char* prefix, int last) {
 
 bool ParityThere() {
   const int parity = g_checks.count + 1;
-  return g_pieces.there[parity] && g_pieces.length[parity] == g_checks.pieceBytes;
+  return g_pieces.there[parity] &&
+         pieceset::JudgedByCrc(pieceset::JudgeLength(g_checks, parity, g_pieces.length[parity]));
 }
 
 // Judges every piece by its length in the check line; true when the merge cannot end well
@@ -271,7 +289,7 @@ bool JudgePieces() {
   for (int k = 1; k <= g_checks.count; ++k) {
     g_state[k] = g_pieces.there[k] ? pieceset::JudgeLength(g_checks, k, g_pieces.length[k])
                                    : PieceState::Missing;
-    if (g_state[k] != PieceState::Good) pieceset::NoteBad(&g_bad, k, g_state[k]);
+    if (!pieceset::JudgedByCrc(g_state[k])) pieceset::NoteBad(&g_bad, k, g_state[k]);
   }
   return g_bad.count >= 2 || (g_bad.count == 1 && !ParityThere());
 }
@@ -312,12 +330,14 @@ Checked CopyCheckedPiece(const char* path, HFILE out, uint32_t length, bool writ
 }
 
 // The merge of a set with a check line; true when a bad piece has been rebuilt. A doomed set
-// is read through without a merged file, so that every bad piece is named.
+// is read through without a merged file, so that every bad piece is named. As in Rebuild, the
+// file is written under a temporary name and a failure deletes it before it is shown.
 bool RebuildChecked(HWND waitingLine, const char* waitingText, const char* dir, const char* prefix,
                     const char* dest, const char* name, const CalTime& mergedTime, bool doomed) {
+  char temp[kPathBytes] = {0};
   HFILE out = HFILE_ERROR;
   if (!doomed) {
-    out = OpenMerged(dest);
+    out = CreateTemporary(dir, temp);
     if (out == HFILE_ERROR) {
       ReportWith(kCannotCreate, name, kCaptionError, MB_ICONHAND);
       return false;
@@ -326,7 +346,7 @@ bool RebuildChecked(HWND waitingLine, const char* waitingText, const char* dir, 
   SetWaiting(waitingLine, waitingText, IDC_WAIT);
   bool writeFailed = false;
   for (int k = 1; k <= g_checks.count && !writeFailed; ++k) {
-    if (g_state[k] != PieceState::Good) continue;
+    if (!pieceset::JudgedByCrc(g_state[k])) continue;
     char piece[kPathBytes];
     pieceset::ComposePiecePath(piece, sizeof(piece), dir, prefix, k);
     // After a bad piece the next one goes to its own place, leaving room for the rebuild.
@@ -338,45 +358,43 @@ bool RebuildChecked(HWND waitingLine, const char* waitingText, const char* dir, 
     }
     if (r == Checked::WriteFailed) writeFailed = true;
     else if (r == Checked::Unreadable || crc != g_checks.crc[k]) {
-      g_state[k] = PieceState::Damaged;
+      g_state[k] = PieceState::Damaged;  // longer or not: its own bytes differ
       pieceset::NoteBad(&g_bad, k, g_state[k]);
     }
   }
   if (out != HFILE_ERROR) _lclose(out);
   int rebuilt = 0;
-  bool ok = !writeFailed && g_bad.count < 2;
-  if (writeFailed) Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
-  else if (g_bad.count >= 2 || (g_bad.count == 1 && !pieceset::ParityIsSound(kIo, dir, prefix, g_checks))) {
-    SetWaiting(waitingLine, nullptr, IDC_ARROW);
-    ReportBad();
-    ok = false;
-  } else if (g_bad.count == 1) {
+  bool rebuildFailed = false;
+  bool ok = !doomed && !writeFailed && g_bad.count < 2 &&
+            (g_bad.count == 0 || pieceset::ParityIsSound(kIo, dir, prefix, g_checks));
+  if (ok && g_bad.count == 1) {
     rebuilt = g_bad.piece[0];
     ShowInLine(waitingLine, kRebuilding, rebuilt);
-    if (pieceset::RebuildPiece(kIo, dir, prefix, g_checks, rebuilt, dest) != pieceset::RebuildResult::Ok) {
-      SetWaiting(waitingLine, nullptr, IDC_ARROW);
+    ok = pieceset::RebuildPiece(kIo, dir, prefix, g_checks, rebuilt, temp) == pieceset::RebuildResult::Ok;
+    rebuildFailed = !ok;
+  }
+  uint64_t length = 0;
+  const bool sized = ok && LengthOf(temp, &length) && length == static_cast<uint64_t>(g_checks.size);
+  if (!sized) {
+    if (!doomed) DeleteFileA(temp);
+    SetWaiting(waitingLine, nullptr, IDC_ARROW);
+    if (writeFailed || ok) {
+      Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
+    } else if (rebuildFailed) {
       char message[512];
       ComposeMessage(message, sizeof(message), Tx(kRebuildFailed), static_cast<long>(rebuilt));
       MessageBoxA(g_owner, message, Tx(kCaptionError), MB_ICONHAND);
-      ok = false;
+    } else {
+      ReportBad();
     }
-  }
-  if (!ok) {
-    SetWaiting(waitingLine, nullptr, IDC_ARROW);
-    if (!doomed) DeleteFileA(dest);
     return false;
   }
-  uint64_t length = 0;
-  if (!LengthOf(dest, &length) || length != static_cast<uint64_t>(g_checks.size)) {
-    SetWaiting(waitingLine, nullptr, IDC_ARROW);
-    Report(kSizeDiffers, kCaptionError, MB_ICONHAND);
-    DeleteFileA(dest);
-    return false;
-  }
-  if (!SetMergedTime(dest, mergedTime)) Report(kCannotSetTime, kCaptionError, MB_ICONHAND);
+  const bool timed = SetMergedTime(temp, mergedTime);
+  const bool placed = PutInPlace(temp, dest, name);
+  if (placed && !timed) Report(kCannotSetTime, kCaptionError, MB_ICONHAND);
   SetWaiting(waitingLine, nullptr, IDC_ARROW);
-  if (rebuilt) ShowInLine(waitingLine, kRebuilt, rebuilt);
-  return rebuilt != 0;
+  if (placed && rebuilt) ShowInLine(waitingLine, kRebuilt, rebuilt);
+  return placed && rebuilt != 0;
 }
 
 }  // namespace

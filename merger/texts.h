@@ -33,8 +33,6 @@ constexpr Text kPieceDamaged = {"Divided file, FILE-%d, is damaged.",
                                 "分割されたファイル(FILE-%d)が破壊されています."};
 constexpr Text kPieceShort = {"Divided file, FILE-%d, is shorter than the original one.",
                               "分割されたファイル(FILE-%d)が元より短くなっています."};
-constexpr Text kPieceLong = {"Divided file, FILE-%d, is longer than the original one.",
-                             "分割されたファイル(FILE-%d)が元より長くなっています."};
 constexpr Text kNoParity = {"%s\nUnable to rebuild it without the sound parity file, FILE-%d.",
                             "%s\n正常なパリティファイル FILE-%d がないため、復元できません."};
 constexpr Text kTooManyBad = {
@@ -42,7 +40,7 @@ constexpr Text kTooManyBad = {
     "分割されたファイル(%s)が破壊されているか不足しています.\n２個以上のファイルは復元できません."};
 constexpr Text kRebuildFailed = {"Rebuilt file, FILE-%d, is not equal to original one.",
                                  "復元されたファイル(FILE-%d)が元と異なります."};
-constexpr Text kBadPiece[4] = {kPieceMissing, kPieceShort, kPieceLong, kPieceDamaged};
+constexpr Text kBadPiece[3] = {kPieceMissing, kPieceShort, kPieceDamaged};
 // Shown in the waiting line while a bad piece is rebuilt, and afterwards.
 constexpr Text kRebuilding = {"Rebuilding FILE-%d from the parity file...",
                               "パリティファイルから FILE-%d を復元しています..."};

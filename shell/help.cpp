@@ -9,8 +9,6 @@ constexpr Text kHelpMissing = {
     "Install the help file (RUZIVA.ROR)\nin the same directory.",
     "ヘルプ・ファイル(RORORA.RAV)を\n同じディレクトリにインストールしてください."};
 
-const char* s_shownFile;  // what the viewer was last asked to show
-
 }  // namespace
 
 void CmdHelp(HWND owner) {
@@ -22,15 +20,8 @@ void CmdHelp(HWND owner) {
     return;
   }
   // Windows shows the contents on HELP_FORCEFILE; Wine's viewer ignores that command and stays
-  // hidden, so the contents are asked for as well.
+  // hidden, so the contents are asked for as well. The viewer is left open: it outlives us.
   WinHelpA(owner, path, HELP_FORCEFILE, 0);
   WinHelpA(owner, path, HELP_CONTENTS, 0);
-  s_shownFile = path;
   FindClose(search);
-}
-
-void CloseHelp() {
-  if (!s_shownFile) return;
-  WinHelpA(g_hMainWnd, s_shownFile, HELP_QUIT, 0);
-  s_shownFile = nullptr;
 }

@@ -3,5 +3,3 @@
 #include <windows.h>
 
 void CmdHelp(HWND owner);
-// Closes the viewer the Help command opened, if any; called when Tovra ends.
-void CloseHelp();

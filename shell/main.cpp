@@ -39,7 +39,6 @@ void ChooseUiLanguage() { g_uiLanguage = UiLanguageFromCodePage(GetACP()); }
 void DetectOsKind() { g_osKind = ReadOsKind(g_osKind); }
 
 void Shutdown() {
-  CloseHelp();
   if (g_hDriveSelector) {
     HIMAGELIST il =
         reinterpret_cast<HIMAGELIST>(SendMessageA(g_hDriveSelector, CBEM_GETIMAGELIST, 0, 0));

@@ -7,117 +7,136 @@
 namespace arc {
 namespace {
 
-std::string Trim(const std::string& s) {
-  size_t a = s.find_first_not_of(" \t"), b = s.find_last_not_of(" \t");
-  return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+struct Word {
+  std::string text;
+  size_t begin = 0, end = 0;  // its bytes in the command text, quotes included
+  bool quoted = false;
+};
+
+bool Blank(char c) { return c == ' ' || c == '\t'; }
+
+// Words are separated by blanks; a word in double quotes may hold blanks. A quote that does
+// not close, one inside a word and an empty pair make the text unreadable. No trail byte of a
+// two-byte character is a blank or a quote, so the bytes can be read one by one.
+bool ReadWords(const std::string& text, std::vector<Word>* words) {
+  words->clear();
+  size_t i = 0;
+  while (true) {
+    while (i < text.size() && Blank(text[i])) ++i;
+    if (i == text.size()) return true;
+    Word w;
+    w.begin = i;
+    if (text[i] == '"') {
+      size_t close = text.find('"', i + 1);
+      if (close == std::string::npos || close == i + 1) return false;
+      if (close + 1 < text.size() && !Blank(text[close + 1])) return false;
+      w.text = text.substr(i + 1, close - i - 1);
+      w.quoted = true;
+      i = close + 1;
+    } else {
+      while (i < text.size() && !Blank(text[i])) {
+        if (text[i] == '"') return false;
+        ++i;
+      }
+      w.text = text.substr(w.begin, i - w.begin);
+    }
+    w.end = i;
+    words->push_back(w);
+  }
 }
 
-bool IsFile(const std::string& p) {
-  PathInfo pi = StatPath(p);
-  return pi.exists && !pi.isDir;
+// The switches before the first name. None is known, so any such word makes the text
+// unreadable; "--" ends them, so that a name may begin with a dash. *ended tells whether
+// "--" was there: after it no word is a switch.
+bool FindNames(const std::vector<Word>& w, size_t from, size_t* at, bool* ended) {
+  *ended = false;
+  if (from < w.size() && w[from].text == "--") {
+    *ended = true;
+    ++from;
+  } else if (from < w.size() && w[from].text[0] == '-') {
+    return false;
+  }
+  *at = from;
+  return true;
 }
 
-// Leading "-x" switches; none of them changes what we do, so they are skipped.
-size_t SkipSwitches(const std::vector<std::string>& w, size_t i) {
-  while (i < w.size() && w[i].size() > 1 && w[i][0] == '-') ++i;
-  return i;
-}
-
-// Callers pass names with spaces unquoted ("a my file my file.txt"). When the
-// words do not all name files, take the split of the rest into archive and one
-// file that does.
-bool SplitArchiveAndFile(const std::string& rest, std::string* archive, std::string* file) {
-  if (rest.find('"') != std::string::npos) return false;
-  for (size_t sp = rest.find(' '); sp != std::string::npos; sp = rest.find(' ', sp + 1)) {
-    std::string a = Trim(rest.substr(0, sp)), f = Trim(rest.substr(sp + 1));
-    if (!a.empty() && !f.empty() && IsFile(f)) {
-      *archive = a;
-      *file = f;
-      return true;
+// A caller that does not quote writes a name with blanks as several words. When unquoted
+// words next to each other, joined with the blanks between them, name a file or folder here
+// (or, in the archive's place, an archive), the text can be read two ways and is refused.
+bool TwoReadings(const std::string& text, const std::vector<Word>& w, size_t at, bool lha) {
+  for (size_t i = at; i < w.size(); ++i) {
+    for (size_t j = i + 1; j < w.size() && !w[i].quoted && !w[j].quoted; ++j) {
+      const std::string run = text.substr(w[i].begin, w[j].end - w[i].begin);
+      if (StatPath(run).exists) return true;
+      if (i == at && !FindArchive(run, lha).empty()) return true;
     }
   }
   return false;
 }
 
-std::string AfterWords(const std::string& text, size_t words) {
-  size_t i = 0;
-  for (size_t w = 0; w < words; ++w) {
-    i = text.find_first_not_of(" \t", i);
-    if (i == std::string::npos) return std::string();
-    i = text.find_first_of(" \t", i);
-    if (i == std::string::npos) return std::string();
-  }
-  return Trim(text.substr(i));
-}
-
-int Create(bool lha, const std::vector<std::string>& w, size_t at, const std::string& rest, LeadByteFn lead,
-           std::string* log) {
+int Create(bool lha, const std::vector<Word>& w, size_t at, LeadByteFn lead, std::string* log) {
   if (at >= w.size()) return kErrBadCommand;
-  std::string archive = w[at];
-  std::vector<std::string> files(w.begin() + static_cast<long>(at) + 1, w.end());
-  bool allFiles = !files.empty();
-  for (const auto& f : files) allFiles = allFiles && IsFile(f);
-  std::string a, f;
-  if (!allFiles && SplitArchiveAndFile(rest, &a, &f)) {
-    archive = a;
-    files.assign(1, f);
-  }
-  return lha ? LhaAdd(archive, files, lead, log) : ZipAdd(archive, files, lead, log);
+  std::vector<std::string> files;
+  for (size_t i = at + 1; i < w.size(); ++i) files.push_back(w[i].text);
+  return lha ? LhaAdd(w[at].text, files, lead, log) : ZipAdd(w[at].text, files, lead, log);
 }
 
-int Extract(bool lha, bool keepDirs, const std::vector<std::string>& w, size_t at, const std::string& rest,
-            LeadByteFn lead, std::string* log) {
+int Extract(bool lha, bool keepDirs, const std::vector<Word>& w, size_t at, bool ended, LeadByteFn lead,
+            std::string* log) {
+  if (at >= w.size()) return kErrBadCommand;
   ExtractJob job;
   job.lead = lead;
   job.keepDirs = keepDirs;
-  if (rest.find('"') == std::string::npos && !FindArchive(rest, lha).empty()) {
-    job.archive = rest;  // the whole rest names the archive, spaces and all
-  } else {
-    if (at >= w.size()) return kErrBadCommand;
-    job.archive = w[at++];
-    for (; at < w.size(); ++at) {
-      const std::string& s = w[at];
-      char last = s.empty() ? 0 : s.back();
-      if (job.baseDir.empty() && job.patterns.empty() && (last == '\\' || last == '/')) {
-        job.baseDir = s.substr(0, s.size() - 1);
-      } else if (!lha && s == "-d" && at + 1 < w.size()) {
-        job.baseDir = w[++at];
-      } else {
-        job.patterns.push_back(s);
-      }
+  job.archive = w[at++].text;
+  for (; at < w.size(); ++at) {
+    const std::string& s = w[at].text;
+    const char last = s.back();
+    if (job.baseDir.empty() && job.patterns.empty() && (last == '\\' || last == '/')) {
+      job.baseDir = s.substr(0, s.size() - 1);
+    } else if (!lha && !ended && s == "-d" && at + 1 < w.size()) {
+      job.baseDir = w[++at].text;
+    } else {
+      job.patterns.push_back(s);
     }
   }
   return lha ? LhaExtract(job, log) : ZipExtract(job, log);
 }
 
+// The words of a text and where its names begin; false when it cannot be read without doubt.
+bool Parse(const std::string& text, size_t from, bool lha, std::vector<Word>* w, size_t* at, bool* ended) {
+  return ReadWords(text, w) && FindNames(*w, from, at, ended) && !TwoReadings(text, *w, *at, lha);
+}
+
 }  // namespace
 
 int RunLhaCommand(const std::string& text, LeadByteFn lead, std::string* log) {
-  std::vector<std::string> w = SplitWords(text);
-  if (w.empty() || w[0].size() != 1) return kErrBadCommand;
-  char op = static_cast<char>(w[0][0] | 0x20);
-  size_t at = SkipSwitches(w, 1);
-  std::string rest = AfterWords(text, at);
-  switch (op) {
-    case 'a': return Create(true, w, at, rest, lead, log);
-    case 'e': return Extract(true, false, w, at, rest, lead, log);
-    case 'x': return Extract(true, true, w, at, rest, lead, log);
+  std::vector<Word> w;
+  size_t at;
+  bool ended;
+  if (!Parse(text, 1, true, &w, &at, &ended) || w.empty() || w[0].quoted || w[0].text.size() != 1)
+    return kErrBadCommand;
+  switch (w[0].text[0] | 0x20) {
+    case 'a': return Create(true, w, at, lead, log);
+    case 'e': return Extract(true, false, w, at, ended, lead, log);
+    case 'x': return Extract(true, true, w, at, ended, lead, log);
   }
   return kErrBadCommand;
 }
 
 int RunZipCommand(const std::string& text, LeadByteFn lead, std::string* log) {
-  std::vector<std::string> w = SplitWords(text);
-  size_t at = SkipSwitches(w, 0);
-  std::string rest = AfterWords(text, at);
-  return Create(false, w, at, rest, lead, log);
+  std::vector<Word> w;
+  size_t at;
+  bool ended;
+  if (!Parse(text, 0, false, &w, &at, &ended)) return kErrBadCommand;
+  return Create(false, w, at, lead, log);
 }
 
 int RunUnzipCommand(const std::string& text, LeadByteFn lead, std::string* log) {
-  std::vector<std::string> w = SplitWords(text);
-  size_t at = SkipSwitches(w, 0);
-  std::string rest = AfterWords(text, at);
-  return Extract(false, true, w, at, rest, lead, log);
+  std::vector<Word> w;
+  size_t at;
+  bool ended;
+  if (!Parse(text, 0, false, &w, &at, &ended)) return kErrBadCommand;
+  return Extract(false, true, w, at, ended, lead, log);
 }
 
 }  // namespace arc

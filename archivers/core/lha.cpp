@@ -7,6 +7,7 @@
 #include "dostime.h"
 #include "errors.h"
 #include "lhcodec.h"
+#include "names.h"
 
 namespace arc {
 namespace {
@@ -170,23 +171,21 @@ int ExtractLhaData(ByteSource& src, const LhaEntry& e, ByteSink& out) {
   return crc == e.crc ? kOk : kErrFileCrc;
 }
 
-std::vector<uint8_t> MakeLhaHeader(const LhaEntry& e) {
-  std::string dir, name = e.name;
-  size_t cut = std::string::npos;
-  for (size_t i = 0; i < e.name.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(e.name[i]);
-    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+std::vector<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead) {
+  // The folders go into an extension of their own, each ended by 0xFF; a second byte that
+  // equals '\\' is no separator.
+  std::string path = e.name;
+  size_t cut = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (lead && lead(c) && i + 1 < path.size()) {
       ++i;
-      continue;
+    } else if (c == '\\' || c == '/') {
+      path[i] = static_cast<char>(0xFF);
+      cut = i + 1;
     }
-    if (c == '\\' || c == '/') cut = i;
   }
-  if (cut != std::string::npos) {
-    dir = e.name.substr(0, cut + 1);
-    name = e.name.substr(cut + 1);
-    for (char& c : dir)
-      if (c == '\\' || c == '/') c = static_cast<char>(0xFF);
-  }
+  const std::string dir = path.substr(0, cut), name = path.substr(cut);
   std::vector<uint8_t> v;
   Put16(v, 0);
   v.insert(v.end(), e.method, e.method + 5);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "names.h"
 #include "stream.h"
 
 namespace arc {
@@ -29,7 +30,8 @@ int ReadLhaHeader(ByteSource& src, uint64_t pos, LhaEntry* e);
 int ListLha(ByteSource& src, std::vector<LhaEntry>* entries);
 // Decodes one entry into `out`, checking its CRC.
 int ExtractLhaData(ByteSource& src, const LhaEntry& e, ByteSink& out);
-// A level 2 header for `e` (name, method, sizes, time, attribute, data CRC).
-std::vector<uint8_t> MakeLhaHeader(const LhaEntry& e);
+// A level 2 header for `e` (name, method, sizes, time, attribute, data CRC). The name is
+// split into folders and file name with `lead`, as it was joined.
+std::vector<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead);
 
 }  // namespace arc

@@ -151,31 +151,6 @@ std::string Percent(uint64_t packed, uint64_t original) {
   return std::to_string(original ? packed * 100 / original : 100) + "%";
 }
 
-}  // namespace
-
-std::vector<std::string> SplitWords(const std::string& text) {
-  std::vector<std::string> words;
-  std::string cur;
-  bool quoted = false, any = false;
-  for (char c : text) {
-    if (c == '"') {
-      quoted = !quoted;
-      any = true;
-    } else if ((c == ' ' || c == '\t') && !quoted) {
-      if (any) words.push_back(cur);
-      cur.clear();
-      any = false;
-    } else {
-      cur += c;
-      any = true;
-    }
-  }
-  if (any) words.push_back(cur);
-  return words;
-}
-
-namespace {
-
 // The first bytes of an LHA header ("-lh5-" at offset 2) or of a ZIP file.
 bool LooksLikeArchive(const std::string& path, bool lha) {
   FilePtr f(OpenForRead(path));
@@ -246,7 +221,7 @@ int LhaAdd(const std::string& archiveIn, const std::vector<std::string>& files, 
       e.mtime = infos[i].mtime;
       e.original = static_cast<uint32_t>(infos[i].size);
       uint64_t headerPos = TellFile(out);
-      std::vector<uint8_t> header = MakeLhaHeader(e);
+      std::vector<uint8_t> header = MakeLhaHeader(e, lead);
       if (fwrite(header.data(), 1, header.size(), out) != header.size()) return kErrCannotWrite;
       uint64_t dataPos = headerPos + header.size();
       int er = kErrNotSmaller;
@@ -274,7 +249,7 @@ int LhaAdd(const std::string& archiveIn, const std::vector<std::string>& files, 
         e.packed = e.original;
       }
       uint64_t endPos = dataPos + e.packed;
-      header = MakeLhaHeader(e);
+      header = MakeLhaHeader(e, lead);
       if (!SeekFile(out, headerPos) || fwrite(header.data(), 1, header.size(), out) != header.size() ||
           !SeekFile(out, endPos))
         return kErrCannotWrite;

@@ -23,7 +23,9 @@ int ZipAdd(const std::string& archive, const std::vector<std::string>& files, Le
 int ZipExtract(const ExtractJob& job, std::string* log);
 
 // Command texts: "a ARC FILE...", "e ARC [DIR\] [NAME...]", "x ..." for LHA;
-// "ARC FILE..." to create a ZIP; "ARC [NAME...]" to extract one.
+// "ARC FILE..." to create a ZIP; "ARC [NAME...] [-d DIR]" to extract one. A name with
+// blanks is quoted; "--" before the first name ends the switches, of which none is known.
+// A text that could be read two ways is refused (archivers/README.md).
 int RunLhaCommand(const std::string& text, LeadByteFn lead, std::string* log);
 int RunZipCommand(const std::string& text, LeadByteFn lead, std::string* log);
 int RunUnzipCommand(const std::string& text, LeadByteFn lead, std::string* log);
@@ -31,7 +33,5 @@ int RunUnzipCommand(const std::string& text, LeadByteFn lead, std::string* log);
 // The archive an extraction names: as given, else with an LHA or ZIP extension
 // (for a name without extension, the extension is tried first).
 std::string FindArchive(const std::string& name, bool lha);
-// Splits a command text into words; double quotes group words with spaces.
-std::vector<std::string> SplitWords(const std::string& text);
 
 }  // namespace arc

@@ -82,13 +82,17 @@ TEST(ReadMain, NoSemicolonInTheFirst510BytesIsMissedToRead) {
   EXPECT_EQ(Main(std::string(510, 'x') + ";", &rec, &vals), MainResult::MissedToRead);
 }
 
-TEST(ReadMain, EmptyOrMissingRequiredFieldsAreDamaged) {
+// The Merge command refuses these only after its dialog and the look-up of FILE-1; a field that
+// is there but unsound is refused at once.
+TEST(ReadMain, EmptyOrMissingRequiredFieldsAreToldApart) {
   InfoRecord rec;
   InfoValues vals;
-  EXPECT_EQ(Main(";100;1;\n", &rec, &vals), MainResult::Damaged);
-  EXPECT_EQ(Main("a;;1;\n", &rec, &vals), MainResult::Damaged);
-  EXPECT_EQ(Main("a;100;\n", &rec, &vals), MainResult::Damaged);
-  EXPECT_EQ(Main("a;100", &rec, &vals), MainResult::Damaged);
+  EXPECT_EQ(Main(";100;1;\n", &rec, &vals), MainResult::EmptyField);
+  EXPECT_EQ(Main("a;;1;\n", &rec, &vals), MainResult::EmptyField);
+  EXPECT_EQ(Main("a;100;\n", &rec, &vals), MainResult::EmptyField);
+  EXPECT_EQ(Main("a;100", &rec, &vals), MainResult::EmptyField);
+  EXPECT_EQ(Main("a;-100;1;\n", &rec, &vals), MainResult::Damaged);
+  EXPECT_EQ(Main("NUL;100;1;\n", &rec, &vals), MainResult::Damaged);
 }
 
 TEST(ReadMain, TimeFieldsMustBeCompleteAndValid) {

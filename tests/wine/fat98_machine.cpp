@@ -2,11 +2,12 @@
 // build TOVRA98.EXE: the volume is not NTFS, the clock is held here instead of set (Wine refuses
 // to set it), and a folder made while it is held gets its time as FAT gives it, rounded up to
 // an even second. With TOVRA_CLOCK=system the real clock call is made (and refused). Each time
-// the clock is set is written to the file TOVRA_CLOCK_LOG names.
+// the clock is set is written to the file TOVRA_CLOCK_LOG names, with the machine's own time.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "fileops/machine.h"
 #include "shell/drives.h"
@@ -14,52 +15,49 @@
 namespace {
 
 bool g_held = false;
-CalTime g_clock;
+fileops::ClockTime g_clock;
 
 bool SystemClockWanted() {
   char value[16] = {0};
   return GetEnvironmentVariableA("TOVRA_CLOCK", value, sizeof value) && !std::strcmp(value, "system");
 }
 
-void Log(const CalTime& t) {
+fileops::ClockTime Now() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  return {CalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond}, st.wMilliseconds};
+}
+
+// "set TIME at NOW": what the clock was set to, and the machine's time at that moment.
+void Log(const fileops::ClockTime& t) {
   char path[MAX_PATH] = {0};
   if (!GetEnvironmentVariableA("TOVRA_CLOCK_LOG", path, sizeof path)) return;
   FILE* f = std::fopen(path, "a");
   if (!f) return;
-  std::fprintf(f, "%04d-%02d-%02d %02d:%02d:%02d\n", t.year, t.month, t.day, t.hour, t.minute,
-               t.second);
+  const fileops::ClockTime now = Now();
+  for (const fileops::ClockTime* c : {&t, &now}) {
+    std::fprintf(f, "%04d-%02d-%02d %02d:%02d:%02d.%03d%s", c->time.year, c->time.month,
+                 c->time.day, c->time.hour, c->time.minute, c->time.second, c->millisecond,
+                 c == &t ? " at " : "\n");
+  }
   std::fclose(f);
 }
 
-bool ReadClock(CalTime* now) {
-  if (g_held) {
-    *now = g_clock;
-    return true;
-  }
-  SYSTEMTIME st;
-  GetLocalTime(&st);
-  *now = CalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+bool ReadClock(fileops::ClockTime* now) {
+  *now = g_held ? g_clock : Now();
   return true;
 }
 
-bool SetClock(const CalTime& t) {
+bool SetClock(const fileops::ClockTime& t) {
   Log(t);
-  if (SystemClockWanted()) {
-    SYSTEMTIME st;
-    ZeroMemory(&st, sizeof st);
-    st.wYear = static_cast<WORD>(t.year);
-    st.wMonth = static_cast<WORD>(t.month);
-    st.wDay = static_cast<WORD>(t.day);
-    st.wHour = static_cast<WORD>(t.hour);
-    st.wMinute = static_cast<WORD>(t.minute);
-    st.wSecond = static_cast<WORD>(t.second);
-    return SetLocalTime(&st) != 0;
-  }
+  if (SystemClockWanted()) return SetLocalClock(t.time, t.millisecond);
   // The command sets the clock back right after the folder is made: that ends the hold.
   g_held = !g_held;
   g_clock = t;
   return true;
 }
+
+uint32_t Ticks() { return GetTickCount(); }
 
 // The last folder made under the held clock, and the time FAT gave it.
 char g_madePath[MAX_PATH];
@@ -69,8 +67,8 @@ bool MakeDirOnFat(const char* path) {
   if (!CreateDirectoryA(path, nullptr)) return false;
   if (!g_held) return true;
   uint64_t when = 0;
-  if (!FileTimeOfLocalTime(g_clock, &when)) return false;
-  when += g_clock.second % 2 ? 10000000ull : 0;  // FAT keeps even seconds, rounding up
+  if (!FileTimeOfLocalTime(g_clock.time, &when)) return false;
+  when += g_clock.time.second % 2 ? 10000000ull : 0;  // FAT keeps even seconds, rounding up
   if (!LocalTimeOfFileTime(when, &g_madeTime)) return false;
   lstrcpynA(g_madePath, path, sizeof g_madePath);
   return engine::SystemFiles().setTimes(path, g_madeTime) == engine::TimeResult::Ok;
@@ -84,7 +82,7 @@ bool RenameOnFat(const char* from, const char* to) {
   return true;
 }
 
-fileops::MachineClock g_machineClock = {ReadClock, SetClock};
+fileops::MachineClock g_machineClock = {ReadClock, SetClock, Ticks};
 engine::DiskFiles g_files;
 
 }  // namespace

@@ -22,7 +22,7 @@ JA = dict(os.environ, LC_ALL='ja_JP.UTF-8')
 REFUSAL = {'docs.zip': 'not_hd_dec', 'zeros.zip': 'no_space', 'lying.zip': 'no_space',
            'notes.zip': 'arc_unreadable', 'empty.zip': 'arc_unreadable',
            'cut.zip': 'arc_unreadable', 'CUT.LZH': 'arc_unreadable', 'evil.zip': 'arc_leaves',
-           'EVIL.LZH': 'arc_leaves'}
+           'EVIL.LZH': 'arc_leaves', 'devices.zip': 'arc_device', 'DEVICE.LZH': 'arc_device'}
 
 
 def run(*cmd, cwd=None, env=JA):
@@ -102,10 +102,16 @@ class ArchiveCase(TovraCase):
             with open(os.path.join(folder, name), 'rb') as f:
                 self.assertEqual(f.read(), data, name)
 
+    def select(self, t, folder, name):
+        """Clicks the row of name where the list shows it: the system's collation, not
+        Python's, places a name such as -memo.txt."""
+        t.wait_rows(len(os.listdir(folder)))
+        t.click_row(t.names().index(name))
+
     def open_dialog(self, t, folder, name, button, checked, disabled=None):
         """Selects name, presses button and checks its dialog: the name shown, the radio
         button checked and the one disabled. Returns the dialog."""
-        t.select(folder, name)
+        self.select(t, folder, name)
         t.press(button)
         compress = button == IDC_BTN_COMPRESS
         dlg = t.dialog(*(('Compress File', 'ファイルの圧縮') if compress else
@@ -258,7 +264,8 @@ class Decompress(ArchiveCase):
         for i, (kind, size, archives) in enumerate([
                 ('floppy', None, ['docs.zip']), ('network', None, ['docs.zip']),
                 ('fixed', 6 << 20, ['zeros.zip', 'lying.zip']),
-                ('fixed', None, ['notes.zip', 'empty.zip', 'cut.zip', 'CUT.LZH', 'evil.zip', 'EVIL.LZH'])]):
+                ('fixed', None, ['notes.zip', 'empty.zip', 'cut.zip', 'CUT.LZH', 'evil.zip', 'EVIL.LZH',
+                                 'devices.zip', 'DEVICE.LZH'])]):
             folder, root = self.place('tuvx'[i], kind, size=size)
             for name in archives:
                 self.refused_archive(folder, name)
@@ -287,8 +294,9 @@ class Decompress(ArchiveCase):
                 if name == 'CUT.LZH':  # the second entry's data cut short
                     f.truncate(len(data) - 100)
                     return
-                at = data.index(b'two.txt')  # a name of the same length that climbs out
-                data[at:at + 7] = b'..\\evil'
+                # a name of the same length that climbs out, or that the system keeps for a device
+                at = data.index(b'two.txt')
+                data[at:at + 7] = b'NUL.txt' if name == 'DEVICE.LZH' else b'..\\evil'
                 head = at - 22
                 data[head + 1] = sum(data[head + 2:head + 2 + data[head]]) & 0xFF
                 f.seek(0)
@@ -299,9 +307,101 @@ class Decompress(ArchiveCase):
             zip_of(path, {'zeros.zip': [('zero.bin', bytes(3 << 20), 3 << 20)],
                           'lying.zip': [('a.bin', b'a', 1 << 31), ('b.bin', b'b', 1 << 31)],
                           'evil.zip': [('ok.txt', b'ok', 2), ('../evil.txt', b'evil', 4)],
+                          'devices.zip': [('ok.txt', b'ok', 2), ('sub/aux .txt', b'aux', 3)],
                           'empty.zip': []}.get(name, [('a.txt', b'a' * 3000, 3000)]))
             if name == 'cut.zip':
                 os.truncate(path, os.path.getsize(path) - 30)
+
+
+class CommandTexts(ArchiveCase):
+
+    def test_names_with_blanks_dashes_and_percent_both_ways(self):
+        # Beside "notes 1.txt" lie notes, 1 and 1.txt, which its words name one by one.
+        folder, root = self.place()
+        odd = {'notes 1.txt': text(30000, 10), '-memo.txt': text(20000, 11), '%s%d.txt': text(10000, 12)}
+        plain = {'notes': b'n', '1': b'one', '1.txt': b'one.txt'}
+        for name, data in {**odd, **plain}.items():
+            write(folder, name, data)
+        t = self.start_tovra(root, 'en')
+        archives = []
+        for name in odd:
+            for radio, archive in ((IDC_CMP_LHA, name[:-4] + '.lzh'), (IDC_CMP_ZIP, name[:-4] + '.zip')):
+                with self.subTest(archive=archive):
+                    dlg = self.open_dialog(t, folder, name, IDC_BTN_COMPRESS, IDC_CMP_ZIP)
+                    t.app.click(dlg, radio)
+                    t.app.click(dlg, IDOK)
+                    t.no_window()
+                    # Debian's tools find the one file in it, whole.
+                    path, out = os.path.join(folder, archive), os.path.join(self.tmp, 'out', archive)
+                    os.makedirs(out)
+                    if radio == IDC_CMP_LHA:
+                        run('lhasa', 'xw=' + out, path)
+                    else:
+                        run('unzip', '-q', path, '-d', out)
+                    self.assertEqual(os.listdir(out), [name])
+                    self.same_files(out, {name: odd[name]})
+                    archives.append((archive, name))
+        self.assertEqual(sorted(os.listdir(folder)),
+                         sorted(['TOVRA.EXE', *LIBRARIES, *odd, *plain, *(a for a, _ in archives)]))
+        # Each archive extracted over a spoilt copy: asked about by its name, the file comes back.
+        for archive, name in archives:
+            with self.subTest(extract=archive):
+                write(folder, name, b'old')
+                t.app.click(self.decompress(t, folder, archive, archive.endswith('.lzh')), IDOK)
+                t.expect('arc_replace', name, button=IDYES)
+                t.expect('arc_delete', button=IDNO)
+                t.no_window()
+                self.same_files(folder, {name: odd[name], **plain})
+        t.exit()
+
+
+class LibraryLoading(ArchiveCase):
+
+    def test_libraries_come_only_from_the_programs_folder(self):
+        """LOADMARK.DLL under the archivers' names leaves NAME.loaded when it is loaded. Beside
+        TOVRA.EXE it is loaded (and fails as the tool); in the folder being browsed it never is,
+        and with no library beside TOVRA.EXE every step is the tool's failure."""
+        own, own_root = self.place('u', libraries=False)
+        for name in LIBRARIES:
+            shutil.copy(bin_path('LOADMARK.DLL'), os.path.join(own, name))
+        write(own, 'data.txt', text(5000, 13))
+        t = self.start_tovra(own_root, 'en')
+        t.app.click(self.open_dialog(t, own, 'data.txt', IDC_BTN_COMPRESS, IDC_CMP_ZIP), IDOK)
+        t.expect('zip_failed')
+        t.exit()
+        for name in ('ZIP32J.DLL', 'IZIP32J.DLL'):
+            with open(os.path.join(own, name + '.loaded'), 'rb') as f:
+                self.assertEqual(f.read().upper(), (own_root + name).upper().encode())
+
+        folder, root = self.place('t', libraries=False)
+        browsed = os.path.join(folder, 'browsed')
+        os.makedirs(browsed)
+        for name in LIBRARIES:
+            shutil.copy(bin_path('LOADMARK.DLL'), os.path.join(browsed, name))
+        made = os.path.join(self.tmp, 'made')
+        write(made, 'a.txt', text(5000, 14))
+        write(browsed, 'data.txt', text(5000, 15))
+        run('jlha', 'a', os.path.join(browsed, 'ARC.LZH'), 'a.txt', cwd=made)
+        run('zip', '-q', os.path.join(browsed, 'arc.zip'), 'a.txt', cwd=made)
+        before = self.snapshot(browsed)
+        for lang in ('en', 'ja'):
+            t = self.start_tovra(root, lang, rows=len(os.listdir(folder)))
+            t.dblclick_row(t.names().index('browsed'))
+            for name, radio, key in (('data.txt', IDC_CMP_LHA, 'unlha_failed'),
+                                     ('data.txt', IDC_CMP_ZIP, 'zip_failed'),
+                                     ('ARC.LZH', None, 'unlha_failed'), ('arc.zip', None, 'unzip_failed')):
+                with self.subTest(lang=lang, name=name, key=key):
+                    self.select(t, browsed, name)
+                    t.press(IDC_BTN_DECOMPRESS if radio is None else IDC_BTN_COMPRESS)
+                    if radio:
+                        dlg = t.dialog('Compress File', 'ファイルの圧縮')
+                        t.app.click(dlg, radio)
+                        t.app.click(dlg, IDOK)
+                    t.expect(key)
+                    t.no_window()
+            t.exit()
+            self.assertEqual(self.snapshot(browsed), before)
+            self.assertEqual([n for _, _, names in os.walk(folder) for n in names if n.endswith('.loaded')], [])
 
 
 class ExtractAfterMerge(ArchiveCase):

@@ -3,6 +3,7 @@ question and loop of a floppy, the room on it, the overwrite question, and faile
 leave nothing behind, in both languages."""
 
 import os
+import time
 
 from tovra import (IDC_BTN_COPY, IDC_CPY_DEST, IDC_CPY_SOURCE, FloppyPile, TovraCase, write)
 from winetest import IDCANCEL, IDNO, IDOK, IDYES
@@ -91,6 +92,36 @@ class Copy(TovraCase):
         self.assertEqual(open(copied, 'rb').read(), data)
         self.assert_same_bytes(os.path.join(other, 'src.bin'), os.path.join(folder, 'src.bin'))
         self.assertEqual(sorted(os.listdir(os.path.join(other, 'DIR'))), ['src.bin'])
+
+    def test_replacing_a_file_that_another_program_holds(self):
+        # The old file is renamed aside, the copy takes its name, and the old one is deleted,
+        # gone once the other program lets it go. Today's bytes are never written into it:
+        # its other name, outside the drive, still reads as before.
+        folder, root = self.drive()
+        data = os.urandom(50000)
+        write(folder, 'src.bin', data)
+        other, _ = self.drive('u', exe=None)
+        old = write(self.tmp, 'old.bin', b'old')
+        os.link(old, os.path.join(other, 'src.bin'))
+        holder = self.robot()
+        holder.hold('U:\\src.bin')
+        holder.wait_held()
+        t = self.start_tovra(root)
+        self.copy_to(t, folder, 'src.bin', 'U:')
+        self.box(t, 'overwrite', button=IDOK)
+        t.settle()
+        t.no_window()
+        holder.stop()
+        with open(os.path.join(other, 'src.bin'), 'rb') as f:
+            self.assertEqual(f.read(), data)
+        # The system deletes the old file once the last handle to it is gone.
+        end = time.monotonic() + 10
+        while os.listdir(other) != ['src.bin'] and time.monotonic() < end:
+            time.sleep(0.1)
+        self.assertEqual(os.listdir(other), ['src.bin'])
+        with open(old, 'rb') as f:
+            self.assertEqual(f.read(), b'old')
+        self.assertEqual(os.stat(old).st_nlink, 1)
 
     def floppy_steps(self, lang):
         folder, root = self.drive()

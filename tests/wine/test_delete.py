@@ -21,6 +21,7 @@ TEXT = {
              'are.\nThe first of them:\n%s',
              '%d 個のファイル/フォルダーは上書きまたは削除ができず、そのまま残されました.\n最初のもの:\n%s'),
 }
+LVM_GETTOPINDEX = 0x1027
 CAPTION = {'Warning': ('Warning', '警告'), 'Error': ('Error', 'エラー'),
            'Confirm': ('Confirm Deletion', '削除の確認')}
 
@@ -137,6 +138,21 @@ class Delete(TovraCase):
             self.assertEqual((t.app.get_check(dlg, click), t.app.get_check(dlg, other)), (1, 0))
         t.app.click(dlg, IDCANCEL)
         self.assertTrue(os.path.exists(os.path.join(folder, 'a.txt')))
+
+    def test_cancel_at_the_confirmation_leaves_the_list_as_it_was(self):
+        folder, root = self.drive()
+        for i in range(60):
+            write(folder, 'f%02d.txt' % i)
+        t = self.start_tovra(root)
+        dlg = self.open_dialog(t, folder, 'f55.txt', IDC_DEL_COMPLETE)
+        shown = (t.selected_row(), t.app.send(t.list.hwnd, LVM_GETTOPINDEX))
+        self.assertGreater(shown[1], 0)  # scrolled down to the row
+        t.app.click(dlg, IDOK)
+        self.box(t, 'file', 'Confirm', 'question', root + 'f55.txt', button=IDCANCEL)
+        t.settle()
+        self.assertEqual((t.selected_row(), t.app.send(t.list.hwnd, LVM_GETTOPINDEX)), shown)
+        self.assertTrue(os.path.exists(os.path.join(folder, 'f55.txt')))
+        t.exit()
 
     def test_refusals_before_any_dialog(self):
         for lang in ('en', 'ja'):

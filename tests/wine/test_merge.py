@@ -172,14 +172,23 @@ class MergeRefusals(TovraCase):
         self.refuse(folder, root, 'file-0', 'exists', 'data.bin')
 
     def test_reader_refusals(self):
-        cases = [('missed', b''), ('missed', b'no semicolon at all\n'), ('damaged', b';50000;3;\n'),
-                 ('damaged', b'x.bin;;3;\n'), ('damaged', b'x.bin;50000;;\n'),
+        cases = [('missed', b''), ('missed', b'no semicolon at all\n'),
                  ('damaged', b'..\\up.bin;50000;3;\n')]
         for i, (key, record) in enumerate(cases):
             with self.subTest(record=record):
                 letter = 'ghijkl'[i]
                 folder, root = self.setup_set(record, letter=letter)
                 self.refuse(folder, root, 'file-0', key)
+
+    def test_empty_record_fields_are_refused_after_the_dialog_and_the_first_piece(self):
+        cases = [(b';50000;3;\n', (20000, 20000, 10000), 'damaged', 'en'),
+                 (b'x.bin;;3;\n', (20000, 20000, 10000), 'damaged', 'ja'),
+                 (b'x.bin;50000;;\n', (20000, 20000, 10000), 'damaged', 'en'),
+                 (b';50000;3;\n', (), 'no_file1', 'en')]
+        for i, (record, sizes, key, lang) in enumerate(cases):
+            with self.subTest(record=record, pieces=len(sizes)):
+                folder, root = self.setup_set(record, sizes, letter='ghij'[i])
+                self.refuse(folder, root, 'file-0', key, dialog=True, lang=lang)
 
     def test_information_file_that_cannot_be_opened(self):
         folder, root = self.setup_set(None)

@@ -51,6 +51,18 @@ def drop(folder, k):
     os.remove(os.path.join(folder, 'file-%d' % k))
 
 
+def pad(folder, k):
+    """Pads piece k as XMODEM does at its last block: 0x1A up to a multiple of 128 bytes."""
+    path = os.path.join(folder, 'file-%d' % k)
+    with open(path, 'ab') as f:
+        f.write(b'\x1a' * (-os.path.getsize(path) % 128))
+
+
+def pad_all(folder):
+    for k in range(1, N + 2):
+        pad(folder, k)
+
+
 # Damage, then (bad piece and its message key) when one piece is to be rebuilt.
 ONE_BAD = [
     ('flipped', lambda f: flip(f, 2), (2, 'p_damaged')),
@@ -109,6 +121,59 @@ class TovraRebuild(TovraCase):
                     t.expect(*want)
                 t.no_window()
                 self.assertEqual(listing(folder), before)
+                t.app.stop()
+
+    def test_nothing_under_the_recorded_name_until_the_merge_has_checked_out(self):
+        # Ended while it asks about the rebuild: the merged file so far is not data.bin.
+        folder, root = self.drive('t', name='ended')
+        make_set(folder)
+        flip(folder, 2)
+        before = listing(folder)
+        t = self.start_tovra(root)
+        t.merge(folder)
+        t.app.expect_msgbox(t.text('rebuild_q', t.text('p_damaged', 2), N + 1), 'Question',
+                            'question', keep_open=True)
+        self.assertEqual(sorted(set(os.listdir(folder)) - set(before)), ['~TVR000.TMP'])
+        t.app.kill()
+        self.assertEqual(t.app.wait_exit(), 255)  # ended from outside, not by itself
+        self.assertNotIn('data.bin', os.listdir(folder))
+        t.app.stop()
+
+        # A file of the name made while it asks is not replaced: its other name, outside the
+        # drive, still sees its bytes.
+        folder, root = self.drive('u', name='appeared')
+        make_set(folder)
+        flip(folder, 3)
+        before = listing(folder)
+        theirs = write(self.tmp, 'theirs.bin', b'made meanwhile')
+        t = self.start_tovra(root)
+        t.merge(folder)
+        t.expect('rebuild_q', t.text('p_damaged', 3), N + 1, button=IDYES,
+                 before=lambda: os.link(theirs, os.path.join(folder, 'data.bin')))
+        t.expect('exists', 'data.bin')
+        t.no_window()
+        self.assertEqual(os.stat(theirs).st_nlink, 2)
+        with open(theirs, 'rb') as f:
+            self.assertEqual(f.read(), b'made meanwhile')
+        self.assertEqual(listing(folder), dict(before, **{'data.bin': 14}))
+
+    def test_pieces_padded_by_a_serial_transfer_merge_without_a_question(self):
+        for i, flipped in enumerate((None, 2)):
+            with self.subTest(flipped=flipped):
+                folder, root = self.drive('tu'[i], name='padded-%d' % i)
+                original = write(self.tmp, 'original-%d' % i, make_set(folder))
+                pad_all(folder)
+                self.assertEqual(os.path.getsize(os.path.join(folder, 'file-5')), 30080)
+                if flipped:
+                    flip(folder, flipped)
+                t = self.start_tovra(root)
+                t.merge(folder)
+                if flipped:  # rebuilt from the padded parity piece
+                    t.expect('rebuild_q', t.text('p_damaged', flipped), N + 1, button=IDYES)
+                t.expect('mrg_success', 'data.bin')
+                t.expect('mrg_delete', N + 1, button=IDNO)
+                t.no_window()
+                self.assert_same_bytes(os.path.join(folder, 'data.bin'), original)
                 t.app.stop()
 
 
@@ -170,6 +235,40 @@ class RundeloRebuild(RundeloCase):
                 app.expect_msgbox(message, rtext('error', lang), 'hand')
                 self.assert_clean_exit(app)
                 self.assert_unchanged(before, folder)
+
+    def test_a_refusal_on_the_screen_leaves_nothing_under_the_recorded_name(self):
+        # Three damaged pieces, and the program ended while it says so: no data.bin, and
+        # nothing else either.
+        sub = 'three'
+        folder = os.path.join(self.drive, sub)
+        make_set(folder)
+        for k in (1, 2, 3):
+            flip(folder, k)
+        self.place(folder)
+        before = self.listing(folder)
+        app = self.run_in(sub, EN)
+        app.expect_msgbox('Divided files, FILE-1, FILE-2, FILE-3, are damaged or missing.\n'
+                          'Unable to rebuild more than one file.', 'Error', 'hand', keep_open=True)
+        app.kill()
+        self.assertEqual(app.wait_exit(), 255)  # ended from outside, not by itself
+        self.assert_unchanged(before, folder)
+
+    def test_pieces_padded_by_a_serial_transfer_merge(self):
+        for i, flipped in enumerate((None, 3)):
+            with self.subTest(flipped=flipped):
+                sub = 'padded-%d' % i
+                folder = os.path.join(self.drive, sub)
+                original = write(self.sources, 'original-%d' % i, make_set(folder))
+                pad_all(folder)
+                if flipped:
+                    flip(folder, flipped)
+                self.place(folder)
+                app = self.run_in(sub, EN)
+                if flipped:
+                    note = 'FILE-3 has been rebuilt from the parity file.'
+                    self.assertEqual(self.note(app, note), note)
+                self.assert_clean_exit(app)
+                self.assert_same_bytes(os.path.join(folder, 'data.bin'), original)
 
 
 def old_readers(case):

@@ -186,11 +186,12 @@ class Drives(RundeloCase):
                 self.assertNotEqual(os.stat(merged).st_mtime, local_epoch(when))
 
     def test_merged_file_held_open_by_another_program(self):
+        # Held while it is written, under the temporary name it has until it checks out.
         folder = os.path.join(self.drive, 'held')
         src = self.piece_set(folder, size=40 * 1440000 - 5, piece_bytes=1440000)
         self.place(folder)
         holder = self.robot()
-        holder.hold(self.win('held', 'DATA.BIN'))
+        holder.hold(self.win('held', '~RDL000.TMP'))
         app = self.run_in('held', EN)
         holder.wait_held(30)
         self.expect_box(app, 'time', EN)
@@ -199,6 +200,7 @@ class Drives(RundeloCase):
         merged = os.path.join(folder, 'DATA.BIN')
         self.assert_same_bytes(merged, src)
         self.assertNotEqual(os.stat(merged).st_mtime, local_epoch(WHEN))
+        self.assertNotIn('~RDL000.TMP', os.listdir(folder))
 
 
 if __name__ == '__main__':

@@ -100,8 +100,6 @@ T = {
     'p_damaged': ('A file, FILE-%d, is damaged.', 'ファイル(FILE-%d)が破壊されています.'),
     'p_short': ('A file, FILE-%d, is shorter than the original one.',
                 'ファイル(FILE-%d)が元より短くなっています.'),
-    'p_long': ('A file, FILE-%d, is longer than the original one.',
-               'ファイル(FILE-%d)が元より長くなっています.'),
     'rebuild_q': ('%s\nDo you rebuild it from the parity file, FILE-%d ?',
                   '%s\nパリティファイル FILE-%d から復元しますか？'),
     'no_parity': ('%s\nUnable to rebuild it without the sound parity file, FILE-%d.',
@@ -148,6 +146,9 @@ T = {
     'arc_leaves': ('The compressed file, %s, holds names that lead out of this folder.\n'
                    'Nothing has been extracted.',
                    '圧縮ファイル、%s にはこのフォルダーの外を指す名前があります.\n何も解凍していません.'),
+    'arc_device': ('The compressed file, %s, holds names that the system keeps for devices, such '
+                   'as CON or NUL.\nNothing has been extracted.',
+                   '圧縮ファイル、%s には CON や NUL のようなデバイス用の名前があります.\n何も解凍していません.'),
     'arc_replace': ('File, %s, already exists.\nDo you replace it, and any other file of the same '
                     'name, with the one in the compressed file?',
                     'ファイル、%s が既に存在します.\n圧縮ファイルの中の同じ名前のファイルで置き換えますか？'),
@@ -186,7 +187,7 @@ LOOK = {
     'unlha_failed': ('Information', 'asterisk'), 'zip_failed': ('Information', 'asterisk'),
     'not_hd_dec': ('Error', 'exclamation'), 'unzip_failed': ('Information', 'asterisk'),
     'arc_delete': ('Inquiry', 'question'), 'arc_unreadable': ('Error', 'hand'),
-    'arc_leaves': ('Error', 'hand'), 'arc_replace': ('Warning', 'exclamation'),
+    'arc_leaves': ('Error', 'hand'), 'arc_device': ('Error', 'hand'), 'arc_replace': ('Warning', 'exclamation'),
     'mrg_next': ('Inquiry', 'question'),
 }
 

@@ -28,6 +28,14 @@ TEST(CompressNames, StemExtensionCaseAndCommand) {
       {Tool::Lha, "README.md", "README.lzh", "a README README.md"},
       {Tool::Zip, "noext", "noext.zip", "noext.zip noext"},
       {Tool::Lha, kSoHyo + ".TXT", nullptr, "a " + kSoHyo + " " + kSoHyo + ".TXT"},
+      // A name with a blank is quoted; before a first name with a dash the switches end.
+      {Tool::Lha, "notes 1.txt", "notes 1.lzh", "a \"notes 1\" \"notes 1.txt\""},
+      {Tool::Zip, "notes 1.txt", "notes 1.zip", "\"notes 1.zip\" \"notes 1.txt\""},
+      {Tool::Lha, "x.v 2.TXT", "x.LZH", "a x \"x.v 2.TXT\""},
+      {Tool::Lha, "-memo.txt", "-memo.lzh", "a -- -memo -memo.txt"},
+      {Tool::Zip, "-memo.txt", "-memo.zip", "-- -memo.zip -memo.txt"},
+      {Tool::Zip, "- a.b c", "- a.zip", "-- \"- a.zip\" \"- a.b c\""},
+      {Tool::Lha, "%s%d.txt", "%s%d.lzh", "a %s%d %s%d.txt"},  // no meaning to the libraries
   };
   for (const Case& c : cases) {
     CompressNames n;
@@ -41,6 +49,17 @@ TEST(CompressNames, StemExtensionCaseAndCommand) {
   EXPECT_FALSE(LowerExtension("x\x83\x41", false, AsciiLetter, AsciiLower));
   CompressNames n;
   EXPECT_FALSE(NameCompression(Tool::Zip, std::string(300, 'x').c_str(), true, &n));
+  EXPECT_FALSE(NameCompression(Tool::Zip, "a\"b.txt", true, &n));  // cannot be one word
+}
+
+TEST(Libraries, LoadedFromTheProgramsFolderOnly) {
+  char path[258];
+  ASSERT_TRUE(LibraryPath(("C:\\" + kSoHyo + "\\TOVRA.EXE").c_str(), "UNLHA32.DLL", true, path,
+                          sizeof path));
+  EXPECT_EQ(path, "C:\\" + kSoHyo + "\\UNLHA32.DLL");
+  EXPECT_FALSE(LibraryPath("TOVRA.EXE", "UNLHA32.DLL", true, path, sizeof path));
+  EXPECT_FALSE(LibraryPath(("C:\\" + std::string(250, 'd') + "\\T.EXE").c_str(), "UNZIP32.DLL",
+                           true, path, sizeof path));
 }
 
 TEST(DecompressNames, ToolFromTheName) {
@@ -62,6 +81,10 @@ TEST(DecompressNames, PathStemAndCommand) {
       {Tool::Zip, "C:\\P\\FILE-0", "BACKUP.ZIP", "C:\\P\\BACKUP.ZIP", "C:\\P\\", "BACKUP"},
       {Tool::Lha, "C:\\" + kSoHyo + "\\file-0", "a.lzh", "C:\\" + kSoHyo + "\\a.lzh",
        "C:\\" + kSoHyo + "\\", "e a"},
+      {Tool::Lha, "C:\\notes 1.lzh", nullptr, "C:\\notes 1.lzh", "C:\\", "e \"notes 1\""},
+      {Tool::Zip, "C:\\notes 1.zip", nullptr, "C:\\notes 1.zip", "C:\\", "\"notes 1\""},
+      {Tool::Lha, "C:\\-memo.LZH", nullptr, "C:\\-memo.LZH", "C:\\", "e -- -memo"},
+      {Tool::Zip, "C:\\-memo.zip", nullptr, "C:\\-memo.zip", "C:\\", "-- -memo"},
   };
   for (const Case& c : cases) {
     DecompressNames n;
@@ -75,6 +98,7 @@ TEST(DecompressNames, PathStemAndCommand) {
 
 Listing ListingOf(std::initializer_list<std::string> names, uint32_t size = 10) {
   Listing l;
+  l.bound = true;
   l.opened = true;
   l.firstResult = 0;
   for (const std::string& n : names) l.entries.push_back(EntryOfRecord(n.c_str(), size, "-lh5-", true));
@@ -82,18 +106,28 @@ Listing ListingOf(std::initializer_list<std::string> names, uint32_t size = 10) 
 }
 
 TEST(Listing, WhatIsRefusedBeforeExtraction) {
-  Listing closed, empty = ListingOf({}), cut = ListingOf({"a.txt"});
+  Listing unbound, closed = ListingOf({}), empty = ListingOf({}), cut = ListingOf({"a.txt"});
   closed.opened = false;
   empty.firstResult = -1;
   cut.endResult = 0x8022;
   struct Case { Listing listing; Verdict verdict; };
   const Case cases[] = {
+      {unbound, Verdict::NoTool},  // the tool's failure, not the archive's
       {closed, Verdict::Unreadable}, {empty, Verdict::Unreadable}, {cut, Verdict::Unreadable},
       {ListingOf({"a.txt", "sub/b.txt", "..x", kSoHyo + "\\c"}), Verdict::Ok},
       {ListingOf({"a.txt", "../x"}), Verdict::LeavesFolder},
       {ListingOf({"a\\..\\..\\x"}), Verdict::LeavesFolder},
       {ListingOf({"C:..\\x"}), Verdict::LeavesFolder},
       {ListingOf({"... /x"}), Verdict::LeavesFolder},  // the system drops the trailing stop
+      {ListingOf({"a.txt", "aux"}), Verdict::DeviceName},
+      {ListingOf({"sub/Con.txt"}), Verdict::DeviceName},
+      {ListingOf({"NUL /a.txt"}), Verdict::DeviceName},
+      {ListingOf({"com1 .log.gz"}), Verdict::DeviceName},
+      {ListingOf({"lpt9."}), Verdict::DeviceName},
+      {ListingOf({"prn\\"}), Verdict::DeviceName},
+      {ListingOf({"Clock$"}), Verdict::DeviceName},
+      {ListingOf({"nul", "../x"}), Verdict::LeavesFolder},
+      {ListingOf({"console.txt", "com10", "lpt", "xcon", " nul", "aux_1.txt", "comA"}), Verdict::Ok},
   };
   for (const Case& c : cases) EXPECT_EQ(JudgeListing(c.listing, true), c.verdict);
   // Sizes add up in 64 bits: two entries of 2 GiB do not wrap to nothing.

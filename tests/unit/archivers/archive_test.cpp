@@ -267,20 +267,67 @@ TEST_F(ArchiveFiles, UpdatingReplacesSameNamesAndKeepsOthers) {
   }
 }
 
-TEST_F(ArchiveFiles, NamesWithSpacesNeedNoQuotes) {
-  auto data = MixedData(3000, 8);
-  WriteAll("my file.txt", data);
+std::vector<std::string> EntryNames(const char* archive, bool lha) {
+  std::vector<std::string> names;
+  arc::HandleBlock* h = arc::OpenListing(archive, lha, malloc);
+  arc::IndividualInfo info;
+  for (int r = h ? arc::FindFirst(h, "*.*", &info) : -1; r == 0; r = arc::FindNext(h, &info))
+    names.push_back(info.fileName);
+  free(h);
+  return names;
+}
+
+std::vector<std::string> FolderNames() {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(".")) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// "notes 1.txt" lies beside notes, 1 and 1.txt, which its words name when read one by one.
+TEST_F(ArchiveFiles, NamesWithBlanksAreQuotedAndDashesEndTheSwitches) {
+  for (const char* n : {"notes", "1", "1.txt"}) WriteAll(n, {'x'});
+  struct Case { const char* name; const char* lha; const char* zip; const char* unlha; const char* unzip; };
+  const Case cases[] = {
+      {"notes 1.txt", "a \"notes 1\" \"notes 1.txt\"", "\"notes 1.zip\"\t\"notes 1.txt\"", "e \"notes 1\"",
+       "\"notes 1\""},
+      {"-memo.txt", "a -- -memo -memo.txt", "-- -memo.zip -memo.txt", "e -- -memo", "-- -memo"},
+      {"%s%d.txt", "a %s%d %s%d.txt", "%s%d.zip %s%d.txt", "e %s%d", "%s%d"},  // '%' means nothing
+  };
+  for (const Case& c : cases) {
+    const std::string stem = std::string(c.name).substr(0, std::strlen(c.name) - 4);
+    const auto data = MixedData(3000, 8);
+    WriteAll(c.name, data);
+    std::string log;
+    ASSERT_EQ(arc::kOk, arc::RunLhaCommand(c.lha, nullptr, &log)) << c.lha << log;
+    ASSERT_EQ(arc::kOk, arc::RunZipCommand(c.zip, nullptr, &log)) << c.zip << log;
+    EXPECT_EQ(std::vector<std::string>{c.name}, EntryNames((stem + ".lzh").c_str(), true)) << c.lha;
+    EXPECT_EQ(std::vector<std::string>{c.name}, EntryNames((stem + ".zip").c_str(), false)) << c.zip;
+    for (const char* extract : {c.unlha, c.unzip}) {
+      fs::remove(c.name);
+      const bool lha = extract == c.unlha;
+      ASSERT_EQ(arc::kOk, lha ? arc::RunLhaCommand(extract, nullptr, &log) : arc::RunUnzipCommand(extract, nullptr, &log))
+          << extract << log;
+      EXPECT_TRUE(ReadAll(c.name) == data) << extract;
+    }
+  }
+  for (const char* n : {"notes", "1", "1.txt"}) EXPECT_EQ(std::vector<uint8_t>{'x'}, ReadAll(n));
+  // Texts that could be read two ways, or not at all, fail and change nothing.
+  const std::vector<std::string> before = FolderNames();
+  const char* const lhaTexts[] = {"a notes 1 notes 1.txt", "a \"notes 1\" notes 1.txt", "e notes 1", "a -memo -memo.txt",
+                                  "e -memo", "a -x DATA 1.txt", "a --", "a \"notes 1 1.txt", "a no\"tes\" 1.txt",
+                                  "a \"notes\"1 1.txt", "a \"\" 1.txt"};
+  const char* const zipTexts[] = {"notes 1.zip notes 1.txt", "-memo.zip -memo.txt", "\"notes 1.zip 1.txt"};
+  const char* const unzipTexts[] = {"notes 1", "-memo"};
   std::string log;
-  ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a my file my file.txt", nullptr, &log)) << log;
-  ASSERT_EQ(arc::kOk, arc::RunZipCommand("my file.zip my file.txt", nullptr, &log)) << log;
-  EXPECT_TRUE(fs::exists("my file.lzh"));
-  EXPECT_TRUE(fs::exists("my file.zip"));
-  fs::remove("my file.txt");
-  ASSERT_EQ(arc::kOk, arc::RunLhaCommand("e my file", nullptr, &log)) << log;
-  EXPECT_TRUE(ReadAll("my file.txt") == data);
-  fs::remove("my file.txt");
-  ASSERT_EQ(arc::kOk, arc::RunUnzipCommand("my file", nullptr, &log)) << log;
-  EXPECT_TRUE(ReadAll("my file.txt") == data);
+  for (const char* t : lhaTexts) EXPECT_EQ(arc::kErrBadCommand, arc::RunLhaCommand(t, nullptr, &log)) << t;
+  for (const char* t : zipTexts) EXPECT_EQ(arc::kErrBadCommand, arc::RunZipCommand(t, nullptr, &log)) << t;
+  for (const char* t : unzipTexts) EXPECT_EQ(arc::kErrBadCommand, arc::RunUnzipCommand(t, nullptr, &log)) << t;
+  EXPECT_EQ(before, FolderNames());
+  // Without the file its words would join into, the same plain words are read one by one.
+  fs::remove("notes 1.txt");
+  ASSERT_EQ(arc::kOk, arc::RunLhaCommand("a N notes 1.txt", nullptr, &log)) << log;
+  EXPECT_EQ((std::vector<std::string>{"notes", "1.txt"}), EntryNames("N.lzh", true));
 }
 
 TEST_F(ArchiveFiles, MissingSourcesAndBadCommandsChangeNothing) {
@@ -359,7 +406,7 @@ std::vector<uint8_t> LhaWithNames(const std::vector<std::string>& names) {
     e.packed = e.original = 4;
     e.crc = arc::Crc16Update(0, "evil", 4);
     e.mtime = 1000000000;
-    auto h = arc::MakeLhaHeader(e);
+    auto h = arc::MakeLhaHeader(e, arc::ShiftJisLead);
     out.insert(out.end(), h.begin(), h.end());
     out.insert(out.end(), {'e', 'v', 'i', 'l'});
   }
@@ -474,13 +521,36 @@ TEST_F(ArchiveFiles, ShiftJisFileNamesRoundTrip) {
 }
 #endif
 
+// The header's folder extension splits the name where the name was joined, with the lead-byte
+// test it was joined with: a second byte 0x5C stays, a last byte of a single-byte code page
+// (é, 0xE9) is no lead byte.
+TEST(ShiftJisNames, HeaderFoldersSplitWhereTheNameWasJoined) {
+  auto extension = [](char type, const std::string& data) {
+    return std::string{static_cast<char>(data.size() + 3), 0, type} + data;
+  };
+  struct Case { std::string name; arc::LeadByteFn lead; std::string dir, file; };
+  const Case cases[] = {
+      {"\x83\x5C\\\x95\x5C.txt", arc::ShiftJisLead, "\x83\x5C\xFF", "\x95\x5C.txt"},
+      {"caf\xE9/x.txt", nullptr, "caf\xE9\xFF", "x.txt"},
+  };
+  for (const Case& c : cases) {
+    arc::LhaEntry e;
+    memcpy(e.method, "-lh0-", 5);
+    e.name = c.name;
+    const auto h = arc::MakeLhaHeader(e, c.lead);
+    const std::string bytes(h.begin(), h.end());
+    EXPECT_NE(std::string::npos, bytes.find(extension('\x01', c.file))) << c.name;
+    EXPECT_NE(std::string::npos, bytes.find(extension('\x02', c.dir))) << c.name;
+  }
+}
+
 TEST(ShiftJisNames, BytesSurviveHeadersAndSplitting) {
   // "ソ表.txt" in Shift-JIS: both characters end in 0x5C, the backslash byte.
   const std::string sjis = "\x83\x5C\x95\x5C.txt";
   arc::LhaEntry e;
   memcpy(e.method, "-lh0-", 5);
   e.name = "\x83\x5C\x95\x5C\\" + sjis;  // a folder of the same name
-  auto h = arc::MakeLhaHeader(e);
+  auto h = arc::MakeLhaHeader(e, arc::ShiftJisLead);
   h.push_back(0);
   arc::MemorySource src(h.data(), h.size());
   arc::LhaEntry back;

@@ -77,6 +77,10 @@ engine::FileHandle Create(const char* path) {
   return OpenAs(k, true);
 }
 
+engine::FileHandle CreateNew(const char* path) {
+  return g_files.count(Key(path)) ? engine::kNoFile : Create(path);
+}
+
 engine::FileHandle OpenRead(const char* path) {
   std::string k = Key(path);
   if (g_failOpen.count(k) || !g_files.count(k) || IsDir(k)) return engine::kNoFile;
@@ -219,14 +223,11 @@ bool Copy(const char* from, const char* to) {
   std::string kf = Key(from), kt = Key(to);
   auto it = g_files.find(kf);
   if (it == g_files.end() || IsDir(kf) || g_failOpen.count(kf) || g_failCreate.count(kt) ||
-      !IsDir(Parent(kt)) || IsDir(kt) || IsOpen(kt))
+      !IsDir(Parent(kt)) || g_files.count(kt))
     return false;
-  auto old = g_files.find(kt);
-  if (old != g_files.end() && (old->second.attributes & engine::kAttrReadOnly)) return false;
   Entry e = it->second;
   e.name = to;
   e.flushes = 0;
-  g_files.erase(kt);
   // As the system does out of room: the part that fitted stays behind.
   uint64_t room = g_capacity - std::min(g_capacity, Used());
   bool whole = e.data.size() <= room;
@@ -251,6 +252,16 @@ bool RemoveDir(const char* path) {
   return true;
 }
 
+// A link goes by itself: what is listed below it lies elsewhere and stays.
+bool RemoveLink(const char* path, bool folder) {
+  auto it = g_files.find(Key(path));
+  if (it == g_files.end() || !(it->second.attributes & engine::kAttrReparsePoint) ||
+      folder != IsDir(it->first))
+    return false;
+  g_files.erase(it);
+  return true;
+}
+
 engine::TimeResult SetTimes(const char* path, const CalTime& t) {
   auto it = g_files.find(Key(path));
   if (it == g_files.end() || g_failOpen.count(it->first)) return engine::TimeResult::CannotOpen;
@@ -261,10 +272,10 @@ engine::TimeResult SetTimes(const char* path, const CalTime& t) {
 
 bool SameName(const char* a, const char* b) { return Key(a) == Key(b); }
 
-const engine::DiskFiles kFiles = {Create,    OpenRead, OpenWrite,     Read,          Write,  Seek,
-                                  Flush,     Close,    Lookup,        List,          GetAttributes,
-                                  SetAttributes, Remove, Rename,      Copy,          MakeDir,
-                                  RemoveDir, SetTimes, SameName};
+const engine::DiskFiles kFiles = {Create,        CreateNew, OpenRead, OpenWrite, Read,    Write,
+                                  Seek,          Flush,     Close,    Lookup,    List,    GetAttributes,
+                                  SetAttributes, Remove,    Rename,   Copy,      MakeDir, RemoveDir,
+                                  RemoveLink,    SetTimes,  SameName};
 
 void MakeParents(const std::string& path) {
   std::string parent = path.substr(0, path.find_last_of('\\'));

@@ -25,6 +25,8 @@ const engine::DiskFiles& Files();
 
 // A file, its missing parent folders made too.
 void Put(const std::string& path, const std::string& data, uint32_t attributes = engine::kAttrArchive);
+// A link to a folder is a folder with kAttrReparsePoint: what is put below it stands for what it
+// leads to, which removing the link (removeLink) leaves in place.
 void PutDir(const std::string& path, uint32_t attributes = engine::kAttrDirectory);
 bool Has(const std::string& path);
 const Entry& Get(const std::string& path);

@@ -26,6 +26,17 @@ std::string Pattern(size_t size, unsigned seed) {
 
 std::string At(const std::string& name) { return std::string(kDir) + name; }
 
+void Flip(int k, size_t at) {
+  std::string d = memdisk::Get(At("file-" + std::to_string(k))).data;
+  d[at] = static_cast<char>(d[at] ^ 0x40);
+  memdisk::Put(At("file-" + std::to_string(k)), d);
+}
+void Cut(int k, size_t keep) {
+  memdisk::Put(At("file-" + std::to_string(k)), memdisk::Get(At("file-" + std::to_string(k))).data.substr(0, keep));
+}
+void Grow(int k) { memdisk::Put(At("file-" + std::to_string(k)), memdisk::Get(At("file-" + std::to_string(k))).data + "x"); }
+void Drop(int k) { memdisk::Files().remove(At("file-" + std::to_string(k)).c_str()); }
+
 bool Roomy(void*, int64_t) { return true; }
 bool Cramped(void* limit, int64_t bytes) { return bytes <= *static_cast<int64_t*>(limit); }
 
@@ -46,8 +57,8 @@ class Merge : public ::testing::Test {
   MergeOutcome Run(const char* prefix, int64_t size, int count,
                    uint32_t infoAttributes = kAttrArchive) {
     job_ = MergeJob{kDir, prefix, "DATA.LZH", size, count, infoAttributes,
-                    {2001, 3, 5, 14, 7, 8}, room_, roomCtx_, nullptr, nullptr, nullptr};
-    MergeOutcome out = MergePieces(memdisk::Files(), job_);
+                    {2001, 3, 5, 14, 7, 8}, room_, roomCtx_, nullptr, nullptr, nullptr, fieldsEmpty_};
+    MergeOutcome out = MergePieces(fs_, job_);
     EXPECT_EQ(memdisk::OpenHandles(), 0);
     return out;
   }
@@ -55,7 +66,23 @@ class Merge : public ::testing::Test {
   MergeJob job_{};
   bool (*room_)(void*, int64_t) = Roomy;
   void* roomCtx_ = nullptr;
+  bool fieldsEmpty_ = false;
+  DiskFiles fs_ = memdisk::Files();
 };
+
+// The model disk's writes, watching the recorded name: a merged file must never stand under it
+// while it is still being written.
+bool g_nameWhileWriting;
+const char* g_appearsWhileWriting;  // put under the recorded name at the first write, if set
+long WatchedWrite(FileHandle f, const void* buf, long n) {
+  if (g_appearsWhileWriting) {
+    if (!memdisk::Has(At("DATA.LZH"))) memdisk::Put(At("DATA.LZH"), g_appearsWhileWriting);
+  } else if (memdisk::Has(At("DATA.LZH"))) {
+    g_nameWhileWriting = true;
+  }
+  return memdisk::Files().write(f, buf, n);
+}
+bool FailingRename(const char*, const char*) { return false; }
 
 TEST_F(Merge, RebuildsTheFileWithItsTimeFromMixedCasePieces) {
   const std::string data = Pattern(3500000, 1);
@@ -112,7 +139,7 @@ TEST_F(Merge, ChecksBeforeAnythingIsCreated) {
   room_ = Cramped;
   EXPECT_EQ(Run("file-", 50000, 3).result, MergeResult::NoRoom);
   limit = 51000;
-  memdisk::FailCreate(At("DATA.LZH"));
+  memdisk::FailCreate(At("~TVR000.TMP"));  // the merged file is begun under this name
   EXPECT_EQ(Run("file-", 50000, 3).result, MergeResult::CreateFailed);
 
   room_ = Roomy;
@@ -223,9 +250,62 @@ TEST_F(Merge, SizeFieldFiveBytesTooSmall) {
 TEST_F(Merge, MergedFileThatCannotBeOpenedForItsTimeStays) {
   const std::string data = Pattern(30000, 9);
   PutPieces(data, 20000);
-  memdisk::FailOpen(At("DATA.LZH"));
+  memdisk::FailOpen(At("~TVR000.TMP"));  // where it is written and given its time
   EXPECT_EQ(Run("file-", 30000, 2).result, MergeResult::ReopenFailed);
   EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, data);
+}
+
+TEST_F(Merge, NoFileOfTheRecordedNameUntilItHasCheckedOut) {
+  const std::string data = Pattern(50000, 12);
+  using Setup = void (*)(DiskFiles*);
+  struct Case {
+    const char* what;
+    Setup setup;
+    int64_t size;
+    MergeResult want;
+    const char* named;  // what stands under the recorded name afterwards, or nullptr
+  };
+  const Case cases[] = {
+      {"whole set", [](DiskFiles*) {}, 50000, MergeResult::Ok, "data"},
+      {"short piece", [](DiskFiles*) { Cut(2, 15000); }, 50000, MergeResult::ReadPieceFailed, nullptr},
+      {"size differs: kept", [](DiskFiles*) {}, 49999, MergeResult::SizeDiffers, "data"},
+      {"temporary name taken", [](DiskFiles*) { memdisk::Put(At("~TVR000.TMP"), "mine"); }, 50000,
+       MergeResult::Ok, "data"},
+      {"the name appears meanwhile", [](DiskFiles*) { g_appearsWhileWriting = "theirs"; }, 50000,
+       MergeResult::NameTaken, "theirs"},
+      {"the name cannot be given", [](DiskFiles* fs) { fs->rename = FailingRename; }, 50000,
+       MergeResult::CreateFailed, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    memdisk::Reset();
+    fs_ = memdisk::Files();
+    fs_.write = WatchedWrite;
+    g_nameWhileWriting = false;
+    g_appearsWhileWriting = nullptr;
+    PutPieces(data, 20000);
+    c.setup(&fs_);
+    std::set<std::string> names = memdisk::NamesIn(kDir);
+    EXPECT_EQ(Run("file-", c.size, 3).result, c.want);
+    EXPECT_FALSE(g_nameWhileWriting);
+    if (c.named) {
+      ASSERT_TRUE(memdisk::Has(At("DATA.LZH")));
+      EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, std::string(c.named) == "data" ? data : c.named);
+      names.insert("DATA.LZH");
+    }
+    EXPECT_EQ(memdisk::NamesIn(kDir), names) << "nothing else is left";
+    if (memdisk::Has(At("~TVR000.TMP"))) {
+      EXPECT_EQ(memdisk::Get(At("~TVR000.TMP")).data, "mine");
+    }
+  }
+}
+
+TEST_F(Merge, EmptyRecordFieldsAreRefusedOnceTheFirstPieceIsFound) {
+  fieldsEmpty_ = true;
+  EXPECT_EQ(Run("file-", 0, 0).result, MergeResult::NoFirstPiece);
+  PutPieces(Pattern(50000, 13), 20000);
+  EXPECT_EQ(Run("file-", 0, 0).result, MergeResult::RecordDamaged);
+  EXPECT_EQ(memdisk::NamesIn(kDir).size(), 3u);
 }
 
 TEST(MergeNames, ExistingNameInAnyLetterCase) {
@@ -263,6 +343,7 @@ class CheckedMerge : public ::testing::Test {
   static bool Answer(void* ctx, int piece, pieceset::PieceState) {
     auto* self = static_cast<CheckedMerge*>(ctx);
     self->asked_ = piece;
+    self->nameAtQuestion_ = memdisk::Has(At("DATA.LZH"));
     return self->yes_;
   }
 
@@ -281,18 +362,9 @@ class CheckedMerge : public ::testing::Test {
 
   int asked_ = 0;
   bool yes_ = true;
+  bool nameAtQuestion_ = false;  // a file stood under the recorded name while the user was asked
 };
 
-void Flip(int k, size_t at) {
-  std::string d = memdisk::Get(At("file-" + std::to_string(k))).data;
-  d[at] = static_cast<char>(d[at] ^ 0x40);
-  memdisk::Put(At("file-" + std::to_string(k)), d);
-}
-void Cut(int k, size_t keep) {
-  memdisk::Put(At("file-" + std::to_string(k)), memdisk::Get(At("file-" + std::to_string(k))).data.substr(0, keep));
-}
-void Grow(int k) { memdisk::Put(At("file-" + std::to_string(k)), memdisk::Get(At("file-" + std::to_string(k))).data + "x"); }
-void Drop(int k) { memdisk::Files().remove(At("file-" + std::to_string(k)).c_str()); }
 
 TEST_F(CheckedMerge, OneBadPieceIsRebuiltTwoAreNamedAndNothingIsLeft) {
   // 4 pieces of 30000 bytes and a last one of 12345; the parity piece is file-5.
@@ -310,7 +382,8 @@ TEST_F(CheckedMerge, OneBadPieceIsRebuiltTwoAreNamedAndNothingIsLeft) {
       {"byte flipped", [] { Flip(2, 777); }, MergeResult::Ok, 2, {2}},
       {"last truncated", [] { Cut(4, 12000); }, MergeResult::Ok, 4, {4}},
       {"first deleted", [] { Drop(1); }, MergeResult::Ok, 1, {1}},
-      {"one byte longer", [] { Grow(3); }, MergeResult::Ok, 3, {3}},
+      {"one byte longer", [] { Grow(3); }, MergeResult::Ok, 0, {}},
+      {"longer, its own bytes damaged", [] { Grow(3); Flip(3, 4); }, MergeResult::Ok, 3, {3}},
       {"parity deleted", [] { Drop(5); }, MergeResult::Ok, 0, {}},
       {"parity damaged only", [] { Flip(5, 3); }, MergeResult::Ok, 0, {}},
       {"two damaged", [] { Flip(1, 0); Flip(4, 12344); }, MergeResult::TooManyBad, 0, {1, 4}},
@@ -327,10 +400,12 @@ TEST_F(CheckedMerge, OneBadPieceIsRebuiltTwoAreNamedAndNothingIsLeft) {
     std::map<std::string, std::string> before;
     for (const std::string& n : memdisk::NamesIn(kDir)) before[n] = memdisk::Get(At(n)).data;
     asked_ = 0;
+    nameAtQuestion_ = false;
     const MergeOutcome out = Run();
     EXPECT_EQ(out.result, c.want);
     EXPECT_EQ(out.rebuilt, c.rebuilt);
     EXPECT_EQ(asked_, c.rebuilt);
+    EXPECT_FALSE(nameAtQuestion_);
     ASSERT_EQ(out.bad.count, static_cast<int>(c.named.size()));
     for (size_t i = 0; i < c.named.size(); ++i) EXPECT_EQ(out.bad.piece[i], c.named[i]);
     if (c.want == MergeResult::Ok) {
@@ -338,8 +413,53 @@ TEST_F(CheckedMerge, OneBadPieceIsRebuiltTwoAreNamedAndNothingIsLeft) {
     } else {
       EXPECT_FALSE(memdisk::Has(At("DATA.LZH")));
     }
-    // The pieces are never changed.
+    // The pieces are never changed, and nothing else is left.
     for (const auto& [n, d] : before) EXPECT_EQ(memdisk::Get(At(n)).data, d) << n;
+    for (const std::string& n : memdisk::NamesIn(kDir)) EXPECT_TRUE(before.count(n) || n == "DATA.LZH") << n;
+  }
+}
+
+// Serial transfers pad each file to whole blocks (XMODEM: 0x1A up to a multiple of 128 bytes).
+void Pad(int k) {
+  std::string d = memdisk::Get(At("file-" + std::to_string(k))).data;
+  d.append((128 - d.size() % 128) % 128, '\x1A');
+  memdisk::Put(At("file-" + std::to_string(k)), d);
+}
+
+TEST_F(CheckedMerge, PaddedPiecesAreJudgedByTheirRecordedBytes) {
+  const std::string data = Pattern(3 * 30000 + 12345, 25);
+  using Damage = void (*)();
+  struct Case {
+    const char* what;
+    Damage damage;
+    int rebuilt;  // piece rebuilt (and asked about), and so the one named
+    pieceset::PieceState state;
+  };
+  const Case cases[] = {
+      {"every piece and the parity piece padded", [] {}, 0, pieceset::PieceState::Good},
+      {"one damaged, rebuilt from the padded parity piece", [] { Flip(2, 5); }, 2,
+       pieceset::PieceState::Damaged},
+      {"the last one damaged at its last recorded byte", [] { Flip(4, 12344); }, 4,
+       pieceset::PieceState::Damaged},
+      {"one shorter", [] { Cut(1, 29999); }, 1, pieceset::PieceState::Short},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    memdisk::Reset();
+    ASSERT_EQ(Divide(data, 3), 4);
+    for (int k = 1; k <= 5; ++k) Pad(k);
+    ASSERT_EQ(memdisk::Get(At("file-5")).data.size(), 30080u);
+    c.damage();
+    asked_ = 0;
+    const MergeOutcome out = Run();
+    EXPECT_EQ(out.result, MergeResult::Ok);
+    EXPECT_EQ(asked_, c.rebuilt);
+    EXPECT_EQ(out.rebuilt, c.rebuilt);
+    ASSERT_EQ(out.bad.count, c.rebuilt ? 1 : 0);
+    if (c.rebuilt) {
+      EXPECT_EQ(out.bad.state[0], c.state);
+    }
+    EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, data);
   }
 }
 

@@ -63,6 +63,18 @@ void RunSteps(const DiskFiles& fs) {
 
   EXPECT_TRUE(fs.rename(a.c_str(), b.c_str()));
   EXPECT_FALSE(fs.rename(a.c_str(), b.c_str()));              // gone from the old name
+  // A taken name is replaced by none of a new file, a rename and a copy, in any letter case.
+  const std::string d = At("sub\\d.txt"), bUpper = At("sub\\b.TXT");
+  EXPECT_EQ(fs.createNew(bUpper.c_str()), kNoFile);
+  f = fs.createNew(d.c_str());
+  ASSERT_NE(f, kNoFile);
+  EXPECT_EQ(fs.write(f, "d", 1), 1);
+  fs.close(f);
+  EXPECT_FALSE(fs.rename(d.c_str(), bUpper.c_str()));
+  EXPECT_FALSE(fs.copy(d.c_str(), bUpper.c_str()));
+  EXPECT_EQ(Contents(fs, b), "hello");
+  EXPECT_EQ(Contents(fs, d), "d");
+  EXPECT_TRUE(RemoveForced(fs, d.c_str()));
   EXPECT_FALSE(fs.removeDir(sub.c_str()));                    // not empty
   EXPECT_EQ(Listed(fs, sub + "\\"), (std::set<std::string>{".", "..", "B.txt"}));
 
@@ -122,7 +134,7 @@ TEST(FileSeam, SystemFiles) {
   g_dir = dir + "\\";
   // What a run that failed half-way left.
   for (const char* folder : {"sub", "sub2"}) {
-    for (const char* name : {"a.txt", "B.txt", "c.txt"}) {
+    for (const char* name : {"a.txt", "B.txt", "c.txt", "d.txt"}) {
       const std::string left = At(folder) + "\\" + name;
       SetFileAttributesA(left.c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileA(left.c_str());

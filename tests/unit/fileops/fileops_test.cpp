@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <set>
 #include <string>
 
 #include "fileops/copy_work.h"
@@ -86,7 +87,9 @@ TEST(CopyWork, ReplacesOnlyWithAWholeGoodCopy) {
     if (c.destExists) memdisk::Put("A:\\a.bin", "old", engine::kAttrReadOnly);
     engine::DiskFiles fs = memdisk::Files();
     if (c.corrupt) fs.copy = CorruptCopy;
-    EXPECT_EQ(CopyReplacing(fs, "C:\\src\\a.bin", "A:\\a.bin", true, false), c.result);
+    char left[kPathBytes];
+    EXPECT_EQ(CopyReplacing(fs, "C:\\src\\a.bin", "A:\\a.bin", true, false, left), c.result);
+    EXPECT_STREQ(left, "");
     const bool copied = c.result == CopyResult::Ok;
     EXPECT_EQ(memdisk::NamesIn("A:\\").size(), copied || c.destExists ? 1u : 0u) << "no temporary";
     if (copied) {
@@ -96,6 +99,68 @@ TEST(CopyWork, ReplacesOnlyWithAWholeGoodCopy) {
       EXPECT_EQ(memdisk::Get("A:\\a.bin").data, "old");
     }
     EXPECT_EQ(memdisk::OpenHandles(), 0);
+  }
+}
+
+// Renames and deletions that fail on demand: the renames numbered in g_failRenames (counted from
+// 1), and every deletion while g_failRemove is set.
+int g_renames;
+std::set<int> g_failRenames;
+bool g_failRemove;
+bool CountedRename(const char* from, const char* to) {
+  return !g_failRenames.count(++g_renames) && memdisk::Files().rename(from, to);
+}
+bool FailingRemove(const char* path) { return !g_failRemove && memdisk::Files().remove(path); }
+
+TEST(CopyWork, NoStepOfAReplacementLosesAFile) {
+  const uint32_t kept = engine::kAttrReadOnly | engine::kAttrHidden;
+  struct Case {
+    const char* what;
+    bool folder;           // a folder has the file's name at the destination
+    std::set<int> renames;  // 1: the old file aside, 2: the copy into place, 3: the old one back
+    bool removeFails;
+    CopyResult result;
+    const char* dest;      // what stands under the name afterwards
+    const char* left;      // the file reported as left under another name, or ""
+  };
+  const Case cases[] = {
+      {"replaced", false, {}, false, CopyResult::Ok, "new", ""},
+      {"old file cannot be moved", false, {1}, false, CopyResult::ReplaceFailed, "old", ""},
+      {"copy cannot take the name", false, {2}, false, CopyResult::ReplaceFailed, "old", ""},
+      {"nor the old file again", false, {2, 3}, false, CopyResult::OldAside, nullptr, "A:\\~TVR001.TMP"},
+      {"old file cannot be deleted", false, {}, true, CopyResult::OldLeft, "new", "A:\\~TVR001.TMP"},
+      {"a folder of the name", true, {}, false, CopyResult::ReplaceFailed, nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    memdisk::Reset();
+    memdisk::Put("C:\\src\\a.bin", "new");
+    if (c.folder) memdisk::PutDir("A:\\a.bin");
+    else memdisk::Put("A:\\a.bin", "old", kept);
+    engine::DiskFiles fs = memdisk::Files();
+    fs.rename = CountedRename;
+    fs.remove = FailingRemove;
+    g_renames = 0;
+    g_failRenames = c.renames;
+    g_failRemove = c.removeFails;
+    char left[kPathBytes];
+    EXPECT_EQ(CopyReplacing(fs, "C:\\src\\a.bin", "A:\\a.bin", false, false, left), c.result);
+    EXPECT_STREQ(left, c.left);
+    std::set<std::string> names{"a.bin"};
+    if (c.dest) {
+      EXPECT_EQ(memdisk::Get("A:\\a.bin").data, c.dest);
+      EXPECT_EQ(memdisk::Get("A:\\a.bin").attributes, std::string(c.dest) == "old" ? kept : engine::kAttrArchive);
+    } else if (c.folder) {
+      EXPECT_TRUE(memdisk::Get("A:\\a.bin").attributes & engine::kAttrDirectory);
+    } else {
+      names.clear();
+    }
+    if (*c.left) {
+      EXPECT_EQ(memdisk::Get(c.left).data, "old");
+      EXPECT_EQ(memdisk::Get(c.left).attributes, kept);
+      names.insert(std::string(c.left).substr(3));
+    }
+    EXPECT_EQ(memdisk::NamesIn("A:\\"), names);
   }
 }
 

@@ -3,8 +3,10 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "fileops/attributes_work.h"
+#include "fileops/delete_work.h"
 #include "fileops/sizeinquiry_work.h"
 #include "fileops/timestamp_work.h"
 #include "memdisk.h"
@@ -14,6 +16,7 @@ using engine::kAttrArchive;
 using engine::kAttrDirectory;
 using engine::kAttrHidden;
 using engine::kAttrReadOnly;
+using engine::kAttrReparsePoint;
 using engine::kAttrSystem;
 
 namespace {
@@ -102,30 +105,34 @@ TEST(TimestampRules, Calendar) {
   for (OsKind k : {Win95, Win98, WinMe}) EXPECT_EQ(ChooseTimeMethod(false, k), TimeMethod::Recreation);
 }
 
-// A clock a test holds: what it was set to, and whether it may be set at all.
-CalTime g_clock{2026, 12, 7, 12, 0, 0};
+// A clock a test holds: what it was set to, and whether it may be set at all. Its ticks run
+// 30 ms for every folder made.
+ClockTime g_clock{{2026, 12, 7, 12, 0, 0}, 0};
+uint32_t g_ticks = 0;
 bool g_clockSettable = true;
 int g_sets = 0;
-bool ReadClock(CalTime* now) {
+bool ReadClock(ClockTime* now) {
   *now = g_clock;
   return true;
 }
-bool SetClock(const CalTime& t) {
+bool SetClock(const ClockTime& t) {
   if (!g_clockSettable) return false;
   g_clock = t;
   ++g_sets;
   return true;
 }
-const MachineClock kTestClock = {ReadClock, SetClock};
+uint32_t Ticks() { return g_ticks; }
+const MachineClock kTestClock = {ReadClock, SetClock, Ticks};
 
 // Folders made while the test's clock runs get its time, as on a FAT volume.
 bool MakeDirAtClock(const char* path) {
+  g_ticks += 30;
   if (!memdisk::Files().makeDir(path)) return false;
-  return memdisk::Files().setTimes(path, g_clock) == engine::TimeResult::Ok;
+  return memdisk::Files().setTimes(path, g_clock.time) == engine::TimeResult::Ok;
 }
 
 TEST(TimestampWork, RecreationKeepsEverythingWhateverFails) {
-  const CalTime now{2026, 12, 7, 12, 0, 0};
+  const ClockTime now{{2026, 12, 7, 12, 0, 59}, 980};
   struct Case { bool settable; bool makeFails; int failures; };
   const Case cases[] = {{true, false, 0}, {false, false, 1}, {true, true, 1}};
   for (const Case& c : cases) {
@@ -144,9 +151,10 @@ TEST(TimestampWork, RecreationKeepsEverythingWhateverFails) {
     EXPECT_EQ(memdisk::Get("C:\\T\\sub").attributes, kAttrSystem | kAttrDirectory);
     EXPECT_EQ(memdisk::NamesIn("C:\\T"),
               (std::set<std::string>{"!!!", "!!!!", ".dot", ".hidden", "a.txt", "sub"}));
-    // The clock stands as it stood.
-    EXPECT_EQ(g_clock.year, now.year);
-    EXPECT_EQ(g_clock.hour, now.hour);
+    // The clock stands as it would have, to the millisecond.
+    const ClockTime back = c.settable ? Later(now, c.makeFails ? 0 : 30) : now;
+    EXPECT_EQ(std::make_tuple(g_clock.time.minute, g_clock.time.second, g_clock.millisecond),
+              std::make_tuple(back.time.minute, back.time.second, back.millisecond));
     if (c.failures == 0) {
       // Made at T1, one second before the even time: a FAT volume rounds it up to T.
       EXPECT_EQ(g_sets, 2);
@@ -159,6 +167,25 @@ TEST(TimestampWork, RecreationKeepsEverythingWhateverFails) {
   char temp[kPathBytes];
   ASSERT_TRUE(TemporaryFolderFor(memdisk::Files(), "C:\\T\\sub", temp, sizeof temp, false));
   EXPECT_STREQ(temp, "C:\\T\\!!!!!");
+}
+
+TEST(TimestampWork, LaterCarriesMillisecondsIntoTheCalendar) {
+  struct Case { ClockTime from; uint32_t ms; ClockTime to; };
+  const Case cases[] = {
+      {{{2026, 12, 7, 12, 0, 0}, 750}, 30, {{2026, 12, 7, 12, 0, 0}, 780}},
+      {{{2026, 12, 7, 12, 0, 59}, 980}, 30, {{2026, 12, 7, 12, 1, 0}, 10}},
+      {{{2026, 12, 31, 23, 59, 59}, 999}, 1, {{2027, 1, 1, 0, 0, 0}, 0}},
+      {{{2000, 2, 28, 23, 59, 59}, 500}, 600, {{2000, 2, 29, 0, 0, 0}, 100}},
+      {{{2001, 2, 28, 23, 0, 0}, 0}, 3600000, {{2001, 3, 1, 0, 0, 0}, 0}},
+      {{{2001, 1, 30, 0, 0, 0}, 0}, 3 * 86400000u, {{2001, 2, 2, 0, 0, 0}, 0}},
+  };
+  for (const Case& c : cases) {
+    const ClockTime t = Later(c.from, c.ms);
+    EXPECT_EQ(std::make_tuple(t.time.year, t.time.month, t.time.day, t.time.hour, t.time.minute,
+                              t.time.second, t.millisecond),
+              std::make_tuple(c.to.time.year, c.to.time.month, c.to.time.day, c.to.time.hour,
+                              c.to.time.minute, c.to.time.second, c.to.millisecond));
+  }
 }
 
 TEST(TimestampWork, DirectWalkSetsEverythingButTheKeptOnes) {
@@ -210,6 +237,79 @@ TEST(SizeInquiryWork, CountsInSixtyFourBits) {
   TreeSize none{0, 0, 0};
   AddUpTree(memdisk::Files(), "C:\\T\\empty\\inner", &none);
   EXPECT_EQ(none.bytes + none.files + none.folders, 0u);
+}
+
+// A tree holding links to a folder and to a file elsewhere, as a junction and a symbolic link
+// show in a listing; what is put below the folder link stands for what lies behind it.
+void PutTreeWithLinks() {
+  PutTree();
+  memdisk::PutDir("C:\\T\\sub\\elsewhere", kAttrReparsePoint);
+  memdisk::Put("C:\\T\\sub\\elsewhere\\outside.txt", "outside", kAttrArchive);
+  memdisk::Put("C:\\T\\sub\\file-link", "target", kAttrArchive | kAttrReparsePoint);
+}
+
+void ExpectBehindLinksUntouched() {
+  const memdisk::Entry& outside = memdisk::Get("C:\\T\\sub\\elsewhere\\outside.txt");
+  EXPECT_EQ(outside.data, "outside");
+  EXPECT_EQ(outside.attributes, kAttrArchive);
+  EXPECT_FALSE(outside.hasTime);
+}
+
+WipeGenerator g_generator;
+void NoonClock(int* hundredths, int* seconds) { *hundredths = *seconds = 0; }
+
+TEST(Walks, NeverEnterALink) {
+  struct Case {
+    const char* walk;
+    const char* root;  // the walk's own folder, or a link given as one
+  };
+  for (const Case c : {Case{"attributes", "C:\\T"}, Case{"timestamp", "C:\\T"},
+                       Case{"size", "C:\\T"}, Case{"wipe", "C:\\T"},
+                       Case{"attributes", "C:\\T\\sub\\elsewhere"},
+                       Case{"timestamp", "C:\\T\\sub\\elsewhere"},
+                       Case{"size", "C:\\T\\sub\\elsewhere"},
+                       Case{"wipe", "C:\\T\\sub\\elsewhere"}}) {
+    SCOPED_TRACE(std::string(c.walk) + " of " + c.root);
+    PutTreeWithLinks();
+    const std::string walk = c.walk;
+    if (walk == "attributes") {
+      AttributeJob job{&memdisk::Files(), {true, true, false, false}, false, kProgram, 0};
+      AttributeWalk(job, c.root);
+      EXPECT_EQ(job.failures, 0);
+      EXPECT_EQ(memdisk::Get("C:\\T\\sub\\file-link").attributes, kAttrArchive | kAttrReparsePoint);
+    } else if (walk == "timestamp") {
+      TimeJob job{&memdisk::Files(), nullptr, kProgram, {2001, 3, 1, 0, 0, 2}, true, WinNtLater,
+                  false, 0};
+      TimestampWalk(job, c.root);
+      EXPECT_EQ(job.failures, 0);
+      EXPECT_FALSE(memdisk::Get("C:\\T\\sub\\file-link").hasTime);
+    } else if (walk == "size") {
+      TreeSize s{0, 0, 0};
+      AddUpTree(memdisk::Files(), c.root, &s);
+      const bool whole = std::string(c.root) == "C:\\T";
+      EXPECT_EQ(s.bytes, whole ? 3u : 0u);  // a.txt and b.txt only
+      EXPECT_EQ(s.files, whole ? 2u : 0u);
+      EXPECT_EQ(s.folders, whole ? 1u : 0u);
+    } else {
+      // Where the system cannot remove a link by itself, it stays, named, and so does its folder.
+      engine::DiskFiles keeping = memdisk::Files();
+      keeping.removeLink = [](const char*, bool) { return false; };
+      WipeReport kept{};
+      WipeTree(WipeJob{&keeping, kProgram, &g_generator, NoonClock}, c.root, &kept);
+      EXPECT_EQ(kept.failures, std::string(c.root) == "C:\\T" ? 2 : 1);
+      EXPECT_TRUE(memdisk::Has("C:\\T\\sub\\elsewhere"));
+      ExpectBehindLinksUntouched();
+      PutTreeWithLinks();
+      WipeReport r{};
+      WipeTree(WipeJob{&memdisk::Files(), kProgram, &g_generator, NoonClock}, c.root, &r);
+      EXPECT_EQ(r.failures, 0) << r.first;
+      // The links themselves are gone, and with them the tree that held them.
+      EXPECT_FALSE(memdisk::Has("C:\\T\\sub\\elsewhere"));
+      EXPECT_EQ(memdisk::Has("C:\\T\\sub\\file-link"), std::string(c.root) != "C:\\T");
+      EXPECT_EQ(memdisk::Has("C:\\T\\sub"), std::string(c.root) != "C:\\T");
+    }
+    ExpectBehindLinksUntouched();
+  }
 }
 
 }  // namespace
