@@ -9,7 +9,8 @@ namespace fileops {
 namespace {
 
 // Nothing is changed on the way, so each folder is walked while it is being listed, and
-// whether it exists is not asked beforehand: one that cannot be listed adds nothing.
+// whether it exists is not asked beforehand: one that cannot be listed adds nothing. A link
+// below is known by its entry in the listing and left alone, as every walk leaves links.
 struct Walk {
   const engine::DiskFiles& fs;
   TreeSize* size;
@@ -20,7 +21,7 @@ void AddUpFolder(const engine::DiskFiles& fs, const std::string& dir, TreeSize* 
 
 bool Visit(void* ctx, const engine::DirEntry& e) {
   auto* w = static_cast<Walk*>(ctx);
-  if (e.name[0] == '.') return false;
+  if (e.name[0] == '.' || IsLink(e)) return false;
   if (e.attributes & engine::kAttrDirectory) {
     ++w->size->folders;
     AddUpFolder(w->fs, JoinPath(w->dir, e.name), w->size);
@@ -39,7 +40,12 @@ void AddUpFolder(const engine::DiskFiles& fs, const std::string& dir, TreeSize* 
 }  // namespace
 
 void AddUpTree(const engine::DiskFiles& fs, const char* dir, TreeSize* size) {
-  AddUpFolder(fs, WithoutTrailingBackslash(dir), size);
+  // The selected folder alone is looked up: given as a link, it is not entered either.
+  const std::string d = WithoutTrailingBackslash(dir);
+  const bool root = !d.empty() && d.back() == '\\';
+  engine::DirEntry self;
+  if (!root && (!fs.lookup(d.c_str(), &self) || IsLink(self))) return;
+  AddUpFolder(fs, d, size);
 }
 
 }  // namespace fileops
