@@ -322,6 +322,8 @@ void ListDirectory(const char* path) {
     if (AddFileRow(row, s_files[j])) ++row;
     HoldBeyondPage(row, page, &held);
   }
+  // One image a row: those set aside for entries that could not be looked up again go.
+  ImageList_SetImageCount(images, row);
   if (held) EndHold();
   UpdateWindow(s_mainWnd);
 }
