@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # Tovra's File Size inquiry of a tree of 50,000 files under Wine against `du -sb` on the same
-# tree (a temp folder of the build tree mapped as a fixed drive), in the same run. Tovra is
-# timed from the OK of its dialog until its result dialog; five runs each after a first pass
-# that fills the caches for both; prints best, median and spread, and the ratio of times.
+# tree (a temp folder of the build tree mapped as a fixed drive), and against the plainest walk
+# the system allows under the same Wine: WALKBENCH.EXE doing nothing but FindFirstFileA and
+# FindNextFileA over the tree. WALKBENCH.EXE also times the command's own walk without its
+# windows, which tells the walk's share from that of the dialogs. Tovra is timed from the OK of
+# its dialog until its result dialog shows (seen through the window events the system sends the
+# robot), the walks by themselves; five runs each after a first pass that fills the caches for
+# all; prints best, median and spread, and the ratios of times.
 # Usage: bench/size_inquiry.sh [files]   (default 50000)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOVRA_BUILD_DIR:-$root/build}
 export TOVRA_BIN=${TOVRA_BIN:-$build/win32/bin}
 files=${1:-50000}
-for f in TOVRA.EXE ROBOT.EXE; do
+for f in TOVRA.EXE ROBOT.EXE WALKBENCH.EXE; do
   [ -f "$TOVRA_BIN/$f" ] || { echo "no $TOVRA_BIN/$f: build the win32 tree first (tools/build.sh win32)"; exit 1; }
 done
 
 source "$root/tools/winenv.sh"
+[ -z "${TOVRA_NO_WINE:-}" ] || { echo "no figures: $TOVRA_NO_WINE"; exit 1; }
 work=$(mktemp -d "$build/bench-size.XXXXXX")
 cleanup() {
   winenv_stop
@@ -27,13 +32,21 @@ PYTHONPATH="$root/tests/wine:$root/bench" python3 - "$files" <<'PY'
 import os, subprocess, sys, time, unittest
 from benchlib import RUNS, figures, line
 from tovra import TovraCase, IDC_BTN_FILESIZE, IDC_RES_DIRS, IDC_RES_FILES, IDC_RES_SIZE
-from winetest import IDOK
+from winetest import IDOK, bin_path
 
 files = int(sys.argv[1])
 per_folder = 100
+PLAIN, OWN, TOVRA = ('plain walk (FindFirst/FindNextFileA)', "Tovra's walk without windows",
+                     'Tovra File Size (OK to result)')
 
 
 class Bench(TovraCase):
+    def walk(self, tree, *mode):
+        """Seconds of one walk by WALKBENCH.EXE, and what it counted."""
+        out = subprocess.run(['wine', bin_path('WALKBENCH.EXE'), tree] + list(mode),
+                             stdout=subprocess.PIPE, check=True).stdout.split()
+        return float(out[0]), [int(n) for n in out[1:]]
+
     def runTest(self):
         folder, root = self.drive('t', name='disk')
         tree = os.path.join(folder, 'tree')
@@ -45,36 +58,50 @@ class Bench(TovraCase):
                 f.write(b'x' * (k % 3000))
         du = subprocess.run(['du', '-sb', tree], stdout=subprocess.PIPE,
                             check=True).stdout.split()[0]
+        # du -sb counts the folders' own sizes too; the files alone are the sum below.
+        counted = [sum(k % 3000 for k in range(files)), files,
+                   files // 1000 + files // per_folder]
         t = self.start_tovra(root)
-        times = {'du -sb': [], 'Tovra': []}
+        times = {'du -sb': [], PLAIN: [], OWN: [], TOVRA: []}
         for run in range(RUNS + 1):
             t0 = time.perf_counter()
             subprocess.run(['du', '-sb', tree], stdout=subprocess.DEVNULL, check=True)
             du_time = time.perf_counter() - t0
 
+            plain_time, plain = self.walk(root + 'tree')
+            own_time, own = self.walk(root + 'tree', 'tovra')
+            self.assertEqual(plain, counted)
+            self.assertEqual(own, counted)
+
             t.select(folder, 'tree')
             t.press(IDC_BTN_FILESIZE)
             dlg = t.dialog('Inquire File Size', '')
+            t.app.watch_shown()
             t0 = time.perf_counter()
             t.app.click(dlg, IDOK)
-            result = t.dialog('Inquiry Result', '')
+            result = t.app.wait_shown(timeout=600, cls='#32770')
             tovra_time = time.perf_counter() - t0
-            shown = [int(t.app.get_text(result, i)) for i in (IDC_RES_SIZE, IDC_RES_FILES,
-                                                               IDC_RES_DIRS)]
-            # du -sb counts the folders' own sizes too; the files alone are the sum below.
-            self.assertEqual(shown[1:], [files, files // 1000 + files // per_folder])
-            self.assertEqual(shown[0], sum(k % 3000 for k in range(files)))
-            t.app.click(result, IDOK)
-            t.app.wait_gone(result)
+            self.assertEqual(result.title, 'Inquiry Result')
+            shown = [int(t.app.get_text(result.hwnd, i)) for i in (IDC_RES_SIZE, IDC_RES_FILES,
+                                                                   IDC_RES_DIRS)]
+            self.assertEqual(shown, counted)
+            t.app.click(result.hwnd, IDOK)
+            t.app.wait_gone(result.hwnd)
             if run:
-                times['du -sb'].append(du_time)
-                times['Tovra'].append(tovra_time)
+                for name, value in (('du -sb', du_time), (PLAIN, plain_time), (OWN, own_time),
+                                    (TOVRA, tovra_time)):
+                    times[name].append(value)
         print('tree: %d files in %d folders, %s bytes by du -sb, %d runs'
-              % (files, files // 1000 + files // per_folder, du.decode(), RUNS))
+              % (files, counted[2], du.decode(), RUNS))
         for name, values in times.items():
             print(line(name, values))
-        (tb, tm, _), (db, dm, _) = figures(times['Tovra']), figures(times['du -sb'])
-        print('ratio of times Tovra / du -sb: %.2f (best)  %.2f (median)' % (tb / db, tm / dm))
+
+        def ratio(label, a, b):
+            (ab, am, _), (bb, bm, _) = figures(times[a]), figures(times[b])
+            print('ratio of times %s: %.2f (best)  %.2f (median)' % (label, ab / bb, am / bm))
+        ratio('Tovra / du -sb', TOVRA, 'du -sb')
+        ratio('Tovra / plain walk', TOVRA, PLAIN)
+        ratio("Tovra's walk without windows / plain walk", OWN, PLAIN)
 
 
 result = unittest.TextTestRunner(verbosity=0).run(Bench())

@@ -147,14 +147,28 @@ static void SetCell(int row, int sub, const char* text) {
   SendMessageA(g_hFileList, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-static bool InsertRow(int row, const char* name) {
+// Row i shows image i of the list, which is filled only when the list first draws the row (or
+// is asked for its image): asking the shell for the icons of a whole folder, programs one by
+// one, took most of a long listing's time, though only the rows in view are ever drawn.
+struct Row {
+  const ListEntry* entry;  // NULL: no row
+  bool folder;
+  bool imaged;  // its image is in the list
+};
+static Row s_rows[kMaxRows];
+
+static bool InsertRow(int row, const ListEntry& e, bool folder) {
+  s_rows[row] = Row{&e, folder, false};
   LVITEMA item;
   ZeroMemory(&item, sizeof item);
   item.mask = LVIF_TEXT | LVIF_IMAGE;
   item.iItem = row;
-  item.iImage = row;
-  item.pszText = const_cast<char*>(name);
-  return SendMessageA(g_hFileList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) == row;
+  item.iImage = I_IMAGECALLBACK;
+  item.pszText = const_cast<char*>(e.fd.cFileName);
+  if (SendMessageA(g_hFileList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) == row)
+    return true;
+  s_rows[row].entry = NULL;
+  return false;
 }
 
 // An entry whose name cannot be looked up again gets no row, as the system would not find it.
@@ -163,194 +177,98 @@ static bool StillThere(const ListEntry& e) {
   return !browser::MayNotLookUp(e.fd.cFileName) || ReadEntry(e.path, &again);
 }
 
-static bool AddFolderRow(HIMAGELIST images, int row, const ListEntry& e) {
+static bool AddFolderRow(int row, const ListEntry& e) {
   if (!StillThere(e)) return false;
   const WIN32_FIND_DATAA& fd = e.fd;
-  const char* path = e.path;
   bool recycler = browser::IsRecycleBinName(fd.cFileName);
   char when[32], attrs[8];
   TimeText(when, sizeof when, fd.ftLastWriteTime);
   browser::AttributeLetters(fd.dwFileAttributes, attrs);
-  browser::FolderIcon kind =
-      browser::ListFolderIcon(fd.cFileName, path, g_documentsPath, g_osKind, Dbcs());
-  if (!AppendIcon(images, FolderIconHandle(kind))) return false;
-  if (!InsertRow(row, fd.cFileName)) {
-    ImageList_Remove(images, row);
-    return false;
-  }
+  if (!InsertRow(row, e, true)) return false;
   SetCell(row, 2, Tx(recycler ? kTypeRecycler : kTypeFolder));
   SetCell(row, 3, when);
   SetCell(row, 4, attrs);
   return true;
 }
 
-// The shell's icons of one listing, one per kind of file: asking the shell costs milliseconds a
-// file, and every file of a kind shows the same icon unless its icon is its own.
-struct KindIcon {
-  char kind[16];
-  HICON icon;  // NULL: the shell gives none for the kind
-  // The icon's own bitmaps when it is 16 by 16: adding them is much cheaper than adding the
-  // icon, which is copied and drawn anew for every row.
-  HBITMAP color, mask;
-  int bitsPerPixel;
-};
-static KindIcon s_kindIcons[64];
-static int s_kinds;
-
-static void ForgetKindIcons() {
-  for (int k = 0; k < s_kinds; ++k) {
-    if (s_kindIcons[k].icon) DestroyIcon(s_kindIcons[k].icon);
-    if (s_kindIcons[k].color) DeleteObject(s_kindIcons[k].color);
-    if (s_kindIcons[k].mask) DeleteObject(s_kindIcons[k].mask);
-  }
-  s_kinds = 0;
-}
-
-static void KeepBitmaps(KindIcon* k) {
-  k->color = k->mask = NULL;
-  ICONINFO info;
-  if (!k->icon || !GetIconInfo(k->icon, &info)) return;
-  BITMAP bm;
-  if (info.hbmColor && GetObjectA(info.hbmColor, sizeof bm, &bm) && bm.bmWidth == 16 &&
-      bm.bmHeight == 16) {
-    k->color = info.hbmColor;
-    k->mask = info.hbmMask;
-    k->bitsPerPixel = bm.bmBitsPixel;
-    return;
-  }
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
-}
-
-// The icon to show for a file; *owned when the caller must destroy it. *kind: the kind's
-// entry when the icon is the kind's, else NULL.
-static HICON FileIcon(const char* path, const char* name, bool* owned, const KindIcon** kind) {
-  char ext[16];
-  *owned = false;
-  *kind = NULL;
-  if (browser::IconIsOwn(name) || !browser::IconKind(name, ext, sizeof ext, Dbcs())) {
-    HICON icon = ShellIcon(path);
-    *owned = icon != NULL;
-    return icon;
-  }
-  for (int k = 0; k < s_kinds; ++k)
-    if (!strcmp(s_kindIcons[k].kind, ext)) {
-      *kind = &s_kindIcons[k];
-      return s_kindIcons[k].icon;
-    }
-  HICON icon = ShellIcon(path);
-  if (s_kinds == static_cast<int>(sizeof s_kindIcons / sizeof s_kindIcons[0])) {
-    *owned = icon != NULL;
-    return icon;
-  }
-  KindIcon* k = &s_kindIcons[s_kinds++];
-  lstrcpynA(k->kind, ext, sizeof k->kind);
-  k->icon = icon;
-  KeepBitmaps(k);
-  *kind = k;
-  return icon;
-}
-
-// The images of held rows go into the list many at a time, as one strip: adding them one by
-// one took most of a long listing's time. Row i shows image i, so the waiting images go in
-// before any other is added.
-constexpr int kStripImages = 64;
-static const KindIcon* s_waiting[kStripImages];
-static int s_waitingCount;
-
-// Draws the waiting images' colour or mask bitmaps side by side into the strip selected into
-// to. A run of one kind takes its bitmap once and then doubles itself, as selecting and
-// copying each tile costs about as much as adding it.
-static void DrawTiles(HDC to, HDC from, int n, bool mask) {
-  for (int a = 0, b; a < n; a = b) {
-    for (b = a + 1; b < n && s_waiting[b] == s_waiting[a];) ++b;
-    HGDIOBJ old = SelectObject(from, mask ? s_waiting[a]->mask : s_waiting[a]->color);
-    BitBlt(to, 16 * a, 0, 16, 16, from, 0, 0, SRCCOPY);
-    SelectObject(from, old);
-    for (int w = 16; w < 16 * (b - a); w *= 2) {
-      BitBlt(to, 16 * a + w, 0, w < 16 * (b - a) - w ? w : 16 * (b - a) - w, 16, to, 16 * a, 0, SRCCOPY);
-    }
-  }
-}
-
-static bool AddStrip(HIMAGELIST images, int n) {
-  HDC from = CreateCompatibleDC(NULL), to = CreateCompatibleDC(NULL);
-  HBITMAP color = NULL, mask = NULL;
-  bool added = false;
-  if (from && to) {
-    // A strip in the format of the kinds' own bitmaps, so that their pixels go in unchanged.
-    HGDIOBJ old = SelectObject(from, s_waiting[0]->color);
-    color = CreateCompatibleBitmap(from, 16 * n, 16);
-    SelectObject(from, old);
-    mask = CreateBitmap(16 * n, 16, 1, 1, NULL);
-  }
-  if (color && mask) {
-    HGDIOBJ old = SelectObject(to, color);
-    DrawTiles(to, from, n, false);
-    SelectObject(to, mask);
-    DrawTiles(to, from, n, true);
-    SelectObject(to, old);
-    added = ImageList_Add(images, color, mask) >= 0;
-  }
-  if (color) DeleteObject(color);
-  if (mask) DeleteObject(mask);
-  if (from) DeleteDC(from);
-  if (to) DeleteDC(to);
-  return added;
-}
-
-// Adds the waiting images; false when one of them could not be added even by itself.
-static bool AddWaitingImages(HIMAGELIST images) {
-  const int n = s_waitingCount;
-  s_waitingCount = 0;
-  if (n == 0 || AddStrip(images, n)) return true;
-  bool all = true;
-  for (int i = 0; i < n; ++i) {
-    const KindIcon* k = s_waiting[i];
-    if (ImageList_Add(images, k->color, k->mask) < 0 && !AppendIcon(images, k->icon)) all = false;
-  }
-  return all;
-}
-
-// Adds the image of a row: the bitmaps of its kind k when there are some, else icon. A held
-// row's image waits for the next strip.
-static bool AddRowImage(HIMAGELIST images, bool held, const KindIcon* k, HICON icon) {
-  if (k && k->color) {
-    if (held) {
-      if (s_waitingCount > 0 && s_waiting[0]->bitsPerPixel != k->bitsPerPixel &&
-          !AddWaitingImages(images)) {
-        return false;
-      }
-      s_waiting[s_waitingCount++] = k;
-      return s_waitingCount < kStripImages || AddWaitingImages(images);
-    }
-    if (ImageList_Add(images, k->color, k->mask) >= 0) return true;
-  }
-  return AddWaitingImages(images) && AppendIcon(images, icon);
-}
-
-static bool AddFileRow(HIMAGELIST images, int row, const ListEntry& e, bool held) {
+static bool AddFileRow(int row, const ListEntry& e) {
   if (!StillThere(e)) return false;
   const WIN32_FIND_DATAA& fd = e.fd;
   char size[32], when[32], attrs[8];
   browser::FormatSizeText(size, sizeof size, EntrySize(fd));
   TimeText(when, sizeof when, fd.ftLastWriteTime);
   browser::AttributeLetters(fd.dwFileAttributes, attrs);
-  bool owned = false;
-  const KindIcon* kind = NULL;
-  HICON shellIcon = FileIcon(e.path, fd.cFileName, &owned, &kind);
-  bool added = AddRowImage(images, held, kind, shellIcon ? shellIcon : ResourceIcon("NO_FIL_ICON"));
-  if (owned) DestroyIcon(shellIcon);
-  if (!added) return false;
-  if (!InsertRow(row, fd.cFileName)) {
-    if (s_waitingCount > 0) --s_waitingCount;
-    else ImageList_Remove(images, row);
-    return false;
-  }
+  if (!InsertRow(row, e, false)) return false;
   SetCell(row, 1, size);
   SetCell(row, 3, when);
   SetCell(row, 4, attrs);
   return true;
+}
+
+// The shell's icons of one listing, one per kind of file: asking the shell costs milliseconds a
+// file, and every file of a kind shows the same icon unless its icon is its own. Kept until the
+// next listing, as rows are drawn while the user scrolls. A file for which the shell gives none
+// (it may have gone since the listing) stands for no kind.
+struct KindIcon {
+  char kind[16];
+  HICON icon;
+};
+static KindIcon s_kindIcons[64];
+static int s_kinds;
+
+static void ForgetKindIcons() {
+  for (int k = 0; k < s_kinds; ++k) DestroyIcon(s_kindIcons[k].icon);
+  s_kinds = 0;
+}
+
+// The icon to show for a file; *owned when the caller must destroy it.
+static HICON FileIcon(const char* path, const char* name, bool* owned) {
+  char ext[16];
+  *owned = false;
+  if (browser::IconIsOwn(name) || !browser::IconKind(name, ext, sizeof ext, Dbcs())) {
+    HICON icon = ShellIcon(path);
+    *owned = icon != NULL;
+    return icon;
+  }
+  for (int k = 0; k < s_kinds; ++k)
+    if (!strcmp(s_kindIcons[k].kind, ext)) return s_kindIcons[k].icon;
+  HICON icon = ShellIcon(path);
+  if (!icon || s_kinds == static_cast<int>(sizeof s_kindIcons / sizeof s_kindIcons[0])) {
+    *owned = icon != NULL;
+    return icon;
+  }
+  KindIcon* k = &s_kindIcons[s_kinds++];
+  lstrcpynA(k->kind, ext, sizeof k->kind);
+  k->icon = icon;
+  return icon;
+}
+
+static void FillRowImage(int row) {
+  Row& r = s_rows[row];
+  const ListEntry& e = *r.entry;
+  HIMAGELIST images = ListImages();
+  if (r.folder) {
+    browser::FolderIcon kind =
+        browser::ListFolderIcon(e.fd.cFileName, e.path, g_documentsPath, g_osKind, Dbcs());
+    PutIcon(images, row, FolderIconHandle(kind));
+  } else {
+    bool owned = false;
+    HICON shellIcon = FileIcon(e.path, e.fd.cFileName, &owned);
+    PutIcon(images, row, shellIcon ? shellIcon : ResourceIcon("NO_FIL_ICON"));
+    if (owned) DestroyIcon(shellIcon);
+  }
+  r.imaged = true;
+}
+
+void GiveRowImage(NMHDR* request) {
+  LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(request)->item;
+  if (!(item.mask & LVIF_IMAGE) || item.iSubItem != 0 || item.iItem < 0 ||
+      item.iItem >= kMaxRows || !s_rows[item.iItem].entry) {
+    return;
+  }
+  if (!s_rows[item.iItem].imaged) FillRowImage(item.iItem);
+  item.iImage = item.iItem;
+  item.mask |= LVIF_DI_SETITEM;
 }
 
 // The first page fills row by row in view. Rows beyond it cannot be seen, and redrawing the
@@ -377,6 +295,7 @@ void ListDirectory(const char* path) {
   if (!g_hFileList) return;
   char prefix[kPathBytes];
   ZeroMemory(prefix, sizeof prefix);
+  ZeroMemory(s_rows, sizeof s_rows);
   bool fits = MakeDirectoryPrefix(prefix, kPathBytes, path, Dbcs());
   int folders = 0, files = 0;
   if (fits) Enumerate(prefix, &folders, &files);
@@ -385,25 +304,26 @@ void ListDirectory(const char* path) {
 
   HIMAGELIST images = ListImages();
   SendMessageA(g_hFileList, LVM_DELETEALLITEMS, 0, 0);
+  ForgetKindIcons();
   ImageList_Remove(images, -1);
+  ImageList_SetImageCount(images, folders + files < kMaxRows ? folders + files : kMaxRows);
   RECT band = {0, 105, 570, 321 - GetSystemMetrics(SM_CYCAPTION)};
   InvalidateRect(s_mainWnd, &band, FALSE);
 
-  // A row that cannot be added takes no image either, so row i keeps image i.
   int page = static_cast<int>(SendMessageA(g_hFileList, LVM_GETCOUNTPERPAGE, 0, 0));
   bool held = false;
   int row = 0;
   SendMessageA(g_hFileList, LVM_SETITEMCOUNT, folders + files, 0);
   for (int i = 0; i < folders; ++i) {
-    if (AddFolderRow(images, row, s_folders[i])) ++row;
+    if (AddFolderRow(row, s_folders[i])) ++row;
     HoldBeyondPage(row, page, &held);
   }
   for (int j = 0; j < files && row < kMaxRows; ++j) {
-    if (AddFileRow(images, row, s_files[j], held)) ++row;
+    if (AddFileRow(row, s_files[j])) ++row;
     HoldBeyondPage(row, page, &held);
   }
-  AddWaitingImages(images);
-  ForgetKindIcons();
+  // One image a row: those set aside for entries that could not be looked up again go.
+  ImageList_SetImageCount(images, row);
   if (held) EndHold();
   UpdateWindow(s_mainWnd);
 }

@@ -12,6 +12,10 @@ void CreateFileList(HWND mainWnd);
 // folders first, then files, at most 2000 rows. Leaves the selection record alone.
 void ListDirectory(const char* path);
 
+// Answers the list's request for a row's image (LVN_GETDISPINFOA, sent to the main window as
+// the list draws a row): the row's icon is looked up and put in the image list the first time.
+void GiveRowImage(NMHDR* request);
+
 // Rewrites one cell of the selected row from disk: attributes when attributes != 0,
 // else the modified time.
 void UpdateSelectedColumn(int attributes);

@@ -35,6 +35,11 @@ bool AppendIcon(HIMAGELIST images, HICON icon) {
   return ImageList_AddIcon(images, LoadIconA(NULL, IDI_APPLICATION)) >= 0;
 }
 
+void PutIcon(HIMAGELIST images, int at, HICON icon) {
+  if (!icon || ImageList_ReplaceIcon(images, at, icon) != at)
+    ImageList_ReplaceIcon(images, at, LoadIconA(NULL, IDI_APPLICATION));
+}
+
 bool InsertIcon(HIMAGELIST images, int at, HICON icon) {
   int last = ImageList_GetImageCount(images);
   if (!AppendIcon(images, icon)) return false;

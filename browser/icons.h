@@ -15,5 +15,8 @@ HICON ShellIcon(const char* path);
 // Appends exactly one image: icon, or a stand-in when icon cannot be added.
 // False only when not even the stand-in could be added.
 bool AppendIcon(HIMAGELIST images, HICON icon);
+// Sets image at (an index the list already has) to icon, or to a stand-in when icon cannot be
+// set.
+void PutIcon(HIMAGELIST images, int at, HICON icon);
 // Inserts icon at index at, moving the images from at on one place back.
 bool InsertIcon(HIMAGELIST images, int at, HICON icon);

@@ -109,10 +109,13 @@ static LRESULT OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-static LRESULT OnNotify(const NMHDR* nm) {
-  // Only the file list's clicks change the selection; its header and the selector notify too.
+static LRESULT OnNotify(NMHDR* nm) {
+  // The file list asks for its rows' images; only its clicks change the selection. Its header
+  // and the selector notify too.
   if (!g_hFileList || nm->hwndFrom != g_hFileList) return 0;
-  if (nm->code == static_cast<UINT>(NM_DBLCLK)) {
+  if (nm->code == static_cast<UINT>(LVN_GETDISPINFOA)) {
+    GiveRowImage(nm);
+  } else if (nm->code == static_cast<UINT>(NM_DBLCLK)) {
     ClearSelection();
     OpenSelectedFolder();
     UpdateButtonStates();
@@ -143,7 +146,7 @@ static LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     case WM_CREATE: return OnCreate(hwnd);
     case WM_PAINT: return OnPaint(hwnd);
     case WM_SETCURSOR: return OnSetCursor(hwnd, wParam, lParam);
-    case WM_NOTIFY: return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
+    case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_COMMAND: DispatchCommand(hwnd, wParam); return 0;
     case WMU_QUIT: PostQuitMessage(0); return 0;
     case WMU_INIT_DRIVES: return OnInitDrives(hwnd);

@@ -1074,27 +1074,28 @@ void CmdPriority(int argc, char** argv) {
 }
 
 // The current directory in the program's process parameters, which its environment block
-// points to (32-bit layout).
+// points to. The offsets follow the robot's own pointer size, which is the program's: the
+// parameters' directory comes after four longs and five pointer-wide fields.
 typedef LONG(WINAPI* QueryProcess)(HANDLE, int, void*, ULONG, ULONG*);
 
 void CmdProcessDir(int, char**) {
   if (!ProgramAlive()) return Reply("error not running");
   QueryProcess query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  const SIZE_T ptr = sizeof(void*);
+  const SIZE_T paramsAt = 4 * ptr, lengthAt = 16 + 5 * ptr, bufferAt = 16 + 6 * ptr;
   HANDLE process = g_proc.hProcess;
-  ULONG basic[6] = {0};  // exit status, environment block, ...
-  DWORD params = 0, buffer = 0;
+  ULONG_PTR basic[6] = {0};  // exit status, environment block, ...
+  char* params = nullptr;
+  char* buffer = nullptr;
   USHORT length = 0;
   WCHAR path[1024] = {0};
   if (!query || query(process, 0, basic, sizeof basic, nullptr) != 0 ||
-      !ReadProcessMemory(process, reinterpret_cast<char*>(basic[1]) + 0x10, &params,
+      !ReadProcessMemory(process, reinterpret_cast<char*>(basic[1]) + paramsAt, &params,
                          sizeof params, nullptr) ||
-      !ReadProcessMemory(process, reinterpret_cast<char*>(params) + 0x24, &length,
-                         sizeof length, nullptr) ||
-      !ReadProcessMemory(process, reinterpret_cast<char*>(params) + 0x28, &buffer,
-                         sizeof buffer, nullptr) ||
-      length >= sizeof path ||
-      !ReadProcessMemory(process, reinterpret_cast<char*>(buffer), path, length, nullptr))
+      !ReadProcessMemory(process, params + lengthAt, &length, sizeof length, nullptr) ||
+      !ReadProcessMemory(process, params + bufferAt, &buffer, sizeof buffer, nullptr) ||
+      length >= sizeof path || !ReadProcessMemory(process, buffer, path, length, nullptr))
     return Reply("error current directory not readable");
   Reply("dir " + Hex(reinterpret_cast<const char*>(path), length));
 }
