@@ -404,9 +404,9 @@ bool RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char*
 
   char info[kPathBytes];
   g_prefix = "file-";
-  if (!pieceset::ComposePiecePath(info, sizeof(info), dir, g_prefix, 0) || !Exists(info)) {
+  if (!ComposeSetPath(info, 0) || !Exists(info)) {
     g_prefix = "FILE-";
-    if (!pieceset::ComposePiecePath(info, sizeof(info), dir, g_prefix, 0) || !Exists(info)) {
+    if (!ComposeSetPath(info, 0) || !Exists(info)) {
       Fail(kNoInfoFile);
       return false;
     }
@@ -434,8 +434,7 @@ bool RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char*
     ReportWith(kCannotCreate, rec.name, kCaptionError, MB_ICONHAND);
     return false;
   }
-  std::memcpy(g_dest, dir, dirLength);
-  std::memcpy(g_dest + dirLength, rec.name, nameLength + 1);
+  wsprintfA(g_dest, "%s%s", dir, rec.name);
   if (Exists(g_dest)) {
     ReportWith(kDestinationExists, g_dest, kCaptionWarning, MB_ICONEXCLAMATION);
     return false;
