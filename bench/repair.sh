@@ -200,7 +200,8 @@ class Bench(TovraCase):
                 ('Rundelo checked / unchecked merge', 'Rundelo unchecked', 'Rundelo checked', 1.1),
                 ('Tovra repair of 3 / checked merge', 'Tovra checked', 'Tovra repair', 1.2),
                 ('Rundelo repair of 3 / checked merge', 'Rundelo checked', 'Rundelo repair', 1.2)):
-            for suffix in (' work', ''):
+            # Rundelo's end after a repair waits for its note to be read.
+            for suffix in (' work',) if measured == 'Rundelo repair' else (' work', ''):
                 print(ratio_line('%s%s' % (what, suffix.replace(' ', ', file ')),
                                  times[reference + suffix], times[measured + suffix])
                       + '   goal: at least %.2f' % (1 / goal))
