@@ -28,6 +28,20 @@ def ratio_line(label, reference, measured):
     return '%-40s %.2f (best)  %.2f (median)' % (label, rb / mb, rm / mm)
 
 
+def timed_click(app, hwnd, button, watch):
+    """Clicks button in hwnd; returns the seconds until the last write the watch saw (None:
+    none) and until the next message box, and that box. The box is waited for in the robot's
+    message loop: the system tells it when the box is shown."""
+    watch.reset()
+    app.watch_shown()
+    t0 = time.perf_counter()
+    app.click(hwnd, button)
+    win = app.wait_shown(timeout=600, cls='#32770')
+    total = time.perf_counter() - t0
+    last = watch.last_write()
+    return (None if last is None else last - t0), total, win
+
+
 def warm_memory(nbytes=1200000000):
     """Touches and frees nbytes of memory: called after the sync just before each timed run.
     The host of this machine takes back memory that stays free for a few seconds, and a file

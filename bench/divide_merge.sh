@@ -29,7 +29,7 @@ export TOVRA_TMP="$work"
 
 PYTHONPATH="$root/tests/wine:$root/bench" python3 - "$mb" <<'PY'
 import os, subprocess, sys, time, unittest
-from benchlib import RUNS, WriteWatch, line, ratio_line, warm_memory
+from benchlib import RUNS, WriteWatch, line, ratio_line, timed_click, warm_memory
 from tovra import TovraCase, IDC_BTN_DIVISION, IDC_BTN_MERGER, IDC_DIV_144
 from winetest import IDNO, IDOK
 
@@ -40,15 +40,8 @@ n = -(-size // piece)
 
 def timed_ok(t, dlg, watch, text):
     """Clicks OK in dlg; returns the seconds until the last write in the folder before the
-    message box that ends the command, and until that box, whose text it asserts. The box is
-    waited for in the robot's message loop: the system tells it when the box is shown."""
-    watch.reset()
-    t.app.watch_shown()
-    t0 = time.perf_counter()
-    t.app.click(dlg, IDOK)
-    win = t.app.wait_shown(timeout=600, cls='#32770')
-    total = time.perf_counter() - t0
-    work = watch.last_write() - t0
+    message box that ends the command, and until that box, whose text it asserts."""
+    work, total, win = timed_click(t.app, dlg, IDOK, watch)
     t.case.assertEqual(t.app.msgbox(win.hwnd).text, text)
     t.app.click(win.hwnd, IDOK)
     t.app.wait_gone(win.hwnd)
