@@ -175,3 +175,14 @@ uint32_t Crc32Update(uint32_t crc, const void* data, std::size_t n) {
 uint32_t Crc32Combine(uint32_t crcA, uint32_t crcB, uint64_t lengthB) {
   return MultiplyModP(ZeroBytesOperator(lengthB), crcA) ^ crcB;
 }
+
+uint32_t Crc32OfBlocks(const uint32_t* crc, uint32_t bytes, uint32_t blockBytes) {
+  // Every full block appends the same count of zeros: its operator is worked out once.
+  const uint32_t full = ZeroBytesOperator(blockBytes);
+  uint32_t whole = 0;
+  for (uint32_t at = 0; at < bytes; at += blockBytes, ++crc) {
+    const uint32_t left = bytes - at;
+    whole = MultiplyModP(left < blockBytes ? ZeroBytesOperator(left) : full, whole) ^ *crc;
+  }
+  return whole;
+}

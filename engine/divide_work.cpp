@@ -44,15 +44,6 @@ void CheckRun(void* ctx) {
   pieceset::XorInto(r->parity, r->data, r->bytes);
 }
 
-// The CRC of bytes whose blocks have the CRCs crc.
-uint32_t CrcOfBlocks(const uint32_t* crc, uint32_t bytes) {
-  uint32_t whole = 0;
-  for (uint32_t at = 0, j = 0; at < bytes; at += kBlockBytes, ++j) {
-    whole = Crc32Combine(whole, crc[j], bytes - at < kBlockBytes ? bytes - at : kBlockBytes);
-  }
-  return whole;
-}
-
 // Copies bytes of the open source into the open piece, up to kRunBlocks blocks at a time, the
 // CRC of each block into crc and its bytes XORed into the parity; Ok or the failure. The source
 // must still hold every byte it had when it was selected: a file that shrank since is a read
@@ -201,14 +192,14 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
   fs.close(source);
   for (int k = 1; k <= n; ++k) {
     const uint32_t bytes = k < n ? full : job.plan.lastBytes;
-    g_checks.crc[k] = CrcOfBlocks(g_blocks.crc[k], bytes);
-    g_checks.whole = k == 1 ? g_checks.crc[1] : Crc32Combine(g_checks.whole, g_checks.crc[k], bytes);
+    g_checks.crc[k] = Crc32OfBlocks(g_blocks.crc[k], bytes, kBlockBytes);
   }
+  g_checks.whole = Crc32OfBlocks(g_checks.crc + 1, static_cast<uint32_t>(job.size), full);
 
   for (uint32_t at = 0, j = 0; at < full; at += kBlockBytes, ++j) {
     g_blocks.crc[n + 1][j] = Crc32Update(0, g_parity + at, kBlockBytes);
   }
-  g_checks.crc[n + 1] = CrcOfBlocks(g_blocks.crc[n + 1], full);
+  g_checks.crc[n + 1] = Crc32OfBlocks(g_blocks.crc[n + 1], full, kBlockBytes);
   int last = n + 1;
   DivideResult r = WriteParity(fs, job.dir, n, full);
   if (r == DivideResult::Ok) r = WriteBlockChecks(fs, job.dir, n), last = n + 2;

@@ -37,15 +37,16 @@ bool NumberField(const char** p, const char* end, bool hex, uint32_t max, uint32
 
 constexpr uint32_t kBlock = kBlockBytes;
 unsigned char g_acc[kMaxPieceBytes];
-unsigned char g_chunk[16 * kBlock];
+unsigned char g_chunk[kBlock];
 // The blocks of the piece in g_acc: their CRCs, which could not be read, which are damaged.
 uint32_t g_crc[kMaxBlocks];
 bool g_unread[kMaxBlocks];
 bool g_damaged[kMaxBlocks];
 
+// Bytes of block j of a piece of length bytes: 0 past its end.
 uint32_t BlockLength(uint32_t length, uint32_t j) {
-  const uint32_t left = length - j * kBlock;
-  return left < kBlock ? left : kBlock;
+  const uint32_t at = j * kBlock;
+  return at >= length ? 0 : length - at < kBlock ? length - at : kBlock;
 }
 
 uint32_t Blocks(uint32_t length) { return (length + kBlock - 1) / kBlock; }
@@ -122,23 +123,6 @@ bool ReadParity(const PieceIo& io, const char* path, const Checks& c, const Bloc
   BeginPiece(io, f, b, c.count + 1);
   if (f != -1) io.close(io.ctx, f);
   return JudgeBlocks(c, b, c.count + 1);
-}
-
-// CRC and length of a whole file read from the start.
-bool FileCrc(const PieceIo& io, const char* path, uint64_t* length, uint32_t* crc) {
-  intptr_t f = io.openRead(io.ctx, path);
-  if (f == -1) return false;
-  uint32_t c = 0;
-  uint64_t total = 0;
-  long got;
-  while ((got = io.read(io.ctx, f, g_chunk, sizeof(g_chunk))) > 0) {
-    c = Crc32Update(c, g_chunk, static_cast<std::size_t>(got));
-    total += static_cast<uint64_t>(got);
-  }
-  io.close(io.ctx, f);
-  *length = total;
-  *crc = c;
-  return got == 0;
 }
 
 void MarkBlock(Stripes* s, int k, int j, PieceState why) {
@@ -300,8 +284,11 @@ bool ReadBlockChecks(const PieceIo& io, const char* path, const Checks& c, Block
   const uint32_t n = BlockRecordBytes(c) - 4;
   for (int k = 1; k <= c.count + 1; ++k) {
     const unsigned char* record = g_acc + BlockRecordAt(c, k);
-    out->sound[k] = agrees && Crc32Update(0, record, n) == Get32(record + n);
     for (uint32_t i = 0; i < n / 4; ++i) out->crc[k][i] = Get32(record + 4 * i);
+    // A record is taken only where its blocks add up to the piece's CRC on the check line:
+    // blocks that pass it then make up the very piece the line was written for.
+    out->sound[k] = agrees && Crc32Update(0, record, n) == Get32(record + n) &&
+                    Crc32OfBlocks(out->crc[k], PieceLength(c, k), kBlock) == c.crc[k];
   }
   return agrees;
 }
@@ -333,113 +320,32 @@ RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c
 
 bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, const Stripes& s,
                     const char* mergedPath) {
-  // g_acc holds the parity blocks: the same blocks of every other data piece go into them.
-  intptr_t f = io.openRead(io.ctx, mergedPath);
-  bool ok = f != -1;
-  for (int k = 1; ok && k <= c.count; ++k) {
-    const uint32_t length = PieceLength(c, k);
-    for (uint32_t j = 0; j < Blocks(length); ++j) {
-      if (s.owner[j] <= 0 || s.owner[j] == k) continue;
-      const long n = static_cast<long>(BlockLength(length, j));
-      ok &= io.seek(io.ctx, f, MergedAt(c, k, j)) && io.read(io.ctx, f, g_chunk, n) == n;
-      XorInto(g_acc + j * kBlock, g_chunk, static_cast<std::size_t>(n));
-    }
-  }
-  if (f != -1) io.close(io.ctx, f);
-
-  // Each block is checked by its block check; a piece without block checks of its own is
+  // g_acc holds the parity blocks: the same block of every other data piece goes into each,
+  // which is then checked and written in its place. A piece without block checks of its own is
   // damaged in every block and is checked whole (two such pieces would share their first
   // stripe).
-  f = ok ? io.openWrite(io.ctx, mergedPath) : -1;
-  ok = f != -1;
+  const intptr_t f = io.openWrite(io.ctx, mergedPath);
+  bool ok = f != -1;
   int whole = 0;
-  for (int j = 0; ok && j < kMaxBlocks; ++j) {
+  for (uint32_t j = 0; ok && j < kMaxBlocks; ++j) {
     const int d = s.owner[j];
     if (d <= 0) continue;
-    const uint32_t n = BlockLength(PieceLength(c, d), static_cast<uint32_t>(j));
-    const unsigned char* block = g_acc + j * kBlock;
-    if (b && b->sound[d]) ok = Crc32Update(0, block, n) == b->crc[d][j];
+    unsigned char* block = g_acc + j * kBlock;
+    for (int k = 1; ok && k <= c.count; ++k) {
+      const long n = static_cast<long>(BlockLength(PieceLength(c, k), j));
+      if (k == d || n <= 0) continue;
+      ok = io.seek(io.ctx, f, MergedAt(c, k, j)) && io.read(io.ctx, f, g_chunk, n) == n;
+      XorInto(block, g_chunk, static_cast<std::size_t>(n));
+    }
+    const long n = static_cast<long>(BlockLength(PieceLength(c, d), j));
+    if (b && b->sound[d]) ok = ok && Crc32Update(0, block, static_cast<std::size_t>(n)) == b->crc[d][j];
     else whole = d;
-    ok = ok && io.seek(io.ctx, f, MergedAt(c, d, static_cast<uint32_t>(j))) &&
-         io.write(io.ctx, f, block, static_cast<long>(n)) == static_cast<long>(n);
+    ok = ok && io.seek(io.ctx, f, MergedAt(c, d, j)) && io.write(io.ctx, f, block, n) == n;
   }
   if (f != -1) io.close(io.ctx, f);
-  // Its blocks stand in g_acc as in the piece, from the first.
-  if (!ok || (whole && Crc32Update(0, g_acc, PieceLength(c, whole)) != c.crc[whole])) return false;
-
-  uint64_t total = 0;
-  uint32_t crc = 0;
-  return FileCrc(io, mergedPath, &total, &crc) && total == static_cast<uint64_t>(c.size) && crc == c.whole;
-}
-
-// Rundelo's whole-piece rebuild, until it moves to the stripes above: they would not fit in it
-// beside its own judgement of the pieces.
-namespace {
-
-// Reads the first length bytes of path into to (or XORs them into it) and their CRC; a shorter
-// file fails.
-bool ReadPiece(const PieceIo& io, const char* path, uint32_t length, unsigned char* to, bool xorIn,
-               uint32_t* crc) {
-  intptr_t f = io.openRead(io.ctx, path);
-  if (f == -1) return false;
-  bool ok = true;
-  uint32_t c = 0;
-  for (uint32_t done = 0; ok && done < length;) {
-    const long want = static_cast<long>(length - done < sizeof(g_chunk) ? length - done : sizeof(g_chunk));
-    const long got = io.read(io.ctx, f, g_chunk, want);
-    if (got != want) {
-      ok = false;
-      break;
-    }
-    c = Crc32Update(c, g_chunk, static_cast<std::size_t>(got));
-    if (xorIn) XorInto(to + done, g_chunk, static_cast<std::size_t>(got));
-    else std::memcpy(to + done, g_chunk, static_cast<std::size_t>(got));
-    done += static_cast<uint32_t>(got);
-  }
-  io.close(io.ctx, f);
-  *crc = c;
-  return ok;
-}
-
-}  // namespace
-
-bool ParityIsSound(const PieceIo& io, const char* dir, const char* prefix, const Checks& c) {
-  char path[kPathBytes];
-  uint32_t crc = 0;
-  return ComposePiecePath(path, sizeof(path), dir, prefix, c.count + 1) &&
-         ReadPiece(io, path, c.pieceBytes, g_acc, false, &crc) && crc == c.crc[c.count + 1];
-}
-
-RebuildResult RebuildPiece(const PieceIo& io, const char* dir, const char* prefix,
-                           const Checks& c, int bad, const char* mergedPath) {
-  char path[kPathBytes];
-  uint32_t crc = 0;
-  if (!ComposePiecePath(path, sizeof(path), dir, prefix, c.count + 1) ||
-      !ReadPiece(io, path, c.pieceBytes, g_acc, false, &crc) || crc != c.crc[c.count + 1]) {
-    return RebuildResult::ReadFailed;
-  }
-  for (int k = 1; k <= c.count; ++k) {
-    if (k == bad) continue;
-    if (!ComposePiecePath(path, sizeof(path), dir, prefix, k) ||
-        !ReadPiece(io, path, PieceLength(c, k), g_acc, true, &crc)) {
-      return RebuildResult::ReadFailed;
-    }
-    if (crc != c.crc[k]) return RebuildResult::ReadFailed;
-  }
-  const uint32_t length = PieceLength(c, bad);
-  if (Crc32Update(0, g_acc, length) != c.crc[bad]) return RebuildResult::PieceDiffers;
-
-  intptr_t f = io.openWrite(io.ctx, mergedPath);
-  if (f == -1) return RebuildResult::WriteFailed;
-  const bool written = io.seek(io.ctx, f, static_cast<uint32_t>(bad - 1) * c.pieceBytes) &&
-                       io.write(io.ctx, f, g_acc, static_cast<long>(length)) == static_cast<long>(length);
-  io.close(io.ctx, f);
-  if (!written) return RebuildResult::WriteFailed;
-
-  uint64_t total = 0;
-  if (!FileCrc(io, mergedPath, &total, &crc)) return RebuildResult::ReadFailed;
-  if (total != static_cast<uint64_t>(c.size) || crc != c.whole) return RebuildResult::WholeDiffers;
-  return RebuildResult::Ok;
+  // Its blocks stand in g_acc as in the piece, from the first. Every other block of the merged
+  // file passed its check as it was copied: the file is then the one the check line describes.
+  return ok && (!whole || Crc32Update(0, g_acc, PieceLength(c, whole)) == c.crc[whole]);
 }
 
 }  // namespace pieceset

@@ -69,7 +69,7 @@ void XorInto(unsigned char* to, const unsigned char* from, std::size_t n);
 struct PieceIo {
   void* ctx;
   intptr_t (*openRead)(void* ctx, const char* path);
-  intptr_t (*openWrite)(void* ctx, const char* path);  // existing file, nothing cut
+  intptr_t (*openWrite)(void* ctx, const char* path);  // existing file, read and write, nothing cut
   long (*read)(void* ctx, intptr_t f, void* buf, long n);         // 0 at the end, -1 on error
   long (*write)(void* ctx, intptr_t f, const void* buf, long n);
   bool (*seek)(void* ctx, intptr_t f, uint32_t offset);
@@ -96,7 +96,7 @@ inline uint32_t BlockRecordAt(const Checks& c, int k) {
 }
 
 struct BlockChecks {
-  bool sound[kMaxPieces + 2];                // record k was read and its CRC holds
+  bool sound[kMaxPieces + 2];                // record k was read, its CRC holds, it agrees with the line
   uint32_t crc[kMaxPieces + 2][kMaxBlocks];  // [k][j]: block j of piece k
 };
 
@@ -107,7 +107,7 @@ void FormatBlockRecord(const Checks& c, const uint32_t* crc, unsigned char* out)
 
 // Reads the block checks at path into out: false when there are none that agree with the check
 // line (the file missing, or its header another's); else every record read whole whose CRC
-// holds is sound.
+// holds and whose blocks add up to its piece's CRC on the check line is sound.
 bool ReadBlockChecks(const PieceIo& io, const char* path, const Checks& c, BlockChecks* out);
 
 // What a merge finds of the data pieces, stripe by stripe.
@@ -141,19 +141,9 @@ RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c
 
 // After PlanRepair gave Possible: rebuilds every damaged block from the parity block and the
 // same block of the other data pieces as the merged file holds them, writes it at its place and
-// checks it (by its block check, or a piece without one whole by its CRC), then reads the
-// merged file back against the whole-file CRC. False when a read or a write failed or a check
-// did not hold: the merged file is then not to be kept.
+// checks it (by its block check, or a piece without one whole by its CRC). False when a read
+// or a write failed or a check did not hold: the merged file is then not to be kept.
 bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, const Stripes& s,
                     const char* mergedPath);
-
-// Rundelo's whole-piece rebuild, until it moves to the stripes: the parity piece is there, of
-// its length or longer, with its CRC over its length; and piece bad rebuilt from it and the
-// other data pieces into the merged file at its place, which is then read back against the
-// whole-file CRC.
-bool ParityIsSound(const PieceIo& io, const char* dir, const char* prefix, const Checks& c);
-enum class RebuildResult { Ok, ReadFailed, PieceDiffers, WriteFailed, WholeDiffers };
-RebuildResult RebuildPiece(const PieceIo& io, const char* dir, const char* prefix,
-                           const Checks& c, int bad, const char* mergedPath);
 
 }  // namespace pieceset

@@ -262,7 +262,7 @@ void MergeUnchecked(const pieceset::InfoValues& vals, const char* name) {
 
 // The rest of the rebuild's file calls.
 intptr_t IoOpenRead(void*, const char* path) { return Open(path, GENERIC_READ, FILE_SHARE_READ); }
-intptr_t IoOpenWrite(void*, const char* path) { return Open(path, GENERIC_WRITE, 0); }
+intptr_t IoOpenWrite(void*, const char* path) { return Open(path, GENERIC_READ | GENERIC_WRITE, 0); }
 bool IoSeek(void*, intptr_t f, uint32_t at) {
   return SetFilePointer(reinterpret_cast<HANDLE>(f), static_cast<LONG>(at), nullptr, FILE_BEGIN) == at;
 }
