@@ -13,30 +13,11 @@ bool LocalTimeOfFileTime(uint64_t fileTime, CalTime* out) {
   return ok;
 }
 
-namespace {
-
-SYSTEMTIME SystemTimeOf(const CalTime& t, int millisecond) {
-  SYSTEMTIME st;
-  ZeroMemory(&st, sizeof st);
-  st.wYear = static_cast<WORD>(t.year);
-  st.wMonth = static_cast<WORD>(t.month);
-  st.wDay = static_cast<WORD>(t.day);
-  st.wHour = static_cast<WORD>(t.hour);
-  st.wMinute = static_cast<WORD>(t.minute);
-  st.wSecond = static_cast<WORD>(t.second);
-  st.wMilliseconds = static_cast<WORD>(millisecond);
-  return st;
-}
-
-}  // namespace
-
-bool SetLocalClock(const CalTime& t, int millisecond) {
-  const SYSTEMTIME st = SystemTimeOf(t, millisecond);
-  return SetLocalTime(&st) != 0;
-}
-
 bool FileTimeOfLocalTime(const CalTime& t, uint64_t* fileTime) {
-  const SYSTEMTIME st = SystemTimeOf(t, 0);
+  // Year, month, day of the week (not read), day, hour, minute, second, millisecond.
+  const SYSTEMTIME st = {static_cast<WORD>(t.year), static_cast<WORD>(t.month), 0,
+                         static_cast<WORD>(t.day), static_cast<WORD>(t.hour),
+                         static_cast<WORD>(t.minute), static_cast<WORD>(t.second), 0};
   FILETIME local, utc;
   if (!SystemTimeToFileTime(&st, &local) || !LocalFileTimeToFileTime(&local, &utc)) return false;
   if (utc.dwHighDateTime & 0x80000000u) return false;

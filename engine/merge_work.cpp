@@ -144,11 +144,11 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
   const pieceset::BlockChecks* b = ReadSetsBlockChecks(fs, job, c);
   static pieceset::Stripes s;
   std::memset(&s, 0, sizeof(s));
-  for (int k = 1; k <= n; ++k) {
-    if (!table.there[k]) pieceset::CopyPiece(io, kNoFile, kNoFile, c, b, k, PieceState::Missing, &s);
-  }
-  // A set that cannot merge any more is still read through, so that every bad piece is named.
-  const bool doomed = s.clash || (s.damaged && !table.there[n + 1]);
+  // A set that cannot merge any more is still read through, so that every bad piece is named:
+  // two missing data pieces share every stripe, and one needs the parity piece.
+  int missing = 0;
+  for (int k = 1; k <= n; ++k) missing += !table.there[k];
+  const bool doomed = missing > 1 || (missing && !table.there[n + 1]);
 
   FileHandle out = kNoFile;
   if (!doomed) {
@@ -158,13 +158,17 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
     SetPieceAttributes(fs, job, table.attributes, kAttrArchive);
   }
   bool written = true;
+  // The pieces are judged in order, missing ones too, so that they are named in order.
   for (int k = 1; k <= n && written; ++k) {
-    if (!table.there[k]) continue;
-    const PieceState byLength = pieceset::JudgeLength(c, k, table.length[k]);
-    pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k);
-    FileHandle piece = fs.openRead(path);
-    written = pieceset::CopyPiece(io, piece, s.clash ? kNoFile : out, c, b, k,
-                                  pieceset::JudgedByCrc(byLength) ? PieceState::Damaged : byLength, &s);
+    PieceState why = PieceState::Missing;
+    FileHandle piece = kNoFile;
+    if (table.there[k]) {
+      const PieceState byLength = pieceset::JudgeLength(c, k, table.length[k]);
+      why = pieceset::JudgedByCrc(byLength) ? PieceState::Damaged : byLength;
+      pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k);
+      piece = fs.openRead(path);
+    }
+    written = pieceset::CopyPiece(io, piece, s.clash ? kNoFile : out, c, b, k, why, &s);
     if (piece != kNoFile) fs.close(piece);
   }
   if (out != kNoFile) {

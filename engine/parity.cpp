@@ -228,15 +228,9 @@ void ListBad(const BadPieces& bad, char* out, std::size_t cap) {
   std::memset(out, 0, cap);
   std::size_t n = 0;
   const int kept = bad.count < kNamed ? bad.count : kNamed;
-  int sorted[kNamed];
-  for (int i = 0; i < kept; ++i) {
-    int j = i;
-    for (; j > 0 && sorted[j - 1] > bad.piece[i]; --j) sorted[j] = sorted[j - 1];
-    sorted[j] = bad.piece[i];
-  }
   for (int i = 0; i < kept; ++i) {
     char number[kDecimalBytes], listed[kDecimalBytes + 8] = ", FILE-";
-    DecimalText(number, sorted[i]);
+    DecimalText(number, bad.piece[i]);
     std::memcpy(listed + 7, number, sizeof(number));
     const char* name = i ? listed : listed + 2;
     const std::size_t w = std::strlen(name);
@@ -344,8 +338,11 @@ bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, co
   }
   if (f != -1) io.close(io.ctx, f);
   // Its blocks stand in g_acc as in the piece, from the first. Every other block of the merged
-  // file passed its check as it was copied: the file is then the one the check line describes.
-  return ok && (!whole || Crc32Update(0, g_acc, PieceLength(c, whole)) == c.crc[whole]);
+  // file passed its check as it was copied, so each piece now has its CRC on the check line,
+  // and the whole file the CRC those add up to: it is checked against the whole-file CRC
+  // without being read again.
+  return ok && (!whole || Crc32Update(0, g_acc, PieceLength(c, whole)) == c.crc[whole]) &&
+         Crc32OfBlocks(c.crc + 1, static_cast<uint32_t>(c.size), c.pieceBytes) == c.whole;
 }
 
 }  // namespace pieceset

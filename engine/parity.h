@@ -58,8 +58,8 @@ const Text& BadPieceText(PieceState state, const Text (&texts)[3]);
 // "A file, FILE-3, is damaged." or the like into out (cap bytes): BadPieceText with the piece.
 void DescribeBad(char* out, std::size_t cap, int piece, PieceState state, const Text (&texts)[3]);
 
-// "FILE-2, FILE-5", the kept ones by number (", ..." after them), into out (cap bytes,
-// cleared first).
+// "FILE-2, FILE-5", the kept ones as noted, which is by number (", ..." after them), into out
+// (cap bytes, cleared first).
 void ListBad(const BadPieces& bad, char* out, std::size_t cap);
 
 // XOR of n bytes of from into to.
@@ -141,8 +141,9 @@ RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c
 
 // After PlanRepair gave Possible: rebuilds every damaged block from the parity block and the
 // same block of the other data pieces as the merged file holds them, writes it at its place and
-// checks it (by its block check, or a piece without one whole by its CRC). False when a read
-// or a write failed or a check did not hold: the merged file is then not to be kept.
+// checks it (by its block check, or a piece without one whole by its CRC), then the whole
+// file's CRC as the pieces' CRCs add up to it. False when a read or a write failed or a check
+// did not hold: the merged file is then not to be kept.
 bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, const Stripes& s,
                     const char* mergedPath);
 

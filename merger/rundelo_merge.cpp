@@ -98,14 +98,10 @@ bool ReadInfoFile(const char* path, char* data, DWORD* len, bool* complete, CalT
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   const bool opened = h != INVALID_HANDLE_VALUE;
   if (opened) {
+    // A file on a fixed disk gives all it has in one read; it was all when its end is there.
     *len = 0;
-    DWORD got = 0;
-    while (*len < pieceset::kReadLimit &&
-           ReadFile(h, data + *len, pieceset::kReadLimit - *len, &got, nullptr) && got > 0) {
-      *len += got;
-    }
-    char extra;
-    *complete = *len < pieceset::kReadLimit || !ReadFile(h, &extra, 1, &got, nullptr) || got == 0;
+    ReadFile(h, data, pieceset::kReadLimit, len, nullptr);
+    *complete = SetFilePointer(h, 0, nullptr, FILE_END) == *len;
     FILETIME ft;
     *timed = GetFileTime(h, nullptr, nullptr, &ft) &&
              LocalTimeOfFileTime((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime,
@@ -312,17 +308,12 @@ void ReadPieces(int last) {
   }
 }
 
-// Notes the blocks of the missing data pieces; true when the merge cannot end well (two
-// damaged blocks in one stripe, or damage and no parity piece), so the pieces are only to be
-// checked.
+// Whether the merge cannot end well, so the pieces are only to be checked: two missing data
+// pieces share every stripe, and one needs the parity piece.
 bool JudgeMissing() {
-  std::memset(&g_stripes, 0, sizeof(g_stripes));
-  for (int k = 1; k <= g_checks.count; ++k) {
-    if (!g_pieces.there[k]) {
-      pieceset::CopyPiece(kIo, -1, -1, g_checks, nullptr, k, PieceState::Missing, &g_stripes);
-    }
-  }
-  return g_stripes.clash || (g_stripes.damaged && !g_pieces.there[g_checks.count + 1]);
+  int missing = 0;
+  for (int k = 1; k <= g_checks.count; ++k) missing += !g_pieces.there[k];
+  return missing > 1 || (missing && !g_pieces.there[g_checks.count + 1]);
 }
 
 // The merge of a set with a check line; true when damaged blocks have been rebuilt. Each
@@ -331,6 +322,7 @@ bool JudgeMissing() {
 // file, so that every bad piece is named.
 bool MergeChecked(const char* name, bool doomed) {
   char path[kPathBytes];
+  std::memset(&g_stripes, 0, sizeof(g_stripes));
   ComposeSetPath(path, g_checks.count + 2);
   const pieceset::BlockChecks* b =
       pieceset::ReadBlockChecks(kIo, path, g_checks, &g_blocks) ? &g_blocks : nullptr;
@@ -344,14 +336,17 @@ bool MergeChecked(const char* name, bool doomed) {
   }
   ShowBusy();
   bool written = true;
+  // The pieces are judged in order, missing ones too, so that they are named in order.
   for (int k = 1; k <= g_checks.count && written; ++k) {
-    if (!g_pieces.there[k]) continue;
-    const PieceState byLength = pieceset::JudgeLength(g_checks, k, g_pieces.length[k]);
-    ComposeSetPath(path, k);
-    const intptr_t in = Open(path, GENERIC_READ, kShared);
-    written = pieceset::CopyPiece(kIo, in, g_stripes.clash ? -1 : out, g_checks, b, k,
-                                  pieceset::JudgedByCrc(byLength) ? PieceState::Damaged : byLength,
-                                  &g_stripes);
+    PieceState why = PieceState::Missing;
+    intptr_t in = -1;
+    if (g_pieces.there[k]) {
+      const PieceState byLength = pieceset::JudgeLength(g_checks, k, g_pieces.length[k]);
+      why = pieceset::JudgedByCrc(byLength) ? PieceState::Damaged : byLength;
+      ComposeSetPath(path, k);
+      in = Open(path, GENERIC_READ, kShared);
+    }
+    written = pieceset::CopyPiece(kIo, in, g_stripes.clash ? -1 : out, g_checks, b, k, why, &g_stripes);
     if (in != -1) IoClose(nullptr, in);
   }
   if (out != -1) IoClose(nullptr, out);

@@ -46,7 +46,7 @@ constexpr Text kBadPiece[3] = {kPieceMissing, kPieceShort, kPieceDamaged};
 // Shown in the waiting line while damaged pieces are rebuilt, and afterwards.
 constexpr Text kRebuilding = {"Rebuilding %s from the parity file...",
                               "パリティファイルから %s を復元しています..."};
-constexpr Text kRebuilt = {"%s has been rebuilt from the parity file.",
+constexpr Text kRebuilt = {"Rebuilt %s from the parity file.",
                            "%s をパリティファイルから復元しました."};
 constexpr Text kSameStripe = {
     "Unable to rebuild the blocks damaged at the same place in more than one file.",

@@ -42,6 +42,9 @@ STATES = ('Up', 'Dn', 'In')
 TOVRA_ICONS = ('A_ICON_1', 'FLD_ICON', 'OPEN_ICON', 'RCL_XP_ICON', 'RCL_ME_ICON', 'RCL_9X_ICON',
                'DOC_ME_ICON', 'DOC_9X_ICON', 'NO_FIL_ICON', 'NO_DRV_ICON', '133')
 RUNDELO_ICONS = ('ICON_1',)
+# Rundelo's icon is drawn at 32 x 32 only: the system makes its small icon from that, and a
+# 16 x 16 image would cost 512 of the bytes it has beside FILE-1 on the first disk.
+RUNDELO_ICON_SIZES = (32,)
 
 
 class SourceError(Exception):
@@ -90,22 +93,23 @@ def read_art(path):
     return blocks
 
 
-def read_icons(path, names):
+def read_icons(path, names, sizes=ICON_SIZES):
     blocks = read_art(path)
     icons = {}
+    wanted = ' and '.join(str(s) for s in sizes)
     for key, rows in blocks.items():
         if key[0] != 'icon' or len(key) != 3 or not key[2].isdigit():
             raise SourceError(f'{path}: "{" ".join(key)}" is not "icon NAME SIZE"')
         size = int(key[2])
-        if size not in ICON_SIZES:
-            raise SourceError(f'{path}: icon {key[1]}: size {size} is neither 32 nor 16')
+        if size not in sizes:
+            raise SourceError(f'{path}: icon {key[1]}: size {size} is not {" or ".join(str(s) for s in sizes)}')
         if len(rows) != size or len(rows[0]) != size:
             raise SourceError(f'{path}: icon {key[1]} {size}: drawn {len(rows[0])}x{len(rows)}')
         icons.setdefault(key[1], {})[size] = rows
     for name in names:
         have = sorted(icons.get(name, {}))
-        if have != sorted(ICON_SIZES):
-            raise SourceError(f'{path}: icon {name} needs 32 and 16, has {have}')
+        if have != sorted(sizes):
+            raise SourceError(f'{path}: icon {name} needs {wanted}, has {have}')
     extra = set(icons) - set(names)
     if extra:
         raise SourceError(f'{path}: unexpected icons {sorted(extra)}')
@@ -395,8 +399,9 @@ def build(src):
                 row.append(img)
         buttons.append(row)
     icons = {}
-    for source, names in (('tovra_icons.txt', TOVRA_ICONS), ('rundelo_icons.txt', RUNDELO_ICONS)):
-        for name, images in read_icons(os.path.join(src, source), names).items():
+    for source, names, sizes in (('tovra_icons.txt', TOVRA_ICONS, ICON_SIZES),
+                                 ('rundelo_icons.txt', RUNDELO_ICONS, RUNDELO_ICON_SIZES)):
+        for name, images in read_icons(os.path.join(src, source), names, sizes).items():
             files[icon_file(name)] = ico_bytes(images)
             icons[name] = images
     return files, buttons, icons
@@ -470,6 +475,8 @@ def sheet(buttons, icons, zoom=4, gap=2):
     for i, name in enumerate(icons):
         q, p = divmod(i, per_row)
         for size, dx in ((32, 0), (16, 32 + gap)):
+            if size not in icons[name]:
+                continue
             img = [[None if c == CLEAR else VGA[c] for c in row] for row in icons[name][size]]
             put(img, gap + p * icon_w + dx, top + q * (32 + gap))
     big = []

@@ -331,10 +331,10 @@ TEST_F(CheckLine, EachFieldKeepsItsFormEvenWhenTheLineChecksOut) {
   }
 }
 
-TEST(BadPieces, NamedInOrderAndCutAfterTheKeptOnes) {
+TEST(BadPieces, NamedAsNotedAndCutAfterTheKeptOnes) {
   BadPieces bad{};
-  NoteBad(&bad, 17, PieceState::Damaged);
   NoteBad(&bad, 2, PieceState::Missing);
+  NoteBad(&bad, 17, PieceState::Damaged);
   char out[64];
   ListBad(bad, out, sizeof(out));
   EXPECT_STREQ(out, "FILE-2, FILE-17");
