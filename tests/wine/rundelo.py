@@ -8,6 +8,7 @@ import os
 import random
 import shutil
 import subprocess
+import time
 
 from winetest import WineTestCase, bin_path
 
@@ -38,6 +39,11 @@ TEXTS = {
     'time': ('Unable to change the timestamp of the merged file.',
              '結合されたファイルのタイム・スタンプを変更できません.'),
     'waiting': ('Please wait a moment...', 'ちょっとお待ちください...'),
+    'rebuilt': ('%s has been rebuilt from the parity file.', '%s をパリティファイルから復元しました.'),
+    'same_place': ('Divided files, %s, are damaged or missing.\nUnable to rebuild the blocks damaged '
+                   'at the same place in more than one file.',
+                   '分割されたファイル(%s)が破壊されているか不足しています.\n'
+                   '２個以上のファイルの同じ位置で破壊されたブロックは復元できません.'),
     'error': ('Error', 'エラー'),
     'warning': ('Warning', '警告'),
 }
@@ -56,6 +62,18 @@ def record(name, size, count, when=None):
         y, mo, d, h, mi, s = when
         fields += [b'%d' % v for v in (s, mi, h, d, mo, y)]
     return b''.join(f + b';' for f in fields) + b'\n'
+
+
+def window_note(app, want, timeout=30):
+    """The waiting line's text once it holds want (or after timeout seconds), as the window
+    shows it for a moment after the merge."""
+    main = app.wait_window(cls='Rundelo')
+    end = time.monotonic() + timeout
+    line = ''
+    while want not in line and time.monotonic() < end:
+        line = app.get_text(main.hwnd, WAITING_LINE)
+        time.sleep(0.1)
+    return line
 
 
 def local_epoch(when):

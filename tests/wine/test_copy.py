@@ -1,9 +1,10 @@
 """The Copy command of the real program: the destination's forms, the drive checks, the media
 question and loop of a floppy, the room on it, the overwrite question, failed copies that
-leave nothing behind, and a piece with unreadable sectors brought from a floppy, in both
-languages."""
+leave nothing behind, and pieces with unreadable sectors brought from a floppy, in both
+languages, merged afterwards with their zeros repaired."""
 
 import os
+import shutil
 import subprocess
 import time
 
@@ -185,12 +186,12 @@ class UnreadableSectors(CopyCase):
     SIZE = 1440000
     BAD = [(1000, 1100), (700000, 704096), (1439900, 1439901)]
 
-    def expected(self, piece):
-        """The piece with zeros in every 512-byte sector that a bad range touches, and their
-        byte count."""
+    def expected(self, piece, bad=None):
+        """The piece with zeros in every 512-byte sector that a bad range (of bad, else of
+        BAD) touches, and their byte count."""
         data = bytearray(piece)
         zeroed = set()
-        for start, end in self.BAD:
+        for start, end in bad or self.BAD:
             zeroed.update(range(start // 512, (end + 511) // 512))
         for sector in zeroed:
             at = sector * 512
@@ -252,3 +253,45 @@ class UnreadableSectors(CopyCase):
 
     def test_to_another_floppy_read_back_in_japanese(self):
         self.copy_from_bad_disk('ja', to_floppy=True)
+
+    def test_pieces_copied_with_zeros_merge_after_the_repair(self):
+        # A set Tovra divided, on a floppy where two pieces have bad sectors: their copies'
+        # zeros are damaged blocks the merge rebuilds, three of them, for the second piece's
+        # sectors reach back across the start of its block 70.
+        lang = 'ja'
+        folder, root = self.drive()
+        original = write(self.tmp, 'original', os.urandom(3000000))
+        shutil.copy(original, os.path.join(folder, 'data.bin'))
+        t = self.start_tovra(root, lang)
+        t.divide(folder, 'data.bin')
+        t.expect('div_success', 5)
+        t.expect('next_fd', button=IDNO)
+        t.app.stop()
+        disk = os.path.join(self.tmp, 'disk')
+        os.makedirs(disk)
+        for k in range(6):
+            os.rename(os.path.join(folder, 'file-%d' % k), os.path.join(disk, 'file-%d' % k))
+        bad = {'file-1': [(1000, 1100)], 'file-2': [(700000, 704096)]}
+        a_root, mount = self.bad_sector_drive('a', disk, bad)
+        # The pieces that read whole come over as any file does.
+        target, u_root = self.drive('u', name='gathered')
+        for k in (0, 3, 4, 5):
+            shutil.copy(os.path.join(disk, 'file-%d' % k), target)
+        t = self.start_tovra(u_root, lang)
+        drives = [i.text[:2] for i in t.items()[1]]
+        t.choose(drives.index('A:'))
+        self.box(t, 'media', a_root, button=IDYES)
+        t.settle()
+        for name, spans in sorted(bad.items()):
+            with open(os.path.join(disk, name), 'rb') as f:
+                _, unread = self.expected(f.read(), spans)
+            self.copy_to(t, mount, name, u_root)
+            self.box(t, 'unreadable', name, button=IDYES)
+            self.box(t, 'zeros', name, unread)
+        t.choose(drives.index('U:'))
+        t.merge(target)
+        t.expect('rebuild_many_q', 'FILE-1, FILE-2', 3, button=IDYES, timeout=60)
+        t.expect('mrg_success', 'data.bin', timeout=60)
+        t.expect('mrg_delete', 5, button=IDNO)
+        t.no_window()
+        self.assert_same_bytes(os.path.join(target, 'data.bin'), original)

@@ -9,10 +9,9 @@ import re
 import shutil
 import subprocess
 import tempfile
-import time
 import unittest
 
-from rundelo import EN, JA, WAITING_LINE, RundeloCase
+from rundelo import EN, JA, RundeloCase, window_note
 from rundelo import text as rtext
 from tovra import (IDC_DIV_USER, TovraCase, check_line, parity_of, pattern, read_pieces,
                    write)
@@ -179,20 +178,7 @@ class TovraRebuild(TovraCase):
 
 class RundeloRebuild(RundeloCase):
 
-    def note(self, app, want):
-        """The waiting line's text once it holds want (or after 30 s), as the window shows
-        it for a moment after the merge."""
-        main = app.wait_window(cls='Rundelo')
-        end = time.monotonic() + 30
-        line = ''
-        while want not in line and time.monotonic() < end:
-            line = app.get_text(main.hwnd, WAITING_LINE)
-            time.sleep(0.1)
-        return line
-
     def test_one_bad_piece_is_rebuilt_and_the_window_says_so(self):
-        notes = {EN: 'FILE-%d has been rebuilt from the parity file.',
-                 JA: 'FILE-%d をパリティファイルから復元しました.'}
         for i, (what, damage, bad) in enumerate(ONE_BAD):
             lang = JA if what == 'deleted' else EN
             with self.subTest(what=what, lang=lang):
@@ -206,7 +192,8 @@ class RundeloRebuild(RundeloCase):
                 self.place(folder)
                 app = self.run_in(sub, lang)
                 if bad:
-                    self.assertEqual(self.note(app, notes[lang] % bad[0]), notes[lang] % bad[0])
+                    note = rtext('rebuilt', lang) % ('FILE-%d' % bad[0])
+                    self.assertEqual(window_note(app, note), note)
                 self.assert_clean_exit(app)
                 self.assert_same_bytes(os.path.join(folder, 'data.bin'), original)
 
@@ -265,8 +252,8 @@ class RundeloRebuild(RundeloCase):
                 self.place(folder)
                 app = self.run_in(sub, EN)
                 if flipped:
-                    note = 'FILE-3 has been rebuilt from the parity file.'
-                    self.assertEqual(self.note(app, note), note)
+                    note = rtext('rebuilt', EN) % 'FILE-3'
+                    self.assertEqual(window_note(app, note), note)
                 self.assert_clean_exit(app)
                 self.assert_same_bytes(os.path.join(folder, 'data.bin'), original)
 
