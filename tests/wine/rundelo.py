@@ -39,7 +39,7 @@ TEXTS = {
     'time': ('Unable to change the timestamp of the merged file.',
              '結合されたファイルのタイム・スタンプを変更できません.'),
     'waiting': ('Please wait a moment...', 'ちょっとお待ちください...'),
-    'rebuilt': ('%s has been rebuilt from the parity file.', '%s をパリティファイルから復元しました.'),
+    'rebuilt': ('Rebuilt %s from the parity file.', '%s をパリティファイルから復元しました.'),
     'same_place': ('Divided files, %s, are damaged or missing.\nUnable to rebuild the blocks damaged '
                    'at the same place in more than one file.',
                    '分割されたファイル(%s)が破壊されているか不足しています.\n'
