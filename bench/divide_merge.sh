@@ -17,15 +17,7 @@ for f in TOVRA.EXE ROBOT.EXE; do
   [ -f "$TOVRA_BIN/$f" ] || { echo "no $TOVRA_BIN/$f: build the win32 tree first (tools/build.sh win32)"; exit 1; }
 done
 
-source "$root/tools/winenv.sh"
-work=$(mktemp -d "$build/bench-divide.XXXXXX")
-cleanup() {
-  winenv_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
-winenv_start
-export TOVRA_TMP="$work"
+source "$root/bench/winbench.sh" divide
 
 PYTHONPATH="$root/tests/wine:$root/bench" python3 - "$mb" <<'PY'
 import os, subprocess, sys, time, unittest

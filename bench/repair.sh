@@ -27,15 +27,7 @@ done
 [ -f "$TOVRA_BEFORE_BIN/TOVRA.EXE" ] || {
   echo "no \$TOVRA_BEFORE_BIN/TOVRA.EXE: name the folder of a TOVRA.EXE built before the block checks"; exit 1; }
 
-source "$root/tools/winenv.sh"
-work=$(mktemp -d "$build/bench-repair.XXXXXX")
-cleanup() {
-  winenv_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
-winenv_start
-export TOVRA_TMP="$work"
+source "$root/bench/winbench.sh" repair
 
 PYTHONPATH="$root/tests/wine:$root/bench" python3 - "$mb" <<'PY'
 import os, shutil, subprocess, sys, time, unittest

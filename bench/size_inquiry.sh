@@ -19,14 +19,7 @@ done
 
 source "$root/tools/winenv.sh"
 [ -z "${TOVRA_NO_WINE:-}" ] || { echo "no figures: $TOVRA_NO_WINE"; exit 1; }
-work=$(mktemp -d "$build/bench-size.XXXXXX")
-cleanup() {
-  winenv_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
-winenv_start
-export TOVRA_TMP="$work"
+source "$root/bench/winbench.sh" size
 
 PYTHONPATH="$root/tests/wine:$root/bench" python3 - "$files" <<'PY'
 import os, subprocess, sys, time, unittest

@@ -10,14 +10,7 @@ bin=$build/win32/bin
 mb=${1:-500}
 [ -f "$bin/WIPEBENCH.EXE" ] || { echo "no $bin/WIPEBENCH.EXE: build the win32 tree first (tools/build.sh win32)"; exit 1; }
 
-source "$root/tools/winenv.sh"
-work=$(mktemp -d "$build/bench-wipe.XXXXXX")
-cleanup() {
-  winenv_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
-winenv_start
+source "$root/bench/winbench.sh" wipe
 
 file=$work/victim.bin
 make_victim() { head -c $((mb * 1000000)) /dev/urandom > "$file"; sync; }
