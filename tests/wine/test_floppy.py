@@ -128,7 +128,7 @@ class FloppyLayouts(FloppyCase):
 
     def test_the_set_merges_without_its_first_disk(self):
         # 5,000,000 bytes in 1.44MB pieces on five disks; FILE-0 rides again beside the parity
-        # piece. The first disk lost, FILE-1 with it: both mergers rebuild it from the parity
+        # piece and the block checks. The first disk lost, FILE-1 with it: both mergers rebuild it from the parity
         # piece, with the record from the last disk.
         self.lang = 'ja'
         pile = FloppyPile(self)
@@ -138,11 +138,11 @@ class FloppyLayouts(FloppyCase):
         self.t.expect('confirm')
         for _ in range(n):
             self.t.expect('next_disk', before=pile.insert)
-        self.t.expect('fd_done', n + 1, button=IDNO)
+        self.t.expect('fd_done', n + 2, button=IDNO)
         self.t.no_window()
         self.assertEqual(pile.contents(), [['file-0', 'file-1'], ['file-2'], ['file-3'],
-                                           ['file-4'], ['file-0', 'file-5']])
-        for k in range(n + 2):
+                                           ['file-4'], ['file-0', 'file-5', 'file-6']])
+        for k in range(n + 3):
             self.assertTrue(filecmp_same(os.path.join(self.folder, 'file-%d' % k),
                                          [os.path.join(d, 'file-%d' % k) for d in pile.disks],
                                          2 if k == 0 else 1))
