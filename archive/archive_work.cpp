@@ -190,11 +190,11 @@ std::string TargetName(Tool tool, const ListedEntry& entry, bool dbcs932) {
   return target;
 }
 
-std::string FirstExistingTarget(const engine::DiskFiles& fs, const char* dir, Tool tool,
+std::string FirstExistingTarget(const DiskFiles& fs, const char* dir, Tool tool,
                                 const Listing& listing, bool dbcs932) {
   for (const ListedEntry& e : listing.entries) {
     const std::string target = TargetName(tool, e, dbcs932);
-    engine::DirEntry found;
+    DirEntry found;
     if (!target.empty() && fs.lookup((dir + target).c_str(), &found)) return target;
   }
   return std::string();

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/diskfiles.h"
+#include "base/diskfiles.h"
 
 namespace archive {
 
@@ -88,7 +88,7 @@ uint64_t SpaceNeeded(const Listing& listing);
 // Empty for an entry that writes no file (folders, and names with nothing left).
 std::string TargetName(Tool tool, const ListedEntry& entry, bool dbcs932);
 // The first entry, in listing order, whose target is already there; empty when none is.
-std::string FirstExistingTarget(const engine::DiskFiles& fs, const char* dir, Tool tool,
+std::string FirstExistingTarget(const DiskFiles& fs, const char* dir, Tool tool,
                                 const Listing& listing, bool dbcs932);
 // The row of the file list that shows the first entry: the first part of its target.
 std::string FirstShownName(Tool tool, const Listing& listing, bool dbcs932);

@@ -8,10 +8,9 @@
 
 #include "archive/archive_work.h"
 #include "archive/binding.h"
+#include "base/diskfiles.h"
 #include "browser/filelist.h"
 #include "browser/selection.h"
-#include "engine/diskfiles.h"
-#include "engine/merge.h"
 #include "resources/ids.h"
 #include "shell/busy.h"
 #include "shell/drives.h"
@@ -161,7 +160,7 @@ void Decompress(HWND owner) {
     NameDecompression(g_tool, g_selFilePath, g_selFileName, nullptr, dbcs932, &names);
   }
   const std::string existing =
-      FirstExistingTarget(engine::SystemFiles(), names.dir, g_tool, listing, dbcs932);
+      FirstExistingTarget(SystemFiles(), names.dir, g_tool, listing, dbcs932);
   if (!existing.empty() && ShowMessage(owner, kReplace, existing.c_str(), kCapWarning,
                                        MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
     return;
@@ -177,9 +176,6 @@ void Decompress(HWND owner) {
     ShowItemByName(shown.c_str());
   }
 }
-
-// The Merge command knows no archive: it reaches this command through its hook.
-const bool g_hooked = (g_extractAfterMerge = DecompressAfterMerge, true);
 
 }  // namespace
 

@@ -1,8 +1,7 @@
-#include "diskfiles.h"
+#include "base/diskfiles.h"
 
 #include <cstdio>
-
-namespace engine {
+#include <cstring>
 
 bool FindLength(const DiskFiles& fs, const char* path, uint64_t* length) {
   DirEntry e;
@@ -16,11 +15,29 @@ bool RemoveForced(const DiskFiles& fs, const char* path) {
   return fs.remove(path);
 }
 
-void RemovePieceSet(const DiskFiles& fs, const char* dir, const char* prefix, int pieces) {
-  char path[kPathBytes];
-  for (int i = 0; i <= pieces; ++i) {
-    if (pieceset::ComposePiecePath(path, sizeof(path), dir, prefix, i)) RemoveForced(fs, path);
+bool FilesEqual(const DiskFiles& fs, const char* a, const char* b) {
+  FileHandle fa = fs.openRead(a);
+  if (fa == kNoFile) return false;
+  FileHandle fb = fs.openRead(b);
+  if (fb == kNoFile) {
+    fs.close(fa);
+    return false;
   }
+  constexpr long kCompareBytes = 10000;
+  static char bufA[kCompareBytes], bufB[kCompareBytes];
+  bool same = true;
+  for (;;) {
+    long ga = fs.read(fa, bufA, kCompareBytes);
+    long gb = fs.read(fb, bufB, kCompareBytes);
+    if (ga < 0 || gb < 0 || ga != gb || std::memcmp(bufA, bufB, static_cast<std::size_t>(ga)) != 0) {
+      same = false;
+      break;
+    }
+    if (ga == 0) break;
+  }
+  fs.close(fa);
+  fs.close(fb);
+  return same;
 }
 
 namespace {
@@ -54,5 +71,3 @@ FileHandle CreateTemporaryIn(const DiskFiles& fs, const char* dir, char* path, s
   }
   return kNoFile;
 }
-
-}  // namespace engine

@@ -4,9 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "pieceset.h"
-
-namespace engine {
+#include "base/caltime.h"
+#include "base/paths.h"
 
 using FileHandle = intptr_t;
 constexpr FileHandle kNoFile = -1;
@@ -68,8 +67,8 @@ const DiskFiles& SystemFiles();
 bool FindLength(const DiskFiles& fs, const char* path, uint64_t* length);
 // Sets normal attributes, then deletes.
 bool RemoveForced(const DiskFiles& fs, const char* path);
-// Removes prefix + 0 ... prefix + pieces of dir, read-only ones too.
-void RemovePieceSet(const DiskFiles& fs, const char* dir, const char* prefix, int pieces);
+// Byte-for-byte comparison of two files.
+bool FilesEqual(const DiskFiles& fs, const char* a, const char* b);
 
 // Temporary names ~TVR000.TMP ... ~TVR999.TMP in dir (ending in a backslash): short names that
 // floppies and old file systems take, beside the file they stand for so that it can be renamed
@@ -79,5 +78,3 @@ void RemovePieceSet(const DiskFiles& fs, const char* dir, const char* prefix, in
 bool FreeNameIn(const DiskFiles& fs, const char* dir, char* path, std::size_t cap);
 // A new file of such a name, its path into path; kNoFile when none can be made.
 FileHandle CreateTemporaryIn(const DiskFiles& fs, const char* dir, char* path, std::size_t cap);
-
-}  // namespace engine

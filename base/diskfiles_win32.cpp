@@ -3,9 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "diskfiles.h"
+#include "base/diskfiles.h"
 
-namespace engine {
 namespace {
 
 FileHandle CreateNew(const char* path) {
@@ -158,5 +157,3 @@ const DiskFiles kSystemFiles = {Create,        CreateNew, OpenRead, OpenWrite, R
 }  // namespace
 
 const DiskFiles& SystemFiles() { return kSystemFiles; }
-
-}  // namespace engine

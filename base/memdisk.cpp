@@ -1,4 +1,4 @@
-#include "memdisk.h"
+#include "base/memdisk.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,8 +8,6 @@
 namespace memdisk {
 namespace {
 
-using engine::kAttrDirectory;
-
 struct Open {
   std::string key;
   uint64_t pos;
@@ -17,8 +15,8 @@ struct Open {
 };
 
 std::map<std::string, Entry> g_files;  // by upper-cased path, folders without a backslash
-std::map<engine::FileHandle, Open> g_open;
-engine::FileHandle g_next = 3;
+std::map<FileHandle, Open> g_open;
+FileHandle g_next = 3;
 uint64_t g_capacity = UINT64_MAX;
 std::set<std::string> g_failCreate, g_failOpen;
 std::map<std::string, uint64_t> g_failReadAt;
@@ -57,19 +55,19 @@ uint64_t Used() {
   return used;
 }
 
-engine::FileHandle OpenAs(const std::string& k, bool write) {
+FileHandle OpenAs(const std::string& k, bool write) {
   g_open[g_next] = Open{k, 0, write};
   return g_next++;
 }
 
-engine::FileHandle Create(const char* path) {
+FileHandle Create(const char* path) {
   std::string k = Key(path);
-  if (g_failCreate.count(k) || !IsDir(Parent(k)) || IsDir(k)) return engine::kNoFile;
+  if (g_failCreate.count(k) || !IsDir(Parent(k)) || IsDir(k)) return kNoFile;
   auto it = g_files.find(k);
   if (it != g_files.end()) {
-    if (it->second.attributes & engine::kAttrReadOnly) return engine::kNoFile;
+    if (it->second.attributes & kAttrReadOnly) return kNoFile;
     it->second.data.clear();
-    it->second.attributes = engine::kAttrArchive;
+    it->second.attributes = kAttrArchive;
   } else {
     Entry e;
     e.name = path;
@@ -78,26 +76,26 @@ engine::FileHandle Create(const char* path) {
   return OpenAs(k, true);
 }
 
-engine::FileHandle CreateNew(const char* path) {
-  return g_files.count(Key(path)) ? engine::kNoFile : Create(path);
+FileHandle CreateNew(const char* path) {
+  return g_files.count(Key(path)) ? kNoFile : Create(path);
 }
 
-engine::FileHandle OpenRead(const char* path) {
+FileHandle OpenRead(const char* path) {
   std::string k = Key(path);
-  if (g_failOpen.count(k) || !g_files.count(k) || IsDir(k)) return engine::kNoFile;
+  if (g_failOpen.count(k) || !g_files.count(k) || IsDir(k)) return kNoFile;
   return OpenAs(k, false);
 }
 
-engine::FileHandle OpenWrite(const char* path) {
+FileHandle OpenWrite(const char* path) {
   std::string k = Key(path);
   auto it = g_files.find(k);
   if (g_failOpen.count(k) || it == g_files.end() || IsDir(k) ||
-      (it->second.attributes & engine::kAttrReadOnly))
-    return engine::kNoFile;
+      (it->second.attributes & kAttrReadOnly))
+    return kNoFile;
   return OpenAs(k, true);
 }
 
-long Read(engine::FileHandle f, void* buf, long n) {
+long Read(FileHandle f, void* buf, long n) {
   Open& o = g_open.at(f);
   const Entry& e = g_files.at(o.key);
   auto fail = g_failReadAt.find(o.key);
@@ -113,7 +111,7 @@ long Read(engine::FileHandle f, void* buf, long n) {
   return got;
 }
 
-long Write(engine::FileHandle f, const void* buf, long n) {
+long Write(FileHandle f, const void* buf, long n) {
   Open& o = g_open.at(f);
   if (!o.write) return -1;
   Entry& e = g_files.at(o.key);
@@ -126,21 +124,21 @@ long Write(engine::FileHandle f, const void* buf, long n) {
   return n;
 }
 
-bool Seek(engine::FileHandle f, uint64_t offset) {
+bool Seek(FileHandle f, uint64_t offset) {
   g_open.at(f).pos = offset;
   return true;
 }
 
-bool Flush(engine::FileHandle f) {
+bool Flush(FileHandle f) {
   const Open& o = g_open.at(f);
   if (!o.write) return false;
   ++g_files.at(o.key).flushes;
   return true;
 }
 
-void Close(engine::FileHandle f) { g_open.erase(f); }
+void Close(FileHandle f) { g_open.erase(f); }
 
-void ToDirEntry(const std::string& name, const Entry* e, engine::DirEntry* out) {
+void ToDirEntry(const std::string& name, const Entry* e, DirEntry* out) {
   std::memset(out, 0, sizeof(*out));
   std::strncpy(out->name, name.c_str(), sizeof(out->name) - 1);
   out->attributes = e ? e->attributes : kAttrDirectory;
@@ -148,7 +146,7 @@ void ToDirEntry(const std::string& name, const Entry* e, engine::DirEntry* out) 
   out->lastWrite = e && e->hasTime ? e->time : CalTime{2000, 1, 1, 0, 0, 0};
 }
 
-bool Lookup(const char* path, engine::DirEntry* out) {
+bool Lookup(const char* path, DirEntry* out) {
   auto it = g_files.find(Key(path));
   if (it == g_files.end()) return false;
   const std::string& name = it->second.name;
@@ -156,12 +154,12 @@ bool Lookup(const char* path, engine::DirEntry* out) {
   return true;
 }
 
-bool List(const char* dir, bool (*visit)(void*, const engine::DirEntry&), void* ctx) {
+bool List(const char* dir, bool (*visit)(void*, const DirEntry&), void* ctx) {
   std::string d = Key(dir);
   if (d.size() > 3 && d.back() == '\\') d.pop_back();
   if (!IsDir(d)) return false;
-  std::vector<engine::DirEntry> entries;
-  engine::DirEntry e;
+  std::vector<DirEntry> entries;
+  DirEntry e;
   if (!IsRoot(d)) {
     for (const char* dot : {".", ".."}) {
       ToDirEntry(dot, &g_files.at(d), &e);
@@ -181,7 +179,7 @@ bool List(const char* dir, bool (*visit)(void*, const engine::DirEntry&), void* 
 
 uint32_t GetAttributes(const char* path) {
   auto it = g_files.find(Key(path));
-  return it == g_files.end() ? engine::kNoAttributes : it->second.attributes;
+  return it == g_files.end() ? kNoAttributes : it->second.attributes;
 }
 
 bool SetAttributes(const char* path, uint32_t attributes) {
@@ -189,14 +187,14 @@ bool SetAttributes(const char* path, uint32_t attributes) {
   if (it == g_files.end()) return false;
   // The folder bit is the entry's own: the system ignores it.
   uint32_t folder = it->second.attributes & kAttrDirectory;
-  uint32_t kept = attributes & ~(kAttrDirectory | engine::kAttrNormal);
-  it->second.attributes = folder | (kept ? kept : (folder ? 0 : engine::kAttrNormal));
+  uint32_t kept = attributes & ~(kAttrDirectory | kAttrNormal);
+  it->second.attributes = folder | (kept ? kept : (folder ? 0 : kAttrNormal));
   return true;
 }
 
 bool Remove(const char* path) {
   auto it = g_files.find(Key(path));
-  if (it == g_files.end() || IsDir(it->first) || (it->second.attributes & engine::kAttrReadOnly) ||
+  if (it == g_files.end() || IsDir(it->first) || (it->second.attributes & kAttrReadOnly) ||
       IsOpen(it->first))
     return false;
   g_files.erase(it);
@@ -250,7 +248,7 @@ bool MakeDir(const char* path) {
 
 bool RemoveDir(const char* path) {
   std::string k = Key(path);
-  if (!IsDir(k) || IsRoot(k) || (g_files.at(k).attributes & engine::kAttrReadOnly)) return false;
+  if (!IsDir(k) || IsRoot(k) || (g_files.at(k).attributes & kAttrReadOnly)) return false;
   for (const auto& f : g_files)
     if (Parent(f.first) == k) return false;
   g_files.erase(k);
@@ -260,27 +258,27 @@ bool RemoveDir(const char* path) {
 // A link goes by itself: what is listed below it lies elsewhere and stays.
 bool RemoveLink(const char* path, bool folder) {
   auto it = g_files.find(Key(path));
-  if (it == g_files.end() || !(it->second.attributes & engine::kAttrReparsePoint) ||
+  if (it == g_files.end() || !(it->second.attributes & kAttrReparsePoint) ||
       folder != IsDir(it->first))
     return false;
   g_files.erase(it);
   return true;
 }
 
-engine::TimeResult SetTimes(const char* path, const CalTime& t) {
+TimeResult SetTimes(const char* path, const CalTime& t) {
   auto it = g_files.find(Key(path));
-  if (it == g_files.end() || g_failOpen.count(it->first)) return engine::TimeResult::CannotOpen;
+  if (it == g_files.end() || g_failOpen.count(it->first)) return TimeResult::CannotOpen;
   it->second.hasTime = true;
   it->second.time = t;
-  return engine::TimeResult::Ok;
+  return TimeResult::Ok;
 }
 
 bool SameName(const char* a, const char* b) { return Key(a) == Key(b); }
 
-const engine::DiskFiles kFiles = {Create,        CreateNew, OpenRead, OpenWrite, Read,    Write,
-                                  Seek,          Flush,     Close,    Lookup,    List,    GetAttributes,
-                                  SetAttributes, Remove,    Rename,   Copy,      MakeDir, RemoveDir,
-                                  RemoveLink,    SetTimes,  SameName};
+const DiskFiles kFiles = {Create,        CreateNew, OpenRead, OpenWrite, Read,    Write,
+                          Seek,          Flush,     Close,    Lookup,    List,    GetAttributes,
+                          SetAttributes, Remove,    Rename,   Copy,      MakeDir, RemoveDir,
+                          RemoveLink,    SetTimes,  SameName};
 
 void MakeParents(const std::string& path) {
   std::string parent = path.substr(0, path.find_last_of('\\'));
@@ -299,7 +297,7 @@ void Reset(uint64_t capacity) {
   g_failReadRange.clear();
 }
 
-const engine::DiskFiles& Files() { return kFiles; }
+const DiskFiles& Files() { return kFiles; }
 
 void Put(const std::string& path, const std::string& data, uint32_t attributes) {
   MakeParents(path);

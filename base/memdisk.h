@@ -6,14 +6,14 @@
 #include <set>
 #include <string>
 
-#include "diskfiles.h"
+#include "base/diskfiles.h"
 
 namespace memdisk {
 
 struct Entry {
   std::string name;  // as created, full path
   std::string data;
-  uint32_t attributes = engine::kAttrArchive;
+  uint32_t attributes = kAttrArchive;
   bool hasTime = false;
   CalTime time{};
   int flushes = 0;   // times its written bytes were sent to the disk
@@ -21,13 +21,13 @@ struct Entry {
 
 // Starts an empty disk with room for capacity bytes of file data. Drive roots ("C:\") always exist.
 void Reset(uint64_t capacity = UINT64_MAX);
-const engine::DiskFiles& Files();
+const DiskFiles& Files();
 
 // A file, its missing parent folders made too.
-void Put(const std::string& path, const std::string& data, uint32_t attributes = engine::kAttrArchive);
+void Put(const std::string& path, const std::string& data, uint32_t attributes = kAttrArchive);
 // A link to a folder is a folder with kAttrReparsePoint: what is put below it stands for what it
 // leads to, which removing the link (removeLink) leaves in place.
-void PutDir(const std::string& path, uint32_t attributes = engine::kAttrDirectory);
+void PutDir(const std::string& path, uint32_t attributes = kAttrDirectory);
 bool Has(const std::string& path);
 const Entry& Get(const std::string& path);
 std::set<std::string> NamesIn(const std::string& dir);  // entry names as created, no "." or ".."

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   LARGE_INTEGER f, t0, t1;
   QueryPerformanceFrequency(&f);
   QueryPerformanceCounter(&t0);
-  if (tovra) fileops::AddUpTree(engine::SystemFiles(), argv[1], &g_size);
+  if (tovra) fileops::AddUpTree(SystemFiles(), argv[1], &g_size);
   else Walk(len);
   QueryPerformanceCounter(&t1);
   std::printf("%.4f %llu %llu %llu\n", static_cast<double>(t1.QuadPart - t0.QuadPart) / f.QuadPart,

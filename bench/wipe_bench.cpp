@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   LARGE_INTEGER f, t0, t1;
   QueryPerformanceFrequency(&f);
   QueryPerformanceCounter(&t0);
-  const fileops::WipeJob job{&engine::SystemFiles(), "", &g_generator, ReadClock};
+  const fileops::WipeJob job{&SystemFiles(), "", &g_generator, ReadClock};
   fileops::WipeReport report{};
   fileops::WipeFile(job, argv[1], &report);
   QueryPerformanceCounter(&t1);

@@ -3,11 +3,13 @@
 
 #include <cstring>
 
+#include "base/diskfiles.h"
 #include "browser/filelist.h"
 #include "browser/selection.h"
 #include "engine/distribute_work.h"
 #include "engine/divide.h"
 #include "engine/engine_rules.h"
+#include "engine/merge_work.h"
 #include "engine/texts.h"
 #include "resources/ids.h"
 #include "shell/busy.h"

@@ -1,7 +1,5 @@
 #include "distribute_work.h"
 
-#include <cstring>
-
 #include "engine_rules.h"
 
 namespace engine {
@@ -53,30 +51,6 @@ FloppyEnd DistributePieces(const FloppySteps& s, int n) {
       recordInDrive = false;
     }
   }
-}
-
-bool FilesEqual(const DiskFiles& fs, const char* a, const char* b) {
-  FileHandle fa = fs.openRead(a);
-  if (fa == kNoFile) return false;
-  FileHandle fb = fs.openRead(b);
-  if (fb == kNoFile) {
-    fs.close(fa);
-    return false;
-  }
-  static char bufA[kBlockBytes], bufB[kBlockBytes];
-  bool same = true;
-  for (;;) {
-    long ga = fs.read(fa, bufA, kBlockBytes);
-    long gb = fs.read(fb, bufB, kBlockBytes);
-    if (ga < 0 || gb < 0 || ga != gb || std::memcmp(bufA, bufB, static_cast<std::size_t>(ga)) != 0) {
-      same = false;
-      break;
-    }
-    if (ga == 0) break;
-  }
-  fs.close(fa);
-  fs.close(fb);
-  return same;
 }
 
 }  // namespace engine

@@ -4,8 +4,6 @@
 #pragma once
 #include <cstdint>
 
-#include "diskfiles.h"
-
 namespace engine {
 
 enum class FloppyPrompt {
@@ -40,8 +38,5 @@ enum class FloppyEnd { Completed, Stopped };
 // takes pieces while the next one leaves it at least 1000 bytes; FILE-1 is always tried on the
 // first disk. When every piece went on the first disk, FILE-0 is there already.
 FloppyEnd DistributePieces(const FloppySteps& s, int n);
-
-// Byte-for-byte comparison of two files.
-bool FilesEqual(const DiskFiles& fs, const char* a, const char* b);
 
 }  // namespace engine

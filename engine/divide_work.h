@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "diskfiles.h"
+#include "base/diskfiles.h"
 #include "engine_rules.h"
 #include "pieceset.h"
 

@@ -4,6 +4,6 @@
 
 void CmdMerge(HWND owner);
 
-// The decompress command in its after-merge mode (zip: ZIP, else LHA), set by that command
+// The decompress command in its after-merge mode (zip: ZIP, else LHA), set by the dispatcher
 // when the program has it; while it is not set, a merged archive is not offered for extraction.
 extern void (*g_extractAfterMerge)(HWND owner, bool zip, const char* mergedName);

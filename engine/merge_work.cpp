@@ -237,6 +237,13 @@ bool NameExistsInDir(const DiskFiles& fs, const char* dir, const char* name) {
   return fs.list(dir, VisitSameName, &s);
 }
 
+void RemovePieceSet(const DiskFiles& fs, const char* dir, const char* prefix, int pieces) {
+  char path[kPathBytes];
+  for (int i = 0; i <= pieces; ++i) {
+    if (pieceset::ComposePiecePath(path, sizeof(path), dir, prefix, i)) RemoveForced(fs, path);
+  }
+}
+
 MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
   if (job.checks) return MergeChecked(fs, job);
   char path[kPathBytes];

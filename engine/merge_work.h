@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "diskfiles.h"
+#include "base/diskfiles.h"
 #include "engine_rules.h"
 #include "parity.h"
 #include "pieceset.h"
@@ -27,6 +27,9 @@ pieceset::PieceIo PieceIoOf(const DiskFiles& fs);
 
 // True when an entry of dir (ending in a backslash) has the name, letter case aside.
 bool NameExistsInDir(const DiskFiles& fs, const char* dir, const char* name);
+
+// Removes prefix + 0 ... prefix + pieces of dir, read-only ones too.
+void RemovePieceSet(const DiskFiles& fs, const char* dir, const char* prefix, int pieces);
 
 struct MergeJob {
   const char* dir;              // the piece set's directory, ending in a backslash

@@ -113,13 +113,13 @@ void CmdAttributes(HWND owner) {
   }
   const char* name = t.name;
   const char* path = t.path;
-  const engine::DiskFiles& fs = engine::SystemFiles();
-  engine::DirEntry e;
+  const DiskFiles& fs = SystemFiles();
+  DirEntry e;
   if (!fs.lookup(path, &e)) {
     ShowMessage(owner, kNoTarget, kCapError, MB_ICONHAND);
     return;
   }
-  AttributeDialog dialog{(e.attributes & engine::kAttrDirectory) != 0, ChoiceOf(e.attributes),
+  AttributeDialog dialog{(e.attributes & kAttrDirectory) != 0, ChoiceOf(e.attributes),
                          {false, false, false}};
   if (RunDialog(owner, "CHANGEATTR_DLG", AttributeDlgProc, &dialog) != IDOK) return;
   if (fs.sameName(path, g_programPath)) return;

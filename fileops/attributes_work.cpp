@@ -4,11 +4,6 @@
 
 namespace fileops {
 
-using engine::kAttrArchive;
-using engine::kAttrHidden;
-using engine::kAttrReadOnly;
-using engine::kAttrSystem;
-
 AttributeChoice ChoiceOf(uint32_t a) {
   return {(a & kAttrReadOnly) != 0, (a & kAttrHidden) != 0, (a & kAttrSystem) != 0,
           (a & kAttrArchive) != 0};
@@ -25,24 +20,24 @@ TreeBoxes ToggleSubfolders(TreeBoxes b) {
 }
 
 void SetChosenAttributes(AttributeJob& job, const char* path, bool folder) {
-  const engine::DiskFiles& fs = *job.fs;
-  if (!fs.setAttributes(path, folder ? engine::kAttrDirectory : engine::kAttrNormal)) ++job.failures;
+  const DiskFiles& fs = *job.fs;
+  if (!fs.setAttributes(path, folder ? kAttrDirectory : kAttrNormal)) ++job.failures;
   const uint32_t bits[4] = {kAttrReadOnly, kAttrHidden, kAttrSystem, kAttrArchive};
   const bool chosen[4] = {job.chosen.readOnly, job.chosen.hidden, job.chosen.system,
                           job.chosen.archive};
   for (int i = 0; i < 4; ++i) {
     if (!chosen[i]) continue;
     const uint32_t now = fs.getAttributes(path);
-    if (now == engine::kNoAttributes || !fs.setAttributes(path, now | bits[i])) ++job.failures;
+    if (now == kNoAttributes || !fs.setAttributes(path, now | bits[i])) ++job.failures;
   }
 }
 
 void AttributeWalk(AttributeJob& job, const char* dir) {
   const std::string d = WithoutTrailingBackslash(dir);
   const Listing listing = ListFolder(*job.fs, d);
-  for (const engine::DirEntry& e : listing.entries) {
+  for (const DirEntry& e : listing.entries) {
     const std::string path = JoinPath(d, e.name);
-    if (e.attributes & engine::kAttrDirectory) {
+    if (e.attributes & kAttrDirectory) {
       if (!job.filesOnly) SetChosenAttributes(job, path.c_str(), true);
       AttributeWalk(job, path.c_str());
     } else if (job.fs->sameName(path.c_str(), job.programPath)) {

@@ -1,6 +1,6 @@
 // The Attributes command's rules and file work, without any window.
 #pragma once
-#include "engine/diskfiles.h"
+#include "base/diskfiles.h"
 
 namespace fileops {
 
@@ -18,7 +18,7 @@ struct TreeBoxes {
 TreeBoxes ToggleSubfolders(TreeBoxes b);
 
 struct AttributeJob {
-  const engine::DiskFiles* fs;
+  const DiskFiles* fs;
   AttributeChoice chosen;
   bool filesOnly;
   const char* programPath;  // passed over, and counted as a failure

@@ -113,7 +113,7 @@ void CmdCopy(HWND owner) {
     return;
   }
   const bool dbcs932 = GetACP() == 932;
-  const engine::DiskFiles& fs = engine::SystemFiles();
+  const DiskFiles& fs = SystemFiles();
   if (!DestinationExists(fs, text, dbcs932)) {
     ShowMessage(owner, kDirectoryMissing, kCapError, MB_ICONEXCLAMATION);
     return;
@@ -130,7 +130,7 @@ void CmdCopy(HWND owner) {
   if (kind == DriveRemovable && !AskMediaReady(owner, root)) return;
   ClusterCounts counts;
   if (!WaitForMedia(owner, root, kind, &counts)) return;
-  engine::DirEntry source, existing;
+  DirEntry source, existing;
   const uint64_t size = fs.lookup(g_selFilePath, &source) ? source.length : 0;
   if ((kind == DriveRemovable || kind == DriveRamDisk) &&
       !FitsWithMargin(counts.sectorsPerCluster, counts.bytesPerSector, counts.freeClusters, size)) {

@@ -5,7 +5,6 @@
 
 #include "base/paths.h"
 #include "base/text.h"
-#include "engine/distribute_work.h"
 
 namespace fileops {
 namespace {
@@ -49,7 +48,7 @@ uint32_t StretchMask(const Stretches& s, uint64_t offset, long len) {
 // a sector tried kReadTries times. A sector that does not read, or is in skip and so is not
 // read at all, is zeros in buf and in the mask returned. The position is set before every read,
 // as a failed read leaves it unknown.
-uint32_t ReadRun(const engine::DiskFiles& fs, engine::FileHandle f, uint64_t offset, char* buf,
+uint32_t ReadRun(const DiskFiles& fs, FileHandle f, uint64_t offset, char* buf,
                  long len, uint32_t skip) {
   if (skip == 0 && fs.seek(f, offset) && fs.read(f, buf, len) == len) return 0;
   uint32_t unread = 0;
@@ -74,14 +73,14 @@ char g_runA[kRunBytes], g_runB[kRunBytes];
 
 // Copies source run by run into the new file to, with its time. At the first run that does not
 // read whole the user is asked; then what cannot be read is written as zeros and noted.
-Salvage CopyReadable(const engine::DiskFiles& fs, const char* source, const char* to,
+Salvage CopyReadable(const DiskFiles& fs, const char* source, const char* to,
                      UnreadableSectors* u, Stretches* stretches) {
-  engine::DirEntry e;
+  DirEntry e;
   if (!fs.lookup(source, &e)) return Salvage::Failed;
-  const engine::FileHandle in = fs.openRead(source);
-  if (in == engine::kNoFile) return Salvage::Failed;
-  const engine::FileHandle out = fs.createNew(to);
-  if (out == engine::kNoFile) {
+  const FileHandle in = fs.openRead(source);
+  if (in == kNoFile) return Salvage::Failed;
+  const FileHandle out = fs.createNew(to);
+  if (out == kNoFile) {
     fs.close(in);
     return Salvage::Failed;
   }
@@ -115,14 +114,14 @@ Salvage CopyReadable(const engine::DiskFiles& fs, const char* source, const char
 
 // Whether copy holds the bytes of source, but for the stretches and what of source does not
 // read now.
-bool SameWhereRead(const engine::DiskFiles& fs, const char* source, const char* copy,
+bool SameWhereRead(const DiskFiles& fs, const char* source, const char* copy,
                    const Stretches& stretches) {
-  engine::DirEntry a, b;
+  DirEntry a, b;
   if (!fs.lookup(source, &a) || !fs.lookup(copy, &b) || a.length != b.length) return false;
-  const engine::FileHandle fa = fs.openRead(source);
-  if (fa == engine::kNoFile) return false;
-  const engine::FileHandle fb = fs.openRead(copy);
-  if (fb == engine::kNoFile) {
+  const FileHandle fa = fs.openRead(source);
+  if (fa == kNoFile) return false;
+  const FileHandle fb = fs.openRead(copy);
+  if (fb == kNoFile) {
     fs.close(fa);
     return false;
   }
@@ -141,8 +140,8 @@ bool SameWhereRead(const engine::DiskFiles& fs, const char* source, const char* 
   return same;
 }
 
-bool SameLength(const engine::DiskFiles& fs, const char* a, const char* b) {
-  engine::DirEntry ea, eb;
+bool SameLength(const DiskFiles& fs, const char* a, const char* b) {
+  DirEntry ea, eb;
   return fs.lookup(a, &ea) && fs.lookup(b, &eb) && ea.length == eb.length;
 }
 
@@ -160,13 +159,13 @@ bool NormalizeDestination(char* text, std::size_t cap, bool (*isLetter)(char)) {
   return text[2] == '\\';
 }
 
-bool DestinationExists(const engine::DiskFiles& fs, const char* text, bool dbcs932) {
+bool DestinationExists(const DiskFiles& fs, const char* text, bool dbcs932) {
   if (std::strlen(text) <= 3) return true;
   char dir[kPathBytes];
   CopyBounded(dir, sizeof dir, text);
   const std::size_t n = std::strlen(dir);
   if (LastBackslash(dir, dbcs932) == static_cast<int>(n) - 1) dir[n - 1] = 0;
-  engine::DirEntry e;
+  DirEntry e;
   return fs.lookup(dir, &e);
 }
 
@@ -183,12 +182,12 @@ bool FitsWithMargin(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint32_
   return free >= size + 1000;
 }
 
-CopyResult CopyReplacing(const engine::DiskFiles& fs, const char* source, const char* dest,
+CopyResult CopyReplacing(const DiskFiles& fs, const char* source, const char* dest,
                          bool verify, bool dbcs932, char* left, UnreadableSectors* unreadable) {
   std::memset(left, 0, kPathBytes);
   char dir[kPathBytes];
   char temp[kPathBytes];
-  if (!DirectoryOf(dest, dir, sizeof dir, dbcs932) || !engine::FreeNameIn(fs, dir, temp, sizeof temp)) {
+  if (!DirectoryOf(dest, dir, sizeof dir, dbcs932) || !FreeNameIn(fs, dir, temp, sizeof temp)) {
     return CopyResult::CopyFailed;
   }
   static Stretches stretches;
@@ -197,43 +196,43 @@ CopyResult CopyReplacing(const engine::DiskFiles& fs, const char* source, const 
   // A sector that does not read fails the system's copy, or on some systems ends it quietly
   // with a shorter file.
   if (unreadable && (!copied || !SameLength(fs, source, temp))) {
-    engine::RemoveForced(fs, temp);
+    RemoveForced(fs, temp);
     const Salvage s = CopyReadable(fs, source, temp, unreadable, &stretches);
     copied = s == Salvage::Whole || s == Salvage::Filled;
   }
   if (!copied) {
-    engine::RemoveForced(fs, temp);
+    RemoveForced(fs, temp);
     return CopyResult::CopyFailed;
   }
   // The copy takes archive attributes only, so that a read-only source makes no read-only copy.
-  fs.setAttributes(temp, engine::kAttrArchive);
+  fs.setAttributes(temp, kAttrArchive);
   if (verify && !(stretches.count ? SameWhereRead(fs, source, temp, stretches)
-                                  : engine::FilesEqual(fs, source, temp))) {
-    engine::RemoveForced(fs, temp);
+                                  : FilesEqual(fs, source, temp))) {
+    RemoveForced(fs, temp);
     return CopyResult::Differs;
   }
-  engine::DirEntry e;
+  DirEntry e;
   if (!fs.lookup(dest, &e)) {
     if (fs.rename(temp, dest)) return CopyResult::Ok;
-    engine::RemoveForced(fs, temp);
+    RemoveForced(fs, temp);
     return CopyResult::CopyFailed;
   }
   // A folder of the file's name is never moved: a copy does not replace it.
   char aside[kPathBytes];
-  if ((e.attributes & engine::kAttrDirectory) || !engine::FreeNameIn(fs, dir, aside, sizeof aside) ||
+  if ((e.attributes & kAttrDirectory) || !FreeNameIn(fs, dir, aside, sizeof aside) ||
       !fs.rename(dest, aside)) {
-    engine::RemoveForced(fs, temp);
+    RemoveForced(fs, temp);
     return CopyResult::ReplaceFailed;
   }
   if (!fs.rename(temp, dest)) {
-    engine::RemoveForced(fs, temp);
+    RemoveForced(fs, temp);
     if (fs.rename(aside, dest)) return CopyResult::ReplaceFailed;
     CopyBounded(left, kPathBytes, aside);
     return CopyResult::OldAside;
   }
   const uint32_t attributes = fs.getAttributes(aside);
-  if (engine::RemoveForced(fs, aside)) return CopyResult::Ok;
-  if (attributes != engine::kNoAttributes) fs.setAttributes(aside, attributes);
+  if (RemoveForced(fs, aside)) return CopyResult::Ok;
+  if (attributes != kNoAttributes) fs.setAttributes(aside, attributes);
   CopyBounded(left, kPathBytes, aside);
   return CopyResult::OldLeft;
 }

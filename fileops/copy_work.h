@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/diskfiles.h"
+#include "base/diskfiles.h"
 
 namespace fileops {
 
@@ -11,7 +11,7 @@ namespace fileops {
 // test accepts; false for anything else (relative and network paths among them).
 bool NormalizeDestination(char* text, std::size_t cap, bool (*isLetter)(char));
 // Whether a destination longer than a root names an entry (one trailing backslash dropped).
-bool DestinationExists(const engine::DiskFiles& fs, const char* text, bool dbcs932);
+bool DestinationExists(const DiskFiles& fs, const char* text, bool dbcs932);
 // The destination text, a backslash unless it ends in one, and the source's name.
 bool DestinationPath(const char* text, const char* name, char* out, std::size_t cap, bool dbcs932);
 // Whether the removable or RAM drive has the source's size plus 1000 bytes free.
@@ -46,7 +46,7 @@ struct UnreadableSectors {
 // when the user agrees: each part that fails is read again sector by sector, a sector tried three
 // times, and what still fails is written as zeros; the comparison passes over those sectors.
 // Declined, it fails as any copy does.
-CopyResult CopyReplacing(const engine::DiskFiles& fs, const char* source, const char* dest,
+CopyResult CopyReplacing(const DiskFiles& fs, const char* source, const char* dest,
                          bool verify, bool dbcs932, char* left,
                          UnreadableSectors* unreadable = nullptr);
 

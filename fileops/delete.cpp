@@ -99,7 +99,7 @@ bool DeleteCompletely(HWND owner, const char* path, bool folder) {
   if (ShowMessage(owner, folder ? kConfirmDirectory : kConfirmFile, path, kCapConfirmDeletion,
                   MB_ICONQUESTION | MB_OKCANCEL) != IDOK)
     return false;
-  const WipeJob job{&engine::SystemFiles(), g_programPath, &g_generator, ReadClock};
+  const WipeJob job{&SystemFiles(), g_programPath, &g_generator, ReadClock};
   WipeReport report;
   std::memset(&report, 0, sizeof report);
   ShowBusyBanner(owner);
@@ -122,7 +122,7 @@ void CmdDelete(HWND owner) {
   const bool folder = TakeTarget(&t) && t.folder;
   if (folder) {
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    const bool holds = TreeHoldsProgram(engine::SystemFiles(), t.path, g_programPath);
+    const bool holds = TreeHoldsProgram(SystemFiles(), t.path, g_programPath);
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     if (holds) {
       ShowMessage(owner, kProtected, kCapWarning, MB_ICONEXCLAMATION);

@@ -10,9 +10,6 @@
 namespace fileops {
 namespace {
 
-using engine::DirEntry;
-using engine::DiskFiles;
-
 void Fail(WipeReport* report, const char* path) {
   if (report->failures++ == 0) CopyBounded(report->first, sizeof report->first, path);
 }
@@ -58,7 +55,7 @@ bool WipeFolder(const WipeJob& job, const std::string& dir, WipeReport* report) 
     const std::string path = JoinPath(dir, e.name);
     if (path.size() >= kPathBytes - 1) {
       Fail(report, path.c_str());
-    } else if (e.attributes & engine::kAttrDirectory) {
+    } else if (e.attributes & kAttrDirectory) {
       keeps = WipeFolder(job, path, report) || keeps;
     } else if (fs.sameName(path.c_str(), job.programPath)) {
       keeps = true;
@@ -66,7 +63,7 @@ bool WipeFolder(const WipeJob& job, const std::string& dir, WipeReport* report) 
       WipeFile(job, path.c_str(), report);
     }
   }
-  fs.setAttributes(dir.c_str(), engine::kAttrNormal);
+  fs.setAttributes(dir.c_str(), kAttrNormal);
   if (!fs.removeDir(dir.c_str()) && !keeps && report->failures == before) {
     // Nothing below was kept or reported, so the folder itself resisted.
     DirEntry e;
@@ -81,7 +78,7 @@ bool TreeHoldsProgram(const DiskFiles& fs, const char* dir, const char* programP
   const std::string d = WithoutTrailingBackslash(dir);
   for (const DirEntry& e : ListFolder(fs, d).entries) {
     const std::string path = JoinPath(d, e.name);
-    if (e.attributes & engine::kAttrDirectory) {
+    if (e.attributes & kAttrDirectory) {
       if (TreeHoldsProgram(fs, path.c_str(), programPath)) return true;
     } else if (fs.sameName(path.c_str(), programPath)) {
       return true;
@@ -103,9 +100,9 @@ void WipeFile(const WipeJob& job, const char* path, WipeReport* report) {
     return;
   }
   const uint32_t attributes = fs.getAttributes(path);
-  fs.setAttributes(path, engine::kAttrArchive);
+  fs.setAttributes(path, kAttrArchive);
   if (OverwriteFile(fs, path, e.length, *job.generator, job.clock) != WipeResult::Ok) {
-    if (attributes != engine::kNoAttributes) fs.setAttributes(path, attributes);
+    if (attributes != kNoAttributes) fs.setAttributes(path, attributes);
     Fail(report, path);
     return;
   }

@@ -3,14 +3,14 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/diskfiles.h"
+#include "base/diskfiles.h"
 #include "fileops/wipe.h"
 
 namespace fileops {
 
 // True when the program's own executable (programPath, compared as the file system compares
 // names) lies anywhere in the tree of dir (ending in a backslash).
-bool TreeHoldsProgram(const engine::DiskFiles& fs, const char* dir, const char* programPath);
+bool TreeHoldsProgram(const DiskFiles& fs, const char* dir, const char* programPath);
 
 // What a complete deletion could not do: how many files and folders stayed against the user's
 // wish, and the first of them.
@@ -20,7 +20,7 @@ struct WipeReport {
 };
 
 struct WipeJob {
-  const engine::DiskFiles* fs;
+  const DiskFiles* fs;
   const char* programPath;  // passed over, never changed
   WipeGenerator* generator;
   ClockReader clock;

@@ -27,4 +27,4 @@ bool MachineVolumeIsNtfs(const char* root) {
 }
 
 const fileops::MachineClock& MachineClockOf() { return kClock; }
-const engine::DiskFiles& MachineFiles() { return engine::SystemFiles(); }
+const DiskFiles& MachineFiles() { return SystemFiles(); }

@@ -42,7 +42,7 @@ void CmdMakeDirectory(HWND owner) {
   const bool dbcs932 = GetACP() == 932;
   DropTrailingBackslash(path, dbcs932);
   char parent[kPathBytes];
-  switch (MakeDirectory(engine::SystemFiles(), path, dbcs932)) {
+  switch (MakeDirectory(SystemFiles(), path, dbcs932)) {
     case MakeDirResult::NoParent:
       ParentToTest(path, parent, sizeof parent, dbcs932);
       ShowMessage(owner, kNoParent, parent, kCapError, MB_ICONEXCLAMATION);

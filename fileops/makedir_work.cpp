@@ -34,9 +34,9 @@ void ListedParent(const char* path, char* out, std::size_t cap, bool dbcs932) {
   if (std::strlen(out) < 3 && std::strlen(out) + 1 < cap) std::strcat(out, "\\");
 }
 
-MakeDirResult MakeDirectory(const engine::DiskFiles& fs, const char* path, bool dbcs932) {
+MakeDirResult MakeDirectory(const DiskFiles& fs, const char* path, bool dbcs932) {
   char parent[kPathBytes];
-  engine::DirEntry e;
+  DirEntry e;
   if (ParentToTest(path, parent, sizeof parent, dbcs932) && !fs.lookup(parent, &e))
     return MakeDirResult::NoParent;
   if (fs.lookup(path, &e)) return MakeDirResult::Exists;

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstddef>
 
-#include "engine/diskfiles.h"
+#include "base/diskfiles.h"
 
 namespace fileops {
 
@@ -18,6 +18,6 @@ bool ParentToTest(const char* path, char* out, std::size_t cap, bool dbcs932);
 void ListedParent(const char* path, char* out, std::size_t cap, bool dbcs932);
 
 enum class MakeDirResult { Ok, NoParent, Exists, CreateFailed };
-MakeDirResult MakeDirectory(const engine::DiskFiles& fs, const char* path, bool dbcs932);
+MakeDirResult MakeDirectory(const DiskFiles& fs, const char* path, bool dbcs932);
 
 }  // namespace fileops

@@ -49,8 +49,8 @@ void CmdRename(HWND owner) {
     ShowMessage(owner, kBadName, kCapError, MB_ICONEXCLAMATION);
     return;
   }
-  const engine::DiskFiles& fs = engine::SystemFiles();
-  engine::DirEntry existing;
+  const DiskFiles& fs = SystemFiles();
+  DirEntry existing;
   if (fs.lookup(newPath, &existing)) {
     ShowMessage(owner, kExists, kCapError, MB_ICONEXCLAMATION | MB_OKCANCEL);
     return;

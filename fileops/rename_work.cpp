@@ -45,11 +45,11 @@ bool NewPathOf(const char* fullPath, const char* name, const char* newName, char
   return true;
 }
 
-bool RenameKeepingAttributes(const engine::DiskFiles& fs, const char* from, const char* to) {
+bool RenameKeepingAttributes(const DiskFiles& fs, const char* from, const char* to) {
   const uint32_t attributes = fs.getAttributes(from);
-  fs.setAttributes(from, engine::kAttrNormal);
+  fs.setAttributes(from, kAttrNormal);
   const bool renamed = fs.rename(from, to);
-  if (attributes != engine::kNoAttributes) fs.setAttributes(renamed ? to : from, attributes);
+  if (attributes != kNoAttributes) fs.setAttributes(renamed ? to : from, attributes);
   return renamed;
 }
 

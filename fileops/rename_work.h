@@ -2,7 +2,7 @@
 #pragma once
 #include <cstddef>
 
-#include "engine/diskfiles.h"
+#include "base/diskfiles.h"
 
 namespace fileops {
 
@@ -18,6 +18,6 @@ bool NewPathOf(const char* fullPath, const char* name, const char* newName, char
 
 // Renames with normal attributes and gives the entry its attributes back, under the new name
 // or, when the rename fails, under the old one.
-bool RenameKeepingAttributes(const engine::DiskFiles& fs, const char* from, const char* to);
+bool RenameKeepingAttributes(const DiskFiles& fs, const char* from, const char* to);
 
 }  // namespace fileops

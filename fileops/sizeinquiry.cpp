@@ -62,7 +62,7 @@ void CmdFileSize(HWND owner) {
   TreeSize size{0, 0, 0};
   ShowBusyBanner(owner);
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-  AddUpTree(engine::SystemFiles(), g_selDirPath, &size);
+  AddUpTree(SystemFiles(), g_selDirPath, &size);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   HideBusyBanner(owner);
   RunDialog(owner, "EXAMRESULT_DLG", ResultDlgProc, &size);

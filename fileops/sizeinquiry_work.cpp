@@ -12,17 +12,17 @@ namespace {
 // whether it exists is not asked beforehand: one that cannot be listed adds nothing. A link
 // below is known by its entry in the listing and left alone, as every walk leaves links.
 struct Walk {
-  const engine::DiskFiles& fs;
+  const DiskFiles& fs;
   TreeSize* size;
   std::string dir;
 };
 
-void AddUpFolder(const engine::DiskFiles& fs, const std::string& dir, TreeSize* size);
+void AddUpFolder(const DiskFiles& fs, const std::string& dir, TreeSize* size);
 
-bool Visit(void* ctx, const engine::DirEntry& e) {
+bool Visit(void* ctx, const DirEntry& e) {
   auto* w = static_cast<Walk*>(ctx);
   if (e.name[0] == '.' || IsLink(e)) return false;
-  if (e.attributes & engine::kAttrDirectory) {
+  if (e.attributes & kAttrDirectory) {
     ++w->size->folders;
     AddUpFolder(w->fs, JoinPath(w->dir, e.name), w->size);
   } else {
@@ -32,18 +32,18 @@ bool Visit(void* ctx, const engine::DirEntry& e) {
   return false;
 }
 
-void AddUpFolder(const engine::DiskFiles& fs, const std::string& dir, TreeSize* size) {
+void AddUpFolder(const DiskFiles& fs, const std::string& dir, TreeSize* size) {
   Walk w{fs, size, dir};
   fs.list(JoinPath(dir, "").c_str(), Visit, &w);
 }
 
 }  // namespace
 
-void AddUpTree(const engine::DiskFiles& fs, const char* dir, TreeSize* size) {
+void AddUpTree(const DiskFiles& fs, const char* dir, TreeSize* size) {
   // The selected folder alone is looked up: given as a link, it is not entered either.
   const std::string d = WithoutTrailingBackslash(dir);
   const bool root = !d.empty() && d.back() == '\\';
-  engine::DirEntry self;
+  DirEntry self;
   if (!root && (!fs.lookup(d.c_str(), &self) || IsLink(self))) return;
   AddUpFolder(fs, d, size);
 }

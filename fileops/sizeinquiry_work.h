@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/diskfiles.h"
+#include "base/diskfiles.h"
 
 namespace fileops {
 
@@ -13,6 +13,6 @@ struct TreeSize {
 
 // Adds up every file and folder below dir, names beginning with a full stop passed over with
 // everything below them; dir itself is not counted.
-void AddUpTree(const engine::DiskFiles& fs, const char* dir, TreeSize* size);
+void AddUpTree(const DiskFiles& fs, const char* dir, TreeSize* size);
 
 }  // namespace fileops

@@ -155,14 +155,14 @@ void CmdTimestamp(HWND owner) {
     return;
   }
   const bool ntfs = MachineVolumeIsNtfs(t.root);
-  const engine::DiskFiles& fs = MachineFiles();
-  engine::DirEntry e;
+  const DiskFiles& fs = MachineFiles();
+  DirEntry e;
   if (!fs.lookup(path, &e)) {
     ShowMessage(owner, kNoTarget, kCapError, MB_ICONHAND);
     return;
   }
   const CalTime& w = e.lastWrite;
-  TimestampDialog dialog{(e.attributes & engine::kAttrDirectory) != 0,
+  TimestampDialog dialog{(e.attributes & kAttrDirectory) != 0,
                          {ClampYear(w.year), w.month, w.day, w.hour, w.minute, w.second},
                          {},
                          false};

@@ -84,12 +84,12 @@ TimeMethod ChooseTimeMethod(bool ntfs, OsKind kind) {
   return ntfs || IsNtKind(kind) ? TimeMethod::Direct : TimeMethod::Recreation;
 }
 
-bool TemporaryFolderFor(const engine::DiskFiles& fs, const char* path, char* out, std::size_t cap,
+bool TemporaryFolderFor(const DiskFiles& fs, const char* path, char* out, std::size_t cap,
                         bool dbcs932) {
   char parent[kPathBytes];
   if (!DirectoryOf(path, parent, sizeof parent, dbcs932)) return false;
   std::string name = std::string(parent) + "!!!";
-  engine::DirEntry e;
+  DirEntry e;
   while (name.size() < 250 && fs.lookup(name.c_str(), &e)) name += "!";
   if (name.size() >= 250 || name.size() >= cap) return false;
   std::memcpy(out, name.c_str(), name.size() + 1);
@@ -100,27 +100,27 @@ namespace {
 
 // With its attributes set to archive alone while the time is set, and given back.
 void SetTimeOpened(TimeJob& job, const char* path, const CalTime& t) {
-  const engine::DiskFiles& fs = *job.fs;
+  const DiskFiles& fs = *job.fs;
   const uint32_t attributes = fs.getAttributes(path);
-  if (!fs.setAttributes(path, engine::kAttrArchive)) ++job.failures;
-  if (fs.setTimes(path, t) != engine::TimeResult::Ok) ++job.failures;
-  if (attributes != engine::kNoAttributes && !fs.setAttributes(path, attributes)) ++job.failures;
+  if (!fs.setAttributes(path, kAttrArchive)) ++job.failures;
+  if (fs.setTimes(path, t) != TimeResult::Ok) ++job.failures;
+  if (attributes != kNoAttributes && !fs.setAttributes(path, attributes)) ++job.failures;
 }
 
 void SetTimeDirect(TimeJob& job, const char* path) {
-  engine::DirEntry e;
+  DirEntry e;
   if (!job.fs->lookup(path, &e)) return;  // gone since it was listed: nothing to set
   SetTimeOpened(job, path, job.ntfs ? job.chosen : EvenSecond(job.chosen));
 }
 
 // Moves every entry of one folder into another; the names moved go into moved.
-bool MoveContents(const engine::DiskFiles& fs, const std::string& from, const std::string& to,
+bool MoveContents(const DiskFiles& fs, const std::string& from, const std::string& to,
                   std::vector<std::string>* moved) {
   struct All {
     std::vector<std::string> names;
   } all;
   fs.list(JoinPath(from, "").c_str(),
-          [](void* ctx, const engine::DirEntry& e) {
+          [](void* ctx, const DirEntry& e) {
             if (!IsDotEntry(e.name)) static_cast<All*>(ctx)->names.push_back(e.name);
             return false;
           },
@@ -136,7 +136,7 @@ bool MoveContents(const engine::DiskFiles& fs, const std::string& from, const st
 // in. Whatever fails, the folder ends with its own name, contents and attributes, the clock
 // stands as it stood, and no temporary folder stays.
 void RecreateFolder(TimeJob& job, const char* path, const CalTime& t) {
-  const engine::DiskFiles& fs = *job.fs;
+  const DiskFiles& fs = *job.fs;
   CalTime t1;
   char temp[kPathBytes];
   if (!OneSecondEarlier(t, &t1) || !TemporaryFolderFor(fs, path, temp, sizeof temp, job.dbcs932)) {
@@ -144,10 +144,10 @@ void RecreateFolder(TimeJob& job, const char* path, const CalTime& t) {
     return;
   }
   const uint32_t attributes = fs.getAttributes(path);
-  if (!fs.setAttributes(path, engine::kAttrNormal)) ++job.failures;
+  if (!fs.setAttributes(path, kAttrNormal)) ++job.failures;
   if (!fs.rename(path, temp)) {
     ++job.failures;
-    if (attributes != engine::kNoAttributes) fs.setAttributes(path, attributes);
+    if (attributes != kNoAttributes) fs.setAttributes(path, attributes);
     return;
   }
   ClockTime now;
@@ -172,17 +172,17 @@ void RecreateFolder(TimeJob& job, const char* path, const CalTime& t) {
     if (made) fs.removeDir(path);
     fs.rename(temp, path);
   }
-  if (attributes != engine::kNoAttributes) fs.setAttributes(path, attributes);
+  if (attributes != kNoAttributes) fs.setAttributes(path, attributes);
 }
 
 void SetTimeByRecreation(TimeJob& job, const char* path) {
   const CalTime t = EvenSecond(job.chosen);
-  engine::DirEntry e;
+  DirEntry e;
   if (!job.fs->lookup(path, &e)) {
     ++job.failures;
     return;
   }
-  if (e.attributes & engine::kAttrDirectory) RecreateFolder(job, path, t);
+  if (e.attributes & kAttrDirectory) RecreateFolder(job, path, t);
   else SetTimeOpened(job, path, t);
 }
 
@@ -196,9 +196,9 @@ void SetPathTime(TimeJob& job, const char* path) {
 void TimestampWalk(TimeJob& job, const char* dir) {
   const std::string d = WithoutTrailingBackslash(dir);
   const Listing listing = ListFolder(*job.fs, d);
-  for (const engine::DirEntry& e : listing.entries) {
+  for (const DirEntry& e : listing.entries) {
     const std::string path = JoinPath(d, e.name);
-    if (e.attributes & engine::kAttrDirectory) {
+    if (e.attributes & kAttrDirectory) {
       SetPathTime(job, path.c_str());
       TimestampWalk(job, path.c_str());
     } else if (job.fs->sameName(path.c_str(), job.programPath)) {

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/diskfiles.h"
 #include "base/oskind.h"
-#include "engine/diskfiles.h"
 
 namespace fileops {
 
@@ -37,7 +37,7 @@ struct MachineClock {
 ClockTime Later(ClockTime t, uint32_t ms);
 
 struct TimeJob {
-  const engine::DiskFiles* fs;
+  const DiskFiles* fs;
   const MachineClock* clock;
   const char* programPath;  // passed over, and counted as a failure
   CalTime chosen;
@@ -53,7 +53,7 @@ void TimestampWalk(TimeJob& job, const char* dir);
 
 // parent + "!!!", with one more "!" while an entry of that name exists; false when it would
 // reach 250 characters.
-bool TemporaryFolderFor(const engine::DiskFiles& fs, const char* path, char* out, std::size_t cap,
+bool TemporaryFolderFor(const DiskFiles& fs, const char* path, char* out, std::size_t cap,
                         bool dbcs932);
 
 }  // namespace fileops

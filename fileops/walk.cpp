@@ -14,18 +14,18 @@ std::string WithoutTrailingBackslash(const char* dir) {
   return d;
 }
 
-bool IsLink(const engine::DirEntry& e) { return (e.attributes & engine::kAttrReparsePoint) != 0; }
+bool IsLink(const DirEntry& e) { return (e.attributes & kAttrReparsePoint) != 0; }
 
-Listing ListFolder(const engine::DiskFiles& fs, const std::string& dir) {
+Listing ListFolder(const DiskFiles& fs, const std::string& dir) {
   Listing l{false, false, false, {}, {}};
-  engine::DirEntry probe;
+  DirEntry probe;
   const bool root = !dir.empty() && dir.back() == '\\';
   l.opened = root || fs.lookup(dir.c_str(), &probe);
   if (!l.opened) return l;
   l.isLink = !root && IsLink(probe);
   if (l.isLink) return l;
   fs.list(JoinPath(dir, "").c_str(),
-          [](void* ctx, const engine::DirEntry& e) {
+          [](void* ctx, const DirEntry& e) {
             auto* l = static_cast<Listing*>(ctx);
             if (e.name[0] == '.') {
               if (!IsDotEntry(e.name)) l->dotNames = true;
@@ -38,8 +38,8 @@ Listing ListFolder(const engine::DiskFiles& fs, const std::string& dir) {
   return l;
 }
 
-bool RemoveLink(const engine::DiskFiles& fs, const std::string& path, const engine::DirEntry& e) {
-  return fs.removeLink(path.c_str(), (e.attributes & engine::kAttrDirectory) != 0);
+bool RemoveLink(const DiskFiles& fs, const std::string& path, const DirEntry& e) {
+  return fs.removeLink(path.c_str(), (e.attributes & kAttrDirectory) != 0);
 }
 
 }  // namespace fileops

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/diskfiles.h"
+#include "base/diskfiles.h"
 
 namespace fileops {
 
@@ -15,18 +15,18 @@ std::string WithoutTrailingBackslash(const char* dir);
 
 // An entry that leads elsewhere (a junction or a symbolic link, as the system marks them): what
 // lies behind it is not part of the tree it sits in.
-bool IsLink(const engine::DirEntry& e);
+bool IsLink(const DirEntry& e);
 
 struct Listing {
   bool opened;    // the folder exists
   bool isLink;    // dir itself leads elsewhere: nothing is listed
   bool dotNames;  // it holds names beginning with a full stop
-  std::vector<engine::DirEntry> entries;  // all the others but the links
-  std::vector<engine::DirEntry> links;    // for a walk to leave alone, or to remove as they are
+  std::vector<DirEntry> entries;  // all the others but the links
+  std::vector<DirEntry> links;    // for a walk to leave alone, or to remove as they are
 };
-Listing ListFolder(const engine::DiskFiles& fs, const std::string& dir);
+Listing ListFolder(const DiskFiles& fs, const std::string& dir);
 
 // Removes a link itself, never what it leads to; false when it stays.
-bool RemoveLink(const engine::DiskFiles& fs, const std::string& path, const engine::DirEntry& e);
+bool RemoveLink(const DiskFiles& fs, const std::string& path, const DirEntry& e);
 
 }  // namespace fileops

@@ -10,13 +10,13 @@ namespace {
 constexpr int kRunTables = 32;
 uint8_t g_run[kRunTables * kTableSize];
 
-bool WriteRun(const engine::DiskFiles& fs, engine::FileHandle f, const void* data, uint64_t n) {
+bool WriteRun(const DiskFiles& fs, FileHandle f, const void* data, uint64_t n) {
   return fs.write(f, data, static_cast<long>(n)) == static_cast<long>(n);
 }
 
 // The random pass: one byte-table refill for every whole block of 32768 bytes, and one more for
 // the rest (also when there is none).
-bool RandomPass(const engine::DiskFiles& fs, engine::FileHandle f, uint64_t size, WipeGenerator& g) {
+bool RandomPass(const DiskFiles& fs, FileHandle f, uint64_t size, WipeGenerator& g) {
   const uint64_t blocks = size / kTableSize;
   const uint64_t rest = size % kTableSize;
   uint64_t filled = 0;  // bytes waiting in g_run
@@ -35,7 +35,7 @@ bool RandomPass(const engine::DiskFiles& fs, engine::FileHandle f, uint64_t size
   return filled == 0 || WriteRun(fs, f, g_run, filled);
 }
 
-bool FillPass(const engine::DiskFiles& fs, engine::FileHandle f, uint64_t size, uint8_t value) {
+bool FillPass(const DiskFiles& fs, FileHandle f, uint64_t size, uint8_t value) {
   std::memset(g_run, value, sizeof g_run);
   for (uint64_t done = 0; done < size;) {
     const uint64_t n = size - done < sizeof g_run ? size - done : sizeof g_run;
@@ -94,10 +94,10 @@ void RefillBytes(WipeGenerator& g) {
   if (++g.position > kTableSize - 1) SeedGenerator(g, g.seed >= 65535 ? 1 : g.seed + 1);
 }
 
-WipeResult OverwriteFile(const engine::DiskFiles& fs, const char* path, uint64_t size,
+WipeResult OverwriteFile(const DiskFiles& fs, const char* path, uint64_t size,
                          WipeGenerator& g, ClockReader clock) {
-  engine::FileHandle f = fs.openWrite(path);
-  if (f == engine::kNoFile) return WipeResult::CannotOpen;
+  FileHandle f = fs.openWrite(path);
+  if (f == kNoFile) return WipeResult::CannotOpen;
   int hundredths = 0, seconds = 0;
   clock(&hundredths, &seconds);
   SeedGenerator(g, SeedOfClock(hundredths, seconds));

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/diskfiles.h"
+#include "base/diskfiles.h"
 
 namespace fileops {
 
@@ -35,7 +35,7 @@ enum class WipeResult { Ok, CannotOpen, WriteFailed };
 
 // Overwrites the size bytes of path in the four passes, each sent to the disk before the next
 // begins; every write is checked. The generator is seeded from the clock first.
-WipeResult OverwriteFile(const engine::DiskFiles& fs, const char* path, uint64_t size,
+WipeResult OverwriteFile(const DiskFiles& fs, const char* path, uint64_t size,
                          WipeGenerator& g, ClockReader clock);
 
 }  // namespace fileops

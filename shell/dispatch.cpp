@@ -45,6 +45,10 @@ static void CmdSelectLocation(HWND mainWnd) {
   AfterMove();
 }
 
+// The Merge command knows no archive, nor the archive commands the Merge command: the merged
+// archive reaches Decompress through the hook set here.
+static const bool g_hooked = (g_extractAfterMerge = DecompressAfterMerge, true);
+
 struct Command {
   int id;
   void (*run)(HWND mainWnd);

@@ -1,5 +1,5 @@
 # Division and merger on the model disk with inputs from the fuzzer.
-add_executable(fuzz_pieces engine/fuzz_pieces.cpp ${CMAKE_SOURCE_DIR}/tests/unit/engine/memdisk.cpp)
+add_executable(fuzz_pieces engine/fuzz_pieces.cpp ${CMAKE_SOURCE_DIR}/base/memdisk.cpp)
 target_include_directories(fuzz_pieces PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit/engine)
 target_link_libraries(fuzz_pieces PRIVATE engine_core)
 target_link_options(fuzz_pieces PRIVATE -fsanitize=fuzzer)

@@ -2,7 +2,7 @@
 # system's file calls on a folder of the test's own (Windows tree, under Wine).
 set(engine_unit_dir ${CMAKE_CURRENT_SOURCE_DIR}/engine)
 tovra_unit_test(engine_test
-  ${engine_unit_dir}/memdisk.cpp
+  ${CMAKE_SOURCE_DIR}/base/memdisk.cpp
   ${engine_unit_dir}/rules_test.cpp
   ${engine_unit_dir}/divide_work_test.cpp
   ${engine_unit_dir}/merge_work_test.cpp

@@ -3,13 +3,11 @@ tovra_unit_test(fileops_test
   ${CMAKE_CURRENT_LIST_DIR}/fileops/fileops_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fileops/delete_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fileops/tree_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/engine/memdisk.cpp)
-target_include_directories(fileops_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/engine)
+  ${CMAKE_SOURCE_DIR}/base/memdisk.cpp)
 target_link_libraries(fileops_test PRIVATE fileops_core)
 if(NOT TOVRA_WIN32)
   add_executable(wipe_dump ${CMAKE_CURRENT_LIST_DIR}/fileops/wipe_dump.cpp
-                 ${CMAKE_CURRENT_LIST_DIR}/engine/memdisk.cpp)
-  target_include_directories(wipe_dump PRIVATE ${CMAKE_CURRENT_LIST_DIR}/engine)
+                 ${CMAKE_SOURCE_DIR}/base/memdisk.cpp)
   target_link_libraries(wipe_dump PRIVATE fileops_core)
   add_test(NAME wipe_formula
            COMMAND ${Python3_EXECUTABLE} -m unittest -v wipe_formula_test

@@ -71,19 +71,19 @@ bool MakeDirOnFat(const char* path) {
   when += g_clock.time.second % 2 ? 10000000ull : 0;  // FAT keeps even seconds, rounding up
   if (!LocalTimeOfFileTime(when, &g_madeTime)) return false;
   lstrcpynA(g_madePath, path, sizeof g_madePath);
-  return engine::SystemFiles().setTimes(path, g_madeTime) == engine::TimeResult::Ok;
+  return SystemFiles().setTimes(path, g_madeTime) == TimeResult::Ok;
 }
 
 bool RenameOnFat(const char* from, const char* to) {
   if (!MoveFileA(from, to)) return false;
   const size_t n = std::strlen(g_madePath);
   if (n && !_strnicmp(to, g_madePath, n) && to[n] == '\\')
-    engine::SystemFiles().setTimes(g_madePath, g_madeTime);
+    SystemFiles().setTimes(g_madePath, g_madeTime);
   return true;
 }
 
 fileops::MachineClock g_machineClock = {ReadClock, SetClock, Ticks};
-engine::DiskFiles g_files;
+DiskFiles g_files;
 
 }  // namespace
 
@@ -94,8 +94,8 @@ bool MachineVolumeIsNtfs(const char*) {
 
 const fileops::MachineClock& MachineClockOf() { return g_machineClock; }
 
-const engine::DiskFiles& MachineFiles() {
-  g_files = engine::SystemFiles();
+const DiskFiles& MachineFiles() {
+  g_files = SystemFiles();
   g_files.makeDir = MakeDirOnFat;
   g_files.rename = RenameOnFat;
   return g_files;

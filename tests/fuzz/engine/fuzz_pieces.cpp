@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "divide_work.h"
-#include "memdisk.h"
+#include "base/memdisk.h"
 #include "merge_work.h"
 #include "repairmodel.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "archive/archive_work.h"
-#include "memdisk.h"
+#include "base/memdisk.h"
 
 using namespace archive;
 

@@ -7,7 +7,7 @@
 
 #include "distribute_work.h"
 #include "engine_rules.h"
-#include "memdisk.h"
+#include "base/memdisk.h"
 
 using namespace engine;
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "divide_work.h"
-#include "memdisk.h"
+#include "base/memdisk.h"
 #include "refcheck.h"
 
 using namespace engine;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "divide_work.h"
-#include "memdisk.h"
+#include "base/memdisk.h"
 #include "merge_work.h"
 #include "refcheck.h"
 #include "repairmodel.h"

@@ -7,13 +7,11 @@
 #include <set>
 #include <string>
 
-#include "diskfiles.h"
-#include "memdisk.h"
+#include "base/diskfiles.h"
+#include "base/memdisk.h"
 #ifdef _WIN32
 #include <windows.h>
 #endif
-
-using namespace engine;
 
 namespace {
 

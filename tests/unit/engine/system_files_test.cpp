@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "distribute_work.h"
+#include "base/diskfiles.h"
 #include "divide_work.h"
 #include "merge_work.h"
 #include "refcheck.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fileops/delete_work.h"
-#include "memdisk.h"
+#include "base/memdisk.h"
 
 using namespace fileops;
 
@@ -40,13 +40,13 @@ class Wipe : public ::testing::Test {
     WipeTree(WipeJob{&fs_, kProgram, &g_gen, FixedClock}, dir, &r);
     return r;
   }
-  engine::DiskFiles fs_;
+  DiskFiles fs_;
 };
 
 TEST_F(Wipe, ATreeGoesButWhatIsKept) {
-  memdisk::Put("C:\\T\\a.txt", std::string(32769, 'a'), engine::kAttrReadOnly);
+  memdisk::Put("C:\\T\\a.txt", std::string(32769, 'a'), kAttrReadOnly);
   memdisk::Put("C:\\T\\empty", "");
-  memdisk::Put("C:\\T\\sub\\deep\\b.bin", std::string(32768, 'b'), engine::kAttrHidden);
+  memdisk::Put("C:\\T\\sub\\deep\\b.bin", std::string(32768, 'b'), kAttrHidden);
   memdisk::Put("C:\\T\\sub\\.keep", "dot");
   memdisk::Put("C:\\T\\.git\\config", "dot folder");
   memdisk::Put(kProgram, "exe");
@@ -68,11 +68,11 @@ TEST_F(Wipe, ATreeGoesButWhatIsKept) {
 }
 
 TEST_F(Wipe, WhatCannotBeWipedStaysAndIsReported) {
-  memdisk::Put("C:\\T\\locked.txt", "secret", engine::kAttrReadOnly | engine::kAttrSystem);
+  memdisk::Put("C:\\T\\locked.txt", "secret", kAttrReadOnly | kAttrSystem);
   memdisk::Put("C:\\T\\held.txt", "open elsewhere");
   memdisk::Put("C:\\T\\gone.txt", "wiped");
   memdisk::FailOpen("C:\\T\\locked.txt");
-  engine::FileHandle held = fs_.openRead("C:\\T\\held.txt");
+  FileHandle held = fs_.openRead("C:\\T\\held.txt");
   const WipeReport r = Run("C:\\T");
   fs_.close(held);
   EXPECT_EQ(r.failures, 2);
@@ -80,7 +80,7 @@ TEST_F(Wipe, WhatCannotBeWipedStaysAndIsReported) {
   // Not overwritten and given its attributes back.
   EXPECT_EQ(memdisk::Get("C:\\T\\locked.txt").data, "secret");
   EXPECT_EQ(memdisk::Get("C:\\T\\locked.txt").attributes,
-            engine::kAttrReadOnly | engine::kAttrSystem);
+            kAttrReadOnly | kAttrSystem);
   // Wiped (it could be written) but not deleted, and not left under a scrambled name.
   EXPECT_EQ(memdisk::Get("C:\\T\\held.txt").data, std::string(14, '\0'));
   EXPECT_TRUE(std::string(r.first) == "C:\\T\\held.txt" || std::string(r.first) == "C:\\T\\locked.txt");

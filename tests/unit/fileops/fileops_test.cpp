@@ -11,7 +11,7 @@
 #include "fileops/makedir_work.h"
 #include "fileops/rename_work.h"
 #include "base/text.h"
-#include "memdisk.h"
+#include "base/memdisk.h"
 
 using namespace fileops;
 
@@ -53,7 +53,7 @@ TEST(CopyRules, DestinationLookupAndRoom) {
   memdisk::Reset();
   memdisk::PutDir("C:\\DIR");
   memdisk::Put("C:\\FILE", "x");
-  const engine::DiskFiles& fs = memdisk::Files();
+  const DiskFiles& fs = memdisk::Files();
   EXPECT_TRUE(DestinationExists(fs, "C:\\", false));  // a root is not looked up
   EXPECT_TRUE(DestinationExists(fs, "c:\\dir\\", false));
   EXPECT_TRUE(DestinationExists(fs, "C:\\FILE", false));  // any entry passes
@@ -84,10 +84,10 @@ TEST(CopyWork, ReplacesOnlyWithAWholeGoodCopy) {
   for (const Case& c : cases) {
     memdisk::Reset(c.capacity);
     memdisk::Put("C:\\src\\a.bin", std::string(2000, 's'),
-                 engine::kAttrReadOnly | engine::kAttrHidden);
+                 kAttrReadOnly | kAttrHidden);
     memdisk::PutDir("A:\\");
-    if (c.destExists) memdisk::Put("A:\\a.bin", "old", engine::kAttrReadOnly);
-    engine::DiskFiles fs = memdisk::Files();
+    if (c.destExists) memdisk::Put("A:\\a.bin", "old", kAttrReadOnly);
+    DiskFiles fs = memdisk::Files();
     if (c.corrupt) fs.copy = CorruptCopy;
     char left[kPathBytes];
     EXPECT_EQ(CopyReplacing(fs, "C:\\src\\a.bin", "A:\\a.bin", true, false, left), c.result);
@@ -96,7 +96,7 @@ TEST(CopyWork, ReplacesOnlyWithAWholeGoodCopy) {
     EXPECT_EQ(memdisk::NamesIn("A:\\").size(), copied || c.destExists ? 1u : 0u) << "no temporary";
     if (copied) {
       EXPECT_EQ(memdisk::Get("A:\\a.bin").data, std::string(2000, 's'));
-      EXPECT_EQ(memdisk::Get("A:\\a.bin").attributes, engine::kAttrArchive);
+      EXPECT_EQ(memdisk::Get("A:\\a.bin").attributes, kAttrArchive);
     } else if (c.destExists) {
       EXPECT_EQ(memdisk::Get("A:\\a.bin").data, "old");
     }
@@ -115,7 +115,7 @@ bool CountedRename(const char* from, const char* to) {
 bool FailingRemove(const char* path) { return !g_failRemove && memdisk::Files().remove(path); }
 
 TEST(CopyWork, NoStepOfAReplacementLosesAFile) {
-  const uint32_t kept = engine::kAttrReadOnly | engine::kAttrHidden;
+  const uint32_t kept = kAttrReadOnly | kAttrHidden;
   struct Case {
     const char* what;
     bool folder;           // a folder has the file's name at the destination
@@ -139,7 +139,7 @@ TEST(CopyWork, NoStepOfAReplacementLosesAFile) {
     memdisk::Put("C:\\src\\a.bin", "new");
     if (c.folder) memdisk::PutDir("A:\\a.bin");
     else memdisk::Put("A:\\a.bin", "old", kept);
-    engine::DiskFiles fs = memdisk::Files();
+    DiskFiles fs = memdisk::Files();
     fs.rename = CountedRename;
     fs.remove = FailingRemove;
     g_renames = 0;
@@ -151,9 +151,9 @@ TEST(CopyWork, NoStepOfAReplacementLosesAFile) {
     std::set<std::string> names{"a.bin"};
     if (c.dest) {
       EXPECT_EQ(memdisk::Get("A:\\a.bin").data, c.dest);
-      EXPECT_EQ(memdisk::Get("A:\\a.bin").attributes, std::string(c.dest) == "old" ? kept : engine::kAttrArchive);
+      EXPECT_EQ(memdisk::Get("A:\\a.bin").attributes, std::string(c.dest) == "old" ? kept : kAttrArchive);
     } else if (c.folder) {
-      EXPECT_TRUE(memdisk::Get("A:\\a.bin").attributes & engine::kAttrDirectory);
+      EXPECT_TRUE(memdisk::Get("A:\\a.bin").attributes & kAttrDirectory);
     } else {
       names.clear();
     }
@@ -170,9 +170,9 @@ TEST(CopyWork, NoStepOfAReplacementLosesAFile) {
 // fails there, or (g_quietCopy) stops quietly with what it read before, as some systems do.
 bool g_quietCopy;
 bool CopyUpToBadSector(const char* from, const char* to) {
-  const engine::DiskFiles& fs = memdisk::Files();
-  const engine::FileHandle in = fs.openRead(from);
-  const engine::FileHandle out = fs.createNew(to);
+  const DiskFiles& fs = memdisk::Files();
+  const FileHandle in = fs.openRead(from);
+  const FileHandle out = fs.createNew(to);
   static char buf[65536];
   long n = 0;
   while ((n = fs.read(in, buf, sizeof buf)) > 0) fs.write(out, buf, n);
@@ -217,7 +217,7 @@ TEST(CopyWork, UnreadableSectorsAreZerosInTheCopyWhenTheUserAgrees) {
     PutSource(data);
     memdisk::FailReadRange("A:\\a.bin", 1000, 1100);
     memdisk::FailReadRange("A:\\a.bin", 49900, 49910);
-    engine::DiskFiles fs = memdisk::Files();
+    DiskFiles fs = memdisk::Files();
     fs.copy = CopyUpToBadSector;
     g_quietCopy = quiet;
     g_yes = true;
@@ -230,7 +230,7 @@ TEST(CopyWork, UnreadableSectorsAreZerosInTheCopyWhenTheUserAgrees) {
     EXPECT_EQ(memdisk::NamesIn("B:\\"), std::set<std::string>{"a.bin"});
     const memdisk::Entry& copy = memdisk::Get("B:\\a.bin");
     EXPECT_TRUE(copy.data == expected);
-    EXPECT_EQ(copy.attributes, engine::kAttrArchive);
+    EXPECT_EQ(copy.attributes, kAttrArchive);
     EXPECT_TRUE(copy.hasTime && copy.time.year == 1999 && copy.time.second == 8);
     EXPECT_EQ(memdisk::OpenHandles(), 0);
   }
@@ -248,7 +248,7 @@ TEST(CopyWork, ACopyOfUnreadableSectorsThatIsDeclinedOrFromAFixedDriveLeavesNoth
     PutSource(Source50000());
     memdisk::FailReadRange("A:\\a.bin", 40000, 40001);
     if (c.destExists) memdisk::Put("B:\\a.bin", "old");
-    engine::DiskFiles fs = memdisk::Files();
+    DiskFiles fs = memdisk::Files();
     fs.copy = CopyUpToBadSector;
     g_quietCopy = false;
     g_yes = false;
@@ -271,18 +271,18 @@ TEST(CopyWork, ACopyOfUnreadableSectorsThatIsDeclinedOrFromAFixedDriveLeavesNoth
 // The source's sector at 19968: of the reads that touch it, those up to g_failFirst fail, and
 // those after g_failAfter. Positions are kept by handle.
 int g_failFirst, g_failAfter, g_touched;
-std::map<engine::FileHandle, uint64_t> g_pos;
-std::set<engine::FileHandle> g_sources;
-engine::FileHandle OpenSource(const char* path) {
-  const engine::FileHandle f = memdisk::Files().openRead(path);
+std::map<FileHandle, uint64_t> g_pos;
+std::set<FileHandle> g_sources;
+FileHandle OpenSource(const char* path) {
+  const FileHandle f = memdisk::Files().openRead(path);
   if (std::string(path) == "A:\\a.bin") g_sources.insert(f);
   return f;
 }
-bool TrackedSeek(engine::FileHandle f, uint64_t offset) {
+bool TrackedSeek(FileHandle f, uint64_t offset) {
   g_pos[f] = offset;
   return memdisk::Files().seek(f, offset);
 }
-long FlakyRead(engine::FileHandle f, void* buf, long n) {
+long FlakyRead(FileHandle f, void* buf, long n) {
   const uint64_t at = g_pos[f];
   if (g_sources.count(f) && at < 20480 && at + n > 19968) {
     ++g_touched;
@@ -312,7 +312,7 @@ TEST(CopyWork, ASectorIsReadThreeTimesBeforeItCountsAsUnreadable) {
     PutSource(data);
     // Elsewhere a sector that never reads, so that the copy is read back around its zeros.
     memdisk::FailReadRange("A:\\a.bin", 45000, 45001);
-    engine::DiskFiles fs = memdisk::Files();
+    DiskFiles fs = memdisk::Files();
     fs.copy = FailingCopy;
     fs.seek = TrackedSeek;
     fs.read = FlakyRead;
@@ -334,8 +334,8 @@ TEST(CopyWork, ASectorIsReadThreeTimesBeforeItCountsAsUnreadable) {
 }
 
 // A floppy that changes one byte of what is written to it at offset 30000.
-std::map<engine::FileHandle, uint64_t> g_written;
-long ChangingWrite(engine::FileHandle f, const void* buf, long n) {
+std::map<FileHandle, uint64_t> g_written;
+long ChangingWrite(FileHandle f, const void* buf, long n) {
   std::string bytes(static_cast<const char*>(buf), static_cast<std::size_t>(n));
   const uint64_t at = g_written[f];
   if (at <= 30000 && at + n > 30000) bytes[30000 - at] ^= 0x40;
@@ -346,7 +346,7 @@ long ChangingWrite(engine::FileHandle f, const void* buf, long n) {
 TEST(CopyWork, TheReadBackOfACopyWithZerosStillFindsAChangedByte) {
   PutSource(Source50000());
   memdisk::FailReadRange("A:\\a.bin", 1000, 1100);
-  engine::DiskFiles fs = memdisk::Files();
+  DiskFiles fs = memdisk::Files();
   fs.copy = CopyUpToBadSector;
   fs.write = ChangingWrite;
   g_quietCopy = false;
@@ -373,16 +373,16 @@ TEST(RenameRules, NamesAndPaths) {
 }
 
 TEST(RenameWork, AttributesStayWithTheEntry) {
-  const uint32_t kept = engine::kAttrReadOnly | engine::kAttrHidden | engine::kAttrSystem;
+  const uint32_t kept = kAttrReadOnly | kAttrHidden | kAttrSystem;
   memdisk::Reset();
   memdisk::Put("C:\\d\\a.txt", "a", kept);
   memdisk::Put("C:\\d\\held.txt", "h", kept);
-  const engine::DiskFiles& fs = memdisk::Files();
+  const DiskFiles& fs = memdisk::Files();
   EXPECT_TRUE(RenameKeepingAttributes(fs, "C:\\d\\a.txt", "C:\\d\\b.txt"));
   EXPECT_EQ(memdisk::Get("C:\\d\\b.txt").attributes, kept);
   EXPECT_FALSE(memdisk::Has("C:\\d\\a.txt"));
   // Open elsewhere: the rename fails and the old name keeps its attributes.
-  engine::FileHandle f = fs.openRead("C:\\d\\held.txt");
+  FileHandle f = fs.openRead("C:\\d\\held.txt");
   EXPECT_FALSE(RenameKeepingAttributes(fs, "C:\\d\\held.txt", "C:\\d\\c.txt"));
   fs.close(f);
   EXPECT_EQ(memdisk::Get("C:\\d\\held.txt").attributes, kept);
@@ -416,13 +416,13 @@ TEST(MakeDirWork, OnlyTheLastComponentIsMade) {
   memdisk::Reset();
   memdisk::PutDir("C:\\A");
   memdisk::Put("C:\\F", "file");
-  const engine::DiskFiles& fs = memdisk::Files();
+  const DiskFiles& fs = memdisk::Files();
   struct Case { const char* path; MakeDirResult result; };
   const Case cases[] = {{"C:\\NEW", MakeDirResult::Ok},        {"C:\\new", MakeDirResult::Exists},
                         {"C:\\A\\B", MakeDirResult::Ok},       {"C:\\X\\Y", MakeDirResult::NoParent},
                         {"C:\\F\\Y", MakeDirResult::CreateFailed}, {"C:\\F", MakeDirResult::Exists}};
   for (const Case& c : cases) EXPECT_EQ(MakeDirectory(fs, c.path, false), c.result) << c.path;
-  EXPECT_TRUE(memdisk::Get("C:\\A\\B").attributes & engine::kAttrDirectory);
+  EXPECT_TRUE(memdisk::Get("C:\\A\\B").attributes & kAttrDirectory);
   EXPECT_FALSE(memdisk::Has("C:\\X"));
 }
 

@@ -9,15 +9,9 @@
 #include "fileops/delete_work.h"
 #include "fileops/sizeinquiry_work.h"
 #include "fileops/timestamp_work.h"
-#include "memdisk.h"
+#include "base/memdisk.h"
 
 using namespace fileops;
-using engine::kAttrArchive;
-using engine::kAttrDirectory;
-using engine::kAttrHidden;
-using engine::kAttrReadOnly;
-using engine::kAttrReparsePoint;
-using engine::kAttrSystem;
 
 namespace {
 
@@ -60,7 +54,7 @@ TEST(AttributeWork, WalksWithAndWithoutFilesOnly) {
   AttributeJob none{&memdisk::Files(), {false, false, false, false}, false, kProgram, 0};
   SetChosenAttributes(none, "C:\\T\\a.txt", false);
   SetChosenAttributes(none, "C:\\T\\sub", true);
-  EXPECT_EQ(memdisk::Get("C:\\T\\a.txt").attributes, engine::kAttrNormal);
+  EXPECT_EQ(memdisk::Get("C:\\T\\a.txt").attributes, kAttrNormal);
   EXPECT_EQ(memdisk::Get("C:\\T\\sub").attributes, kAttrDirectory);
   EXPECT_EQ(none.failures, 0);
   SetChosenAttributes(none, "C:\\T\\gone.txt", false);  // a change that does not take counts
@@ -128,7 +122,7 @@ const MachineClock kTestClock = {ReadClock, SetClock, Ticks};
 bool MakeDirAtClock(const char* path) {
   g_ticks += 30;
   if (!memdisk::Files().makeDir(path)) return false;
-  return memdisk::Files().setTimes(path, g_clock.time) == engine::TimeResult::Ok;
+  return memdisk::Files().setTimes(path, g_clock.time) == TimeResult::Ok;
 }
 
 TEST(TimestampWork, RecreationKeepsEverythingWhateverFails) {
@@ -142,7 +136,7 @@ TEST(TimestampWork, RecreationKeepsEverythingWhateverFails) {
     g_clock = now;
     g_clockSettable = c.settable;
     g_sets = 0;
-    engine::DiskFiles fs = memdisk::Files();
+    DiskFiles fs = memdisk::Files();
     fs.makeDir = c.makeFails ? [](const char*) { return false; } : MakeDirAtClock;
     TimeJob job{&fs, &kTestClock, kProgram, {2001, 3, 1, 0, 0, 1}, false, Win98, false, 0};
     SetPathTime(job, "C:\\T\\sub");
@@ -206,15 +200,15 @@ TEST(TimestampWork, DirectWalkSetsEverythingButTheKeptOnes) {
 }
 
 // Lists every file as a million times longer than it is: sums past 4 GiB without the bytes.
-bool ListHuge(const char* dir, bool (*visit)(void*, const engine::DirEntry&), void* ctx) {
+bool ListHuge(const char* dir, bool (*visit)(void*, const DirEntry&), void* ctx) {
   struct Pass {
-    bool (*visit)(void*, const engine::DirEntry&);
+    bool (*visit)(void*, const DirEntry&);
     void* ctx;
   } pass{visit, ctx};
   return memdisk::Files().list(dir,
-                               [](void* c, const engine::DirEntry& e) {
+                               [](void* c, const DirEntry& e) {
                                  auto* p = static_cast<Pass*>(c);
-                                 engine::DirEntry big = e;
+                                 DirEntry big = e;
                                  big.length *= 1000000000ull;
                                  return p->visit(p->ctx, big);
                                },
@@ -229,7 +223,7 @@ TEST(SizeInquiryWork, CountsInSixtyFourBits) {
   EXPECT_EQ(s.bytes, 3u);
   EXPECT_EQ(s.files, 2u);
   EXPECT_EQ(s.folders, 3u);  // sub, empty, inner
-  engine::DiskFiles huge = memdisk::Files();
+  DiskFiles huge = memdisk::Files();
   huge.list = ListHuge;
   TreeSize h{0, 0, 0};
   AddUpTree(huge, "C:\\T\\", &h);
@@ -292,7 +286,7 @@ TEST(Walks, NeverEnterALink) {
       EXPECT_EQ(s.folders, whole ? 1u : 0u);
     } else {
       // Where the system cannot remove a link by itself, it stays, named, and so does its folder.
-      engine::DiskFiles keeping = memdisk::Files();
+      DiskFiles keeping = memdisk::Files();
       keeping.removeLink = [](const char*, bool) { return false; };
       WipeReport kept{};
       WipeTree(WipeJob{&keeping, kProgram, &g_generator, NoonClock}, c.root, &kept);

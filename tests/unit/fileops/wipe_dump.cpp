@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fileops/wipe.h"
-#include "memdisk.h"
+#include "base/memdisk.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ void Clock(int* h, int* s) {
   *s = g_seconds;
 }
 
-bool Snapshot(engine::FileHandle f) {
+bool Snapshot(FileHandle f) {
   if (!memdisk::Files().flush(f)) return false;
   const std::string& data = memdisk::Get(kPath).data;
   std::fwrite(data.data(), 1, data.size(), stdout);
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   g_seconds = std::atoi(argv[3]);
   memdisk::Reset();
   memdisk::Put(kPath, std::string(size, 'x'));
-  engine::DiskFiles fs = memdisk::Files();
+  DiskFiles fs = memdisk::Files();
   fs.flush = Snapshot;
   static fileops::WipeGenerator g;
   return fileops::OverwriteFile(fs, kPath, size, g, Clock) == fileops::WipeResult::Ok ? 0 : 1;

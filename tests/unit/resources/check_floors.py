@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The floors of Tovra's sources, read from their #include lines: base/ at the bottom, then the
 shell's services, then the commands, then the main window, icon bar and dispatch. A command sees
-only services; the file list knows no command; portable code includes no windows.h."""
+only services; the file list knows no command; the file and archive commands touch files through
+the seam in base/, never through the piece-set engine; portable code includes no windows.h."""
 import pathlib
 import re
 import unittest
@@ -13,7 +14,7 @@ SERVICES = {'shell/ui.h', 'shell/state.h', 'shell/drives.h', 'shell/busy.h',
 COMMAND_AREAS = ('engine', 'fileops', 'archive')
 # Commands of the shell itself, each with its own header.
 SHELL_COMMANDS = ('shell/about', 'shell/help')
-PORTABLE = re.compile(r'(_work|_rules|^pieceset|^diskfiles)\.(h|cpp)$')
+PORTABLE = re.compile(r'(_work|_rules|^pieceset)\.(h|cpp)$')
 
 
 def includes(path):
@@ -67,6 +68,20 @@ class Floors(unittest.TestCase):
                 for p in project - {stem + '.h'}:
                     self.assertTrue(p.startswith('base/') or p in SERVICES,
                                     '%s includes %s' % (path.relative_to(ROOT), p))
+
+    def test_file_commands_reach_no_engine(self):
+        for path in sources('fileops', 'archive'):
+            _, project = includes(path)
+            for p in project:
+                self.assertFalse(p.startswith('engine/'), '%s includes %s' % (path.relative_to(ROOT), p))
+
+    def test_the_file_seam_and_its_model_stand_on_base(self):
+        seam = (ROOT / 'base' / 'diskfiles.h').read_text(encoding='utf-8')
+        for declaration in ('struct DiskFiles {', 'bool FilesEqual(', 'bool RemoveForced('):
+            self.assertIn(declaration, seam)
+        # The model disk beside it serves the tests of every command area (they alone build it).
+        _, project = includes(ROOT / 'base' / 'memdisk.h')
+        self.assertIn('base/diskfiles.h', project)
 
     def test_services_and_the_list_know_no_command(self):
         tops = {'shell/mainwnd.h', 'shell/dispatch.h', 'shell/iconbar.h', 'shell/labels.h'}
