@@ -171,6 +171,7 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
     written = pieceset::CopyPiece(io, piece, s.clash ? kNoFile : out, c, b, k, why, &s);
     if (piece != kNoFile) fs.close(piece);
   }
+  pieceset::FinishPieces(c, b, &s);
   if (out != kNoFile) {
     fs.close(out);
     if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, table.attributes, job.infoAttributes);

@@ -36,11 +36,28 @@ bool NumberField(const char** p, const char* end, bool hex, uint32_t max, uint32
 }
 
 constexpr uint32_t kBlock = kBlockBytes;
-unsigned char g_acc[kMaxPieceBytes];
+
+// A piece as it is read: its bytes, which of its blocks could not be read, and once the side
+// work is done the CRC of each block (the piece's own CRC where it has no block checks).
+struct Piece {
+  int k;
+  PieceState why;
+  uint32_t length;
+  bool byBlock;  // the piece has block checks of its own
+  unsigned char bytes[kMaxPieceBytes];
+  bool unread[kMaxBlocks];
+  uint32_t crc[kMaxBlocks];
+  uint32_t pieceCrc;
+};
+// Two in turn: a piece is read and written while the side work works out the CRCs of the one
+// before it, so that they cost no time of their own. The first also holds what is read whole:
+// the block checks, and the parity piece that a rebuild adds the stripes into.
+Piece g_held[2];
+int g_turn;
+// The piece whose CRCs the side work works out, still to be judged; or none.
+Piece* g_judging;
 unsigned char g_chunk[kBlock];
-// The blocks of the piece in g_acc: their CRCs, which could not be read, which are damaged.
-uint32_t g_crc[kMaxBlocks];
-bool g_unread[kMaxBlocks];
+// The blocks of the piece judged last that are damaged.
 bool g_damaged[kMaxBlocks];
 
 // Bytes of block j of a piece of length bytes: 0 past its end.
@@ -60,69 +77,76 @@ void Put32(unsigned char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
+// Whether the first n bytes of a and b are the same (Rundelo imports no memcmp for it).
+bool SameBytes(const void* a, const void* b, std::size_t n) {
+  const unsigned char *p = static_cast<const unsigned char*>(a), *q = static_cast<const unsigned char*>(b);
+  for (; n && *p == *q; --n) ++p, ++q;
+  return n == 0;
+}
+
 uint32_t Get32(const unsigned char* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-// Reads length bytes from the start of f (just opened; -1 for none) into g_acc in one read, or
+// Reads p.length bytes from the start of f (just opened; -1 for none) into p in one read, or
 // where that fails block by block: a block that cannot be read whole is unread, and cleared
 // past what could be read of it.
-void ReadBlocks(const PieceIo& io, intptr_t f, uint32_t length) {
-  std::memset(g_unread, 0, sizeof(g_unread));
-  if (f != -1 && io.read(io.ctx, f, g_acc, static_cast<long>(length)) == static_cast<long>(length)) return;
-  for (uint32_t j = 0; j < Blocks(length); ++j) {
-    unsigned char* block = g_acc + j * kBlock;
-    const long n = static_cast<long>(BlockLength(length, j));
+void ReadBlocks(const PieceIo& io, intptr_t f, Piece& p) {
+  std::memset(p.unread, 0, sizeof(p.unread));
+  if (f != -1 && io.read(io.ctx, f, p.bytes, static_cast<long>(p.length)) == static_cast<long>(p.length)) return;
+  for (uint32_t j = 0; j < Blocks(p.length); ++j) {
+    unsigned char* block = p.bytes + j * kBlock;
+    const long n = static_cast<long>(BlockLength(p.length, j));
     long got = f == -1 || !io.seek(io.ctx, f, j * kBlock) ? -1 : io.read(io.ctx, f, block, n);
     if (got != n) {
       if (got < 0) got = 0;
       std::memset(block + got, 0, static_cast<std::size_t>(n - got));
-      g_unread[j] = true;
+      p.unread[j] = true;
     }
   }
 }
 
-// What the side work works out of the first g_length bytes of g_acc: the CRC of each block
-// into g_crc where the piece has block checks, else the piece's CRC.
-uint32_t g_length;
-bool g_byBlock;
-uint32_t g_pieceCrc;
-
-void WorkOutCrcs(void*) {
-  if (!g_byBlock) g_pieceCrc = Crc32Update(0, g_acc, g_length);
-  for (uint32_t j = 0; g_byBlock && j < Blocks(g_length); ++j) {
-    g_crc[j] = Crc32Update(0, g_acc + j * kBlock, BlockLength(g_length, j));
+// The side work on a Piece: the CRC of each block where it has block checks, else its own.
+void WorkOutCrcs(void* ctx) {
+  Piece& p = *static_cast<Piece*>(ctx);
+  if (!p.byBlock) p.pieceCrc = Crc32Update(0, p.bytes, p.length);
+  for (uint32_t j = 0; p.byBlock && j < Blocks(p.length); ++j) {
+    p.crc[j] = Crc32Update(0, p.bytes + j * kBlock, BlockLength(p.length, j));
   }
 }
 
-// Reads piece k of g_length bytes from f into g_acc and begins working out its CRCs.
-void BeginPiece(const PieceIo& io, intptr_t f, const BlockChecks* b, int k) {
-  g_byBlock = b && b->sound[k];
-  ReadBlocks(io, f, g_length);
-  BeginSideWork(WorkOutCrcs, nullptr);
-}
-
-// Judges the blocks of piece k in g_acc once its CRCs are worked out: g_damaged; true when any
-// is. A piece without block checks of its own is damaged in every block or in none.
-bool JudgeBlocks(const Checks& c, const BlockChecks* b, int k) {
-  EndSideWork();
-  const uint32_t blocks = Blocks(g_length);
-  bool bad = !g_byBlock && g_pieceCrc != c.crc[k];
+// Judges the blocks of p, its CRCs worked out, into g_damaged; true when any is damaged. A
+// piece without block checks of its own is damaged in every block or in none.
+bool JudgeBlocks(const Checks& c, const BlockChecks* b, const Piece& p) {
+  const uint32_t blocks = Blocks(p.length);
+  bool bad = !p.byBlock && p.pieceCrc != c.crc[p.k];
   for (uint32_t j = 0; j < kMaxBlocks; ++j) {
-    g_damaged[j] = j < blocks && (g_unread[j] || (g_byBlock && g_crc[j] != b->crc[k][j]));
+    g_damaged[j] = j < blocks && (p.unread[j] || (p.byBlock && p.crc[j] != b->crc[p.k][j]));
     bad |= g_damaged[j];
   }
-  if (bad && !g_byBlock) std::memset(g_damaged, 1, blocks);
+  if (bad && !p.byBlock) std::memset(g_damaged, 1, blocks);
   return bad;
 }
 
-// Reads and judges the parity piece at path into g_acc; true when any block is damaged.
+// The piece of the check line numbered k, to be read into the next of the two.
+Piece& NextPiece(const Checks& c, const BlockChecks* b, int k) {
+  Piece& p = g_held[g_turn ^= 1];
+  p.k = k;
+  p.length = PieceLength(c, k);
+  p.byBlock = b && b->sound[k];
+  return p;
+}
+
+// Reads and judges the parity piece at path into the first of the two; true when any block
+// is damaged. No piece may be waiting for its judgement.
 bool ReadParity(const PieceIo& io, const char* path, const Checks& c, const BlockChecks* b) {
-  g_length = c.pieceBytes;
+  g_turn = 1;
+  Piece& p = NextPiece(c, b, c.count + 1);
   const intptr_t f = io.openRead(io.ctx, path);
-  BeginPiece(io, f, b, c.count + 1);
+  ReadBlocks(io, f, p);
   if (f != -1) io.close(io.ctx, f);
-  return JudgeBlocks(c, b, c.count + 1);
+  WorkOutCrcs(&p);
+  return JudgeBlocks(c, b, p);
 }
 
 void MarkBlock(Stripes* s, int k, int j, PieceState why) {
@@ -174,7 +198,7 @@ bool ReadChecks(const char* data, std::size_t len, const InfoValues& vals, Check
   if (!nl) return false;
   const char* line = nl + 1;
   const char* end = static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(data + len - line)));
-  if (!end || end - line < 6 || std::memcmp(line, "CRC32;", 6) != 0) return false;
+  if (!end || end - line < 6 || !SameBytes(line, "CRC32;", 6)) return false;
   const char* p = line + 6;
   uint32_t size, count, piece;
   if (!NumberField(&p, end, false, 2147483647u, &size) ||
@@ -269,15 +293,17 @@ void FormatBlockRecord(const Checks& c, const uint32_t* crc, unsigned char* out)
 
 bool ReadBlockChecks(const PieceIo& io, const char* path, const Checks& c, BlockChecks* out) {
   // Read as a piece is: a stretch that cannot be read costs only the records in it.
+  Piece& file = g_held[0];
+  file.length = BlockRecordAt(c, c.count + 2);
   const intptr_t f = io.openRead(io.ctx, path);
-  ReadBlocks(io, f, BlockRecordAt(c, c.count + 2));
+  ReadBlocks(io, f, file);
   if (f != -1) io.close(io.ctx, f);
   unsigned char header[kBlockHeaderBytes];
   FormatBlockHeader(c, header);
-  const bool agrees = std::memcmp(g_acc, header, sizeof(header)) == 0;
+  const bool agrees = SameBytes(file.bytes, header, sizeof(header));
   const uint32_t n = BlockRecordBytes(c) - 4;
   for (int k = 1; k <= c.count + 1; ++k) {
-    const unsigned char* record = g_acc + BlockRecordAt(c, k);
+    const unsigned char* record = file.bytes + BlockRecordAt(c, k);
     for (uint32_t i = 0; i < n / 4; ++i) out->crc[k][i] = Get32(record + 4 * i);
     // A record is taken only where its blocks add up to the piece's CRC on the check line:
     // blocks that pass it then make up the very piece the line was written for.
@@ -289,16 +315,25 @@ bool ReadBlockChecks(const PieceIo& io, const char* path, const Checks& c, Block
 
 bool CopyPiece(const PieceIo& io, intptr_t in, intptr_t out, const Checks& c, const BlockChecks* b,
                int k, PieceState why, Stripes* s) {
-  g_length = PieceLength(c, k);
-  BeginPiece(io, in, b, k);
-  const bool written = out == -1 || in == -1 ||
-                       (io.seek(io.ctx, out, MergedAt(c, k, 0)) &&
-                        io.write(io.ctx, out, g_acc, static_cast<long>(g_length)) == static_cast<long>(g_length));
-  JudgeBlocks(c, b, k);
+  Piece& p = NextPiece(c, b, k);
+  p.why = why;
+  ReadBlocks(io, in, p);
+  FinishPieces(c, b, s);
+  g_judging = &p;
+  BeginSideWork(WorkOutCrcs, &p);
+  return out == -1 || in == -1 ||
+         (io.seek(io.ctx, out, MergedAt(c, k, 0)) &&
+          io.write(io.ctx, out, p.bytes, static_cast<long>(p.length)) == static_cast<long>(p.length));
+}
+
+void FinishPieces(const Checks& c, const BlockChecks* b, Stripes* s) {
+  EndSideWork();
+  if (!g_judging) return;
+  JudgeBlocks(c, b, *g_judging);
   for (int j = 0; j < kMaxBlocks; ++j) {
-    if (g_damaged[j]) MarkBlock(s, k, j, why);
+    if (g_damaged[j]) MarkBlock(s, g_judging->k, j, g_judging->why);
   }
-  return written;
+  g_judging = nullptr;
 }
 
 RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c,
@@ -314,17 +349,17 @@ RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c
 
 bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, const Stripes& s,
                     const char* mergedPath) {
-  // g_acc holds the parity blocks: the same block of every other data piece goes into each,
-  // which is then checked and written in its place. A piece without block checks of its own is
-  // damaged in every block and is checked whole (two such pieces would share their first
-  // stripe).
+  // The first piece held is the parity piece: the same block of every other data piece goes
+  // into each of its blocks, which is then checked and written in its place. A piece without
+  // block checks of its own is damaged in every block and is checked whole (two such pieces
+  // would share their first stripe).
   const intptr_t f = io.openWrite(io.ctx, mergedPath);
   bool ok = f != -1;
   int whole = 0;
   for (uint32_t j = 0; ok && j < kMaxBlocks; ++j) {
     const int d = s.owner[j];
     if (d <= 0) continue;
-    unsigned char* block = g_acc + j * kBlock;
+    unsigned char* block = g_held[0].bytes + j * kBlock;
     for (int k = 1; ok && k <= c.count; ++k) {
       const long n = static_cast<long>(BlockLength(PieceLength(c, k), j));
       if (k == d || n <= 0) continue;
@@ -337,11 +372,11 @@ bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, co
     ok = ok && io.seek(io.ctx, f, MergedAt(c, d, j)) && io.write(io.ctx, f, block, n) == n;
   }
   if (f != -1) io.close(io.ctx, f);
-  // Its blocks stand in g_acc as in the piece, from the first. Every other block of the merged
+  // Its blocks stand in the parity piece's place as in the piece, from the first. Every other block of the merged
   // file passed its check as it was copied, so each piece now has its CRC on the check line,
   // and the whole file the CRC those add up to: it is checked against the whole-file CRC
   // without being read again.
-  return ok && (!whole || Crc32Update(0, g_acc, PieceLength(c, whole)) == c.crc[whole]) &&
+  return ok && (!whole || Crc32Update(0, g_held[0].bytes, PieceLength(c, whole)) == c.crc[whole]) &&
          Crc32OfBlocks(c.crc + 1, static_cast<uint32_t>(c.size), c.pieceBytes) == c.whole;
 }
 

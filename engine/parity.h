@@ -122,20 +122,23 @@ struct Stripes {
 // Reads piece k of the check line from in (opened at its start; -1 when it could not be
 // opened or is missing: every block damaged) and writes its recorded bytes at its place in out
 // (not when out is -1). A read that fails is taken again block by block, and a block that
-// cannot be read whole is damaged. The CRCs are worked out while the piece is written: of each
-// block, judged by the piece's record of the block checks b (nullptr: none); or without a sound
-// record, of the piece, judged by the check line: a piece whose CRC differs is damaged in
-// every block. The damaged blocks go into s, and the piece as why. False when the write
-// failed.
+// cannot be read whole is damaged. The CRCs are worked out while the piece is written and the
+// next one read, and the piece is judged when the next one has been read, or by FinishPieces:
+// each block by the piece's record of the block checks b (nullptr: none); or without a sound
+// record the piece by its CRC on the check line, damaged in every block when it differs. The
+// damaged blocks go into s, and the piece as why. False when the write failed.
 bool CopyPiece(const PieceIo& io, intptr_t in, intptr_t out, const Checks& c, const BlockChecks* b,
                int k, PieceState why, Stripes* s);
+// Judges the last piece of CopyPiece into s; to be called once the pieces are through, before
+// anything else of these is.
+void FinishPieces(const Checks& c, const BlockChecks* b, Stripes* s);
 
 enum class RepairPlan { Sound, Possible, SameStripe, NoParity };
 
-// After every data piece has been through CopyPiece: nothing to repair, the damaged blocks can
-// be rebuilt (the parity piece at parityPath has then been read for them), two share a
-// stripe, or the parity piece cannot give a block that is needed (missing, short, or damaged
-// there: by its block check, or without one by its CRC).
+// After every data piece has been through CopyPiece and FinishPieces: nothing to repair, the
+// damaged blocks can be rebuilt (the parity piece at parityPath has then been read for them),
+// two share a stripe, or the parity piece cannot give a block that is needed (missing, short,
+// or damaged there: by its block check, or without one by its CRC).
 RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c,
                       const BlockChecks* b, const Stripes& s);
 

@@ -127,7 +127,8 @@ bool IsPlainFileName(const char* name, bool dbcs932) {
   // Device names open a device instead of a file, with or without an extension. The stem is
   // looked up between bars, upper case; a digit after COM or LPT stands as '?', which no name
   // can hold.
-  std::size_t stem = std::strcspn(name, ".");
+  const char* dot = std::strchr(name, '.');
+  std::size_t stem = dot ? static_cast<std::size_t>(dot - name) : std::strlen(name);
   while (stem > 0 && name[stem - 1] == ' ') --stem;
   if (stem > 7) return true;
   char key[10] = "|";

@@ -349,6 +349,7 @@ bool MergeChecked(const char* name, bool doomed) {
     written = pieceset::CopyPiece(kIo, in, g_stripes.clash ? -1 : out, g_checks, b, k, why, &g_stripes);
     if (in != -1) IoClose(nullptr, in);
   }
+  pieceset::FinishPieces(g_checks, b, &g_stripes);
   if (out != -1) IoClose(nullptr, out);
   if (!written) {
     Discard(kSizeDiffers);
