@@ -106,17 +106,17 @@ static const struct fuse_operations ops = {
 };
 
 /* NAME:FROM-TO,FROM-TO into ranges; 0 when it does not parse. */
-static int add_ranges(const char *spec) {
-  const char *colon = strchr(spec, ':');
+static int add_ranges(const char *arg) {
+  const char *colon = strchr(arg, ':');
   const char *at;
   size_t name_len;
-  if (!colon || colon == spec || (name_len = (size_t)(colon - spec)) > NAME_MAX) return 0;
+  if (!colon || colon == arg || (name_len = (size_t)(colon - arg)) > NAME_MAX) return 0;
   for (at = colon + 1; *at;) {
     char *end;
     struct bad_range *r;
     if (range_count == MAX_RANGES) return 0;
     r = &ranges[range_count];
-    memcpy(r->name, spec, name_len);
+    memcpy(r->name, arg, name_len);
     r->name[name_len] = 0;
     r->from = strtoll(at, &end, 10);
     if (*end != '-') return 0;
