@@ -144,11 +144,7 @@ MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
   const pieceset::BlockChecks* b = ReadSetsBlockChecks(fs, job, c);
   static pieceset::Stripes s;
   std::memset(&s, 0, sizeof(s));
-  // A set that cannot merge any more is still read through, so that every bad piece is named:
-  // two missing data pieces share every stripe, and one needs the parity piece.
-  int missing = 0;
-  for (int k = 1; k <= n; ++k) missing += !table.there[k];
-  const bool doomed = missing > 1 || (missing && !table.there[n + 1]);
+  const bool doomed = pieceset::SetIsDoomed(c, table);
 
   FileHandle out = kNoFile;
   if (!doomed) {

@@ -43,6 +43,14 @@ PieceState JudgeLength(const Checks& c, int k, uint64_t length);
 inline bool JudgedByCrc(PieceState byLength) {
   return byLength == PieceState::Good || byLength == PieceState::Long;
 }
+// Whether the set in t cannot merge whatever its pieces hold: two missing data pieces share
+// every stripe, and one needs the parity piece. Such a set is still read through, so that every
+// bad piece is named.
+inline bool SetIsDoomed(const Checks& c, const FolderPieces& t) {
+  int missing = 0;
+  for (int k = 1; k <= c.count; ++k) missing += !t.there[k];
+  return missing > 1 || (missing && !t.there[c.count + 1]);
+}
 
 // The bad pieces of a merge in order; the first kNamed of them are kept for the message.
 constexpr int kNamed = 12;

@@ -308,14 +308,6 @@ void ReadPieces(int last) {
   }
 }
 
-// Whether the merge cannot end well, so the pieces are only to be checked: two missing data
-// pieces share every stripe, and one needs the parity piece.
-bool JudgeMissing() {
-  int missing = 0;
-  for (int k = 1; k <= g_checks.count; ++k) missing += !g_pieces.there[k];
-  return missing > 1 || (missing && !g_pieces.there[g_checks.count + 1]);
-}
-
 // The merge of a set with a check line; true when damaged blocks have been rebuilt. Each
 // piece is judged block by block where the set has block checks, else whole by its CRC; the
 // damaged blocks are rebuilt from their stripes. A doomed set is read through without a merged
@@ -445,7 +437,7 @@ bool RunMerge(HWND owner, HWND waitingLine, const char* waitingText, const char*
 
   const bool checked = pieceset::ReadChecks(data, len, vals, &g_checks);
   ReadPieces(checked ? g_checks.count + 1 : vals.count);
-  const bool doomed = checked && JudgeMissing();
+  const bool doomed = checked && pieceset::SetIsDoomed(g_checks, g_pieces);
   if (!checked) {
     for (int k = 1; k <= vals.count; ++k) {
       if (!g_pieces.there[k]) {
