@@ -200,6 +200,20 @@ std::string FirstExistingTarget(const DiskFiles& fs, const char* dir, Tool tool,
   return std::string();
 }
 
+std::string TargetThatIs(const DiskFiles& fs, const char* dir, Tool tool, const Listing& listing,
+                         bool dbcs932, const char* path) {
+  const KnownFile file = KnowFile(fs, path);
+  for (const ListedEntry& e : listing.entries) {
+    const std::string target = TargetName(tool, e, dbcs932);
+    const std::string full = dir + target;
+    DirEntry found;
+    if (!target.empty() && fs.lookup(full.c_str(), &found) &&
+        IsKnownFile(fs, file, full.c_str(), found))
+      return target;
+  }
+  return std::string();
+}
+
 std::string FirstShownName(Tool tool, const Listing& listing, bool dbcs932) {
   for (const ListedEntry& e : listing.entries) {
     if (tool == Tool::Lha) {

@@ -90,6 +90,10 @@ std::string TargetName(Tool tool, const ListedEntry& entry, bool dbcs932);
 // The first entry, in listing order, whose target is already there; empty when none is.
 std::string FirstExistingTarget(const DiskFiles& fs, const char* dir, Tool tool,
                                 const Listing& listing, bool dbcs932);
+// The first entry, in listing order, whose target is the file at path under that name or any
+// other of it; empty when none is.
+std::string TargetThatIs(const DiskFiles& fs, const char* dir, Tool tool, const Listing& listing,
+                         bool dbcs932, const char* path);
 // The row of the file list that shows the first entry: the first part of its target.
 std::string FirstShownName(Tool tool, const Listing& listing, bool dbcs932);
 

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "shell/drives.h"
-#include "shell/state.h"
+#include "base/drives.h"
+#include "ui/state.h"
 
 namespace archive {
 namespace {

@@ -6,13 +6,11 @@
 
 #include "archive/archive_work.h"
 #include "archive/binding.h"
+#include "base/drives.h"
 #include "browser/filelist.h"
-#include "browser/selection.h"
 #include "resources/ids.h"
-#include "shell/busy.h"
-#include "shell/drives.h"
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/busy.h"
+#include "ui/dialogs.h"
 
 using namespace archive;
 
@@ -60,40 +58,42 @@ bool IsLower(char c) { return IsCharLowerA(c) != 0; }
 
 }  // namespace
 
-void CmdCompress(HWND owner) {
+void CmdCompress(const CommandInput& in) {
+  const HWND owner = in.owner;
+  const Selection& source = in.selected;
   char root[8] = {0};
-  lstrcpynA(root, g_selFilePath, 4);
+  lstrcpynA(root, source.filePath, 4);
   if (GetDriveKind(root) != DriveFixed) {
     ShowMessage(owner, kNotHardDisk, kCapError, MB_ICONEXCLAMATION);
     return;
   }
-  if (!RoomFor(root, g_selFileSize)) {
+  if (!RoomFor(root, source.fileSize)) {
     ShowMessage(owner, kSpaceDoubtful, kCapWarning, MB_ICONEXCLAMATION);
     return;
   }
   // The tool follows the language on every run, whatever was chosen the last time.
-  CompressDialog dialog = {g_selFileName, g_uiLanguage ? Tool::Lha : Tool::Zip};
+  CompressDialog dialog = {source.fileName, g_uiLanguage ? Tool::Lha : Tool::Zip};
   if (RunDialog(owner, "COMPFILE_DLG", CompressDlgProc, &dialog) != IDOK) return;
 
   const bool dbcs932 = GetACP() == 932;
   static CompressNames names;
-  const bool lower = LowerExtension(g_selFileName, dbcs932, IsLetter, IsLower);
-  const bool named = NameCompression(dialog.tool, g_selFileName, lower, &names);
+  const bool lower = LowerExtension(source.fileName, dbcs932, IsLetter, IsLower);
+  const bool named = NameCompression(dialog.tool, source.fileName, lower, &names);
 
   ShowBusyBanner(owner);
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-  const DWORD saved = GetFileAttributesA(g_selFilePath);
-  SetFileAttributesA(g_selFilePath, FILE_ATTRIBUTE_ARCHIVE);
+  const DWORD saved = GetFileAttributesA(source.filePath);
+  SetFileAttributesA(source.filePath, FILE_ATTRIBUTE_ARCHIVE);
   const bool lha = dialog.tool == Tool::Lha;
   const int result = !named ? -1 : lha ? RunUnlha(owner, names.command) : RunZip(owner, names.command);
   if (result != 0) {
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     ShowMessage(owner, lha ? kUnlhaFailed : kZipFailed, kCapInformation, MB_ICONASTERISK);
   }
-  if (saved != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(g_selFilePath, saved);
+  if (saved != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(source.filePath, saved);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   HideBusyBanner(owner);
   if (result != 0) return;
-  ListDirectory(g_currentDir);
+  ListDirectory(in.folder);
   ShowItemByName(names.archive);
 }

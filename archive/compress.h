@@ -1,5 +1,5 @@
 // The Compress command.
 #pragma once
-#include <windows.h>
+#include "browser/selection.h"
 
-void CmdCompress(HWND owner);
+void CmdCompress(const CommandInput& in);

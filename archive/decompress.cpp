@@ -9,13 +9,12 @@
 #include "archive/archive_work.h"
 #include "archive/binding.h"
 #include "base/diskfiles.h"
+#include "base/drives.h"
 #include "browser/filelist.h"
-#include "browser/selection.h"
 #include "resources/ids.h"
-#include "shell/busy.h"
-#include "shell/drives.h"
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/busy.h"
+#include "ui/dialogs.h"
+#include "ui/state.h"
 
 using namespace archive;
 
@@ -39,6 +38,10 @@ constexpr Text kDeviceName = {
     "The compressed file, %s, holds names that the system keeps for devices, such as CON or NUL.\n"
     "Nothing has been extracted.",
     "圧縮ファイル、%s には CON や NUL のようなデバイス用の名前があります.\n何も解凍していません."};
+constexpr Text kReplacesProgram = {
+    "The compressed file, %s, holds a file that would replace TOVRA.EXE now running.\n"
+    "Nothing has been extracted.",
+    "圧縮ファイル、%s には実行中の TOVRA.EXE を置き換えるファイルがあります.\n何も解凍していません."};
 constexpr Text kReplace = {
     "File, %s, already exists.\n"
     "Do you replace it, and any other file of the same name, with the one in the compressed file?",
@@ -46,9 +49,6 @@ constexpr Text kReplace = {
 
 // One tool for the process, ZIP at start: a name that shows neither kind keeps the last one.
 Tool g_tool = Tool::Zip;
-// On only during one call by the Merge command, which names the merged archive.
-bool g_afterMerge = false;
-const char* g_mergedName = nullptr;
 
 struct DecompressDialog {
   const char* name;
@@ -129,35 +129,44 @@ bool Extract(HWND owner, const DecompressNames& names) {
   return result == 0;
 }
 
-void Decompress(HWND owner) {
+// The selected archive, or after a merge the merged archive mergedName beside the selected
+// FILE-0: then with no drive test and no dialog.
+void Decompress(const CommandInput& in, const char* mergedName) {
+  const HWND owner = in.owner;
+  const Selection& selected = in.selected;
+  const bool afterMerge = mergedName != nullptr;
   const bool dbcs932 = GetACP() == 932;
   char root[8] = {0};
-  lstrcpynA(root, g_selFilePath, 4);
-  if (!g_afterMerge) {
+  lstrcpynA(root, selected.filePath, 4);
+  if (!afterMerge) {
     if (GetDriveKind(root) != DriveFixed) {
       ShowMessage(owner, kNotHardDisk, kCapError, MB_ICONEXCLAMATION);
       return;
     }
-    g_tool = ToolOfName(g_selFileName, g_tool, dbcs932);
+    g_tool = ToolOfName(selected.fileName, g_tool, dbcs932);
   }
-  const char* name = g_afterMerge ? g_mergedName : g_selFileName;
+  const char* name = afterMerge ? mergedName : selected.fileName;
   static DecompressNames names;
   Listing listing;
-  if (!NameDecompression(g_tool, g_selFilePath, g_selFileName, g_afterMerge ? g_mergedName : nullptr,
+  if (!NameDecompression(g_tool, selected.filePath, selected.fileName, mergedName,
                          dbcs932, &names)) {
     ShowMessage(owner, kUnreadable, name, kCapError, MB_ICONHAND);
     return;
   }
   if (!ListForExtraction(owner, names, name, dbcs932, &listing)) return;
+  if (!TargetThatIs(SystemFiles(), names.dir, g_tool, listing, dbcs932, g_programPath).empty()) {
+    ShowMessage(owner, kReplacesProgram, name, kCapError, MB_ICONHAND);
+    return;
+  }
   if (!RoomFor(root, SpaceNeeded(listing))) {
     ShowMessage(owner, kNoSpace, kCapWarning, MB_ICONEXCLAMATION);
     return;
   }
-  if (!g_afterMerge) {
+  if (!afterMerge) {
     DecompressDialog dialog = {name, g_tool};
     if (RunDialog(owner, "DECOMPFILE_DLG", DecompressDlgProc, &dialog) != IDOK) return;
     g_tool = dialog.tool;
-    NameDecompression(g_tool, g_selFilePath, g_selFileName, nullptr, dbcs932, &names);
+    NameDecompression(g_tool, selected.filePath, selected.fileName, nullptr, dbcs932, &names);
   }
   const std::string existing =
       FirstExistingTarget(SystemFiles(), names.dir, g_tool, listing, dbcs932);
@@ -167,25 +176,21 @@ void Decompress(HWND owner) {
 
   if (!Extract(owner, names)) return;
   const std::string shown = FirstShownName(g_tool, listing, dbcs932);
-  ListDirectory(g_currentDir);
+  ListDirectory(in.folder);
   ShowItemByName(shown.c_str());
   if (ShowMessage(owner, kDeleteArchive, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES) {
     SetFileAttributesA(names.path, FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(names.path);
-    ListDirectory(g_currentDir);
+    ListDirectory(in.folder);
     ShowItemByName(shown.c_str());
   }
 }
 
 }  // namespace
 
-void CmdDecompress(HWND owner) { Decompress(owner); }
+void CmdDecompress(const CommandInput& in) { Decompress(in, nullptr); }
 
-void DecompressAfterMerge(HWND owner, bool zip, const char* mergedName) {
-  g_afterMerge = true;
+void DecompressAfterMerge(const CommandInput& in, bool zip, const char* mergedName) {
   g_tool = zip ? Tool::Zip : Tool::Lha;
-  g_mergedName = mergedName;
-  Decompress(owner);
-  g_afterMerge = false;
-  g_mergedName = nullptr;
+  Decompress(in, mergedName);
 }

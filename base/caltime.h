@@ -7,10 +7,11 @@ struct CalTime {
   int year, month, day, hour, minute, second;
 };
 
-// A file time (100 ns since 1601, universal) as local calendar time (Windows only).
+// A file time (100 ns since 1601, universal) as local calendar time, by the zone's offset as it
+// is now (caltime_win32.cpp, caltime_posix.cpp).
 bool LocalTimeOfFileTime(uint64_t fileTime, CalTime* out);
 // A local calendar time as a universal file time; false when it does not convert or falls
-// before the first file time (Windows only).
+// before the first file time.
 bool FileTimeOfLocalTime(const CalTime& t, uint64_t* fileTime);
 // Sets the machine clock to a local calendar time and millisecond (Windows only).
 bool SetLocalClock(const CalTime& t, int millisecond);

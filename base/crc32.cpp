@@ -1,8 +1,9 @@
 #include "crc32.h"
 
 #include <atomic>
+#include <cstring>
 
-#if (defined(__i386__) || defined(__x86_64__)) && !defined(CRC32_SLICING_ONLY)
+#if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
 #include <immintrin.h>
 #define CRC32_FOLDING 1
@@ -12,18 +13,25 @@ namespace {
 
 constexpr uint32_t kPoly = 0xEDB88320u;
 
-// Slicing by 8: g_table[j][b] is the CRC of byte b followed by j zero bytes. The table is
-// worked out at the first use into zero-initialised memory: kept as constants it would add
-// 8 KB to every program that computes a CRC, Rundelo among them. Eight bytes a step keep up
-// with any disk at half the code of sixteen, and the table stays in the first cache of older
-// processors.
-uint32_t g_table[8][256];
+// Where the processor cannot fold (below), the table loop. Slicing by 8: g_table[j][b] is the
+// CRC of byte b followed by j zero bytes; eight bytes a step keep up with any disk at half the
+// code of sixteen, and the table stays in the first cache of older processors. Rundelo, built
+// for size (CRC32_SMALL), takes a byte a step with the first table alone: processors that
+// cannot fold came with disks that a byte a step keeps up with. The table is worked out at the
+// first use into zero-initialised memory: kept as constants it would add to every program that
+// computes a CRC.
+#ifdef CRC32_SMALL
+constexpr int kSlices = 1;
+#else
+constexpr int kSlices = 8;
+#endif
+uint32_t g_table[kSlices][256];
 #ifdef CRC32_FOLDING
 bool g_folding;  // the processor folds by carry-less multiplication
 
 bool HasFolding() {
   unsigned a, b, c, d;
-  return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_PCLMUL) && (d & bit_SSE2);
+  return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_PCLMUL);  // every such processor has SSE2
 }
 #endif
 // 0 before the first use, 1 while the table is worked out, 2 once it is ready.
@@ -35,7 +43,7 @@ void BuildTable() {
     for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (kPoly & (0u - (c & 1)));
     g_table[0][b] = c;
   }
-  for (int j = 1; j < 8; ++j) {
+  for (int j = 1; j < kSlices; ++j) {
     for (uint32_t b = 0; b < 256; ++b) {
       g_table[j][b] = (g_table[j - 1][b] >> 8) ^ g_table[0][g_table[j - 1][b] & 0xFF];
     }
@@ -58,10 +66,12 @@ void EnsureTable() {
   }
 }
 
+#ifndef CRC32_SMALL
 // Inlined even where code is built for size: a call per word would halve the speed of the loop.
 __attribute__((always_inline)) inline uint32_t Load32(const unsigned char* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
+#endif
 
 // Multiplication in GF(2) modulo the polynomial, for combining (reflected bit order).
 uint32_t MultiplyModP(uint32_t a, uint32_t b) {
@@ -88,13 +98,15 @@ uint32_t ZeroBytesOperator(uint64_t n) {
   return result;
 }
 
-uint32_t SliceBy8(uint32_t c, const unsigned char* p, std::size_t n) {
+uint32_t TableLoop(uint32_t c, const unsigned char* p, std::size_t n) {
   const auto& t = g_table;
+#ifndef CRC32_SMALL
   for (; n >= 8; n -= 8, p += 8) {
     const uint32_t a = Load32(p) ^ c, b = Load32(p + 4);
     c = t[7][a & 0xFF] ^ t[6][(a >> 8) & 0xFF] ^ t[5][(a >> 16) & 0xFF] ^ t[4][a >> 24] ^
         t[3][b & 0xFF] ^ t[2][(b >> 8) & 0xFF] ^ t[1][(b >> 16) & 0xFF] ^ t[0][b >> 24];
   }
+#endif
   for (; n; --n, ++p) c = (c >> 8) ^ t[0][(c ^ *p) & 0xFF];
   return c;
 }
@@ -114,44 +126,36 @@ CRC32_STEP __m128i FoldStep(__m128i x, __m128i k, __m128i next) {
 }
 
 // Folding by carry-less multiplication (Gopal et al., "Fast CRC Computation for Generic
-// Polynomials Using PCLMULQDQ", Intel 2009), 64 bytes at a time in four lanes, for processors
-// that have it (two lanes would save 150 bytes of Rundelo and lose a tenth of the speed); the
-// constants are x^k mod P for the reflected polynomial. n is a multiple of 16, at least 64;
-// c and the result are the CRC register (not inverted). The stack is realigned: 32-bit Windows
-// keeps it at 4 bytes.
-CRC32_SIMD __attribute__((force_align_arg_pointer)) uint32_t Fold(
-    uint32_t c, const unsigned char* p, std::size_t n) {
-  alignas(16) static const uint64_t k1k2[2] = {0x0154442bd4ull, 0x01c6e41596ull};
-  alignas(16) static const uint64_t k3k4[2] = {0x01751997d0ull, 0x00ccaa009eull};
-  alignas(16) static const uint64_t k5k0[2] = {0x0163cd6124ull, 0};
-  alignas(16) static const uint64_t poly[2] = {0x01db710641ull, 0x01f7011641ull};
+// Polynomials Using PCLMULQDQ", Intel 2009), for processors that have it: 64 bytes at a time in
+// four lanes, or where built for size 16 bytes at a time in one (a third of the speed, still
+// many times that of the table loop); the constants are x^k mod P for the reflected
+// polynomial. n is a multiple of 16, at least 64; c is the CRC register (not inverted). Into
+// rest go 16 bytes whose CRC from a register of 0 is the register after the n bytes: the table
+// loop takes them, in less code than a reduction by multiplication. The stack is realigned:
+// 32-bit Windows keeps it at 4 bytes.
+CRC32_SIMD __attribute__((force_align_arg_pointer)) void Fold(
+    uint32_t c, const unsigned char* p, std::size_t n, unsigned char* rest) {
+  static const uint64_t k3k4[2] = {0x01751997d0ull, 0x00ccaa009eull};
   __m128i x1 = _mm_xor_si128(Load16(p), _mm_cvtsi32_si128(static_cast<int>(c)));
+  const __m128i k = Load16(reinterpret_cast<const unsigned char*>(k3k4));
+#ifdef CRC32_SMALL
+  p += 16, n -= 16;
+#else
+  static const uint64_t k1k2[2] = {0x0154442bd4ull, 0x01c6e41596ull};
+  const __m128i k64 = Load16(reinterpret_cast<const unsigned char*>(k1k2));
   __m128i x2 = Load16(p + 16), x3 = Load16(p + 32), x4 = Load16(p + 48);
-  __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(k1k2));
   for (p += 64, n -= 64; n >= 64; p += 64, n -= 64) {
-    x1 = FoldStep(x1, k, Load16(p));
-    x2 = FoldStep(x2, k, Load16(p + 16));
-    x3 = FoldStep(x3, k, Load16(p + 32));
-    x4 = FoldStep(x4, k, Load16(p + 48));
+    x1 = FoldStep(x1, k64, Load16(p));
+    x2 = FoldStep(x2, k64, Load16(p + 16));
+    x3 = FoldStep(x3, k64, Load16(p + 32));
+    x4 = FoldStep(x4, k64, Load16(p + 48));
   }
-  k = _mm_load_si128(reinterpret_cast<const __m128i*>(k3k4));
   x1 = FoldStep(x1, k, x2);
   x1 = FoldStep(x1, k, x3);
   x1 = FoldStep(x1, k, x4);
+#endif
   for (; n >= 16; p += 16, n -= 16) x1 = FoldStep(x1, k, Load16(p));
-
-  // 128 bits to 64, then Barrett reduction to 32.
-  const __m128i low32 = _mm_setr_epi32(-1, 0, -1, 0);
-  x2 = _mm_clmulepi64_si128(x1, k, 0x10);
-  x1 = _mm_xor_si128(_mm_srli_si128(x1, 8), x2);
-  k = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(k5k0));
-  x2 = _mm_srli_si128(x1, 4);
-  x1 = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(x1, low32), k, 0x00), x2);
-  k = _mm_load_si128(reinterpret_cast<const __m128i*>(poly));
-  x2 = _mm_clmulepi64_si128(_mm_and_si128(x1, low32), k, 0x10);
-  x2 = _mm_clmulepi64_si128(_mm_and_si128(x2, low32), k, 0x00);
-  x1 = _mm_xor_si128(x1, x2);
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(x1, 4)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(rest), x1);
 }
 #endif
 
@@ -162,14 +166,19 @@ uint32_t Crc32Update(uint32_t crc, const void* data, std::size_t n) {
   uint32_t c = ~crc;
   EnsureTable();
 #ifdef CRC32_FOLDING
+  // What folding leaves, 16 bytes and the last ones it could not take, goes to the table loop
+  // from a register of 0.
+  unsigned char rest[32];
   if (g_folding && n >= 64) {
     const std::size_t whole = n & ~static_cast<std::size_t>(15);
-    c = Fold(c, p, whole);
-    p += whole;
-    n -= whole;
+    Fold(c, p, whole, rest);
+    std::memcpy(rest + 16, p + whole, n - whole);
+    p = rest;
+    n = n - whole + 16;
+    c = 0;
   }
 #endif
-  return ~SliceBy8(c, p, n);
+  return ~TableLoop(c, p, n);
 }
 
 uint32_t Crc32Combine(uint32_t crcA, uint32_t crcB, uint64_t lengthB) {

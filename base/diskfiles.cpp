@@ -15,6 +15,28 @@ bool RemoveForced(const DiskFiles& fs, const char* path) {
   return fs.remove(path);
 }
 
+bool SameFile(const DiskFiles& fs, const char* a, const char* b) {
+  if (fs.sameName(a, b)) return true;
+  FileId ia, ib;
+  return fs.identify(a, &ia) && fs.identify(b, &ib) && ia == ib;
+}
+
+KnownFile KnowFile(const DiskFiles& fs, const char* path) {
+  KnownFile k{path, 0, false, {}};
+  DirEntry e;
+  if (fs.lookup(path, &e) && fs.identify(path, &k.id)) {
+    k.length = e.length;
+    k.identified = true;
+  }
+  return k;
+}
+
+bool IsKnownFile(const DiskFiles& fs, const KnownFile& file, const char* path, const DirEntry& e) {
+  if (fs.sameName(path, file.path)) return true;
+  FileId id;
+  return file.identified && e.length == file.length && fs.identify(path, &id) && id == file.id;
+}
+
 bool FilesEqual(const DiskFiles& fs, const char* a, const char* b) {
   FileHandle fa = fs.openRead(a);
   if (fa == kNoFile) return false;

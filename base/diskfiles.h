@@ -24,6 +24,17 @@ struct DirEntry {
 
 enum class TimeResult { Ok, CannotOpen, NotSet };
 
+// What tells one file from another whatever name it goes by (a letter case, a short name, a hard
+// link, "." and ".." in its path): the volume and the file's number on it.
+struct FileId {
+  uint32_t volume;
+  char drive;  // the drive letter, where the volume has no number to tell it by
+  uint64_t index;
+};
+inline bool operator==(const FileId& a, const FileId& b) {
+  return a.volume == b.volume && a.drive == b.drive && a.index == b.index;
+}
+
 struct DiskFiles {
   FileHandle (*create)(const char* path);     // new or truncated, normal attributes
   FileHandle (*createNew)(const char* path);  // a new file only: fails when the name is taken
@@ -45,7 +56,8 @@ struct DiskFiles {
   bool (*remove)(const char* path);                      // as it is: read-only stays
   // Files and directories; fails when to names an entry already (another letter case too).
   bool (*rename)(const char* from, const char* to);
-  // Copies a file with its attributes to a new name; fails when to exists. Out of room it may
+  // Copies a file with its attributes to to, replacing a file there: a caller gives it a name it
+  // took by creating the file, never one that another program may hold. Out of room it may
   // leave a part of to.
   bool (*copy)(const char* from, const char* to);
   bool (*makeDir)(const char* path);
@@ -57,16 +69,32 @@ struct DiskFiles {
   TimeResult (*setTimes)(const char* path, const CalTime& local);
   // Whether two names denote the same file on this file system (letter case aside).
   bool (*sameName)(const char* a, const char* b);
+  // The identity of the file or folder at path; false where the system gives none.
+  bool (*identify)(const char* path, FileId* id);
 };
 
-#ifdef _WIN32
+// The system's own files (diskfiles_win32.cpp, diskfiles_posix.cpp).
 const DiskFiles& SystemFiles();
-#endif
 
 // The length of an existing entry; false when there is none.
 bool FindLength(const DiskFiles& fs, const char* path, uint64_t* length);
 // Sets normal attributes, then deletes.
 bool RemoveForced(const DiskFiles& fs, const char* path);
+// Whether a and b name one file: by name, or by identity where the system gives both theirs.
+bool SameFile(const DiskFiles& fs, const char* a, const char* b);
+
+// A file to be known under any of its names among the entries a walk lists: an entry is asked
+// for its identity only when it has the file's length, so that a walk opens next to nothing.
+struct KnownFile {
+  const char* path;
+  uint64_t length;
+  bool identified;  // id is the file's
+  FileId id;
+};
+KnownFile KnowFile(const DiskFiles& fs, const char* path);
+// Whether the entry e, listed at path, is that file.
+bool IsKnownFile(const DiskFiles& fs, const KnownFile& file, const char* path, const DirEntry& e);
+
 // Byte-for-byte comparison of two files.
 bool FilesEqual(const DiskFiles& fs, const char* a, const char* b);
 

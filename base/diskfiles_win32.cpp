@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/diskfiles.h"
+#include "base/writeslices.h"
 
 namespace {
 
@@ -51,10 +52,12 @@ long Read(FileHandle f, void* buf, long n) {
   return got == static_cast<UINT>(HFILE_ERROR) ? -1 : static_cast<long>(got);
 }
 
+// Never a write of nothing: _lwrite of nothing would cut the file at its position.
 long Write(FileHandle f, const void* buf, long n) {
-  if (n == 0) return 0;  // _lwrite of nothing would cut the file at its position
-  UINT put = _lwrite(static_cast<HFILE>(f), static_cast<LPCCH>(buf), static_cast<UINT>(n));
-  return put == static_cast<UINT>(HFILE_ERROR) ? -1 : static_cast<long>(put);
+  return WriteInSlices(buf, n, [f](const char* p, long k) {
+    const UINT put = _lwrite(static_cast<HFILE>(f), p, static_cast<UINT>(k));
+    return put == static_cast<UINT>(HFILE_ERROR) ? -1L : static_cast<long>(put);
+  });
 }
 
 bool Seek(FileHandle f, uint64_t offset) {
@@ -118,7 +121,7 @@ bool SetAttributes(const char* path, uint32_t attributes) {
 
 bool Remove(const char* path) { return DeleteFileA(path) != 0; }
 bool Rename(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
-bool Copy(const char* from, const char* to) { return CopyFileA(from, to, TRUE) != 0; }
+bool Copy(const char* from, const char* to) { return CopyFileA(from, to, FALSE) != 0; }
 bool MakeDir(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
 bool RemoveDir(const char* path) { return RemoveDirectoryA(path) != 0; }
 
@@ -149,10 +152,57 @@ TimeResult SetTimes(const char* path, const CalTime& t) {
 
 bool SameName(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
 
-const DiskFiles kSystemFiles = {Create,        CreateNew, OpenRead, OpenWrite, Read,    Write,
-                                Seek,          Flush,     Close,    Lookup,    List,    GetAttributes,
-                                SetAttributes, Remove,    Rename,   Copy,      MakeDir, RemoveDir,
-                                RemoveLink,    SetTimes,      SameName};
+// Opened for no access, so that a file that another program (or the system's loader) holds
+// opens too; with backup semantics, so that a folder does; a drive without its disk answers no
+// without the system's own box, as a question must. Wine gives a folder it maps as a drive the
+// volume number 0 until its mount manager runs, and a file's inode as its index, which repeats
+// on another file system: there the drive letter tells the volumes apart. An index of 0 tells
+// nothing.
+bool Identify(const char* path, FileId* id) {
+  const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
+  HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  SetErrorMode(previous);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool got = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  if (!got || (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) return false;
+  id->volume = info.dwVolumeSerialNumber;
+  id->drive = 0;
+  if (id->volume == 0) {
+    const char letter = static_cast<char>(path[0] & ~0x20);
+    if (letter < 'A' || letter > 'Z' || path[1] != ':') return false;
+    id->drive = letter;
+  }
+  id->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
+const DiskFiles kSystemFiles = {
+    .create = Create,
+    .createNew = CreateNew,
+    .openRead = OpenRead,
+    .openWrite = OpenWrite,
+    .read = Read,
+    .write = Write,
+    .seek = Seek,
+    .flush = Flush,
+    .close = Close,
+    .lookup = Lookup,
+    .list = List,
+    .getAttributes = GetAttributes,
+    .setAttributes = SetAttributes,
+    .remove = Remove,
+    .rename = Rename,
+    .copy = Copy,
+    .makeDir = MakeDir,
+    .removeDir = RemoveDir,
+    .removeLink = RemoveLink,
+    .setTimes = SetTimes,
+    .sameName = SameName,
+    .identify = Identify,
+};
 
 }  // namespace
 

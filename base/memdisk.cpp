@@ -21,11 +21,38 @@ uint64_t g_capacity = UINT64_MAX;
 std::set<std::string> g_failCreate, g_failOpen;
 std::map<std::string, uint64_t> g_failReadAt;
 std::multimap<std::string, std::pair<uint64_t, uint64_t>> g_failReadRange;
+std::map<std::string, std::string> g_aliases;  // upper-cased, to the path they spell otherwise
+uint64_t g_lastId = 0;
+std::set<uint64_t> g_linked;  // files with more than one name
 
-std::string Key(const std::string& path) {
+std::string Upper(const std::string& path) {
   std::string k = path;
   for (char& c : k) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return k;
+}
+
+// The entry's key: its path upper-cased, an alias at its start spelled as the path it stands for.
+std::string Key(const std::string& path) {
+  const std::string k = Upper(path);
+  for (const auto& a : g_aliases) {
+    if (k.compare(0, a.first.size(), a.first) == 0 &&
+        (k.size() == a.first.size() || k[a.first.size()] == '\\'))
+      return a.second + k.substr(a.first.size());
+  }
+  return k;
+}
+
+// What is written or set through one name of a file shows through its other names.
+void Share(const std::string& key) {
+  const Entry& e = g_files.at(key);
+  if (!g_linked.count(e.id)) return;
+  for (auto& f : g_files) {
+    if (f.first == key || f.second.id != e.id) continue;
+    f.second.data = e.data;
+    f.second.attributes = e.attributes;
+    f.second.hasTime = e.hasTime;
+    f.second.time = e.time;
+  }
 }
 
 bool IsRoot(const std::string& key) { return key.size() == 3 && key[1] == ':' && key[2] == '\\'; }
@@ -68,9 +95,11 @@ FileHandle Create(const char* path) {
     if (it->second.attributes & kAttrReadOnly) return kNoFile;
     it->second.data.clear();
     it->second.attributes = kAttrArchive;
+    Share(k);
   } else {
     Entry e;
     e.name = path;
+    e.id = ++g_lastId;
     g_files[k] = e;
   }
   return OpenAs(k, true);
@@ -121,6 +150,7 @@ long Write(FileHandle f, const void* buf, long n) {
   if (growth) e.data.resize(static_cast<size_t>(end));
   std::memcpy(&e.data[static_cast<size_t>(o.pos)], buf, static_cast<size_t>(n));
   o.pos = end;
+  Share(o.key);
   return n;
 }
 
@@ -142,7 +172,7 @@ void ToDirEntry(const std::string& name, const Entry* e, DirEntry* out) {
   std::memset(out, 0, sizeof(*out));
   std::strncpy(out->name, name.c_str(), sizeof(out->name) - 1);
   out->attributes = e ? e->attributes : kAttrDirectory;
-  out->length = e ? e->data.size() : 0;
+  out->length = e ? std::max<uint64_t>(e->data.size(), e->shownLength) : 0;
   out->lastWrite = e && e->hasTime ? e->time : CalTime{2000, 1, 1, 0, 0, 0};
 }
 
@@ -189,6 +219,7 @@ bool SetAttributes(const char* path, uint32_t attributes) {
   uint32_t folder = it->second.attributes & kAttrDirectory;
   uint32_t kept = attributes & ~(kAttrDirectory | kAttrNormal);
   it->second.attributes = folder | (kept ? kept : (folder ? 0 : kAttrNormal));
+  Share(it->first);
   return true;
 }
 
@@ -222,20 +253,32 @@ bool Rename(const char* from, const char* to) {
   return true;
 }
 
+// As the system's copy: a file there is replaced, unless it is read-only or hidden.
 bool Copy(const char* from, const char* to) {
   std::string kf = Key(from), kt = Key(to);
   auto it = g_files.find(kf);
+  auto there = g_files.find(kt);
   if (it == g_files.end() || IsDir(kf) || g_failOpen.count(kf) || g_failCreate.count(kt) ||
-      !IsDir(Parent(kt)) || g_files.count(kt))
+      !IsDir(Parent(kt)) || kt == kf ||
+      (there != g_files.end() &&
+       (IsDir(kt) || IsOpen(kt) || (there->second.attributes & (kAttrReadOnly | kAttrHidden)))))
     return false;
+  // A file there is written over: it stays the file it is, under its own name.
   Entry e = it->second;
   e.name = to;
   e.flushes = 0;
+  e.id = ++g_lastId;
+  if (there != g_files.end()) {
+    e.name = there->second.name;
+    e.id = there->second.id;
+    there->second.data.clear();
+  }
   // As the system does out of room: the part that fitted stays behind.
   uint64_t room = g_capacity - std::min(g_capacity, Used());
   bool whole = e.data.size() <= room;
   if (!whole) e.data.resize(static_cast<size_t>(room));
   g_files[kt] = e;
+  Share(kt);
   return whole;
 }
 
@@ -270,15 +313,46 @@ TimeResult SetTimes(const char* path, const CalTime& t) {
   if (it == g_files.end() || g_failOpen.count(it->first)) return TimeResult::CannotOpen;
   it->second.hasTime = true;
   it->second.time = t;
+  Share(it->first);
   return TimeResult::Ok;
 }
 
-bool SameName(const char* a, const char* b) { return Key(a) == Key(b); }
+// Names compared as the system compares them: an alias is another name.
+bool SameName(const char* a, const char* b) { return Upper(a) == Upper(b); }
 
-const DiskFiles kFiles = {Create,        CreateNew, OpenRead, OpenWrite, Read,    Write,
-                          Seek,          Flush,     Close,    Lookup,    List,    GetAttributes,
-                          SetAttributes, Remove,    Rename,   Copy,      MakeDir, RemoveDir,
-                          RemoveLink,    SetTimes,  SameName};
+// A drive is a volume; its root is file 0 on it.
+bool Identify(const char* path, FileId* id) {
+  const std::string k = Key(path);
+  auto it = g_files.find(k);
+  if (!IsRoot(k) && it == g_files.end()) return false;
+  *id = FileId{0, k[0], IsRoot(k) ? 0 : it->second.id};
+  return true;
+}
+
+const DiskFiles kFiles = {
+    .create = Create,
+    .createNew = CreateNew,
+    .openRead = OpenRead,
+    .openWrite = OpenWrite,
+    .read = Read,
+    .write = Write,
+    .seek = Seek,
+    .flush = Flush,
+    .close = Close,
+    .lookup = Lookup,
+    .list = List,
+    .getAttributes = GetAttributes,
+    .setAttributes = SetAttributes,
+    .remove = Remove,
+    .rename = Rename,
+    .copy = Copy,
+    .makeDir = MakeDir,
+    .removeDir = RemoveDir,
+    .removeLink = RemoveLink,
+    .setTimes = SetTimes,
+    .sameName = SameName,
+    .identify = Identify,
+};
 
 void MakeParents(const std::string& path) {
   std::string parent = path.substr(0, path.find_last_of('\\'));
@@ -295,6 +369,8 @@ void Reset(uint64_t capacity) {
   g_failOpen.clear();
   g_failReadAt.clear();
   g_failReadRange.clear();
+  g_aliases.clear();
+  g_linked.clear();
 }
 
 const DiskFiles& Files() { return kFiles; }
@@ -305,6 +381,7 @@ void Put(const std::string& path, const std::string& data, uint32_t attributes) 
   e.name = path;
   e.data = data;
   e.attributes = attributes;
+  e.id = ++g_lastId;
   g_files[Key(path)] = e;
 }
 
@@ -316,7 +393,24 @@ void PutDir(const std::string& path, uint32_t attributes) {
   Entry e;
   e.name = p;
   e.attributes = attributes | kAttrDirectory;
+  e.id = ++g_lastId;
   g_files[Key(p)] = e;
+}
+
+void Link(const std::string& path, const std::string& other) {
+  MakeParents(other);
+  Entry e = g_files.at(Key(path));
+  e.name = other;
+  e.flushes = 0;
+  g_files[Key(other)] = e;
+  g_linked.insert(e.id);
+}
+
+void Alias(const std::string& alias, const std::string& path) {
+  std::string a = Key(alias), p = Key(path);
+  if (a.size() > 3 && a.back() == '\\') a.pop_back();
+  if (p.size() > 3 && p.back() == '\\') p.pop_back();
+  g_aliases[a] = p;
 }
 
 bool Has(const std::string& path) { return g_files.count(Key(path)) != 0; }
@@ -332,6 +426,8 @@ std::set<std::string> NamesIn(const std::string& dir) {
 }
 
 int OpenHandles() { return static_cast<int>(g_open.size()); }
+
+void ShowLength(const std::string& path, uint64_t length) { g_files.at(Key(path)).shownLength = length; }
 
 void FailCreate(const std::string& path) { g_failCreate.insert(Key(path)); }
 void FailOpen(const std::string& path) { g_failOpen.insert(Key(path)); }

@@ -23,3 +23,6 @@ bool UseExtendedFreeSpace(OsKind kind, uint32_t platformId, uint32_t buildNumber
 
 // Reads the two version keys of HKEY_LOCAL_MACHINE (Windows only).
 OsKind ReadOsKind(OsKind previous);
+
+// This machine's kind, as each program read it at its start.
+extern OsKind g_osKind;

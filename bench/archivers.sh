@@ -1,27 +1,35 @@
 #!/usr/bin/env bash
 # Our -lh5- against jlha and our ZIP against zip -6 on the same corpus of text,
 # binary and already-compressed data (about 21 MB, made here in a temp folder).
-# Runs the native driver of the archive core (arccli, optimised, no sanitizers),
-# so Wine start-up plays no part. Prints size and time ratios (ours / reference).
+# Runs the native driver of the archive core (arccli, optimised, no sanitizers; or the one
+# named by ARCCLI), so Wine start-up plays no part. Every archive is unpacked by lhasa or unzip
+# and compared with the corpus by cmp. Prints size and time ratios (ours / reference).
+# Usage: bench/archivers.sh [megabytes]   (default 21)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${TOVRA_BUILD_DIR:-$root/build}/bench
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVRA_SANITIZE=OFF >/dev/null
-cmake --build "$build" -j2 --target arccli >/dev/null
-cli="$build/archivers/arccli"
+mb=${1:-21}
+cli=${ARCCLI:-}
+if [ -z "$cli" ]; then
+  build=${TOVRA_BUILD_DIR:-$root/build}/bench
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVRA_SANITIZE=OFF >/dev/null
+  cmake --build "$build" -j2 --target arccli >/dev/null
+  cli="$build/archivers/arccli"
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-# Text: C headers and licences; binary: shared libraries; compressed: gzip output and noise.
+# Text: C headers and licences; binary: shared libraries; compressed: gzip output and noise;
+# 10, 7 and 4 parts in 21 of the corpus.
+text=$((mb * 10000000 / 21)) binary=$((mb * 7000000 / 21)) packed=$((mb * 4000000 / 21))
 find /usr/include /usr/share/common-licenses -type f \( -name '*.h' -o -path '*licenses*' \) -print0 | sort -z |
-  xargs -0 cat 2>/dev/null | head -c 10000000 > text.txt || true
-find /usr/lib -name '*.so*' -type f -size +100k -print0 | sort -z | xargs -0 cat 2>/dev/null | head -c 7000000 > binary.bin || true
-{ tail -c 3000000 text.txt | gzip -9; python3 -c "import random,sys; r=random.Random(1); sys.stdout.buffer.write(bytes(r.getrandbits(8) for _ in range(3000000)))"; } |
-  head -c 4000000 > packed.gz || true
+  xargs -0 cat 2>/dev/null | head -c "$text" > text.txt || true
+find /usr/lib -name '*.so*' -type f -size +100k -print0 | sort -z | xargs -0 cat 2>/dev/null | head -c "$binary" > binary.bin || true
+{ tail -c $((packed * 3 / 4)) text.txt | gzip -9; python3 -c "import random,sys; r=random.Random(1); sys.stdout.buffer.write(bytes(r.getrandbits(8) for _ in range($((packed * 3 / 4)))))"; } |
+  head -c "$packed" > packed.gz || true
 files="text.txt binary.bin packed.gz"
 total=$(cat $files | wc -c)
-[ "$total" -ge 20000000 ] || { echo "corpus too small: $total bytes"; exit 1; }
+[ "$total" -ge $((mb * 950000)) ] || { echo "corpus too small: $total bytes"; exit 1; }
 
 # Best of two runs: wall-clock and CPU (user + system) milliseconds. The machine
 # is shared, so CPU time is the steadier of the two.
@@ -51,8 +59,19 @@ read -r w_ours_lha c_ours_lha < <(best ours.lzh "$cli" lha "a ours $files")
 read -r w_jlha c_jlha < <(best ref.lzh jlha a ref.lzh $files)
 read -r w_ours_zip c_ours_zip < <(best ours.zip "$cli" zip "ours.zip $files")
 read -r w_zip c_zip < <(best ref.zip zip -q -6 ref.zip $files)
-lhasa -t ours.lzh >/dev/null
-unzip -tq ours.zip >/dev/null
+# unpack archive tool: unpacks the archive into a folder of its own and compares every file.
+unpack() {
+  mkdir "out-$1"
+  case $2 in
+    lhasa) (cd "out-$1" && lhasa -xq "../$1") ;;
+    unzip) unzip -q "$1" -d "out-$1" ;;
+  esac
+  for f in $files; do cmp "$f" "out-$1/$f"; done
+}
+unpack ours.lzh lhasa
+unpack ref.lzh lhasa
+unpack ours.zip unzip
+unpack ref.zip unzip
 s_ours_lha=$(stat -c %s ours.lzh); s_jlha=$(stat -c %s ref.lzh)
 s_ours_zip=$(stat -c %s ours.zip); s_zip=$(stat -c %s ref.zip)
 

@@ -6,7 +6,18 @@ import statistics
 import threading
 import time
 
-RUNS = 5
+
+def set_files(n):
+    """The numbers of the files Tovra writes after the n data pieces of a set: the first parity
+    piece n + 1, the block checks n + 2, then the further parity pieces. Every bench takes the
+    set's shape from here, as the Wine tests know it (tests/wine on the path)."""
+    from tovra import last_of
+    return list(range(n + 1, last_of(n) + 1))
+
+
+def last_file(n):
+    """The number of the last file of a set of n data pieces, as Tovra's messages name it."""
+    return set_files(n)[-1]
 
 
 def figures(times):

@@ -11,21 +11,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOVRA_BUILD_DIR:-$root/build}
-exe=${TOVRA_BIN:-$build/win32/bin}/RUNDELO.EXE
 mb=${1:-500}
 runs=${2:-9}
+source "$root/bench/winbench.sh" checked
+exe=$TOVRA_BIN/RUNDELO.EXE
 [ -f "$exe" ] || { echo "no $exe: build the win32 tree first (tools/build.sh win32)"; exit 1; }
-
-source "$root/tools/winenv.sh"
-work=$(mktemp -d "$build/bench-checked.XXXXXX")
-letters=()
-cleanup() {
-  for l in "${letters[@]}"; do rm -f "$WINEPREFIX/dosdevices/$l:"; done
-  winenv_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
-winenv_start
 
 size=$((mb * 1000000))
 head -c "$size" /dev/urandom > "$work/source.bin"
@@ -67,21 +57,13 @@ rm "$work/rebuild/file-$((n / 2))"
 for d in plain checked rebuild; do cp "$exe" "$work/$d/RUNDELO.EXE"; done
 
 declare -A drive
-for d in plain checked rebuild; do
-  for l in m n o p q r s t u v; do
-    if [ ! -e "$WINEPREFIX/dosdevices/$l:" ]; then
-      ln -s "$work/$d" "$WINEPREFIX/dosdevices/$l:"   # no drive kind given: a fixed disk
-      letters+=("$l"); drive[$d]=$l; break
-    fi
-  done
-  [ -n "${drive[$d]:-}" ] || { echo "no free drive letter in $WINEPREFIX"; exit 1; }
-done
+for d in plain checked rebuild; do drive[$d]=$(map_drive "$work/$d"); done
 
 pieces=()
 for k in $(seq 1 "$n"); do pieces+=("$work/plain/file-$k"); done
 ms() { echo $(( $(date +%s%N) / 1000000 )); }
 cat_script='out=$1; shift; cat "$@" > "$out"'
-rundelo_script='cd "$1" && wine "$2:\\RUNDELO.EXE" </dev/null >/dev/null 2>&1'
+rundelo_script='cd "$1" && timeout 900 wine "$2:\\RUNDELO.EXE" </dev/null >/dev/null 2>&1'
 
 declare -A wall cpu
 # time_it name output-file script args...: removes and syncs the output, starts from

@@ -7,27 +7,25 @@
 # its dialog until its result dialog shows (seen through the window events the system sends the
 # robot), the walks by themselves; five runs each after a first pass that fills the caches for
 # all; prints best, median and spread, and the ratios of times.
-# Usage: bench/size_inquiry.sh [files]   (default 50000)
+# Usage: bench/size_inquiry.sh [files [runs]]   (default 50000 and 5)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOVRA_BUILD_DIR:-$root/build}
-export TOVRA_BIN=${TOVRA_BIN:-$build/win32/bin}
 files=${1:-50000}
+runs=${2:-5}
+source "$root/bench/winbench.sh" size
 for f in TOVRA.EXE ROBOT.EXE WALKBENCH.EXE; do
   [ -f "$TOVRA_BIN/$f" ] || { echo "no $TOVRA_BIN/$f: build the win32 tree first (tools/build.sh win32)"; exit 1; }
 done
 
-source "$root/tools/winenv.sh"
-[ -z "${TOVRA_NO_WINE:-}" ] || { echo "no figures: $TOVRA_NO_WINE"; exit 1; }
-source "$root/bench/winbench.sh" size
-
-PYTHONPATH="$root/tests/wine:$root/bench" python3 - "$files" <<'PY'
+PYTHONPATH="$root/tests/wine:$root/bench" python3 - "$files" "$runs" <<'PY'
 import os, subprocess, sys, time, unittest
-from benchlib import RUNS, figures, line
+from benchlib import figures, line
 from tovra import TovraCase, IDC_BTN_FILESIZE, IDC_RES_DIRS, IDC_RES_FILES, IDC_RES_SIZE
 from winetest import IDOK, bin_path
 
 files = int(sys.argv[1])
+RUNS = int(sys.argv[2])
 per_folder = 100
 PLAIN, OWN, TOVRA = ('plain walk (FindFirst/FindNextFileA)', "Tovra's walk without windows",
                      'Tovra File Size (OK to result)')

@@ -9,17 +9,11 @@
 #include "browser/selection.h"
 #include "browser/texts.h"
 #include "resources/ids.h"
-#include "shell/state.h"
+#include "ui/state.h"
 
 using browser::kMaxRows;
 
 HWND g_hFileList;
-char g_selFileName[kPathBytes];
-char g_selFilePath[kPathBytes];
-char g_selDirName[kPathBytes];
-char g_selDirPath[kPathBytes];
-unsigned long long g_selFileSize;
-CalTime g_selFileTime;
 
 static HWND s_mainWnd;
 // An entry of the listing: its full path and what the enumeration said of it.
@@ -333,11 +327,11 @@ const char* NormalizeDriveLetter(const char* path) {
   return s_normalized;
 }
 
-void ClearSelection() {
-  ZeroMemory(g_selFileName, sizeof g_selFileName);
-  ZeroMemory(g_selFilePath, sizeof g_selFilePath);
-  ZeroMemory(g_selDirName, sizeof g_selDirName);
-  ZeroMemory(g_selDirPath, sizeof g_selDirPath);
+void ClearSelection(Selection* s) {
+  ZeroMemory(s->fileName, sizeof s->fileName);
+  ZeroMemory(s->filePath, sizeof s->filePath);
+  ZeroMemory(s->dirName, sizeof s->dirName);
+  ZeroMemory(s->dirPath, sizeof s->dirPath);
 }
 
 static void RowName(int row, char* name) {
@@ -361,7 +355,7 @@ static int NextSelected(int after) {
   return static_cast<int>(SendMessageA(g_hFileList, LVM_GETNEXTITEM, after, LVNI_SELECTED));
 }
 
-void ReadSelection() {
+void ReadSelection(Selection* s) {
   if (!g_hFileList || !SendMessageA(g_hFileList, LVM_GETITEMCOUNT, 0, 0)) return;
   char name[kPathBytes], full[kPathBytes];
   int row = -1;
@@ -373,13 +367,13 @@ void ReadSelection() {
   WIN32_FIND_DATAA fd;
   if (!RowPath(name, full) || !ReadEntry(full, &fd)) return;
   if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-    Copy(g_selDirName, name);
-    Copy(g_selDirPath, NormalizeDriveLetter(full));
+    Copy(s->dirName, name);
+    Copy(s->dirPath, NormalizeDriveLetter(full));
   } else {
-    Copy(g_selFileName, name);
-    Copy(g_selFilePath, NormalizeDriveLetter(full));
-    g_selFileSize = EntrySize(fd);
-    g_selFileTime = LocalTime(fd.ftLastWriteTime);
+    Copy(s->fileName, name);
+    Copy(s->filePath, NormalizeDriveLetter(full));
+    s->fileSize = EntrySize(fd);
+    s->fileTime = LocalTime(fd.ftLastWriteTime);
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "shell/state.h"
+#include "ui/state.h"
 
 HICON ResourceIcon(const char* name) { return LoadIconA(g_hInstance, name); }
 

@@ -3,14 +3,14 @@
 #include <commctrl.h>
 #include <cstring>
 
+#include "base/drives.h"
 #include "browser/filelist.h"
 #include "browser/icons.h"
 #include "browser/rules/locations.h"
 #include "browser/texts.h"
 #include "resources/ids.h"
-#include "shell/state.h"
-#include "shell/ui.h"
-#include "shell/drives.h"
+#include "ui/dialogs.h"
+#include "ui/state.h"
 
 
 HWND g_hDriveSelector;
@@ -133,20 +133,19 @@ void PushFolderEntry() {
   Refill(at);
 }
 
-void GoUpOneLevel() {
-  g_dirChanged = 0;
+bool GoUpOneLevel() {
   char before[kPathBytes], after[kPathBytes];
   ZeroMemory(before, sizeof before);
   ZeroMemory(after, sizeof after);
   DWORD n = GetCurrentDirectoryA(kPathBytes - 2, before);
-  if (n == 0 || n >= kPathBytes - 2 || strlen(before) < 4) return;
-  if (!SetCurrentDirectoryA("..")) return;
+  if (n == 0 || n >= kPathBytes - 2 || strlen(before) < 4) return false;
+  if (!SetCurrentDirectoryA("..")) return false;
   n = GetCurrentDirectoryA(kPathBytes - 2, after);
-  if (n == 0 || n >= kPathBytes - 2) return;
+  if (n == 0 || n >= kPathBytes - 2) return false;
   lstrcpynA(g_currentDir, after, kPathBytes);
   ListDirectory(g_currentDir);
   PopFolderEntry();
-  g_dirChanged = 1;
+  return true;
 }
 
 void PopFolderEntry() {
@@ -203,7 +202,7 @@ static void OtherDriveChoice(HWND mainWnd, int s, const char* chosenRoot) {
   SetErrorMode(oldMode);
 }
 
-void SelectLocation(HWND mainWnd) {
+bool SelectLocation(HWND mainWnd) {
   char before[kPathBytes];
   lstrcpynA(before, g_currentDir, kPathBytes);
   int s = static_cast<int>(SendMessageA(g_hDriveSelector, CB_GETCURSEL, 0, 0));
@@ -217,7 +216,7 @@ void SelectLocation(HWND mainWnd) {
     else
       OtherDriveChoice(mainWnd, s, chosenRoot);
   }
-  g_dirChanged = EqualNoCase(before, g_currentDir, Dbcs()) ? 0 : 1;
+  return !EqualNoCase(before, g_currentDir, Dbcs());
 }
 
 void ReselectCurrentLocation() {

@@ -11,12 +11,12 @@ void BuildDriveSelector(HWND mainWnd);
 void RebuildSelectorItems();
 // Enters the folder row selected in the file list (on a double-click).
 void OpenSelectedFolder();
-// Up One Level; sets g_dirChanged.
-void GoUpOneLevel();
+// Up One Level; true when the current directory moved.
+bool GoUpOneLevel();
 // Adds / removes the deepest chain entry after the current directory has moved down / up.
 void PushFolderEntry();
 void PopFolderEntry();
-// The selector's selection changed (CBN_SELCHANGE); sets g_dirChanged.
-void SelectLocation(HWND mainWnd);
+// The selector's selection changed (CBN_SELCHANGE); true when the current directory moved.
+bool SelectLocation(HWND mainWnd);
 // Puts the selector's selection back on the current directory's entry.
 void ReselectCurrentLocation();

@@ -4,18 +4,16 @@
 #include <cstring>
 
 #include "base/diskfiles.h"
+#include "base/drives.h"
 #include "browser/filelist.h"
-#include "browser/selection.h"
 #include "engine/distribute_work.h"
-#include "engine/divide.h"
 #include "engine/engine_rules.h"
 #include "engine/merge_work.h"
+#include "engine/parity_code.h"
 #include "engine/texts.h"
 #include "resources/ids.h"
-#include "shell/busy.h"
-#include "shell/drives.h"
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/busy.h"
+#include "ui/dialogs.h"
 
 using namespace engine;
 
@@ -159,7 +157,8 @@ bool Prompt(void* ctx, FloppyPrompt what, int i) {
 
 }  // namespace
 
-void CmdDistribute(HWND owner) {
+void CmdDistribute(const CommandInput& in, int pieces) {
+  const HWND owner = in.owner;
   const bool dbcs932 = GetACP() == 932;
   FloppyDialog dialog{FindDefaultLetter(), {}};
   if (RunDialog(owner, "DIVFILETOFD_DLG", FloppyDlgProc, &dialog) != IDOK) return;
@@ -170,17 +169,15 @@ void CmdDistribute(HWND owner) {
     ShowMessage(owner, kNotFloppy, kCapWarning, MB_SYSTEMMODAL | MB_ICONHAND);
     return;
   }
-  if (!DirectoryOf(g_selFilePath, copy.dir, sizeof(copy.dir), dbcs932)) return;
-  // The parity piece follows the data pieces, and the block checks that travel with it follow
-  // it when the division wrote them; each goes on a disk of its own if it must.
-  int last = g_dividedPieces + 1;
-  uint64_t checksLength = 0;
-  if (PieceLength(&copy, last + 1, &checksLength)) ++last;
+  if (!DirectoryOf(in.selected.filePath, copy.dir, sizeof(copy.dir), dbcs932)) return;
+  // The parity pieces and the block checks follow the data pieces by their numbers, each on a
+  // disk of its own where it must.
+  const int last = pieceset::LastSetNumber(pieces);
   const FloppySteps steps{&copy, PieceLength, Probe, CopyPiece, Prompt};
   if (DistributePieces(steps, last) != FloppyEnd::Completed) return;
 
   if (ShowMessage(owner, kCompleted, last, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES) {
     RemovePieceSet(SystemFiles(), copy.dir, "file-", last);
-    ListDirectory(g_currentDir);
+    ListDirectory(in.folder);
   }
 }

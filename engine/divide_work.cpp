@@ -5,6 +5,7 @@
 #include "base/crc32.h"
 #include "base/sidework.h"
 #include "parity.h"
+#include "parity_code.h"
 
 namespace engine {
 namespace {
@@ -20,18 +21,22 @@ void DeletePieces(const DiskFiles& fs, const char* dir, int upTo) {
   }
 }
 
-char g_buffer[kRunBlocks * kBlockBytes];
-unsigned char g_parity[pieceset::kMaxPieceBytes];
+// Runs are read into the two in turn: the checks of one go on while the next is read.
+char g_buffers[2][kRunBlocks * kBlockBytes];
+int g_turn;
+// The parity rows as they are worked out, piece by piece, and the CRCs of their blocks.
+unsigned char g_rows[pieceset::kMaxParity][pieceset::kMaxPieceBytes];
+uint32_t g_rowBlocks[pieceset::kMaxParity][pieceset::kMaxBlocks];
 pieceset::Checks g_checks;
 pieceset::BlockChecks g_blocks;
 
-// The CRC of each block of a run and its bytes XORed into the parity, worked out while the run
-// is written.
+// The CRC of each block of a run and its Horner step into every parity row, worked out while
+// the run is written.
 struct RunChecks {
   const unsigned char* data;
   uint32_t bytes;
   uint32_t* crc;  // of its first block
-  unsigned char* parity;
+  unsigned char* rows[pieceset::kMaxParity];  // where the run stands in each row; null past r
 };
 RunChecks g_run;
 
@@ -41,66 +46,72 @@ void CheckRun(void* ctx) {
     const uint32_t n = r->bytes - at < kBlockBytes ? r->bytes - at : kBlockBytes;
     r->crc[j] = Crc32Update(0, r->data + at, n);
   }
-  pieceset::XorInto(r->parity, r->data, r->bytes);
+  pieceset::HornerStep(r->rows, r->data, r->bytes);
 }
 
 // Copies bytes of the open source into the open piece, up to kRunBlocks blocks at a time, the
-// CRC of each block into crc and its bytes XORed into the parity; Ok or the failure. The source
-// must still hold every byte it had when it was selected: a file that shrank since is a read
-// failure, and one that grew gives no more than its recorded size. The checks of the last run
-// may still run on return, so that they go on while the next piece is made: the caller ends
-// them before it reads crc or the parity.
+// CRC of each block into crc and its Horner step into the first rows parity rows; Ok or the
+// failure. The source must still hold every byte it had when it was selected: a file that
+// shrank since is a read failure, and one that grew gives no more than its recorded size. The
+// checks of a run go on while it is written and the next one read, the next piece's too: the
+// caller ends them before it reads crc or the rows.
 DivideResult CopyBlocks(const DiskFiles& fs, FileHandle source, FileHandle piece, uint32_t bytes,
-                        uint32_t* crc) {
+                        uint32_t* crc, int rows) {
   for (uint32_t done = 0; done < bytes;) {
     const uint32_t left = bytes - done;
-    const long want = static_cast<long>(left < sizeof(g_buffer) ? left : sizeof(g_buffer));
+    char* buffer = g_buffers[g_turn ^= 1];
+    const long want = static_cast<long>(left < sizeof(g_buffers[0]) ? left : sizeof(g_buffers[0]));
+    const long got = fs.read(source, buffer, want);
     EndSideWork();
-    const long got = fs.read(source, g_buffer, want);
     if (got != want) return DivideResult::ReadSourceFailed;
-    g_run = {reinterpret_cast<unsigned char*>(g_buffer), static_cast<uint32_t>(got),
-             crc + done / kBlockBytes, g_parity + done};
+    g_run = {reinterpret_cast<unsigned char*>(buffer), static_cast<uint32_t>(got),
+             crc + done / kBlockBytes, {}};
+    for (int t = 0; t < rows; ++t) g_run.rows[t] = g_rows[t] + done;
     BeginSideWork(CheckRun, &g_run);
-    if (fs.write(piece, g_buffer, got) != got) return DivideResult::WritePieceFailed;
+    if (fs.write(piece, buffer, got) != got) return DivideResult::WritePieceFailed;
     done += static_cast<uint32_t>(got);
   }
   return DivideResult::Ok;
 }
 
-// Writes the parity piece n + 1 from g_parity; Ok or the failure.
-DivideResult WriteParity(const DiskFiles& fs, const char* dir, int n, uint32_t bytes) {
+// Writes bytes of data as piece k; Ok or the failure.
+DivideResult WriteWhole(const DiskFiles& fs, const char* dir, int k, const void* data, uint32_t bytes) {
   char path[kPathBytes];
   FileHandle f = kNoFile;
-  if (pieceset::ComposePiecePath(path, sizeof(path), dir, "file-", n + 1)) f = fs.create(path);
+  if (pieceset::ComposePiecePath(path, sizeof(path), dir, "file-", k)) f = fs.create(path);
   if (f == kNoFile) return DivideResult::CreatePieceFailed;
-  const bool ok = fs.write(f, g_parity, static_cast<long>(bytes)) == static_cast<long>(bytes);
+  const bool ok = fs.write(f, data, static_cast<long>(bytes)) == static_cast<long>(bytes);
   fs.close(f);
   return ok ? DivideResult::Ok : DivideResult::WritePieceFailed;
 }
 
-// Writes the block checks n + 2 from g_checks and g_blocks, made up in g_parity once the parity
-// piece is written; Ok or the failure.
-DivideResult WriteBlockChecks(const DiskFiles& fs, const char* dir, int n) {
-  unsigned char* out = g_parity;
+// The block checks of g_checks, g_blocks and the rows' block CRCs into the first buffer, which
+// the source's runs no longer need; their length.
+uint32_t FormatBlockChecks(int rows) {
+  auto* out = reinterpret_cast<unsigned char*>(g_buffers[0]);
   pieceset::FormatBlockHeader(g_checks, out);
-  for (int k = 1; k <= n + 1; ++k) {
+  for (int k = 1; k <= g_checks.count; ++k) {
     pieceset::FormatBlockRecord(g_checks, g_blocks.crc[k], out + pieceset::BlockRecordAt(g_checks, k));
   }
-  const long bytes = static_cast<long>(pieceset::BlockRecordAt(g_checks, n + 2));
-  char path[kPathBytes];
-  FileHandle f = kNoFile;
-  if (pieceset::ComposePiecePath(path, sizeof(path), dir, "file-", n + 2)) f = fs.create(path);
-  if (f == kNoFile) return DivideResult::CreatePieceFailed;
-  const bool ok = fs.write(f, out, bytes) == bytes;
-  fs.close(f);
-  return ok ? DivideResult::Ok : DivideResult::WritePieceFailed;
+  for (int t = 0; t < rows; ++t) {
+    pieceset::FormatBlockRecord(g_checks, g_rowBlocks[t], out + pieceset::ParityRecordAt(g_checks, t));
+  }
+  return pieceset::BlockChecksBytes(g_checks, rows);
 }
 
-// Appends the check line to FILE-0 after its record of recordLength bytes.
-bool AppendChecks(const DiskFiles& fs, const char* infoPath, std::size_t recordLength) {
-  static char line[pieceset::kCheckLineBytes];
-  const std::size_t len = pieceset::FormatChecks(line, sizeof(line), g_checks);
+// Appends the check line, and where there is more than one parity piece the line of the
+// others, to FILE-0 after its record of recordLength bytes.
+bool AppendChecks(const DiskFiles& fs, const char* infoPath, std::size_t recordLength, int rows) {
+  static char line[pieceset::kCheckLineBytes + pieceset::kParityLineBytes];
+  std::size_t len = pieceset::FormatChecks(line, pieceset::kCheckLineBytes, g_checks);
   if (len == 0) return false;
+  if (rows > 1) {
+    uint32_t rowCrc[pieceset::kMaxParity];
+    for (int t = 0; t < rows; ++t) rowCrc[t] = Crc32OfBlocks(g_rowBlocks[t], g_checks.pieceBytes, kBlockBytes);
+    const std::size_t more = pieceset::FormatParityLine(line + len, pieceset::kParityLineBytes, rows, rowCrc);
+    if (more == 0) return false;
+    len += more;
+  }
   FileHandle f = fs.openWrite(infoPath);
   if (f == kNoFile) return false;
   const bool ok = fs.seek(f, recordLength) &&
@@ -119,7 +130,7 @@ void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sour
   static const char* const kPrefixes[2] = {"file-", "FILE-"};
   const int own = PieceNumberOfName(sourceName);
   char path[kPathBytes];
-  for (int i = 0; i <= kMaxPieces + 2; ++i) {
+  for (int i = 0; i <= pieceset::kMaxSetNumber; ++i) {
     if (i == own) continue;
     for (const char* prefix : kPrefixes) {
       uint64_t length = 0;
@@ -131,13 +142,15 @@ void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sour
 }
 
 int64_t DivisionRoom(uint64_t size, const DivisionPlan& plan) {
-  const int64_t blockChecks = pieceset::kBlockHeaderBytes + int64_t{4} * (plan.pieces + 1) * (plan.fullBlocks + 1);
-  return static_cast<int64_t>(size) + int64_t{plan.fullBlocks} * kBlockBytes + blockChecks + kDiskMargin;
+  const int rows = pieceset::ParityCount(plan.pieces);
+  const int64_t blockChecks =
+      pieceset::kBlockHeaderBytes + int64_t{4} * (plan.pieces + rows) * (plan.fullBlocks + 1);
+  return static_cast<int64_t>(size) + int64_t{rows} * plan.fullBlocks * kBlockBytes + blockChecks + kDiskMargin;
 }
 
 bool SourceIsAmongPieces(const char* sourceName, int pieces) {
   int own = PieceNumberOfName(sourceName);
-  return own >= 0 && own <= pieces + 2;
+  return own >= 0 && own <= pieceset::LastSetNumber(pieces);
 }
 
 DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
@@ -162,8 +175,9 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
   if (source == kNoFile) return {DivideResult::OpenSourceFailed, 0};
 
   const int n = job.plan.pieces;
+  const int rows = pieceset::ParityCount(n);
   const uint32_t full = static_cast<uint32_t>(job.plan.fullBlocks) * kBlockBytes;
-  std::memset(g_parity, 0, full);
+  for (int t = 0; t < rows; ++t) std::memset(g_rows[t], 0, full);
   std::memset(&g_checks, 0, sizeof(g_checks));
   std::memset(&g_blocks, 0, sizeof(g_blocks));
   g_checks.size = static_cast<long>(job.size);
@@ -179,7 +193,7 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
       return {DivideResult::CreatePieceFailed, k};
     }
     const uint32_t bytes = k < n ? full : job.plan.lastBytes;
-    DivideResult r = CopyBlocks(fs, source, piece, bytes, g_blocks.crc[k]);
+    DivideResult r = CopyBlocks(fs, source, piece, bytes, g_blocks.crc[k], rows);
     fs.close(piece);
     if (r != DivideResult::Ok) {
       EndSideWork();
@@ -190,29 +204,41 @@ DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job) {
   }
   EndSideWork();
   fs.close(source);
+  // The last piece counts as padded with zeros to a full one: past its last symbol the rows
+  // take their last Horner step with zeros.
+  const uint32_t padFrom = job.plan.lastBytes + (job.plan.lastBytes & 1);
+  unsigned char* pad[pieceset::kMaxParity] = {};
+  for (int t = 1; t < rows; ++t) pad[t] = g_rows[t] + padFrom;
+  pieceset::HornerStep(pad, nullptr, full - padFrom);
   for (int k = 1; k <= n; ++k) {
     const uint32_t bytes = k < n ? full : job.plan.lastBytes;
     g_checks.crc[k] = Crc32OfBlocks(g_blocks.crc[k], bytes, kBlockBytes);
   }
   g_checks.whole = Crc32OfBlocks(g_checks.crc + 1, static_cast<uint32_t>(job.size), full);
-
-  for (uint32_t at = 0, j = 0; at < full; at += kBlockBytes, ++j) {
-    g_blocks.crc[n + 1][j] = Crc32Update(0, g_parity + at, kBlockBytes);
+  for (int t = 0; t < rows; ++t) {
+    for (uint32_t at = 0, j = 0; at < full; at += kBlockBytes, ++j) {
+      g_rowBlocks[t][j] = Crc32Update(0, g_rows[t] + at, kBlockBytes);
+    }
   }
-  g_checks.crc[n + 1] = Crc32OfBlocks(g_blocks.crc[n + 1], full, kBlockBytes);
-  int last = n + 1;
-  DivideResult r = WriteParity(fs, job.dir, n, full);
-  if (r == DivideResult::Ok) r = WriteBlockChecks(fs, job.dir, n), last = n + 2;
+  g_checks.crc[n + 1] = Crc32OfBlocks(g_rowBlocks[0], full, kBlockBytes);
+
+  // The first parity piece, the block checks, then the others, in the order of their numbers.
+  int last = n;
+  DivideResult r = DivideResult::Ok;
+  for (int t = 0; r == DivideResult::Ok && t < rows; ++t) {
+    r = WriteWhole(fs, job.dir, ++last, g_rows[t], full);
+    if (r == DivideResult::Ok && t == 0) r = WriteWhole(fs, job.dir, ++last, g_buffers[0], FormatBlockChecks(rows));
+  }
   if (r != DivideResult::Ok) {
-    // A file in the way of the parity piece or the block checks that could not be replaced
+    // A file in the way of a parity piece or the block checks that could not be replaced
     // stays, as a piece's would.
     DeletePieces(fs, job.dir, r == DivideResult::CreatePieceFailed ? last - 1 : last);
     return {r, last};
   }
   pieceset::ComposePiecePath(path, sizeof(path), job.dir, "file-", 0);
-  if (!AppendChecks(fs, path, len)) {
+  if (!AppendChecks(fs, path, len, rows)) {
     RemoveForced(fs, path);
-    DeletePieces(fs, job.dir, n + 2);
+    DeletePieces(fs, job.dir, last);
     return {DivideResult::WriteInfoFailed, 0};
   }
   return {DivideResult::Ok, n};

@@ -12,15 +12,15 @@ namespace engine {
 // True when an entry of dir (ending in a backslash) contains "file-" or "FILE-".
 bool HasPieceMarkedEntry(const DiskFiles& fs, const char* dir, bool dbcs932);
 
-// Deletes file-0 ... file-1001 and FILE-0 ... FILE-1001 of dir as they are (a read-only piece
+// Deletes file-0 ... file-1003 and FILE-0 ... FILE-1003 of dir as they are (a read-only piece
 // stays), except the source itself when its name is one of them.
 void DeleteExistingPieces(const DiskFiles& fs, const char* dir, const char* sourceName);
 
-// Bytes a division needs free: the pieces, the parity piece (one piece's room more), the block
-// checks and the margin.
+// Bytes a division needs free: the pieces, the parity pieces (one piece's room each), the
+// block checks and the margin.
 int64_t DivisionRoom(uint64_t size, const DivisionPlan& plan);
 
-// True when writing the n pieces of a division, its parity piece and its block checks would
+// True when writing the n pieces of a division, its parity pieces and its block checks would
 // overwrite the source.
 bool SourceIsAmongPieces(const char* sourceName, int pieces);
 
@@ -50,8 +50,10 @@ struct DivideOutcome {
 };
 
 // Writes FILE-0 and the pieces, whole blocks of 10000 bytes but the last piece's rest, then
-// the parity piece n + 1, the block checks n + 2 and the check line after the record. On failure FILE-0 stays (except
-// when it could not be written) and every piece written is deleted again.
+// the first parity piece n + 1, the block checks n + 2, the further parity pieces n + 3 and
+// n + 4 where the set has them, and after the record the check line and the line of the
+// further parity pieces. On failure FILE-0 stays (except when it could not be written) and
+// every piece written is deleted again. outcome.piece is n on success.
 DivideOutcome DivideFile(const DiskFiles& fs, const DivideJob& job);
 
 }  // namespace engine

@@ -10,11 +10,11 @@
 
 namespace engine {
 
-constexpr int kBlockBytes = 10000;
+using pieceset::kBlockBytes;
 // Blocks moved by one read and one write: pieces stay whole numbers of blocks, and a floppy
 // piece moves in one read and one write.
 constexpr int kRunBlocks = 144;
-constexpr int kMaxPieces = 999;
+using pieceset::kMaxPieces;
 constexpr int kSizeChoices = 144;       // the list "10" ... "1440"
 constexpr int kDefaultBlocks = 144;     // 1.44MB
 constexpr int kDiskMargin = 1000;       // bytes kept free on any disk that receives a file

@@ -3,73 +3,28 @@
 
 #include <cstring>
 
+#include "base/drives.h"
 #include "browser/filelist.h"
-#include "browser/selection.h"
+#include "base/sse.h"
 #include "engine/merge_work.h"
 #include "engine/texts.h"
 #include "resources/ids.h"
-#include "shell/busy.h"
-#include "shell/drives.h"
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/busy.h"
+#include "ui/dialogs.h"
 
 using namespace engine;
 
-void (*g_extractAfterMerge)(HWND owner, bool zip, const char* mergedName) = nullptr;
+void (*g_extractAfterMerge)(const CommandInput& in, bool zip, const char* mergedName) = nullptr;
 
 namespace {
 
-constexpr Text kOpenInfo = {"Unable to open the information file, FILE-0.",
-                            "情報ファイル FILE-0 を開けません."};
-constexpr Text kMissedRead = {"Missed to read FILE-0.", "FILE-0 の誤読です."};
-constexpr Text kDamaged = {"Found the damaged file, FILE-0.", "FILE-0 が破壊されています."};
 constexpr Text kNotInfoFile = {"Please assign a file, FILE-0 (or, file-0).",
                                "FILE-0 (または file-0 )を指定してください."};
 constexpr Text kNotHardDisk = {"Unable to merge the files other than in the hard disk.",
                                "ハードディスク以外ではファイルの結合はできません."};
-constexpr Text kExists = {"Destination file already exists.\nPlease delete %s.",
-                          "結合されたファイルが存在しています.\nファイル、%s を削除してください."};
-constexpr Text kNoFirstPiece = {"Unable to find a file, FILE-1.", "FILE-1 を見つけられません."};
-constexpr Text kNoSpace = {"Free diskspace is not enough.", "ディスクの空容量が不足です."};
-constexpr Text kCreate = {"Unable to create a destination file, %s.", "結合するファイル、%s を作成できません."};
-constexpr Text kOpenPiece = {"Unable to open the source file, FILE-%d.",
-                             "ソースファイル FILE-%d を開けません."};
-constexpr Text kWrite = {"Unable to write to the destination file, %s.",
-                         "結合先ファイルファイル、%s への書き込みができません."};
-constexpr Text kReadPiece = {"Unable to read the source file, FILE-%d.", "ソースファイル FILE-%d を読めません."};
-constexpr Text kReopen = {"Unable to open the merged file, %s.", "結合されたファイル、%s を開けません."};
-constexpr Text kSizeDiffers = {"Unsuccess!\nFilesize is not equal to the original filesize.",
-                               "不成功！\n作成されたファイルのサイズが元と異なります."};
 constexpr Text kSuccess = {"Success!\nFile, %s, has been created.", "成功！\nファイル、%s が作成されました."};
-constexpr Text kDelete = {"Do you delete FILE-0, ... , FILE-%d ?", "FILE-0, ... , FILE-%d を削除しますか？"};
 constexpr Text kDecompressNext = {"Next do you decompress the compressed file ?",
                                   "次に、圧縮ファイルを解凍しますか？"};
-constexpr Text kPieceDamaged = {"A file, FILE-%d, is damaged.", "ファイル(FILE-%d)が破壊されています."};
-constexpr Text kPieceShort = {"A file, FILE-%d, is shorter than the original one.",
-                              "ファイル(FILE-%d)が元より短くなっています."};
-constexpr Text kAskRebuild = {"%s\nDo you rebuild it from the parity file, FILE-%d ?",
-                              "%s\nパリティファイル FILE-%d から復元しますか？"};
-constexpr Text kNoParity = {"%s\nUnable to rebuild it without the sound parity file, FILE-%d.",
-                            "%s\n正常なパリティファイル FILE-%d がないため、復元できません."};
-constexpr Text kTooManyBad = {"Files, %s, are damaged or missing.\nUnable to rebuild more than one file.",
-                              "ファイル(%s)が破壊されているか不足しています.\n２個以上のファイルは復元できません."};
-constexpr Text kRebuildFailed = {"Unsuccess!\nThe rebuilt file, FILE-%d, is not equal to the original one.",
-                                 "不成功！\n復元されたファイル(FILE-%d)が元と異なります."};
-constexpr Text kAskRebuildBlocks = {"%s\nDo you rebuild %d block(s) of it from the parity file ?",
-                                   "%s\n%d 個のブロックをパリティファイルから復元しますか？"};
-constexpr Text kAskRebuildMany = {
-    "Files, %s, are damaged or missing.\nDo you rebuild %d block(s) of them from the parity file ?",
-    "ファイル(%s)が破壊されているか不足しています.\n%d 個のブロックをパリティファイルから復元しますか？"};
-constexpr Text kSameStripe = {
-    "Files, %s, are damaged or missing.\nUnable to rebuild the blocks damaged at the same place in more "
-    "than one file.",
-    "ファイル(%s)が破壊されているか不足しています.\n２個以上のファイルの同じ位置で破壊されたブロックは復元できません."};
-constexpr Text kNoParityMany = {
-    "Files, %s, are damaged or missing.\nUnable to rebuild them without the sound parity file, FILE-%d.",
-    "ファイル(%s)が破壊されているか不足しています.\n正常なパリティファイル FILE-%d がないため、復元できません."};
-constexpr Text kRebuildFailedMany = {"Unsuccess!\nThe rebuilt files, %s, are not equal to the original ones.",
-                                     "不成功！\n復元されたファイル(%s)が元と異なります."};
-constexpr Text kBadPiece[3] = {kPieceMissing, kPieceShort, kPieceDamaged};
 
 // The piece set being merged, as read from the selected FILE-0.
 struct PieceSet {
@@ -129,7 +84,8 @@ bool RoomOnDrive(void* root, int64_t bytes) {
 
 struct RebuildAsk {
   HWND owner;
-  int parity;
+  int parity;  // the number of the first parity piece
+  int rows;    // the parity pieces
 };
 
 bool ConfirmRebuild(void* ctx, const pieceset::BadPieces& bad, int blocks, bool blockChecked) {
@@ -137,15 +93,21 @@ bool ConfirmRebuild(void* ctx, const pieceset::BadPieces& bad, int blocks, bool 
   char what[256];
   if (bad.count == 1) pieceset::DescribeBad(what, sizeof(what), bad.piece[0], bad.state[0], kBadPiece);
   else pieceset::ListBad(bad, what, sizeof(what));
-  const Text& text = bad.count > 1 ? kAskRebuildMany : blockChecked ? kAskRebuildBlocks : kAskRebuild;
+  // With more than one parity piece the blocks are told, with block checks or without.
+  const bool rows = ask->rows > 1;
+  const Text& text = bad.count > 1 ? (rows ? kAskRebuildManyRows : kAskRebuildMany)
+                     : rows         ? kAskRebuildBlocksRows
+                     : blockChecked ? kAskRebuildBlocks
+                                    : kAskRebuild;
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-  const bool yes = ShowMessage(ask->owner, text, blockChecked || bad.count > 1 ? blocks : ask->parity,
+  const bool yes = ShowMessage(ask->owner, text, blockChecked || bad.count > 1 || rows ? blocks : ask->parity,
                                what, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES;
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   return yes;
 }
 
-void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out, int parity) {
+void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out, const RebuildAsk& set) {
+  const int parity = set.parity;
   const UINT err = MB_ICONHAND;
   char what[256];
   switch (out.result) {
@@ -178,7 +140,13 @@ void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out, i
       pieceset::ListBad(out.bad, what, sizeof(what));
       ShowMessage(owner, kNoParityMany, parity, what, kCapError, err);
       break;
+    case MergeResult::BeyondParity:
+      pieceset::ListBad(out.bad, what, sizeof(what));
+      ShowMessage(owner, kBeyondParity, set.rows, what, kCapError, err);
+      break;
     case MergeResult::RebuildDeclined: break;
+    case MergeResult::RebuildOpenFailed: ShowMessage(owner, kReopen, name, kCapError, err); break;
+    case MergeResult::RebuildReadFailed: ShowMessage(owner, kReadMerged, name, kCapError, err); break;
     case MergeResult::RebuildFailed:
       if (out.bad.count == 1) {
         ShowMessage(owner, kRebuildFailed, out.piece, kCapError, err);
@@ -190,27 +158,30 @@ void ReportMergeFailure(HWND owner, const char* name, const MergeOutcome& out, i
   }
 }
 
-bool MergeOperation(HWND owner, PieceSet* set) {
-  CheckNtfsVolume(set->root);
-  RebuildAsk ask{owner, set->values.count + 1};
+// infoTime: the selected FILE-0's last write, for a record that has no time of its own.
+bool MergeOperation(HWND owner, PieceSet* set, const CalTime& infoTime) {
+  const bool ntfs = IsNtfsVolume(set->root);
+  RebuildAsk ask{owner, set->values.count + 1, set->checked ? set->checks.parity : 1};
   const MergeJob job{set->dir, set->prefix, set->record.name, set->values.size,
                      set->values.count, set->infoAttributes,
-                     pieceset::ResolveMergedTime(set->values, g_selFileTime, g_ntfsFlag != 0),
+                     pieceset::ResolveMergedTime(set->values, infoTime, ntfs),
                      RoomOnDrive, set->root, set->checked ? &set->checks : nullptr,
                      ConfirmRebuild, &ask, set->fieldsEmpty};
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  pieceset::AllowWideSteps(SystemKeepsSse());
   const MergeOutcome out = MergePieces(SystemFiles(), job);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-  ReportMergeFailure(owner, set->record.name, out, ask.parity);
+  ReportMergeFailure(owner, set->record.name, out, ask);
+  // After the failure's own message.
+  if (out.leftAs) ShowMessage(owner, kLeftAs, out.leftAs, kCapWarning, MB_ICONEXCLAMATION);
   return out.result == MergeResult::Ok;
 }
 
-// The last file of the set: the block checks or the parity piece when the set has them on the
-// disk.
+// The last file of the set: of its parity pieces and block checks, the last that is on the disk.
 int LastPieceOfSet(const PieceSet& set) {
   char path[kPathBytes];
   uint64_t length = 0;
-  for (int last = set.values.count + 2; set.checked && last > set.values.count; --last) {
+  for (int last = pieceset::LastOfSet(set.checks); set.checked && last > set.values.count; --last) {
     if (pieceset::ComposePiecePath(path, sizeof(path), set.dir, set.prefix, last) &&
         FindLength(SystemFiles(), path, &length)) {
       return last;
@@ -219,30 +190,32 @@ int LastPieceOfSet(const PieceSet& set) {
   return set.values.count;
 }
 
-void OfferExtraction(HWND owner, ArchiveKind kind, const char* name) {
+void OfferExtraction(const CommandInput& in, ArchiveKind kind, const char* name) {
   if (kind == ArchiveKind::None || !g_extractAfterMerge) return;
-  if (ShowMessage(owner, kDecompressNext, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-    g_extractAfterMerge(owner, kind == ArchiveKind::Zip, name);
+  if (ShowMessage(in.owner, kDecompressNext, kCapInquiry, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    g_extractAfterMerge(in, kind == ArchiveKind::Zip, name);
   }
 }
 
 }  // namespace
 
-void CmdMerge(HWND owner) {
+void CmdMerge(const CommandInput& in) {
+  const HWND owner = in.owner;
+  const Selection& info = in.selected;
   const bool dbcs932 = GetACP() == 932;
-  if (lstrcmpiA(g_selFileName, "file-0") != 0) {
+  if (lstrcmpiA(info.fileName, "file-0") != 0) {
     ShowMessage(owner, kNotInfoFile, kCapCaution, MB_ICONEXCLAMATION);
     return;
   }
   static PieceSet set;
   std::memset(&set, 0, sizeof(set));
-  lstrcpynA(set.root, g_selFilePath, 4);
+  lstrcpynA(set.root, info.filePath, 4);
   if (GetDriveKind(set.root) != DriveFixed) {
     ShowMessage(owner, kNotHardDisk, kCapError, MB_ICONEXCLAMATION);
     return;
   }
-  if (!DirectoryOf(g_selFilePath, set.dir, sizeof(set.dir), dbcs932)) return;
-  set.prefix = pieceset::PrefixForSelectedName(g_selFileName);
+  if (!DirectoryOf(info.filePath, set.dir, sizeof(set.dir), dbcs932)) return;
+  set.prefix = pieceset::PrefixForSelectedName(info.fileName);
   if (!ReadRecord(owner, &set, dbcs932)) return;
   const char* name = set.record.name;
   if (NameExistsInDir(SystemFiles(), set.dir, name)) {
@@ -253,18 +226,18 @@ void CmdMerge(HWND owner) {
   if (RunDialog(owner, "MERGEFILE_DLG", MergeDlgProc, const_cast<char*>(name)) != IDOK) return;
 
   ShowBusyBanner(owner);
-  const bool merged = MergeOperation(owner, &set);
+  const bool merged = MergeOperation(owner, &set, info.fileTime);
   HideBusyBanner(owner);
   if (!merged) return;
 
-  ListDirectory(g_currentDir);
+  ListDirectory(in.folder);
   ShowItemByName(name);
   ShowMessage(owner, kSuccess, name, kCapCongratulations, MB_ICONASTERISK);
   const int last = LastPieceOfSet(set);
   if (ShowMessage(owner, kDelete, static_cast<long>(last), kCapInquiry, MB_YESNO | MB_ICONQUESTION) ==
       IDYES) {
     RemovePieceSet(SystemFiles(), set.dir, set.prefix, last);
-    ListDirectory(g_currentDir);
+    ListDirectory(in.folder);
   }
-  OfferExtraction(owner, ArchiveKindOfName(name, dbcs932), name);
+  OfferExtraction(in, ArchiveKindOfName(name, dbcs932), name);
 }

@@ -25,8 +25,11 @@ bool VisitPiece(void* ctx, const DirEntry& e) {
   return false;
 }
 
+// The merge's pieces, its buffers and what it finds: large, so kept here rather than on the stack.
+pieceset::MergeSession g_session;
+
 FolderPieces& ReadFolderPieces(const DiskFiles& fs, const MergeJob& job, int last) {
-  static FolderPieces t;
+  FolderPieces& t = g_session.pieces;
   pieceset::BeginFolderPieces(&t, last);
   fs.list(job.dir, VisitPiece, &t);
   pieceset::EndFolderPieces(&t, job.dir, job.prefix);
@@ -69,19 +72,14 @@ MergeResult CopyPiece(const DiskFiles& fs, FileHandle piece, FileHandle merged, 
   return total < minimum ? MergeResult::ReadPieceFailed : MergeResult::Ok;
 }
 
-using pieceset::PieceState;
-
-intptr_t IoOpenRead(void* ctx, const char* path) { return static_cast<const DiskFiles*>(ctx)->openRead(path); }
-intptr_t IoOpenWrite(void* ctx, const char* path) { return static_cast<const DiskFiles*>(ctx)->openWrite(path); }
-long IoRead(void* ctx, intptr_t f, void* buf, long n) { return static_cast<const DiskFiles*>(ctx)->read(f, buf, n); }
-long IoWrite(void* ctx, intptr_t f, const void* buf, long n) {
-  return static_cast<const DiskFiles*>(ctx)->write(f, buf, n);
-}
-bool IoSeek(void* ctx, intptr_t f, uint32_t at) { return static_cast<const DiskFiles*>(ctx)->seek(f, at); }
-void IoClose(void* ctx, intptr_t f) { static_cast<const DiskFiles*>(ctx)->close(f); }
-
 MergeOutcome Outcome(MergeResult r, int piece, const pieceset::BadPieces& bad = {}) {
-  return {r, piece, bad, 0};
+  return {r, piece, bad, 0, nullptr};
+}
+
+// A failure's outcome, naming the merged file when it could not be deleted.
+MergeOutcome Failed(MergeOutcome out) {
+  if (g_session.left) out.leftAs = g_session.temp;
+  return out;
 }
 
 // dir + name into merged (kPathBytes), or false when the path would not fit.
@@ -92,10 +90,10 @@ bool MergedPath(const MergeJob& job, char* merged) {
 }
 
 // The end of a merge that went through: the time, then the size (both failures keep the file,
-// under its name), then the file at temp takes the recorded name. The time is set first, so
+// under its name), then the merged file takes the recorded name. The time is set first, so
 // that the file never stands under its name without it.
-MergeOutcome PutInPlace(const DiskFiles& fs, const MergeJob& job, const char* temp,
-                        const char* merged, MergeOutcome done) {
+MergeOutcome Finish(const DiskFiles& fs, const MergeJob& job, const char* merged, MergeOutcome done) {
+  const char* temp = g_session.temp;
   uint64_t length = 0;
   if (fs.setTimes(temp, job.time) == TimeResult::CannotOpen) {
     done.result = MergeResult::ReopenFailed;
@@ -103,108 +101,58 @@ MergeOutcome PutInPlace(const DiskFiles& fs, const MergeJob& job, const char* te
     done.result = MergeResult::SizeDiffers;
   }
   if (done.result != MergeResult::Ok) done.piece = 0;
-  if (!fs.rename(temp, merged)) {
-    RemoveForced(fs, temp);
+  if (!pieceset::PutInPlace(&g_session, merged)) {
     DirEntry e;
-    return Outcome(fs.lookup(merged, &e) ? MergeResult::NameTaken : MergeResult::CreateFailed, 0,
-                   done.bad);
+    return Failed(Outcome(fs.lookup(merged, &e) ? MergeResult::NameTaken : MergeResult::CreateFailed, 0,
+                          done.bad));
   }
   return done;
 }
 
-// The block checks of the set, or nullptr when it has none that agree with its check line.
-const pieceset::BlockChecks* ReadSetsBlockChecks(const DiskFiles& fs, const MergeJob& job,
-                                                 const pieceset::Checks& c) {
-  static pieceset::BlockChecks blocks;
-  char path[kPathBytes];
-  return pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, c.count + 2) &&
-                 pieceset::ReadBlockChecks(PieceIoOf(fs), path, c, &blocks)
-             ? &blocks
-             : nullptr;
-}
-
-// Why a set that the parity piece cannot mend is refused.
-MergeResult Refusal(pieceset::RepairPlan plan, const pieceset::Stripes& s, bool blockChecked) {
-  if (plan == pieceset::RepairPlan::SameStripe) {
-    return blockChecked ? MergeResult::SameStripe : MergeResult::TooManyBad;
-  }
-  return s.bad.count == 1 ? MergeResult::PieceBad : MergeResult::PiecesBad;
+// Why a set that its parity pieces cannot mend is refused.
+MergeResult Refusal(pieceset::MergeEnd end, const pieceset::MergeSession& s) {
+  if (s.checks.parity > 1) return MergeResult::BeyondParity;
+  if (end == pieceset::MergeEnd::SameStripe) return s.blockChecked ? MergeResult::SameStripe : MergeResult::TooManyBad;
+  return s.stripes.bad.count == 1 ? MergeResult::PieceBad : MergeResult::PiecesBad;
 }
 
 MergeOutcome MergeChecked(const DiskFiles& fs, const MergeJob& job) {
-  const pieceset::Checks& c = *job.checks;
-  const int n = c.count;
-  const pieceset::PieceIo io = PieceIoOf(fs);
-  char path[kPathBytes];
-  char merged[kPathBytes];
-  char temp[kPathBytes] = {0};
   if (!job.hasRoom(job.roomCtx, job.size + kDiskMargin)) return Outcome(MergeResult::NoRoom, 0);
-
-  FolderPieces& table = ReadFolderPieces(fs, job, n + 1);
-  const pieceset::BlockChecks* b = ReadSetsBlockChecks(fs, job, c);
-  static pieceset::Stripes s;
-  std::memset(&s, 0, sizeof(s));
-  const bool doomed = pieceset::SetIsDoomed(c, table);
-
-  FileHandle out = kNoFile;
-  if (!doomed) {
-    if (!MergedPath(job, merged)) return Outcome(MergeResult::CreateFailed, 0, s.bad);
-    out = CreateTemporaryIn(fs, job.dir, temp, sizeof(temp));
-    if (out == kNoFile) return Outcome(MergeResult::CreateFailed, 0, s.bad);
+  pieceset::MergeSession& s = g_session;
+  s.dir = job.dir;
+  s.prefix = job.prefix;
+  s.checks = *job.checks;
+  const int n = s.checks.count;
+  FolderPieces& table = ReadFolderPieces(fs, job, pieceset::LastOfSet(s.checks));
+  char merged[kPathBytes] = {0};
+  s.out = kNoFile;
+  if (!pieceset::SetIsDoomed(s)) {
+    if (MergedPath(job, merged)) s.out = CreateTemporaryIn(fs, job.dir, s.temp, sizeof(s.temp));
+    if (s.out == kNoFile) return Outcome(MergeResult::CreateFailed, 0);
     SetPieceAttributes(fs, job, table.attributes, kAttrArchive);
   }
-  bool written = true;
-  // The pieces are judged in order, missing ones too, so that they are named in order.
-  for (int k = 1; k <= n && written; ++k) {
-    PieceState why = PieceState::Missing;
-    FileHandle piece = kNoFile;
-    if (table.there[k]) {
-      const PieceState byLength = pieceset::JudgeLength(c, k, table.length[k]);
-      why = pieceset::JudgedByCrc(byLength) ? PieceState::Damaged : byLength;
-      pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, k);
-      piece = fs.openRead(path);
-    }
-    written = pieceset::CopyPiece(io, piece, s.clash ? kNoFile : out, c, b, k, why, &s);
-    if (piece != kNoFile) fs.close(piece);
+  const pieceset::MergeEnd end = pieceset::MergeChecked(&s, job.confirmRebuild, job.rebuildCtx);
+  if (job.found) *job.found = s.stripes;
+  if (s.out != kNoFile && job.infoAttributes != kNoAttributes) {
+    SetPieceAttributes(fs, job, table.attributes, job.infoAttributes);
   }
-  pieceset::FinishPieces(c, b, &s);
-  if (out != kNoFile) {
-    fs.close(out);
-    if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, table.attributes, job.infoAttributes);
+  const pieceset::BadPieces& bad = s.stripes.bad;
+  MergeOutcome result{MergeResult::Ok, bad.count ? bad.piece[0] : n, bad, 0, nullptr};
+  switch (end) {
+    case pieceset::MergeEnd::Whole: break;
+    case pieceset::MergeEnd::Rebuilt: result.rebuiltBlocks = s.stripes.damaged; break;
+    case pieceset::MergeEnd::WriteFailed: result.result = MergeResult::WriteFailed; break;
+    case pieceset::MergeEnd::Declined: result.result = MergeResult::RebuildDeclined; break;
+    case pieceset::MergeEnd::RebuildFailed: result.result = MergeResult::RebuildFailed; break;
+    case pieceset::MergeEnd::ReopenFailed: result.result = MergeResult::RebuildOpenFailed; break;
+    case pieceset::MergeEnd::ReadBackFailed: result.result = MergeResult::RebuildReadFailed; break;
+    default: result.result = Refusal(end, s);
   }
-
-  MergeOutcome result{MergeResult::Ok, n, s.bad, 0};
-  if (!written) {
-    result.result = MergeResult::WriteFailed;
-  } else {
-    pieceset::ComposePiecePath(path, sizeof(path), job.dir, job.prefix, n + 1);
-    const pieceset::RepairPlan plan = doomed && !s.clash ? pieceset::RepairPlan::NoParity
-                                                         : pieceset::PlanRepair(io, path, c, b, s);
-    if (s.bad.count) result.piece = s.bad.piece[0];
-    if (plan == pieceset::RepairPlan::Possible) {
-      if (!job.confirmRebuild(job.rebuildCtx, s.bad, s.damaged, b != nullptr)) {
-        result.result = MergeResult::RebuildDeclined;
-      } else if (!pieceset::RebuildStripes(io, c, b, s, temp)) {
-        result.result = MergeResult::RebuildFailed;
-      } else {
-        result.rebuiltBlocks = s.damaged;
-      }
-    } else if (plan != pieceset::RepairPlan::Sound) {
-      result.result = Refusal(plan, s, b != nullptr);
-    }
-  }
-  if (result.result != MergeResult::Ok) {
-    if (out != kNoFile) RemoveForced(fs, temp);
-    return result;
-  }
-  return PutInPlace(fs, job, temp, merged, result);
+  if (result.result != MergeResult::Ok) return Failed(result);
+  return Finish(fs, job, merged, result);
 }
 
 }  // namespace
-
-pieceset::PieceIo PieceIoOf(const DiskFiles& fs) {
-  return {const_cast<DiskFiles*>(&fs), IoOpenRead, IoOpenWrite, IoRead, IoWrite, IoSeek, IoClose};
-}
 
 InfoFile ReadInformationFile(const DiskFiles& fs, const char* path, bool dbcs932,
                              pieceset::InfoRecord* rec, pieceset::InfoValues* vals,
@@ -242,10 +190,13 @@ void RemovePieceSet(const DiskFiles& fs, const char* dir, const char* prefix, in
 }
 
 MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
+  pieceset::MergeSession& s = g_session;
+  s.fs = &fs;
+  std::memset(s.temp, 0, sizeof(s.temp));
+  s.left = false;
   if (job.checks) return MergeChecked(fs, job);
   char path[kPathBytes];
   char merged[kPathBytes];
-  char temp[kPathBytes] = {0};
   // A record without a count still has FILE-1 looked for before it is refused.
   FolderPieces& table = ReadFolderPieces(fs, job, job.count > 0 ? job.count : 1);
   if (!table.there[1]) return Outcome(MergeResult::NoFirstPiece, 1);
@@ -258,7 +209,7 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
   }
 
   if (!MergedPath(job, merged)) return Outcome(MergeResult::CreateFailed, 0);
-  FileHandle out = CreateTemporaryIn(fs, job.dir, temp, sizeof(temp));
+  FileHandle out = CreateTemporaryIn(fs, job.dir, s.temp, sizeof(s.temp));
   if (out == kNoFile) return Outcome(MergeResult::CreateFailed, 0);
 
   SetPieceAttributes(fs, job, table.attributes, kAttrArchive);
@@ -276,14 +227,14 @@ MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job) {
     }
     if (r != MergeResult::Ok) {
       fs.close(out);
-      RemoveForced(fs, temp);
+      pieceset::DiscardMerged(&s);
       if (job.infoAttributes != kNoAttributes) fs.setAttributes(path, job.infoAttributes);
-      return Outcome(r, k);
+      return Failed(Outcome(r, k));
     }
   }
   fs.close(out);
   if (job.infoAttributes != kNoAttributes) SetPieceAttributes(fs, job, table.attributes, job.infoAttributes);
-  return PutInPlace(fs, job, temp, merged, Outcome(MergeResult::Ok, job.count));
+  return Finish(fs, job, merged, Outcome(MergeResult::Ok, job.count));
 }
 
 }  // namespace engine

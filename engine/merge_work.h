@@ -5,6 +5,7 @@
 
 #include "base/diskfiles.h"
 #include "engine_rules.h"
+#include "checked_merge.h"
 #include "parity.h"
 #include "pieceset.h"
 
@@ -21,9 +22,6 @@ struct InfoFile {
 InfoFile ReadInformationFile(const DiskFiles& fs, const char* path, bool dbcs932,
                              pieceset::InfoRecord* rec, pieceset::InfoValues* vals,
                              pieceset::Checks* checks);
-
-// The system's or the model disk's file calls as the rebuild from the parity piece takes them.
-pieceset::PieceIo PieceIoOf(const DiskFiles& fs);
 
 // True when an entry of dir (ending in a backslash) has the name, letter case aside.
 bool NameExistsInDir(const DiskFiles& fs, const char* dir, const char* name);
@@ -44,13 +42,15 @@ struct MergeJob {
   void* roomCtx;
   // The check line of FILE-0, or nullptr for a set without one, merged as before.
   const pieceset::Checks* checks;
-  // Asked before damaged blocks are rebuilt from the parity piece: the bad pieces, the blocks
-  // to rebuild and whether the set has block checks (without, one bad piece is rebuilt whole);
+  // Asked before damaged blocks are rebuilt from the parity pieces: the bad pieces, the blocks
+  // to rebuild and whether the set has block checks (without, a bad piece is rebuilt whole);
   // true rebuilds them.
   bool (*confirmRebuild)(void* ctx, const pieceset::BadPieces& bad, int blocks, bool blockChecked);
   void* rebuildCtx;
   // The record's name, size or piece count is empty: refused once FILE-1 has been looked up.
   bool fieldsEmpty = false;
+  // With a check line, where given: what the merge found of the data pieces, stripe by stripe.
+  pieceset::Stripes* found = nullptr;
 };
 
 enum class MergeResult {
@@ -63,24 +63,33 @@ enum class MergeResult {
   CreateFailed,     // also when the merged file could not take the recorded name
   NameTaken,        // an entry of the recorded name appeared while the merge ran; nothing left
   OpenPieceFailed,  // piece: the one that failed; the merged file has been deleted
-  WriteFailed,      // likewise
+  WriteFailed,      // likewise; also while rebuilding
   ReadPieceFailed,  // likewise
   ReopenFailed,     // the merged file stays, without its time
   SizeDiffers,      // the merged file stays
   // With a check line; no merged file is left after any of these. piece: the first bad one.
+  // With one parity piece:
   PieceBad,         // the one bad piece, and no sound parity piece to rebuild it from
   TooManyBad,       // bad: two or more bad pieces, and no block checks
   SameStripe,       // bad: with block checks, two damaged blocks at the same place
   PiecesBad,        // bad: two or more, and no sound parity piece for their damaged blocks
+  // With more, r: at one place more damaged blocks than r, the parity pieces' counted too (a
+  // piece without block checks is damaged everywhere). bad: the data pieces, then the parity
+  // pieces.
+  BeyondParity,
   RebuildDeclined,  // bad: the pieces with damaged blocks, not to be rebuilt
   RebuildFailed,    // bad: rebuilt, but a block, a piece or the merged file differs from its CRC
+  RebuildOpenFailed,  // bad: the merged file could not be opened again to rebuild them
+  RebuildReadFailed,  // bad: a block of the merged file could not be read back to rebuild them
 };
 
 struct MergeOutcome {
   MergeResult result;
   int piece;
   pieceset::BadPieces bad;  // with a check line: every bad piece found
-  int rebuiltBlocks;        // blocks rebuilt from the parity piece
+  int rebuiltBlocks;        // blocks rebuilt from the parity pieces
+  // After a failure, the merged file that could not be deleted, or nullptr.
+  const char* leftAs;
 };
 
 // The merged file is made under a temporary name beside dir + name and takes the name only
@@ -92,8 +101,8 @@ struct MergeOutcome {
 // of each block by the block checks prefix + (n + 2) when they are there, else the piece's; a
 // missing, short, unreadable or damaged block is damaged (a longer piece is judged by its
 // recorded bytes; without block checks a bad piece is damaged in every block). Damaged
-// blocks, none two at the same place, are rebuilt from the parity piece when it is sound
-// there and the caller agrees.
+// blocks, no more at one place than the set has parity pieces sound there, are rebuilt from
+// them when the caller agrees.
 MergeOutcome MergePieces(const DiskFiles& fs, const MergeJob& job);
 
 }  // namespace engine

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "base/crc32.h"
-#include "base/sidework.h"
+#include "parity_code.h"
 
 namespace pieceset {
 namespace {
@@ -24,7 +24,7 @@ bool NumberField(const char** p, const char* end, bool hex, uint32_t max, uint32
     if (hex) {
       v = v << 4 | digit;
     } else {
-      if (v > (max - digit) / 10) return false;
+      if (digit > max || v > (max - digit) / 10) return false;
       v = v * 10 + digit;
     }
   }
@@ -37,42 +37,6 @@ bool NumberField(const char** p, const char* end, bool hex, uint32_t max, uint32
 
 constexpr uint32_t kBlock = kBlockBytes;
 
-// A piece as it is read: its bytes, which of its blocks could not be read, and once the side
-// work is done the CRC of each block (the piece's own CRC where it has no block checks).
-struct Piece {
-  int k;
-  PieceState why;
-  uint32_t length;
-  bool byBlock;  // the piece has block checks of its own
-  unsigned char bytes[kMaxPieceBytes];
-  bool unread[kMaxBlocks];
-  uint32_t crc[kMaxBlocks];
-  uint32_t pieceCrc;
-};
-// Two in turn: a piece is read and written while the side work works out the CRCs of the one
-// before it, so that they cost no time of their own. The first also holds what is read whole:
-// the block checks, and the parity piece that a rebuild adds the stripes into.
-Piece g_held[2];
-int g_turn;
-// The piece whose CRCs the side work works out, still to be judged; or none.
-Piece* g_judging;
-unsigned char g_chunk[kBlock];
-// The blocks of the piece judged last that are damaged.
-bool g_damaged[kMaxBlocks];
-
-// Bytes of block j of a piece of length bytes: 0 past its end.
-uint32_t BlockLength(uint32_t length, uint32_t j) {
-  const uint32_t at = j * kBlock;
-  return at >= length ? 0 : length - at < kBlock ? length - at : kBlock;
-}
-
-uint32_t Blocks(uint32_t length) { return (length + kBlock - 1) / kBlock; }
-
-// Where block j of data piece k stands in the merged file.
-uint32_t MergedAt(const Checks& c, int k, uint32_t j) {
-  return static_cast<uint32_t>(k - 1) * c.pieceBytes + j * kBlock;
-}
-
 void Put32(unsigned char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
@@ -84,84 +48,28 @@ bool SameBytes(const void* a, const void* b, std::size_t n) {
   return n == 0;
 }
 
+// The line of the further parity pieces at line, up to end: r, with the CRCs of rows 1 to r - 1
+// put into crc[1] on; 1 when there is no sound one there. "PARITY;", r of one digit, then r
+// fields of eight upper-case hexadecimal digits (those CRCs, then the line's own), then the
+// line feed.
+int ParityLineAt(const char* line, const char* end, uint32_t* crc) {
+  const char* eol = static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
+  const char* p = line + 7;
+  uint32_t r, field[kMaxParity + 1];
+  if (!eol || eol - line < 7 || !SameBytes(line, "PARITY;", 7) || !NumberField(&p, eol, false, kMaxParity, &r) ||
+      p != line + 9 || r < 2) {
+    return 1;
+  }
+  for (uint32_t f = 1; f <= r; ++f) {
+    if (!NumberField(&p, eol, true, 0, &field[f])) return 1;
+  }
+  if (p != eol || Crc32Update(0, line, 9 * r) != field[r]) return 1;
+  for (uint32_t t = 1; t < r; ++t) crc[t] = field[t];
+  return static_cast<int>(r);
+}
+
 uint32_t Get32(const unsigned char* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-// Reads p.length bytes from the start of f (just opened; -1 for none) into p in one read, or
-// where that fails block by block: a block that cannot be read whole is unread, and cleared
-// past what could be read of it.
-void ReadBlocks(const PieceIo& io, intptr_t f, Piece& p) {
-  std::memset(p.unread, 0, sizeof(p.unread));
-  if (f != -1 && io.read(io.ctx, f, p.bytes, static_cast<long>(p.length)) == static_cast<long>(p.length)) return;
-  for (uint32_t j = 0; j < Blocks(p.length); ++j) {
-    unsigned char* block = p.bytes + j * kBlock;
-    const long n = static_cast<long>(BlockLength(p.length, j));
-    long got = f == -1 || !io.seek(io.ctx, f, j * kBlock) ? -1 : io.read(io.ctx, f, block, n);
-    if (got != n) {
-      if (got < 0) got = 0;
-      std::memset(block + got, 0, static_cast<std::size_t>(n - got));
-      p.unread[j] = true;
-    }
-  }
-}
-
-// The side work on a Piece: the CRC of each block where it has block checks, else its own.
-void WorkOutCrcs(void* ctx) {
-  Piece& p = *static_cast<Piece*>(ctx);
-  if (!p.byBlock) p.pieceCrc = Crc32Update(0, p.bytes, p.length);
-  for (uint32_t j = 0; p.byBlock && j < Blocks(p.length); ++j) {
-    p.crc[j] = Crc32Update(0, p.bytes + j * kBlock, BlockLength(p.length, j));
-  }
-}
-
-// Judges the blocks of p, its CRCs worked out, into g_damaged; true when any is damaged. A
-// piece without block checks of its own is damaged in every block or in none.
-bool JudgeBlocks(const Checks& c, const BlockChecks* b, const Piece& p) {
-  const uint32_t blocks = Blocks(p.length);
-  bool bad = !p.byBlock && p.pieceCrc != c.crc[p.k];
-  for (uint32_t j = 0; j < kMaxBlocks; ++j) {
-    g_damaged[j] = j < blocks && (p.unread[j] || (p.byBlock && p.crc[j] != b->crc[p.k][j]));
-    bad |= g_damaged[j];
-  }
-  if (bad && !p.byBlock) std::memset(g_damaged, 1, blocks);
-  return bad;
-}
-
-// The piece of the check line numbered k, to be read into the next of the two.
-Piece& NextPiece(const Checks& c, const BlockChecks* b, int k) {
-  Piece& p = g_held[g_turn ^= 1];
-  p.k = k;
-  p.length = PieceLength(c, k);
-  p.byBlock = b && b->sound[k];
-  return p;
-}
-
-// Reads and judges the parity piece at path into the first of the two; true when any block
-// is damaged. No piece may be waiting for its judgement.
-bool ReadParity(const PieceIo& io, const char* path, const Checks& c, const BlockChecks* b) {
-  g_turn = 1;
-  Piece& p = NextPiece(c, b, c.count + 1);
-  const intptr_t f = io.openRead(io.ctx, path);
-  ReadBlocks(io, f, p);
-  if (f != -1) io.close(io.ctx, f);
-  WorkOutCrcs(&p);
-  return JudgeBlocks(c, b, p);
-}
-
-void MarkBlock(Stripes* s, int k, int j, PieceState why) {
-  int16_t& owner = s->owner[j];
-  if (owner == 0) {
-    owner = static_cast<int16_t>(k);
-    ++s->damaged;
-  } else if (owner != k) {
-    owner = -1;
-    s->clash = true;
-  }
-  if (s->state[k] == PieceState::Good) {
-    s->state[k] = why;
-    NoteBad(&s->bad, k, why);
-  }
 }
 
 }  // namespace
@@ -224,7 +132,24 @@ bool ReadChecks(const char* data, std::size_t len, const InfoValues& vals, Check
   }
   const std::size_t signedPart = static_cast<std::size_t>(p - line);
   uint32_t self;
-  return NumberField(&p, end, true, 0, &self) && p == end && Crc32Update(0, line, signedPart) == self;
+  if (!NumberField(&p, end, true, 0, &self) || p != end || Crc32Update(0, line, signedPart) != self) {
+    return false;
+  }
+  out->parity = ParityLineAt(end + 1, data + len, out->crc + out->count + 1);
+  return true;
+}
+
+void ReadParityLine(const char* data, std::size_t len, const Checks& c, ParityPieces* out) {
+  std::memset(out, 0, sizeof(*out));
+  out->crc[0] = c.crc[c.count + 1];
+  // The record's line feed, then the check line's.
+  const char* end = data + len;
+  const char* line = data;
+  for (int i = 0; i < 2 && line; ++i) {
+    line = static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
+    if (line) ++line;
+  }
+  out->count = line ? ParityLineAt(line, end, out->crc) : 1;
 }
 
 uint32_t PieceLength(const Checks& c, int k) {
@@ -291,19 +216,16 @@ void FormatBlockRecord(const Checks& c, const uint32_t* crc, unsigned char* out)
   Put32(out + n, Crc32Update(0, out, n));
 }
 
-bool ReadBlockChecks(const PieceIo& io, const char* path, const Checks& c, BlockChecks* out) {
-  // Read as a piece is: a stretch that cannot be read costs only the records in it.
-  Piece& file = g_held[0];
-  file.length = BlockRecordAt(c, c.count + 2);
-  const intptr_t f = io.openRead(io.ctx, path);
-  ReadBlocks(io, f, file);
-  if (f != -1) io.close(io.ctx, f);
-  unsigned char header[kBlockHeaderBytes];
-  FormatBlockHeader(c, header);
-  const bool agrees = SameBytes(file.bytes, header, sizeof(header));
+bool TakeBlockChecks(const Checks& c, const unsigned char* file, BlockChecks* out) {
+  // The header FormatBlockHeader writes for c: the tag "BLK1", the fields, and the CRC of those
+  // 24 bytes, which holds exactly when they are the ones written.
+  const uint32_t header[7] = {0x314B4C42u, kBlock, static_cast<uint32_t>(c.count), c.pieceBytes,
+                              static_cast<uint32_t>(c.size), c.whole, Crc32Update(0, file, 24)};
+  bool agrees = true;
+  for (int i = 0; i < 7; ++i) agrees &= Get32(file + 4 * i) == header[i];
   const uint32_t n = BlockRecordBytes(c) - 4;
-  for (int k = 1; k <= c.count + 1; ++k) {
-    const unsigned char* record = file.bytes + BlockRecordAt(c, k);
+  for (int k = 1; k <= c.count + c.parity; ++k) {
+    const unsigned char* record = file + BlockRecordAt(c, k);
     for (uint32_t i = 0; i < n / 4; ++i) out->crc[k][i] = Get32(record + 4 * i);
     // A record is taken only where its blocks add up to the piece's CRC on the check line:
     // blocks that pass it then make up the very piece the line was written for.
@@ -311,73 +233,6 @@ bool ReadBlockChecks(const PieceIo& io, const char* path, const Checks& c, Block
                     Crc32OfBlocks(out->crc[k], PieceLength(c, k), kBlock) == c.crc[k];
   }
   return agrees;
-}
-
-bool CopyPiece(const PieceIo& io, intptr_t in, intptr_t out, const Checks& c, const BlockChecks* b,
-               int k, PieceState why, Stripes* s) {
-  Piece& p = NextPiece(c, b, k);
-  p.why = why;
-  ReadBlocks(io, in, p);
-  FinishPieces(c, b, s);
-  g_judging = &p;
-  BeginSideWork(WorkOutCrcs, &p);
-  return out == -1 || in == -1 ||
-         (io.seek(io.ctx, out, MergedAt(c, k, 0)) &&
-          io.write(io.ctx, out, p.bytes, static_cast<long>(p.length)) == static_cast<long>(p.length));
-}
-
-void FinishPieces(const Checks& c, const BlockChecks* b, Stripes* s) {
-  EndSideWork();
-  if (!g_judging) return;
-  JudgeBlocks(c, b, *g_judging);
-  for (int j = 0; j < kMaxBlocks; ++j) {
-    if (g_damaged[j]) MarkBlock(s, g_judging->k, j, g_judging->why);
-  }
-  g_judging = nullptr;
-}
-
-RepairPlan PlanRepair(const PieceIo& io, const char* parityPath, const Checks& c,
-                      const BlockChecks* b, const Stripes& s) {
-  if (s.damaged == 0) return RepairPlan::Sound;
-  if (s.clash) return RepairPlan::SameStripe;
-  ReadParity(io, parityPath, c, b);
-  for (int j = 0; j < kMaxBlocks; ++j) {
-    if (s.owner[j] > 0 && g_damaged[j]) return RepairPlan::NoParity;
-  }
-  return RepairPlan::Possible;
-}
-
-bool RebuildStripes(const PieceIo& io, const Checks& c, const BlockChecks* b, const Stripes& s,
-                    const char* mergedPath) {
-  // The first piece held is the parity piece: the same block of every other data piece goes
-  // into each of its blocks, which is then checked and written in its place. A piece without
-  // block checks of its own is damaged in every block and is checked whole (two such pieces
-  // would share their first stripe).
-  const intptr_t f = io.openWrite(io.ctx, mergedPath);
-  bool ok = f != -1;
-  int whole = 0;
-  for (uint32_t j = 0; ok && j < kMaxBlocks; ++j) {
-    const int d = s.owner[j];
-    if (d <= 0) continue;
-    unsigned char* block = g_held[0].bytes + j * kBlock;
-    for (int k = 1; ok && k <= c.count; ++k) {
-      const long n = static_cast<long>(BlockLength(PieceLength(c, k), j));
-      if (k == d || n <= 0) continue;
-      ok = io.seek(io.ctx, f, MergedAt(c, k, j)) && io.read(io.ctx, f, g_chunk, n) == n;
-      XorInto(block, g_chunk, static_cast<std::size_t>(n));
-    }
-    const long n = static_cast<long>(BlockLength(PieceLength(c, d), j));
-    if (b && b->sound[d]) ok = ok && Crc32Update(0, block, static_cast<std::size_t>(n)) == b->crc[d][j];
-    else whole = d;
-    ok = ok && io.seek(io.ctx, f, MergedAt(c, d, j)) && io.write(io.ctx, f, block, n) == n;
-  }
-  if (f != -1) io.close(io.ctx, f);
-  // Its blocks stand in the parity piece's place as in the piece, from the first. Every other block of the merged
-  // file passed its check as it was copied, so each piece now has its CRC on the check line,
-  // and the whole file the CRC those add up to: it is checked against the whole-file CRC
-  // without being read again.
-  return ok && (!whole || Crc32Update(0, g_held[0].bytes, PieceLength(c, whole)) == c.crc[whole]) &&
-         Crc32OfBlocks(c.crc + 1, static_cast<uint32_t>(c.size), c.pieceBytes) == c.whole;
 }
 
 }  // namespace pieceset

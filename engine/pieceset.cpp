@@ -244,7 +244,7 @@ int PieceNumberOfName(const char* name) {
     if (digits[i] < '0' || digits[i] > '9') return -1;
     value = value * 10 + (digits[i] - '0');
   }
-  return value <= kMaxPieces + 2 ? value : -1;
+  return value <= kMaxSetNumber ? value : -1;
 }
 
 void BeginFolderPieces(FolderPieces* t, int last) {

@@ -12,6 +12,8 @@ namespace pieceset {
 
 constexpr int kBlockBytes = 10000;
 constexpr int kMaxPieces = 999;
+// The last number a set of kMaxPieces uses: its three parity pieces and its block checks.
+constexpr int kMaxSetNumber = kMaxPieces + 4;
 constexpr int kRecordBytes = 512;   // composed record
 // Bytes a caller reads from FILE-0 before parsing: the record and the check line after it.
 constexpr std::size_t kReadLimit = 12288;
@@ -69,19 +71,18 @@ const char* PrefixForSelectedName(const char* selectedName);
 // Returns false when it would not fit.
 bool ComposePiecePath(char* out, std::size_t cap, const char* dir, const char* prefix, int k);
 
-// The piece number 0..1001 of a name spelled prefix + decimal in any letter case
-// ("File-12" -> 12), else -1; 1000 and 1001 are the parity piece and the block checks of a set
-// of 999. Leading zeros and signs
-// do not make a piece name.
+// The number 0..kMaxSetNumber of a name spelled prefix + decimal in any letter case
+// ("File-12" -> 12), else -1; 1000 to 1003 are the parity pieces and the block checks of a set
+// of 999. Leading zeros and signs do not make a piece name.
 int PieceNumberOfName(const char* name);
 
 // What one reading of a folder tells of pieces 1 to last: looking each piece up instead costs
 // far more on a set of hundreds.
 struct FolderPieces {
   int last;
-  bool there[kMaxPieces + 2];
-  uint64_t length[kMaxPieces + 2];
-  uint32_t attributes[kMaxPieces + 2];
+  bool there[kMaxSetNumber + 1];
+  uint64_t length[kMaxSetNumber + 1];
+  uint32_t attributes[kMaxSetNumber + 1];
 };
 // Starts a reading for pieces 1 to last.
 void BeginFolderPieces(FolderPieces* t, int last);

@@ -2,16 +2,15 @@
 // and optionally of everything below the folder.
 #include "fileops/attributes.h"
 
+#include "base/drives.h"
 #include "browser/filelist.h"
-#include "browser/selection.h"
 #include "fileops/attributes_work.h"
 #include "fileops/common.h"
 #include "fileops/texts.h"
 #include "resources/ids.h"
-#include "shell/busy.h"
-#include "shell/drives.h"
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/busy.h"
+#include "ui/dialogs.h"
+#include "ui/state.h"
 
 using namespace fileops;
 
@@ -101,9 +100,10 @@ INT_PTR CALLBACK AttributeDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
-void CmdAttributes(HWND owner) {
+void CmdAttributes(const CommandInput& in) {
+  const HWND owner = in.owner;
   Target t;
-  if (!TakeTarget(&t)) {
+  if (!TakeTarget(in.selected, &t)) {
     ShowMessage(owner, kNoTarget, kCapError, MB_ICONHAND);
     return;
   }
@@ -113,6 +113,7 @@ void CmdAttributes(HWND owner) {
   }
   const char* name = t.name;
   const char* path = t.path;
+  if (RefusesProgramFile(owner, path)) return;
   const DiskFiles& fs = SystemFiles();
   DirEntry e;
   if (!fs.lookup(path, &e)) {
@@ -122,7 +123,6 @@ void CmdAttributes(HWND owner) {
   AttributeDialog dialog{(e.attributes & kAttrDirectory) != 0, ChoiceOf(e.attributes),
                          {false, false, false}};
   if (RunDialog(owner, "CHANGEATTR_DLG", AttributeDlgProc, &dialog) != IDOK) return;
-  if (fs.sameName(path, g_programPath)) return;
   AttributeJob job{&fs, dialog.chosen, dialog.tree.filesOnly, g_programPath, 0};
   if (!dialog.folder || !job.filesOnly) SetChosenAttributes(job, path, dialog.folder);
   if (dialog.folder && dialog.tree.subfolders) {

@@ -1,5 +1,5 @@
 // The Attributes command.
 #pragma once
-#include <windows.h>
+#include "browser/selection.h"
 
-void CmdAttributes(HWND owner);
+void CmdAttributes(const CommandInput& in);

@@ -32,20 +32,27 @@ void SetChosenAttributes(AttributeJob& job, const char* path, bool folder) {
   }
 }
 
-void AttributeWalk(AttributeJob& job, const char* dir) {
-  const std::string d = WithoutTrailingBackslash(dir);
-  const Listing listing = ListFolder(*job.fs, d);
+namespace {
+
+void Walk(AttributeJob& job, const KnownFile& program, const std::string& dir) {
+  const Listing listing = ListFolder(*job.fs, dir);
   for (const DirEntry& e : listing.entries) {
-    const std::string path = JoinPath(d, e.name);
+    const std::string path = JoinPath(dir, e.name);
     if (e.attributes & kAttrDirectory) {
       if (!job.filesOnly) SetChosenAttributes(job, path.c_str(), true);
-      AttributeWalk(job, path.c_str());
-    } else if (job.fs->sameName(path.c_str(), job.programPath)) {
+      Walk(job, program, path);
+    } else if (IsKnownFile(*job.fs, program, path.c_str(), e)) {
       ++job.failures;
     } else {
       SetChosenAttributes(job, path.c_str(), false);
     }
   }
+}
+
+}  // namespace
+
+void AttributeWalk(AttributeJob& job, const char* dir) {
+  Walk(job, KnowFile(*job.fs, job.programPath), WithoutTrailingBackslash(dir));
 }
 
 }  // namespace fileops

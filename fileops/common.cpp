@@ -2,14 +2,16 @@
 
 #include <cstring>
 
-#include "browser/selection.h"
-#include "shell/ui.h"
+#include "base/diskfiles.h"
+#include "fileops/texts.h"
+#include "ui/dialogs.h"
+#include "ui/state.h"
 
-bool TakeTarget(Target* t) {
+bool TakeTarget(const Selection& selected, Target* t) {
   std::memset(t, 0, sizeof *t);
-  t->folder = g_selDirName[0] != 0;
-  lstrcpynA(t->name, t->folder ? g_selDirName : g_selFileName, sizeof t->name);
-  lstrcpynA(t->path, t->folder ? g_selDirPath : g_selFilePath, sizeof t->path);
+  t->folder = selected.dirName[0] != 0;
+  lstrcpynA(t->name, t->folder ? selected.dirName : selected.fileName, sizeof t->name);
+  lstrcpynA(t->path, t->folder ? selected.dirPath : selected.filePath, sizeof t->path);
   lstrcpynA(t->root, t->path, 4);
   t->kind = GetDriveKind(t->root);
   return t->name[0] != 0;
@@ -26,6 +28,16 @@ DriveKind KindOfPathDrive(const char* path) {
 }
 
 bool IsSystemLetter(char c) { return IsCharAlphaA(c) != 0; }
+
+void ShowProgramRefused(HWND owner, const char* path) {
+  ShowMessage(owner, kProgramFile, path, kCapWarning, MB_ICONEXCLAMATION);
+}
+
+bool RefusesProgramFile(HWND owner, const char* path) {
+  if (!SameFile(SystemFiles(), path, g_programPath)) return false;
+  ShowProgramRefused(owner, path);
+  return true;
+}
 
 INT_PTR CALLBACK TextEntryDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {

@@ -2,14 +2,13 @@
 // for floppy disks: a medium asked for, the drive retried, the room checked, the copy read back.
 #include "fileops/copy.h"
 
-#include "browser/selection.h"
+#include "base/drives.h"
 #include "fileops/common.h"
 #include "fileops/copy_work.h"
 #include "resources/ids.h"
-#include "shell/busy.h"
-#include "shell/drives.h"
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/busy.h"
+#include "ui/dialogs.h"
+#include "ui/state.h"
 
 using namespace fileops;
 
@@ -40,6 +39,9 @@ constexpr Text kOldAside = {
 constexpr Text kOldLeft = {
     "The file has been copied, but the file it replaced cannot be deleted.\nIt is left as %s.",
     "ファイルはコピーされましたが、置き換えられたファイルを削除できません.\nそのファイルは %s として残っています."};
+constexpr Text kCopyLeft = {"Unable to copy the file, nor to delete its copy.\nIt is left as %s.",
+                             "ファイルをコピーできず、そのコピーを削除することもできません.\n"
+                             "コピーは %s として残っています."};
 constexpr Text kUnreadable = {
     "Unable to read a part of %s.\nDo you copy what can be read, filling the rest with zeros?",
     "%s の一部を読み込めません.\n読み込めない部分を 0 で埋めて、コピーしますか？"};
@@ -60,30 +62,36 @@ bool WaitForMedia(HWND owner, const char* root, DriveKind kind, ClusterCounts* c
   }
 }
 
+struct CopyAsk {
+  HWND owner;
+  const char* name;  // the file being copied
+};
+
 // The question of a copy from a removable disk that meets a sector it cannot read, asked with
 // the arrow cursor over the busy banner's work.
 bool AskCopyReadable(void* ctx) {
-  HWND owner = static_cast<HWND>(ctx);
+  const CopyAsk& ask = *static_cast<const CopyAsk*>(ctx);
+  HWND owner = ask.owner;
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   HideBusyBanner(owner);
-  const bool yes = ShowMessage(owner, kUnreadable, g_selFileName, kCapWarning,
+  const bool yes = ShowMessage(owner, kUnreadable, ask.name, kCapWarning,
                                MB_ICONEXCLAMATION | MB_YESNO) == IDYES;
   ShowBusyBanner(owner);
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   return yes;
 }
 
-void ReportCopy(HWND owner, CopyResult r, const char* left) {
+void ReportCopy(HWND owner, CopyResult r, const char* name, const char* left) {
   switch (r) {
     case CopyResult::Ok: break;
     case CopyResult::CopyFailed:
-      ShowMessage(owner, kCopyFailed, g_selFileName, kCapError, MB_ICONHAND);
+      ShowMessage(owner, kCopyFailed, name, kCapError, MB_ICONHAND);
       break;
     case CopyResult::Differs:
-      ShowMessage(owner, kCopyDiffers, g_selFileName, kCapError, MB_ICONHAND);
+      ShowMessage(owner, kCopyDiffers, name, kCapError, MB_ICONHAND);
       break;
     case CopyResult::ReplaceFailed:
-      ShowMessage(owner, kReplaceFailed, g_selFileName, kCapError, MB_ICONHAND);
+      ShowMessage(owner, kReplaceFailed, name, kCapError, MB_ICONHAND);
       break;
     case CopyResult::OldAside:
       ShowMessage(owner, kOldAside, left, kCapError, MB_ICONHAND);
@@ -91,20 +99,28 @@ void ReportCopy(HWND owner, CopyResult r, const char* left) {
     case CopyResult::OldLeft:
       ShowMessage(owner, kOldLeft, left, kCapWarning, MB_ICONEXCLAMATION);
       break;
+    case CopyResult::CopyLeft:
+      ShowMessage(owner, kCopyLeft, left, kCapError, MB_ICONHAND);
+      break;
   }
 }
 
 }  // namespace
 
-void CmdCopy(HWND owner) {
+void CmdCopy(const CommandInput& in) {
+  const HWND owner = in.owner;
+  const Selection& file = in.selected;
   static TextEntry dialog;
-  dialog = TextEntry{IDC_CPY_SOURCE, g_selFileName, IDC_CPY_DEST, 249 - lstrlenA(g_selFileName), {}};
+  dialog = TextEntry{IDC_CPY_SOURCE, file.fileName, IDC_CPY_DEST, 249 - lstrlenA(file.fileName),
+                     {}};
   if (RunDialog(owner, "COPYFILE_DLG", TextEntryDlgProc, &dialog) != IDOK) return;
   char* text = dialog.text;
   if (!NormalizeDestination(text, sizeof dialog.text, IsSystemLetter)) {
     ShowMessage(owner, kBadDestination, kCapError, MB_ICONEXCLAMATION);
     return;
   }
+  const bool dbcs932 = GetACP() == 932;
+  NameFolder(text, dbcs932);
   char root[8] = {0};
   lstrcpynA(root, text, 4);
   const DriveKind kind = GetDriveKind(root);
@@ -112,26 +128,31 @@ void CmdCopy(HWND owner) {
     ShowMessage(owner, kDriveRefused, kCapError, MB_ICONEXCLAMATION);
     return;
   }
-  const bool dbcs932 = GetACP() == 932;
   const DiskFiles& fs = SystemFiles();
   if (!DestinationExists(fs, text, dbcs932)) {
     ShowMessage(owner, kDirectoryMissing, kCapError, MB_ICONEXCLAMATION);
     return;
   }
   char dest[kPathBytes];
-  if (!DestinationPath(text, g_selFileName, dest, sizeof dest, dbcs932)) {
+  if (!DestinationPath(text, file.fileName, dest, sizeof dest, dbcs932)) {
     ShowMessage(owner, kBadDestination, kCapError, MB_ICONEXCLAMATION);
     return;
   }
-  if (lstrcmpiA(dest, g_selFilePath) == 0) {
-    ShowMessage(owner, kSameAsSource, kCapError, MB_ICONHAND);
-    return;
+  switch (JudgeDestination(fs, file.filePath, dest, g_programPath)) {
+    case DestinationIs::TheSource:
+      ShowMessage(owner, kSameAsSource, kCapError, MB_ICONHAND);
+      return;
+    case DestinationIs::TheProgram:
+      ShowProgramRefused(owner, dest);
+      return;
+    case DestinationIs::Other:
+      break;
   }
   if (kind == DriveRemovable && !AskMediaReady(owner, root)) return;
   ClusterCounts counts;
   if (!WaitForMedia(owner, root, kind, &counts)) return;
   DirEntry source, existing;
-  const uint64_t size = fs.lookup(g_selFilePath, &source) ? source.length : 0;
+  const uint64_t size = fs.lookup(file.filePath, &source) ? source.length : 0;
   if ((kind == DriveRemovable || kind == DriveRamDisk) &&
       !FitsWithMargin(counts.sectorsPerCluster, counts.bytesPerSector, counts.freeClusters, size)) {
     ShowMessage(owner, kNoSpace, kCapWarning, MB_ICONEXCLAMATION);
@@ -144,19 +165,20 @@ void CmdCopy(HWND owner) {
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   // A removable disk is read back, so that a bad floppy shows now and not on the other machine.
   // A removable source may have sectors that no longer read: what can be read is offered.
-  const bool fromRemovable = KindOfPathDrive(g_selFilePath) == DriveRemovable;
+  const bool fromRemovable = KindOfPathDrive(file.filePath) == DriveRemovable;
   const bool quiet = kind == DriveRemovable || fromRemovable;
   const UINT previous = quiet ? SetErrorMode(SEM_FAILCRITICALERRORS) : 0;
   char left[kPathBytes];
-  UnreadableSectors unreadable{AskCopyReadable, owner, 0};
-  const CopyResult r = CopyReplacing(fs, g_selFilePath, dest, kind == DriveRemovable, dbcs932, left,
+  CopyAsk ask{owner, file.fileName};
+  UnreadableSectors unreadable{AskCopyReadable, &ask, 0};
+  const CopyResult r = CopyReplacing(fs, file.filePath, dest, kind == DriveRemovable, dbcs932, left,
                                      fromRemovable ? &unreadable : nullptr);
   if (quiet) SetErrorMode(previous);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   HideBusyBanner(owner);
-  ReportCopy(owner, r, left);
+  ReportCopy(owner, r, file.fileName, left);
   if (unreadable.unreadBytes && (r == CopyResult::Ok || r == CopyResult::OldLeft)) {
-    ShowMessage(owner, kZeroFilled, static_cast<long>(unreadable.unreadBytes), g_selFileName,
+    ShowMessage(owner, kZeroFilled, static_cast<long>(unreadable.unreadBytes), file.fileName,
                 kCapWarning, MB_ICONEXCLAMATION);
   }
 }

@@ -1,5 +1,5 @@
 // The Copy command.
 #pragma once
-#include <windows.h>
+#include "browser/selection.h"
 
-void CmdCopy(HWND owner);
+void CmdCopy(const CommandInput& in);

@@ -10,10 +10,19 @@ namespace fileops {
 // The destination's form: "A:" (made "A:\" in place) or "A:\..." with a letter the system's
 // test accepts; false for anything else (relative and network paths among them).
 bool NormalizeDestination(char* text, std::size_t cap, bool (*isLetter)(char));
+// The destination (from a drive root on) with its "." and ".." parts, and empty ones, worked out
+// as the system works them out, so that it names its folder as that folder: "C:\DIR\.." and
+// "C:\." become "C:\". In place.
+void NameFolder(char* text, bool dbcs932);
 // Whether a destination longer than a root names an entry (one trailing backslash dropped).
 bool DestinationExists(const DiskFiles& fs, const char* text, bool dbcs932);
 // The destination text, a backslash unless it ends in one, and the source's name.
 bool DestinationPath(const char* text, const char* name, char* out, std::size_t cap, bool dbcs932);
+// What the destination path is, judged by the files' identities and not by their names alone:
+// the source itself, the running program's file, or another file (or none).
+enum class DestinationIs { Other, TheSource, TheProgram };
+DestinationIs JudgeDestination(const DiskFiles& fs, const char* source, const char* dest,
+                               const char* programPath);
 // Whether the removable or RAM drive has the source's size plus 1000 bytes free.
 bool FitsWithMargin(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint32_t freeClusters,
                     uint64_t size);
@@ -27,6 +36,8 @@ enum class CopyResult {
                   // name back: it is at the path given back
   OldLeft,        // the copy is in place, but the file it replaced could not be deleted: it is
                   // at the path given back
+  CopyLeft,       // the copy failed (or differed), and could not be deleted: it is at the path
+                  // given back; a file that was at dest is there as it was
 };
 
 // A copy from a removable disk that may meet sectors it cannot read. ask is asked once, at the

@@ -6,16 +6,15 @@
 
 #include <cstring>
 
+#include "base/drives.h"
 #include "browser/filelist.h"
-#include "browser/selection.h"
 #include "fileops/common.h"
 #include "fileops/delete_work.h"
 #include "fileops/texts.h"
 #include "resources/ids.h"
-#include "shell/busy.h"
-#include "shell/drives.h"
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/busy.h"
+#include "ui/dialogs.h"
+#include "ui/state.h"
 
 using namespace fileops;
 
@@ -117,9 +116,10 @@ bool DeleteCompletely(HWND owner, const char* path, bool folder) {
 
 }  // namespace
 
-void CmdDelete(HWND owner) {
+void CmdDelete(const CommandInput& in) {
+  const HWND owner = in.owner;
   Target t;
-  const bool folder = TakeTarget(&t) && t.folder;
+  const bool folder = TakeTarget(in.selected, &t) && t.folder;
   if (folder) {
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     const bool holds = TreeHoldsProgram(SystemFiles(), t.path, g_programPath);
@@ -137,11 +137,12 @@ void CmdDelete(HWND owner) {
     ShowMessage(owner, kDriveRefused, kCapError, MB_ICONEXCLAMATION);
     return;
   }
+  if (RefusesProgramFile(owner, t.path)) return;
   DeleteDialog dialog{t.name, g_mode};
   const INT_PTR outcome = RunDialog(owner, "DELFILE_DLG", DeleteDlgProc, &dialog);
   g_mode = dialog.mode;
   if (outcome != IDOK) return;
   if (g_mode == ToRecycleBin) ToRecycleBinOf(owner, t.path);
   else if (!DeleteCompletely(owner, t.path, folder)) return;
-  ListDirectory(g_currentDir);
+  ListDirectory(in.folder);
 }

@@ -1,5 +1,5 @@
 // The Delete command.
 #pragma once
-#include <windows.h>
+#include "browser/selection.h"
 
-void CmdDelete(HWND owner);
+void CmdDelete(const CommandInput& in);

@@ -30,7 +30,8 @@ bool ObscuredName(const DiskFiles& fs, const std::string& path, std::string* out
 }
 
 // Returns true when the folder stays because it keeps what is meant to stay.
-bool WipeFolder(const WipeJob& job, const std::string& dir, WipeReport* report) {
+bool WipeFolder(const WipeJob& job, const KnownFile& program, const std::string& dir,
+                WipeReport* report) {
   const DiskFiles& fs = *job.fs;
   const int before = report->failures;
   const Listing listing = ListFolder(fs, dir);
@@ -56,8 +57,8 @@ bool WipeFolder(const WipeJob& job, const std::string& dir, WipeReport* report) 
     if (path.size() >= kPathBytes - 1) {
       Fail(report, path.c_str());
     } else if (e.attributes & kAttrDirectory) {
-      keeps = WipeFolder(job, path, report) || keeps;
-    } else if (fs.sameName(path.c_str(), job.programPath)) {
+      keeps = WipeFolder(job, program, path, report) || keeps;
+    } else if (IsKnownFile(fs, program, path.c_str(), e)) {
       keeps = true;
     } else {
       WipeFile(job, path.c_str(), report);
@@ -74,17 +75,20 @@ bool WipeFolder(const WipeJob& job, const std::string& dir, WipeReport* report) 
 
 }  // namespace
 
-bool TreeHoldsProgram(const DiskFiles& fs, const char* dir, const char* programPath) {
-  const std::string d = WithoutTrailingBackslash(dir);
-  for (const DirEntry& e : ListFolder(fs, d).entries) {
-    const std::string path = JoinPath(d, e.name);
+bool Holds(const DiskFiles& fs, const KnownFile& program, const std::string& dir) {
+  for (const DirEntry& e : ListFolder(fs, dir).entries) {
+    const std::string path = JoinPath(dir, e.name);
     if (e.attributes & kAttrDirectory) {
-      if (TreeHoldsProgram(fs, path.c_str(), programPath)) return true;
-    } else if (fs.sameName(path.c_str(), programPath)) {
+      if (Holds(fs, program, path)) return true;
+    } else if (IsKnownFile(fs, program, path.c_str(), e)) {
       return true;
     }
   }
   return false;
+}
+
+bool TreeHoldsProgram(const DiskFiles& fs, const char* dir, const char* programPath) {
+  return Holds(fs, KnowFile(fs, programPath), WithoutTrailingBackslash(dir));
 }
 
 void WipeFile(const WipeJob& job, const char* path, WipeReport* report) {
@@ -115,7 +119,7 @@ void WipeFile(const WipeJob& job, const char* path, WipeReport* report) {
 }
 
 void WipeTree(const WipeJob& job, const char* dir, WipeReport* report) {
-  WipeFolder(job, WithoutTrailingBackslash(dir), report);
+  WipeFolder(job, KnowFile(*job.fs, job.programPath), WithoutTrailingBackslash(dir), report);
 }
 
 }  // namespace fileops

@@ -8,8 +8,8 @@
 
 namespace fileops {
 
-// True when the program's own executable (programPath, compared as the file system compares
-// names) lies anywhere in the tree of dir (ending in a backslash).
+// True when the program's own executable (programPath, under that name or any other of it)
+// lies anywhere in the tree of dir (ending in a backslash).
 bool TreeHoldsProgram(const DiskFiles& fs, const char* dir, const char* programPath);
 
 // What a complete deletion could not do: how many files and folders stayed against the user's

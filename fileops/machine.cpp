@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "shell/drives.h"
+#include "base/drives.h"
 
 namespace {
 
@@ -21,10 +21,7 @@ const fileops::MachineClock kClock = {ReadClock, SetClock, Ticks};
 
 }  // namespace
 
-bool MachineVolumeIsNtfs(const char* root) {
-  CheckNtfsVolume(root);
-  return g_ntfsFlag != 0;
-}
+bool MachineVolumeIsNtfs(const char* root) { return IsNtfsVolume(root); }
 
 const fileops::MachineClock& MachineClockOf() { return kClock; }
 const DiskFiles& MachineFiles() { return SystemFiles(); }

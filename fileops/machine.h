@@ -4,7 +4,7 @@
 #include "base/diskfiles.h"
 #include "fileops/timestamp_work.h"
 
-// Sets NtfsFlag for the volume of root and returns it.
+// Whether the volume of root is NTFS.
 bool MachineVolumeIsNtfs(const char* root);
 const fileops::MachineClock& MachineClockOf();
 const DiskFiles& MachineFiles();

@@ -1,13 +1,12 @@
 // The Make directory command: one new folder whose full path the user types.
 #include "fileops/makedir.h"
 
+#include "base/drives.h"
 #include "browser/filelist.h"
 #include "fileops/common.h"
 #include "fileops/makedir_work.h"
 #include "resources/ids.h"
-#include "shell/drives.h"
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/dialogs.h"
 
 using namespace fileops;
 
@@ -26,7 +25,8 @@ constexpr Text kCreateFailed = {"Unable to create a directory.", "ディレク�
 
 }  // namespace
 
-void CmdMakeDirectory(HWND owner) {
+void CmdMakeDirectory(const CommandInput& in) {
+  const HWND owner = in.owner;
   static TextEntry dialog;
   dialog = TextEntry{0, nullptr, IDC_MKD_PATH, 250, {}};
   if (RunDialog(owner, "MAKEDIR_DLG", TextEntryDlgProc, &dialog) != IDOK) return;
@@ -54,5 +54,5 @@ void CmdMakeDirectory(HWND owner) {
     case MakeDirResult::Ok: break;
   }
   ListedParent(path, parent, sizeof parent, dbcs932);
-  if (lstrcmpiA(parent, g_currentDir) == 0) ListDirectory(g_currentDir);
+  if (lstrcmpiA(parent, in.folder) == 0) ListDirectory(in.folder);
 }

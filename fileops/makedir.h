@@ -1,5 +1,5 @@
 // The Make directory command.
 #pragma once
-#include <windows.h>
+#include "browser/selection.h"
 
-void CmdMakeDirectory(HWND owner);
+void CmdMakeDirectory(const CommandInput& in);

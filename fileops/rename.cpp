@@ -2,16 +2,14 @@
 // own directory and keeps its attributes.
 #include "fileops/rename.h"
 
+#include "base/drives.h"
 #include "browser/filelist.h"
-#include "browser/selection.h"
 #include "fileops/common.h"
 #include "fileops/rename_work.h"
 #include "fileops/texts.h"
 #include "resources/ids.h"
-#include "shell/busy.h"
-#include "shell/drives.h"
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/busy.h"
+#include "ui/dialogs.h"
 
 using namespace fileops;
 
@@ -29,9 +27,10 @@ constexpr Text kFailed = {"Unable to rename %s.\nIt keeps its name.",
 
 }  // namespace
 
-void CmdRename(HWND owner) {
+void CmdRename(const CommandInput& in) {
+  const HWND owner = in.owner;
   Target t;
-  if (!TakeTarget(&t)) {
+  if (!TakeTarget(in.selected, &t)) {
     ShowMessage(owner, kNoTarget, kCapError, MB_ICONHAND);
     return;
   }
@@ -39,6 +38,7 @@ void CmdRename(HWND owner) {
     ShowMessage(owner, kDriveRefused, kCapError, MB_ICONEXCLAMATION);
     return;
   }
+  if (RefusesProgramFile(owner, t.path)) return;
   static TextEntry dialog;
   dialog = TextEntry{IDC_REN_FROM, t.name, IDC_REN_TO, RenameLimit(t.path, t.name), {}};
   if (RunDialog(owner, "RENAMEFILE_DLG", TextEntryDlgProc, &dialog) != IDOK) return;
@@ -58,7 +58,7 @@ void CmdRename(HWND owner) {
   ShowBusyBanner(owner);
   const bool renamed = RenameKeepingAttributes(fs, t.path, newPath);
   HideBusyBanner(owner);
-  ListDirectory(g_currentDir);
+  ListDirectory(in.folder);
   if (!renamed) {
     ShowMessage(owner, kFailed, t.name, kCapError, MB_ICONEXCLAMATION);
     return;

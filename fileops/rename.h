@@ -1,5 +1,5 @@
 // The Rename command.
 #pragma once
-#include <windows.h>
+#include "browser/selection.h"
 
-void CmdRename(HWND owner);
+void CmdRename(const CommandInput& in);

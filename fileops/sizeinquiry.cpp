@@ -4,12 +4,10 @@
 
 #include <cstdio>
 
-#include "browser/selection.h"
 #include "fileops/sizeinquiry_work.h"
 #include "resources/ids.h"
-#include "shell/busy.h"
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/busy.h"
+#include "ui/dialogs.h"
 
 using namespace fileops;
 
@@ -57,12 +55,14 @@ INT_PTR CALLBACK ResultDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-void CmdFileSize(HWND owner) {
-  if (RunDialog(owner, "CNTFILE_DLG", InquiryDlgProc, g_selDirPath) != IDOK) return;
+void CmdFileSize(const CommandInput& in) {
+  const HWND owner = in.owner;
+  const char* dir = in.selected.dirPath;
+  if (RunDialog(owner, "CNTFILE_DLG", InquiryDlgProc, const_cast<char*>(dir)) != IDOK) return;
   TreeSize size{0, 0, 0};
   ShowBusyBanner(owner);
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-  AddUpTree(SystemFiles(), g_selDirPath, &size);
+  AddUpTree(SystemFiles(), dir, &size);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   HideBusyBanner(owner);
   RunDialog(owner, "EXAMRESULT_DLG", ResultDlgProc, &size);

@@ -1,5 +1,5 @@
 // The File Size command.
 #pragma once
-#include <windows.h>
+#include "browser/selection.h"
 
-void CmdFileSize(HWND owner);
+void CmdFileSize(const CommandInput& in);

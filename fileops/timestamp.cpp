@@ -6,17 +6,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/drives.h"
 #include "browser/filelist.h"
-#include "browser/selection.h"
-#include "fileops/machine.h"
 #include "fileops/common.h"
+#include "fileops/machine.h"
 #include "fileops/texts.h"
 #include "fileops/timestamp_work.h"
 #include "resources/ids.h"
-#include "shell/busy.h"
-#include "shell/drives.h"
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/busy.h"
+#include "ui/dialogs.h"
+#include "ui/state.h"
 
 using namespace fileops;
 
@@ -138,9 +137,10 @@ INT_PTR CALLBACK TimestampDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
-void CmdTimestamp(HWND owner) {
+void CmdTimestamp(const CommandInput& in) {
+  const HWND owner = in.owner;
   Target t;
-  if (!TakeTarget(&t)) {
+  if (!TakeTarget(in.selected, &t)) {
     ShowMessage(owner, kNoTarget, kCapError, MB_ICONHAND);
     return;
   }
@@ -150,6 +150,7 @@ void CmdTimestamp(HWND owner) {
   }
   const char* name = t.name;
   const char* path = t.path;
+  if (RefusesProgramFile(owner, path)) return;
   if (!HasClusterRoom(t.root, t.kind == DriveRemovable || t.kind == DriveRamDisk ? 0 : 1)) {
     ShowMessage(owner, kNoSpace, kCapError, MB_ICONEXCLAMATION);
     return;
@@ -168,7 +169,6 @@ void CmdTimestamp(HWND owner) {
                          false};
   std::memcpy(dialog.initial, dialog.field, sizeof dialog.field);
   if (RunDialog(owner, "CHANGETIMESTAMP_DLG", TimestampDlgProc, &dialog) != IDOK) return;
-  if (fs.sameName(path, g_programPath)) return;
   const int* f = dialog.field;
   TimeJob job{&fs, &MachineClockOf(), g_programPath, CalTime{f[0], f[1], f[2], f[3], f[4], f[5]},
               ntfs, g_osKind, GetACP() == 932, 0};

@@ -1,5 +1,5 @@
 // The Timestamp command.
 #pragma once
-#include <windows.h>
+#include "browser/selection.h"
 
-void CmdTimestamp(HWND owner);
+void CmdTimestamp(const CommandInput& in);

@@ -193,20 +193,27 @@ void SetPathTime(TimeJob& job, const char* path) {
   else SetTimeByRecreation(job, path);
 }
 
-void TimestampWalk(TimeJob& job, const char* dir) {
-  const std::string d = WithoutTrailingBackslash(dir);
-  const Listing listing = ListFolder(*job.fs, d);
+namespace {
+
+void Walk(TimeJob& job, const KnownFile& program, const std::string& dir) {
+  const Listing listing = ListFolder(*job.fs, dir);
   for (const DirEntry& e : listing.entries) {
-    const std::string path = JoinPath(d, e.name);
+    const std::string path = JoinPath(dir, e.name);
     if (e.attributes & kAttrDirectory) {
       SetPathTime(job, path.c_str());
-      TimestampWalk(job, path.c_str());
-    } else if (job.fs->sameName(path.c_str(), job.programPath)) {
+      Walk(job, program, path);
+    } else if (IsKnownFile(*job.fs, program, path.c_str(), e)) {
       ++job.failures;
     } else {
       SetPathTime(job, path.c_str());
     }
   }
+}
+
+}  // namespace
+
+void TimestampWalk(TimeJob& job, const char* dir) {
+  Walk(job, KnowFile(*job.fs, job.programPath), WithoutTrailingBackslash(dir));
 }
 
 }  // namespace fileops

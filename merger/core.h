@@ -1,7 +1,10 @@
-// Rundelo's decisions that need no window or file system: program directory and copy passes.
+// Rundelo's portable part: the program directory, and the merge of a set without a check line
+// on the merge's file calls.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+
+#include "checked_merge.h"
 
 namespace rundelo {
 
@@ -21,5 +24,13 @@ inline std::uint32_t PassCount(std::uint32_t length) { return length / kChunkByt
 inline std::uint32_t PassBytes(std::uint32_t length, std::uint32_t i) {
   return i < length / kChunkBytes ? kChunkBytes : length % kChunkBytes;
 }
+
+enum class Appended { Ok, CannotOpen, SizeDiffers };
+
+// Appends pieces 1 to count of the set in s whole to out, each by its length as the folder's
+// reading found it (s->pieces, 64 bits), in passes of kChunkBytes through the first piece held,
+// for size bytes in all. A piece that cannot be opened is CannotOpen; one longer than what is
+// left of size, one that reads short and a write that fails (a full disk) are SizeDiffers.
+Appended AppendPieces(pieceset::MergeSession* s, FileHandle out, long size, int count);
 
 }  // namespace rundelo

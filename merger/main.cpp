@@ -20,6 +20,7 @@ constexpr UINT_PTR kNoteTimer = 1;
 constexpr UINT kNoteMillis = 4000;
 
 HWND g_waitingLine;
+char g_waitingText[kTextBytes];
 OsKind g_osKind;
 char g_programDir[258];
 
@@ -29,6 +30,7 @@ LRESULT OnCreate(HWND wnd) {
   g_waitingLine = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 20, 40, 260, 30, wnd,
                                   reinterpret_cast<HMENU>(kWaitingLineId),
                                   GetModuleHandleA(nullptr), nullptr);
+  Unpack(g_waitingText, kWaiting, g_uiLanguage);
   if (!g_uiLanguage) SetWindowTextA(wnd, kTitle.en);
   FindProgramDirectory(g_programDir, sizeof(g_programDir));
   PostMessageA(wnd, kMergeMessage, 0, 0);
@@ -57,7 +59,7 @@ LRESULT OnPaint(HWND wnd) {
 }
 
 LRESULT OnMerge(HWND wnd) {
-  if (!RunMerge(wnd, g_waitingLine, Tx(kWaiting), g_programDir, g_osKind) ||
+  if (!RunMerge(wnd, g_waitingLine, g_waitingText, g_programDir, g_osKind) ||
       !SetTimer(wnd, kNoteTimer, kNoteMillis, nullptr)) {
     PostMessageA(wnd, kCloseMessage, 0, 0);
   }

@@ -8,9 +8,11 @@
 namespace rundelo {
 
 bool FindProgramDirectory(char* out, size_t cap) {
-  char module[258] = {0};
-  DWORD m = GetModuleFileNameA(nullptr, module, 256);
-  if (m == 0 || m >= 256) module[0] = 0;
+  // The whole path, up to the system's 259 characters: a folder too long for the merge is told
+  // apart from none.
+  char module[MAX_PATH + 1] = {0};
+  DWORD m = GetModuleFileNameA(nullptr, module, MAX_PATH);
+  if (m == 0 || m >= MAX_PATH) module[0] = 0;
   return ChooseProgramDirectory(module, GetACP() == 932, out, cap);
 }
 

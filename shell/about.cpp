@@ -2,8 +2,8 @@
 // box is run here directly.
 #include "shell/about.h"
 
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/dialogs.h"
+#include "ui/state.h"
 
 namespace {
 
@@ -26,7 +26,8 @@ INT_PTR CALLBACK AboutDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-void CmdAbout(HWND owner) {
+void CmdAbout(const CommandInput& in) {
+  const HWND owner = in.owner;
   const char* name = g_uiLanguage ? "ABOUT_DLG_J" : "ABOUT_DLG";
   if (DialogBoxParamA(g_hInstance, name, owner, AboutDlgProc, 0) == -1)
     ShowMessage(nullptr, kNoDialog, kCapSystemError, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);

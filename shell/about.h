@@ -1,5 +1,5 @@
 // The About command: the box with the program's name, version and contact lines.
 #pragma once
-#include <windows.h>
+#include "browser/selection.h"
 
-void CmdAbout(HWND owner);
+void CmdAbout(const CommandInput& in);

@@ -1,5 +1,5 @@
-// The main window's WM_COMMAND: one command per identifier. Commands take their targets from
-// the shared state (selection record, current directory), not from arguments.
+// The main window's WM_COMMAND: one command per identifier, run on what the program holds now:
+// the selection and the folder the list shows.
 #include "shell/dispatch.h"
 
 #include <stdint.h>
@@ -10,8 +10,8 @@
 #include "browser/selector.h"
 #include "engine/divide.h"
 #include "engine/merge.h"
-#include "fileops/copy.h"
 #include "fileops/attributes.h"
+#include "fileops/copy.h"
 #include "fileops/delete.h"
 #include "fileops/makedir.h"
 #include "fileops/rename.h"
@@ -24,34 +24,27 @@
 #include "shell/labels.h"
 #include "shell/mainwnd.h"
 #include "shell/rules/button_rules.h"
-#include "shell/state.h"
+#include "ui/state.h"
 
 // After a move of the current directory the old selection no longer applies.
 static void AfterMove() {
-  if (!g_dirChanged) return;
-  ClearSelection();
-  UpdateButtonStates();
+  ClearSelection(&g_selection);
+  UpdateButtonStates(g_selection);
 }
 
-static void CmdExit(HWND) { Shutdown(); }
+static void CmdExit(const CommandInput&) { Shutdown(); }
 
-static void CmdUpOneLevel(HWND) {
-  GoUpOneLevel();
-  AfterMove();
+static void CmdUpOneLevel(const CommandInput&) {
+  if (GoUpOneLevel()) AfterMove();
 }
 
-static void CmdSelectLocation(HWND mainWnd) {
-  SelectLocation(mainWnd);
-  AfterMove();
+static void CmdSelectLocation(const CommandInput& in) {
+  if (SelectLocation(in.owner)) AfterMove();
 }
-
-// The Merge command knows no archive, nor the archive commands the Merge command: the merged
-// archive reaches Decompress through the hook set here.
-static const bool g_hooked = (g_extractAfterMerge = DecompressAfterMerge, true);
 
 struct Command {
   int id;
-  void (*run)(HWND mainWnd);
+  void (*run)(const CommandInput& in);
 };
 
 static const Command kCommands[] = {
@@ -77,9 +70,10 @@ void DispatchCommand(HWND mainWnd, WPARAM wParam) {
   int id = CommandToRun(static_cast<uint32_t>(wParam));
   if (!id) return;
   if (id != kDriveSelectorCommand) HideHoverLabel();
+  const CommandInput in{mainWnd, g_selection, g_currentDir};
   for (const Command& c : kCommands) {
     if (c.id == id) {
-      c.run(mainWnd);
+      c.run(in);
       return;
     }
   }

@@ -1,7 +1,8 @@
 #include "shell/help.h"
 
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "shell/mainwnd.h"
+#include "ui/dialogs.h"
+#include "ui/state.h"
 
 namespace {
 
@@ -11,7 +12,8 @@ constexpr Text kHelpMissing = {
 
 }  // namespace
 
-void CmdHelp(HWND owner) {
+void CmdHelp(const CommandInput& in) {
+  const HWND owner = in.owner;
   const char* path = g_uiLanguage ? g_helpPathJa : g_helpPathEn;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(path, &found);

@@ -1,5 +1,5 @@
 // The Help command: the help file of the current language in the system help viewer.
 #pragma once
-#include <windows.h>
+#include "browser/selection.h"
 
-void CmdHelp(HWND owner);
+void CmdHelp(const CommandInput& in);

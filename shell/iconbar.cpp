@@ -4,10 +4,9 @@
 #include <commctrl.h>
 
 #include "browser/filelist.h"
-#include "browser/selection.h"
 #include "shell/mainwnd.h"
-#include "shell/state.h"
 #include "shell/rules/button_rules.h"
+#include "ui/state.h"
 
 static const char kBarClass[] = "IconBarWindow";
 
@@ -101,12 +100,12 @@ HWND CreateIconBar(HWND mainWnd) {
   return g_hIconBar;
 }
 
-void UpdateButtonStates() {
-  int selected = g_hFileList
-                     ? static_cast<int>(SendMessageA(g_hFileList, LVM_GETSELECTEDCOUNT, 0, 0))
-                     : 0;
-  bool own = g_selFileName[0] && lstrcmpiA(g_selFilePath, g_programPath) == 0;
-  ButtonChanges c = ButtonRules(selected, g_selFileName, own, g_selDirName);
+void UpdateButtonStates(const Selection& selected) {
+  int rows = g_hFileList
+                 ? static_cast<int>(SendMessageA(g_hFileList, LVM_GETSELECTEDCOUNT, 0, 0))
+                 : 0;
+  bool own = selected.fileName[0] && lstrcmpiA(selected.filePath, g_programPath) == 0;
+  ButtonChanges c = ButtonRules(rows, selected.fileName, own, selected.dirName);
   for (int p = 1; p <= kButtonCount; ++p) {
     if (c.at[p] == Change::Keep || !s_buttons[p].hwnd) continue;
     EnableWindow(s_buttons[p].hwnd, c.at[p] == Change::Enable);

@@ -2,9 +2,9 @@
 #include "shell/labels.h"
 
 #include "shell/mainwnd.h"
-#include "shell/state.h"
 #include "shell/rules/hover_rules.h"
 #include "shell/texts.h"
+#include "ui/state.h"
 
 static int s_shown;  // 0 = none, else the label's position
 static Rect4 s_rect;

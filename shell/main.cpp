@@ -2,55 +2,24 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "archive/decompress.h"
 #include "browser/filelist.h"
 #include "browser/selection.h"
 #include "browser/selector.h"
+#include "engine/merge.h"
 #include "shell/dispatch.h"
 #include "shell/help.h"
 #include "shell/iconbar.h"
 #include "shell/labels.h"
 #include "shell/mainwnd.h"
 #include "shell/rules/startup_rules.h"
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/state.h"
 
-HINSTANCE g_hInstance;
-HWND g_hMainWnd;
-HWND g_hIconBar;
-int g_barUnit;
-COLORREF g_btnFaceColor;
-OsKind g_osKind = Win95;
-int g_osDetected;
-int g_dirChanged;
-char g_programPath[kPathBytes];
-char g_helpPathEn[kPathBytes];
-char g_helpPathJa[kPathBytes];
-char g_currentDir[kPathBytes];
-char g_startDir[kPathBytes];
-char g_documentsPath[kPathBytes];
-
+static char s_startDir[kPathBytes];
 static int s_listReady;  // 1 once the first listing has been shown
 
 static const char kMainClass[] = "Tovra";
 static const char kDisplayTitle[] = "Tovra";
-
-void ChooseUiLanguage() { g_uiLanguage = UiLanguageFromCodePage(GetACP()); }
-
-void DetectOsKind() { g_osKind = ReadOsKind(g_osKind); }
-
-void Shutdown() {
-  if (g_hDriveSelector) {
-    HIMAGELIST il =
-        reinterpret_cast<HIMAGELIST>(SendMessageA(g_hDriveSelector, CBEM_GETIMAGELIST, 0, 0));
-    if (il) ImageList_Destroy(il);
-  }
-  if (g_hFileList) {
-    HIMAGELIST il = reinterpret_cast<HIMAGELIST>(
-        SendMessageA(g_hFileList, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
-    if (il) ImageList_Destroy(il);
-  }
-  PostQuitMessage(0);
-}
 
 // The search for "TOVRA.EXE" may find nothing (a renamed program) or another copy earlier on the
 // search path; the running module's own path is then the right one.
@@ -70,15 +39,14 @@ static void FindStartPaths() {
   bool sjis = GetACP() == 932;
   FindProgramPath();
   HelpPathsFromProgramPath(g_programPath, sjis, g_helpPathEn, g_helpPathJa, kPathBytes);
-  StartDirFromProgramPath(g_programPath, sjis, g_startDir, kPathBytes);
-  lstrcpynA(g_currentDir, g_startDir, kPathBytes);
+  StartDirFromProgramPath(g_programPath, sjis, s_startDir, kPathBytes);
+  lstrcpynA(g_currentDir, s_startDir, kPathBytes);
   char windows[kPathBytes] = {};
   GetWindowsDirectoryA(windows, kPathCall);
   DocumentsPathFromWindowsDir(windows, g_documentsPath, kPathBytes);
 }
 
 static LRESULT OnCreate(HWND hwnd) {
-  g_hMainWnd = hwnd;
   g_btnFaceColor = GetSysColor(COLOR_BTNFACE);
   ChooseUiLanguage();
   DetectOsKind();
@@ -90,6 +58,9 @@ static LRESULT OnCreate(HWND hwnd) {
   }
   SetWindowTextA(hwnd, kDisplayTitle);
   FindStartPaths();
+  // The Merge command knows no archive, nor the archive commands the Merge command: a merged
+  // archive reaches Decompress through this hook.
+  g_extractAfterMerge = DecompressAfterMerge;
   PostMessageA(hwnd, WMU_INIT_DRIVES, 0, 0);
   return 0;
 }
@@ -98,7 +69,7 @@ static LRESULT OnPaint(HWND hwnd) {
   PAINTSTRUCT ps;
   BeginPaint(hwnd, &ps);
   DrawLocationLabel(hwnd);
-  if (s_listReady) UpdateButtonStates();
+  if (s_listReady) UpdateButtonStates(g_selection);
   EndPaint(hwnd, &ps);
   return 0;
 }
@@ -116,13 +87,13 @@ static LRESULT OnNotify(NMHDR* nm) {
   if (nm->code == static_cast<UINT>(LVN_GETDISPINFOA)) {
     GiveRowImage(nm);
   } else if (nm->code == static_cast<UINT>(NM_DBLCLK)) {
-    ClearSelection();
+    ClearSelection(&g_selection);
     OpenSelectedFolder();
-    UpdateButtonStates();
+    UpdateButtonStates(g_selection);
   } else if (nm->code == static_cast<UINT>(NM_CLICK)) {
-    ClearSelection();
-    ReadSelection();
-    UpdateButtonStates();
+    ClearSelection(&g_selection);
+    ReadSelection(&g_selection);
+    UpdateButtonStates(g_selection);
   }
   return 0;
 }

@@ -42,9 +42,9 @@ STATES = ('Up', 'Dn', 'In')
 TOVRA_ICONS = ('A_ICON_1', 'FLD_ICON', 'OPEN_ICON', 'RCL_XP_ICON', 'RCL_ME_ICON', 'RCL_9X_ICON',
                'DOC_ME_ICON', 'DOC_9X_ICON', 'NO_FIL_ICON', 'NO_DRV_ICON', '133')
 RUNDELO_ICONS = ('ICON_1',)
-# Rundelo's icon is drawn at 32 x 32 only: the system makes its small icon from that, and a
-# 16 x 16 image would cost 512 of the bytes it has beside FILE-1 on the first disk.
-RUNDELO_ICON_SIZES = (32,)
+# Rundelo's icon is drawn at 16 x 16 only: the system makes its large icon from that, and a
+# 32 x 32 image would cost 512 of the bytes it has beside FILE-1 on the first disk.
+RUNDELO_ICON_SIZES = (16,)
 
 
 class SourceError(Exception):

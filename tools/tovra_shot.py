@@ -23,6 +23,8 @@ DESKTOP = (800, 600)
 # Border and caption of the main window inside a Wine desktop: client = window + offset.
 CLIENT_OFFSET = (3, 22)
 WHEN = time.mktime((2001, 3, 5, 14, 7, 9, 0, 0, -1))
+LABEL_FILL = bytes((255, 255, 128))  # the hover label's fill
+BAR_HEIGHT = 61  # the client above the list frame: icon bar, labels, busy banner
 
 
 def make_demo(folder):
@@ -82,11 +84,49 @@ def xdotool(*args):
     subprocess.run(['xdotool'] + [str(a) for a in args], check=True)
 
 
+# On a loaded machine the program may take seconds to list, repaint or show a label: every step
+# waits for what it needs to see.
+def grab(box):
+    """The screen's pixels in box (x, y, width, height), as RGB bytes."""
+    x, y, w, h = box
+    return subprocess.run(['import', '-window', 'root', '-crop', '%dx%d+%d+%d' % (w, h, x, y),
+                           '+repage', '-depth', '8', 'rgb:-'], stdout=subprocess.PIPE,
+                          check=True, timeout=60).stdout
+
+
+def wait_for(done, timeout):
+    """True once done() holds, False when timeout seconds passed without."""
+    end = time.monotonic() + timeout
+    while not done():
+        if time.monotonic() > end:
+            return False
+        time.sleep(0.1)
+    return True
+
+
+def settle(box, what, quiet=1.0):
+    """Waits until box has shown the same picture for quiet seconds."""
+    last = [grab(box), time.monotonic()]
+
+    def still():
+        now = grab(box)
+        if now != last[0]:
+            last[:] = [now, time.monotonic()]
+        return time.monotonic() - last[1] >= quiet
+    if not wait_for(still, 120):
+        raise SystemExit('tovra_shot: %s kept changing for two minutes' % what)
+
+
+def has_label(box):
+    data = grab(box)
+    return any(data[i:i + 3] == LABEL_FILL for i in range(0, len(data), 3))
+
+
 def shoot_help(out, cx, cy, lang):
     """Presses Help (bar position 13) and saves the viewer's window once its text is drawn."""
     xdotool('mousemove', cx + 20 + 32 * 12 + 16, cy + 10, 'click', 1)
     x, y, w, h = window_geometry({'en': 'Tovra Help', 'ja': 'Tovra ヘルプ'}[lang], 'winhlp32.exe')
-    time.sleep(1.5)
+    settle((x, y, w, h), 'the help viewer')
     subprocess.run(['import', '-window', 'root', '-crop', '%dx%d+%d+%d' % (w, h, x, y),
                     '+repage', out], check=True)
     print('tovra_shot: saved %s' % out)
@@ -116,15 +156,30 @@ def main():
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         x, y, w, h = window_geometry('Tovra')
-        time.sleep(1.5)
+        window = (x, y, w, h)
         cx, cy = x + CLIENT_OFFSET[0], y + CLIENT_OFFSET[1]
-        # Rows start below the list frame (61) and the header (17); holiday.avi is row 3.
-        xdotool('mousemove', cx + 60, cy + 62 + 17 + 17 * 3 + 8, 'click', 1)
-        time.sleep(0.5)
-        xdotool('mousemove', cx + 36, cy + 10)
-        time.sleep(0.2)
-        xdotool('mousemove', cx + 37, cy + 10)
-        time.sleep(0.8)
+        bar = (cx, cy, w - 2 * CLIENT_OFFSET[0], BAR_HEIGHT)
+        settle(window, 'the first listing')
+        # Rows start below the list frame (61) and the header (17); holiday.avi is row 3. The
+        # selection turns buttons on; a click before the rows are listed selects nothing.
+        unselected = grab(bar)
+        for _ in range(10):
+            xdotool('mousemove', cx + 60, cy + 62 + 17 + 17 * 3 + 8, 'click', 1)
+            if wait_for(lambda: grab(bar) != unselected, 6):
+                break
+        else:
+            raise SystemExit('tovra_shot: selecting holiday.avi turned no button on')
+        # The label is drawn on the screen, over the bar: a repaint of the bar still to come
+        # would wipe it.
+        settle(window, 'the window with a file selected')
+        for _ in range(10):
+            xdotool('mousemove', cx + 36, cy + 10)
+            xdotool('mousemove', cx + 37, cy + 10)
+            if wait_for(lambda: has_label(bar), 6):
+                break
+            xdotool('mousemove', cx + 60, cy + 200)
+        else:
+            raise SystemExit('tovra_shot: no label over the Division button')
         subprocess.run(['import', '-window', 'root', '-crop', '%dx%d+%d+%d' % (w, h, x, y),
                         '+repage', out], check=True)
         print('tovra_shot: saved %s' % out)

@@ -23,30 +23,32 @@ arc::HandleBlock* Block(HARC h) {
   return b;
 }
 
-void CopyOut(LPSTR output, DWORD size, const arc::Str& text) {
-  if (!output || size == 0) return;
-  size_t n = text.size() < size - 1 ? text.size() : size - 1;
-  memcpy(output, text.data(), n);
-  output[n] = 0;
+// Copies what fits after the first `at` bytes of the output; returns where the text now ends.
+DWORD CopyOut(LPSTR output, DWORD size, DWORD at, const char* text, size_t length) {
+  if (!output || at >= size) return at;
+  size_t n = length < size - 1 - at ? length : size - 1 - at;
+  memcpy(output + at, text, n);
+  output[at + n] = 0;
+  return static_cast<DWORD>(at + n);
 }
 
 }  // namespace
 
 int RunCommand(CommandFn fn, LPCSTR command, LPSTR output, DWORD outputSize) {
   InterlockedIncrement(&g_running);
-  unsigned failures = arc::AllocFailures();
+  arc::AllocWatch watch;
   arc::Str log;
   int r = command ? fn(command, LeadByte, &log) : arc::kErrBadCommand;
-  // Memory that ran out may have cost a log line or a listed name: the job did not finish.
-  if (r == arc::kOk && arc::AllocFailures() != failures) r = arc::kErrDiskSpace;
+  // Memory that ran out may have cost the command's text or a log line: the job did not finish.
+  if (watch.Lost()) r = arc::kErrDiskSpace;
+  DWORD at = CopyOut(output, outputSize, 0, log.data(), log.size());
   if (r != arc::kOk) {
+    // Written straight into the output: the files may be written already, and nothing after
+    // them may ask for memory.
     char line[64];
-    wsprintfA(line, "error 0x%X: ", r);
-    log += line;
-    log += arc::ErrorText(r);
-    log += "\r\n";
+    int n = wsprintfA(line, "error 0x%X: %s\r\n", r, arc::ErrorText(r));
+    CopyOut(output, outputSize, at, line, static_cast<size_t>(n));
   }
-  CopyOut(output, outputSize, log);
   InterlockedDecrement(&g_running);
   return r;
 }

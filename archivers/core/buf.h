@@ -1,7 +1,7 @@
 // A string and a growable array on malloc/realloc/free, so the libraries carry no
 // C++ runtime. Neither throws: an allocation that fails leaves the object as it was
-// and is counted; a job compares AllocFailures() before and after and reports
-// kErrDiskSpace, the libraries' out-of-memory code.
+// and is counted; a job keeps an AllocWatch from its start and, once it has lost memory,
+// writes nothing more and reports kErrDiskSpace, the libraries' out-of-memory code.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 namespace arc {
@@ -16,6 +17,16 @@ namespace arc {
 // How many allocations have failed in this process so far.
 unsigned AllocFailures();
 void NoteAllocFailure();
+
+// Whether an allocation has failed since it was made. A job keeps one from its start and asks
+// it before each thing it writes: what was built while memory ran out may be wrong.
+class AllocWatch {
+ public:
+  bool Lost() const { return AllocFailures() != at_; }
+
+ private:
+  unsigned at_ = AllocFailures();
+};
 
 template <typename T>
 class Vec {
@@ -78,28 +89,46 @@ class Vec {
     return true;
   }
   bool push_back(const T& x) {
-    if (n_ == cap_) {
-      T copy(x);  // x may live in this array
-      if (!Grow(n_ + 1)) return false;
-      new (p_ + n_++) T(std::move(copy));
+    if constexpr (std::is_trivially_copyable_v<T>) {
+      if (n_ == cap_) {
+        T copy(x);  // x may live in this array
+        if (!Grow(n_ + 1)) return false;
+        new (p_ + n_++) T(copy);
+        return true;
+      }
+      new (p_ + n_++) T(x);
       return true;
+    } else {
+      // A copy that memory ran out for is incomplete and is not added. Made first, as x may
+      // live in this array.
+      AllocWatch watch;
+      T copy(x);
+      return !watch.Lost() && push_back(std::move(copy));
     }
-    new (p_ + n_++) T(x);
-    return true;
   }
   bool push_back(T&& x) {
     if (n_ == cap_ && !Grow(n_ + 1)) return false;
     new (p_ + n_++) T(std::move(x));
     return true;
   }
-  // Appends [first, last), which must not lie in this array.
+  // Appends [first, last), which must not lie in this array; nothing when memory ran out.
   bool append(const T* first, const T* last) {
     size_t k = static_cast<size_t>(last - first);
     if (n_ + k > cap_ && !Grow(n_ + k)) return false;
-    for (size_t i = 0; i < k; ++i) new (p_ + n_++) T(first[i]);
-    return true;
+    if constexpr (std::is_trivially_copyable_v<T>) {
+      for (size_t i = 0; i < k; ++i) new (p_ + n_++) T(first[i]);
+      return true;
+    } else {
+      const size_t had = n_;
+      AllocWatch watch;
+      for (size_t i = 0; i < k; ++i) new (p_ + n_++) T(first[i]);
+      if (!watch.Lost()) return true;
+      while (n_ > had) p_[--n_].~T();
+      return false;
+    }
   }
   bool assign(const T* first, const T* last) {
+    if (!reserve(static_cast<size_t>(last - first))) return false;
     clear();
     return append(first, last);
   }
@@ -180,8 +209,8 @@ class Str {
       Str copy(s, n);
       return *this = std::move(copy);
     }
-    n_ = 0;
-    if (p_) p_[0] = 0;
+    if (n && !Reserve(n)) return *this;  // left as it was
+    clear();
     return append(s, n);
   }
   // Appends nothing when memory runs out (counted by AllocFailures).
@@ -203,6 +232,8 @@ class Str {
   Str& operator+=(const char* s) { return append(s, strlen(s)); }
   Str& operator+=(char c) { return append(&c, 1); }
   void push_back(char c) { append(&c, 1); }
+  // Room for `n` bytes, so that appends up to that size ask for no memory.
+  bool reserve(size_t n) { return Reserve(n); }
   void clear() {
     n_ = 0;
     if (p_) p_[0] = 0;

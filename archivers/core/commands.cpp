@@ -77,16 +77,17 @@ bool TwoReadings(const Str& text, const Vec<Word>& w, size_t at, bool lha) {
 // The kind of archive is a template argument so that a library that handles only one
 // kind links none of the other's code.
 template <bool lha>
-int Create(const Vec<Word>& w, size_t at, LeadByteFn lead, Str* log) {
+int Create(const Vec<Word>& w, size_t at, LeadByteFn lead, const AllocWatch& watch, Str* log) {
   if (at >= w.size()) return kErrBadCommand;
   Vec<Str> files;
-  for (size_t i = at + 1; i < w.size(); ++i) files.push_back(w[i].text);
-  return lha ? LhaAdd(w[at].text, files, lead, log) : ZipAdd(w[at].text, files, lead, log);
+  for (size_t i = at + 1; i < w.size(); ++i)
+    if (!files.push_back(w[i].text)) return kErrDiskSpace;
+  return lha ? LhaAdd(w[at].text, files, lead, watch, log) : ZipAdd(w[at].text, files, lead, watch, log);
 }
 
 template <bool lha>
 int Extract(bool keepDirs, const Vec<Word>& w, size_t at, bool ended, LeadByteFn lead,
-            Str* log) {
+            const AllocWatch& watch, Str* log) {
   if (at >= w.size()) return kErrBadCommand;
   ExtractJob job;
   job.lead = lead;
@@ -99,48 +100,73 @@ int Extract(bool keepDirs, const Vec<Word>& w, size_t at, bool ended, LeadByteFn
       job.baseDir = s.substr(0, s.size() - 1);
     } else if (!lha && !ended && s == "-d" && at + 1 < w.size()) {
       job.baseDir = w[++at].text;
-    } else {
-      job.patterns.push_back(s);
+    } else if (!job.patterns.push_back(s)) {
+      return kErrDiskSpace;
     }
   }
-  return lha ? LhaExtract(job, log) : ZipExtract(job, log);
+  return lha ? LhaExtract(job, watch, log) : ZipExtract(job, watch, log);
 }
 
-// The words of a text and where its names begin; false when it cannot be read without doubt.
-bool Parse(const Str& text, size_t from, bool lha, Vec<Word>* w, size_t* at, bool* ended) {
-  return ReadWords(text, w) && FindNames(*w, from, at, ended) && !TwoReadings(text, *w, *at, lha);
+// The words of a text and where its names begin: kOk, or kErrBadCommand when it cannot be
+// read without doubt. Words read while memory ran out may have lost bytes or be missing.
+int Parse(const Str& text, size_t from, bool lha, const AllocWatch& watch, Vec<Word>* w, size_t* at,
+          bool* ended) {
+  bool read = ReadWords(text, w);
+  if (watch.Lost()) return kErrDiskSpace;
+  return read && FindNames(*w, from, at, ended) && !TwoReadings(text, *w, *at, lha) ? kOk : kErrBadCommand;
 }
 
-}  // namespace
-
-int RunLhaCommand(const Str& text, LeadByteFn lead, Str* log) {
+int RunLha(const Str& text, LeadByteFn lead, const AllocWatch& watch, Str* log) {
   Vec<Word> w;
   size_t at;
   bool ended;
-  if (!Parse(text, 1, true, &w, &at, &ended) || w.empty() || w[0].quoted || w[0].text.size() != 1)
-    return kErrBadCommand;
+  int r = Parse(text, 1, true, watch, &w, &at, &ended);
+  if (r != kOk) return r;
+  if (w.empty() || w[0].quoted || w[0].text.size() != 1) return kErrBadCommand;
   switch (w[0].text[0] | 0x20) {
-    case 'a': return Create<true>(w, at, lead, log);
-    case 'e': return Extract<true>(false, w, at, ended, lead, log);
-    case 'x': return Extract<true>(true, w, at, ended, lead, log);
+    case 'a': return Create<true>(w, at, lead, watch, log);
+    case 'e': return Extract<true>(false, w, at, ended, lead, watch, log);
+    case 'x': return Extract<true>(true, w, at, ended, lead, watch, log);
   }
   return kErrBadCommand;
 }
 
-int RunZipCommand(const Str& text, LeadByteFn lead, Str* log) {
+int RunZip(const Str& text, LeadByteFn lead, const AllocWatch& watch, Str* log) {
   Vec<Word> w;
   size_t at;
   bool ended;
-  if (!Parse(text, 0, false, &w, &at, &ended)) return kErrBadCommand;
-  return Create<false>(w, at, lead, log);
+  int r = Parse(text, 0, false, watch, &w, &at, &ended);
+  return r != kOk ? r : Create<false>(w, at, lead, watch, log);
+}
+
+int RunUnzip(const Str& text, LeadByteFn lead, const AllocWatch& watch, Str* log) {
+  Vec<Word> w;
+  size_t at;
+  bool ended;
+  int r = Parse(text, 0, false, watch, &w, &at, &ended);
+  return r != kOk ? r : Extract<false>(true, w, at, ended, lead, watch, log);
+}
+
+}  // namespace
+
+// Each job watches memory from its start, so that whatever was built while it ran out, the
+// text's words included, is never acted on and the job ends as out of memory.
+int RunLhaCommand(const Str& text, LeadByteFn lead, Str* log) {
+  AllocWatch watch;
+  int r = RunLha(text, lead, watch, log);
+  return watch.Lost() ? kErrDiskSpace : r;
+}
+
+int RunZipCommand(const Str& text, LeadByteFn lead, Str* log) {
+  AllocWatch watch;
+  int r = RunZip(text, lead, watch, log);
+  return watch.Lost() ? kErrDiskSpace : r;
 }
 
 int RunUnzipCommand(const Str& text, LeadByteFn lead, Str* log) {
-  Vec<Word> w;
-  size_t at;
-  bool ended;
-  if (!Parse(text, 0, false, &w, &at, &ended)) return kErrBadCommand;
-  return Extract<false>(true, w, at, ended, lead, log);
+  AllocWatch watch;
+  int r = RunUnzip(text, lead, watch, log);
+  return watch.Lost() ? kErrDiskSpace : r;
 }
 
 }  // namespace arc

@@ -30,11 +30,11 @@ int64_t FileTimeToUnix(const FILETIME& ft) {
 
 }  // namespace
 
-PathInfo StatPath(const Str& path) {
+PathInfo StatPath(const char* path) {
   PathInfo info;
 #ifdef _WIN32
   WIN32_FILE_ATTRIBUTE_DATA d;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return info;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &d)) return info;
   info.exists = true;
   info.isDir = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   info.readOnly = (d.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
@@ -42,7 +42,7 @@ PathInfo StatPath(const Str& path) {
   info.mtime = FileTimeToUnix(d.ftLastWriteTime);
 #else
   struct stat st;
-  if (stat(path.c_str(), &st) != 0) return info;
+  if (stat(path, &st) != 0) return info;
   info.exists = true;
   info.isDir = S_ISDIR(st.st_mode);
   info.readOnly = (st.st_mode & S_IWUSR) == 0;
@@ -57,7 +57,17 @@ FILE* OpenForRead(const Str& path) {
   return fopen(path.c_str(), "rb");
 }
 
-FILE* CreateTempIn(const Str& dir, Str* name) {
+FILE* CreateTempBeside(const Str& target, Str* name) {
+  // The folder part, cut at the platform's separators and never inside a two-byte character.
+  size_t cut = 0;
+  for (size_t i = 0; i < target.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(target[i]);
+    if (SystemLeadByte(c)) {
+      ++i;
+      continue;
+    }
+    if (c == '/' || c == static_cast<unsigned char>(PathSeparator())) cut = i;
+  }
   unsigned seed;
 #ifdef _WIN32
   seed = GetCurrentProcessId() * 7919u + GetTickCount();
@@ -70,9 +80,14 @@ FILE* CreateTempIn(const Str& dir, Str* name) {
     char leaf[] = "~arc0000.tmp";
     unsigned x = seed + __atomic_fetch_add(&g_tempCounter, 1u, __ATOMIC_RELAXED) * 40503u;
     for (int i = 7; i >= 4; --i, x >>= 4) leaf[i] = "0123456789ABCDEF"[x & 0xF];
-    Str path = dir.empty() ? Str(leaf) : dir + PathSeparator() + leaf;
+    AllocWatch watch;
+    name->assign(target.data(), cut);
+    if (cut) *name += PathSeparator();
+    *name += leaf;
+    if (watch.Lost()) return nullptr;
+    const char* path = name->c_str();
 #ifdef _WIN32
-    int fd = _open(path.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, 0666);
+    int fd = _open(path, _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, 0666);
     if (fd < 0) {
       if (errno == EEXIST) continue;
       return nullptr;
@@ -80,7 +95,7 @@ FILE* CreateTempIn(const Str& dir, Str* name) {
     FILE* f = _fdopen(fd, "w+b");
     if (!f) _close(fd);
 #else
-    int fd = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR, 0666);
+    int fd = open(path, O_CREAT | O_EXCL | O_RDWR, 0666);
     if (fd < 0) {
       if (errno == EEXIST) continue;
       return nullptr;
@@ -88,7 +103,6 @@ FILE* CreateTempIn(const Str& dir, Str* name) {
     FILE* f = fdopen(fd, "w+b");
     if (!f) close(fd);
 #endif
-    if (f) *name = path;
     return f;
   }
   return nullptr;
@@ -128,11 +142,11 @@ Replaced ReplaceWith(const Str& temp, const Str& target) {
 
 bool RemoveFile(const Str& path) { return remove(path.c_str()) == 0; }
 
-bool MakeDir(const Str& path) {
+bool MakeDir(const char* path) {
 #ifdef _WIN32
-  if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+  if (CreateDirectoryA(path, nullptr)) return true;
 #else
-  if (mkdir(path.c_str(), 0777) == 0) return true;
+  if (mkdir(path, 0777) == 0) return true;
 #endif
   return StatPath(path).isDir;
 }

@@ -14,11 +14,13 @@ struct PathInfo {
   int64_t mtime = 0;  // seconds since 1970, UTC
 };
 
-PathInfo StatPath(const Str& path);
+PathInfo StatPath(const char* path);
+inline PathInfo StatPath(const Str& path) { return StatPath(path.c_str()); }
 FILE* OpenForRead(const Str& path);
-// Creates a new, empty file with a fresh name in `dir` ("" = current directory);
-// writing there and renaming afterwards leaves the old file whole on failure.
-FILE* CreateTempIn(const Str& dir, Str* name);
+// Creates a new, empty file with a fresh name in the folder of `target`, the name in *name;
+// writing there and renaming afterwards leaves the old file whole on failure. Asks for no
+// memory when *name has room for the folder and 13 bytes more; creates nothing when it ran out.
+FILE* CreateTempBeside(const Str& target, Str* name);
 
 // How replacing `target` with the finished temporary file ended.
 enum class Replaced {
@@ -36,7 +38,7 @@ struct ReplaceCalls {
 Replaced ReplaceVia(const ReplaceCalls& calls, const Str& temp, const Str& target);
 Replaced ReplaceWith(const Str& temp, const Str& target);
 bool RemoveFile(const Str& path);
-bool MakeDir(const Str& path);
+bool MakeDir(const char* path);
 bool SetMTime(const Str& path, int64_t mtime);
 char PathSeparator();
 // True when `c` starts a two-byte character in the system's code page.

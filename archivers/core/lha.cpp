@@ -139,22 +139,29 @@ int ReadLhaHeader(ByteSource& src, uint64_t pos, LhaEntry* e) {
 
 int ListLha(ByteSource& src, Vec<LhaEntry>* entries) {
   entries->clear();
-  unsigned failures = AllocFailures();
+  AllocWatch watch;
   uint64_t pos = 0;
+  int r;
   while (true) {
     LhaEntry e;
-    int r = ReadLhaHeader(src, pos, &e);
-    if (r == kEnd) break;
+    r = ReadLhaHeader(src, pos, &e);
+    if (r == kEnd) {
+      r = entries->empty() && src.Size() > 1 ? kErrNotArchive : kOk;
+      break;
+    }
     // Entries before the damage stay listed so that they can still be extracted.
-    if (r != kOk) return entries->empty() && r == kErrBrokenData ? kErrNotArchive : r;
+    if (r != kOk) {
+      if (entries->empty() && r == kErrBrokenData) r = kErrNotArchive;
+      break;
+    }
     pos = e.next;
-    if (!entries->push_back(std::move(e))) return kErrDiskSpace;
+    if (!entries->push_back(std::move(e))) break;
   }
-  if (AllocFailures() != failures) return kErrDiskSpace;
-  return entries->empty() && src.Size() > 1 ? kErrNotArchive : kOk;
+  // A header read while memory ran out may have lost part of its name, or look damaged.
+  return watch.Lost() ? kErrDiskSpace : r;
 }
 
-int ExtractLhaData(ByteSource& src, const LhaEntry& e, ByteSink& out) {
+int ExtractLhaData(ByteSource& src, const LhaEntry& e, ByteSink& out, LhDecodeRoom& room) {
   uint16_t crc = 0;
   if (memcmp(e.method, "-lh0-", 5) == 0 || memcmp(e.method, "-lz4-", 5) == 0) {
     if (e.packed != e.original) return kErrBrokenData;
@@ -168,7 +175,7 @@ int ExtractLhaData(ByteSource& src, const LhaEntry& e, ByteSink& out) {
       done += want;
     }
   } else if (int bits = LhDictionaryBits(e.method)) {
-    int r = LhDecode(bits, src, e.dataPos, e.packed, e.original, out, &crc);
+    int r = LhDecode(room, bits, src, e.dataPos, e.packed, e.original, out, &crc);
     if (r != kOk) return r;
   } else {
     return kErrUnknownMethod;
@@ -177,6 +184,7 @@ int ExtractLhaData(ByteSource& src, const LhaEntry& e, ByteSink& out) {
 }
 
 Vec<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead) {
+  AllocWatch watch;
   // The folders go into an extension of their own, each ended by 0xFF; a second byte that
   // equals '\\' is no separator.
   Str path = e.name;
@@ -190,7 +198,6 @@ Vec<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead) {
       cut = i + 1;
     }
   }
-  unsigned failures = AllocFailures();
   const Str dir = path.substr(0, cut), name = path.substr(cut);
   Vec<uint8_t> v;
   Put16(v, 0);
@@ -221,7 +228,7 @@ Vec<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead) {
   Put16(v, 0);
   // A level 2 header may not start with a zero byte, which would read as the end.
   if ((v.size() & 0xFF) == 0) v.push_back(0);
-  if (AllocFailures() != failures) return Vec<uint8_t>();  // the caller sees the count too
+  if (watch.Lost()) return Vec<uint8_t>();  // the caller sees the count too
   v[0] = static_cast<uint8_t>(v.size());
   v[1] = static_cast<uint8_t>(v.size() >> 8);
   uint16_t crc = Crc16Update(0, v.data(), v.size());

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include "buf.h"
 
+#include "lhcodec.h"
 #include "names.h"
 #include "stream.h"
 
@@ -27,8 +28,8 @@ struct LhaEntry {
 // Reads the header at `pos`. kOk fills *e; 1 means the end of the archive; else an error.
 int ReadLhaHeader(ByteSource& src, uint64_t pos, LhaEntry* e);
 int ListLha(ByteSource& src, Vec<LhaEntry>* entries);
-// Decodes one entry into `out`, checking its CRC.
-int ExtractLhaData(ByteSource& src, const LhaEntry& e, ByteSink& out);
+// Decodes one entry into `out` in a decoding room that was made (lhcodec.h), checking its CRC.
+int ExtractLhaData(ByteSource& src, const LhaEntry& e, ByteSink& out, LhDecodeRoom& room);
 // A level 2 header for `e` (name, method, sizes, time, attribute, data CRC). The name is
 // split into folders and file name with `lead`, as it was joined.
 Vec<uint8_t> MakeLhaHeader(const LhaEntry& e, LeadByteFn lead);

@@ -1,5 +1,5 @@
 #include <cstring>
-#include <memory>
+#include <type_traits>
 
 #include "crc16.h"
 #include "errors.h"
@@ -236,10 +236,14 @@ int LhDictionaryBits(const char method[5]) {
   return 0;
 }
 
-int LhDecode(int dicbit, ByteSource& src, uint64_t offset, uint64_t packed, uint64_t original, ByteSink& out,
-             uint16_t* crc) {
-  Owned<LhDecoder> d(src, offset, packed);
-  if (!d) return kErrDiskSpace;
+bool LhDecodeRoom::Make() { return bytes_.reserve(sizeof(LhDecoder)); }
+
+int LhDecode(LhDecodeRoom& room, int dicbit, ByteSource& src, uint64_t offset, uint64_t packed, uint64_t original,
+             ByteSink& out, uint16_t* crc) {
+  if (!room.get()) return kErrDiskSpace;
+  // Nothing in the decoder needs to be undone, so it is simply made anew over the last one.
+  static_assert(std::is_trivially_destructible_v<LhDecoder>, "the room is never cleaned up");
+  LhDecoder* d = new (room.get()) LhDecoder(src, offset, packed);
   d->np = dicbit + 1;
   d->pbit = dicbit <= 13 ? 4 : 5;
   memset(d->ring, ' ', sizeof d->ring);

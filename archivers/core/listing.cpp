@@ -45,7 +45,7 @@ int Advance(HandleBlock* h, IndividualInfo* info) {
   while (h->cursor < h->count) {
     uint32_t i = h->cursor++;
     const HandleEntry& e = Entries(h)[i];
-    Str name(Names(h) + e.nameOffset, e.nameLength);
+    const std::string_view name(Names(h) + e.nameOffset, e.nameLength);
     if (!WildcardMatch(h->pattern, name) && !WildcardMatch(h->pattern, BaseName(name, nullptr))) continue;
     uint64_t found = (static_cast<uint64_t>(h->foundHigh) << 32) + h->foundLow + e.original;
     h->foundLow = static_cast<uint32_t>(found);
@@ -64,9 +64,9 @@ int Advance(HandleBlock* h, IndividualInfo* info) {
 }  // namespace
 
 HandleBlock* OpenListing(const char* path, bool lha, AllocFn alloc) {
+  AllocWatch watch;
   FILE* f = OpenForRead(path);
   if (!f) return nullptr;
-  unsigned failures = AllocFailures();
   Vec<HandleEntry> entries;
   Str names;
   int damage = 0;
@@ -95,7 +95,7 @@ HandleBlock* OpenListing(const char* path, bool lha, AllocFn alloc) {
         return nullptr;
       }
       for (const auto& e : list)
-        add(e.name, e.original, e.packed, e.crc, e.dosTime, e.attr, static_cast<uint8_t>(e.os), Str(e.method, 5).c_str());
+        add(e.name, e.original, e.packed, e.crc, e.dosTime, e.attr, static_cast<uint8_t>(e.os), e.method);
     } else {
       Vec<ZipEntry> list;
       if (ListZip(src, &list) != 0) {
@@ -107,7 +107,7 @@ HandleBlock* OpenListing(const char* path, bool lha, AllocFn alloc) {
     }
   }
   fclose(f);
-  if (AllocFailures() != failures) return nullptr;  // entries or names are missing
+  if (watch.Lost()) return nullptr;  // entries or names are missing
   size_t bytes = sizeof(HandleBlock) + entries.size() * sizeof(HandleEntry) + names.size() + 1;
   auto* h = static_cast<HandleBlock*>(alloc(bytes));
   if (!h) return nullptr;

@@ -29,12 +29,8 @@ bool PartRefused(const Str& part) {
   return IsDeviceName(part);
 }
 
-}  // namespace
-
-bool ShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-NameCheck SplitSafeName(std::string_view name, LeadByteFn lead, bool lhaSeparators, Vec<Str>* parts) {
-  parts->clear();
+// SplitSafeName without its watch on memory.
+NameCheck Split(std::string_view name, LeadByteFn lead, bool lhaSeparators, Vec<Str>* parts) {
   bool stripped = false;
   if (name.size() >= 2 && name[1] == ':' && isalpha(static_cast<unsigned char>(name[0]))) {
     name.remove_prefix(2);
@@ -69,6 +65,18 @@ NameCheck SplitSafeName(std::string_view name, LeadByteFn lead, bool lhaSeparato
   if (!finish()) return NameCheck::kRefused;
   if (parts->empty()) return NameCheck::kRefused;
   return stripped ? NameCheck::kStripped : NameCheck::kOk;
+}
+
+}  // namespace
+
+bool ShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+NameCheck SplitSafeName(std::string_view name, LeadByteFn lead, bool lhaSeparators, Vec<Str>* parts) {
+  parts->clear();
+  AllocWatch watch;
+  // A part that lost bytes may even look refused: memory decides first.
+  NameCheck r = Split(name, lead, lhaSeparators, parts);
+  return watch.Lost() ? NameCheck::kNoMemory : r;
 }
 
 bool WildcardMatch(std::string_view pattern, std::string_view name) {

@@ -10,13 +10,13 @@ using LeadByteFn = bool (*)(unsigned char);
 
 bool ShiftJisLead(unsigned char c);
 
-enum class NameCheck { kOk, kStripped, kRefused };
+enum class NameCheck { kOk, kStripped, kRefused, kNoMemory };
 
 // Splits a stored name at '/', at '\' (unless it is the second byte of a
 // two-byte character), and at 0xFF when `lhaSeparators` is set. Drive letters and
 // leading separators are stripped; "." parts are dropped; "..", parts made only of
 // dots and spaces, parts with ':' or control characters, and device names refuse
-// the whole name.
+// the whole name. kNoMemory when memory ran out: the parts are then not the name's.
 NameCheck SplitSafeName(std::string_view name, LeadByteFn lead, bool lhaSeparators, Vec<Str>* parts);
 
 // Case-insensitive DOS-style match of `name` against a pattern with '*' and '?';

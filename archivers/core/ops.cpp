@@ -1,6 +1,8 @@
 #include "ops.h"
 
 #include <cstring>
+#include <initializer_list>
+#include <string_view>
 
 #include "crc16.h"
 #include "dostime.h"
@@ -36,23 +38,12 @@ class FilePtr {
   FILE* f_;
 };
 
-void Note(Str* log, const Str& line) {
-  if (log) *log += line + "\n";
-}
-
-// The folder part of a path we built ourselves, split at the platform's
-// separators and never inside a two-byte character.
-Str ParentDir(const Str& path) {
-  size_t cut = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (SystemLeadByte(c)) {
-      ++i;
-      continue;
-    }
-    if (c == '/' || c == static_cast<unsigned char>(PathSeparator())) cut = i;
-  }
-  return path.substr(0, cut);
+// Appends a line made of `parts`, built in the log itself: in room an extraction reserved,
+// it asks for no memory.
+void Note(Str* log, std::initializer_list<std::string_view> parts) {
+  if (!log) return;
+  for (std::string_view p : parts) *log += p;
+  *log += '\n';
 }
 
 Str Join(const Str& dir, const Str& leaf) { return dir.empty() ? leaf : dir + PathSeparator() + leaf; }
@@ -65,37 +56,58 @@ bool SafeTarget(const Str& path, LeadByteFn lead) {
 
 // Writes a new file through a temporary one beside it, so a failure leaves any
 // older file of that name whole. `source`, the old archive being rewritten, is
-// closed before the rename: Windows cannot replace a file that is open.
-// Content built while memory ran out is incomplete and never replaces the target.
+// closed before the rename: Windows cannot replace a file that is open. `watch`
+// has seen the whole job, the target's name included: what was built while memory
+// ran out may be wrong and never replaces the target. The temporary name goes to
+// *temp, which asks for no memory when it has room for the target's name and 13 bytes.
 template <typename Produce>
-int WriteThroughTemp(const Str& target, Produce produce, FilePtr* source = nullptr) {
-  unsigned failures = AllocFailures();
+int WriteThroughTemp(const Str& target, Str* temp, const AllocWatch& watch, Produce produce,
+                     FilePtr* source = nullptr) {
+  if (watch.Lost()) return kErrDiskSpace;
   // A read-only file is the user's word that it must not change.
   if (StatPath(target).readOnly) return kErrCannotWrite;
-  Str temp;
-  FilePtr f(CreateTempIn(ParentDir(target), &temp));
-  if (!f) return kErrCannotWrite;
+  FilePtr f(CreateTempBeside(target, temp));
+  if (!f) return watch.Lost() ? kErrDiskSpace : kErrCannotWrite;
   int r = produce(f.get());
   if (fflush(f.get()) != 0 || ferror(f.get())) r = r == kOk ? kErrCannotWrite : r;
   if (fclose(f.release()) != 0 && r == kOk) r = kErrCannotWrite;
-  if (r == kOk && AllocFailures() != failures) r = kErrDiskSpace;
+  if (watch.Lost()) r = kErrDiskSpace;
   if (source) source->reset();
   if (r == kOk) {
-    Replaced done = ReplaceWith(temp, target);
+    Replaced done = ReplaceWith(*temp, target);
     // The old file is gone: the temporary file now holds the only copy of the new content.
     if (done == Replaced::kOnlyInTemp) return kErrCannotWrite;
     if (done == Replaced::kNo) r = kErrCannotWrite;
   }
-  if (r != kOk) RemoveFile(temp);
+  if (r != kOk) RemoveFile(*temp);
   return r;
 }
 
-// Creates the folders of `parts` (all but the last) below `base`.
-int MakeParents(const Str& base, const Vec<Str>& parts, size_t count) {
-  Str p = base;
-  for (size_t i = 0; i < count; ++i) {
-    p = Join(p, parts[i]);
-    if (!MakeDir(p)) return kErrMakeDir;
+// A path to write and the folders on its way, worked out before anything is written.
+struct PlannedPath {
+  Str path;
+  Vec<size_t> folders;  // lengths of the leading parts of `path` that are folders to make
+};
+
+// Appends `parts` to the path; the first `folders` of them are folders to make.
+void AddParts(PlannedPath* p, const Vec<Str>& parts, size_t folders) {
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (!p->path.empty()) p->path += PathSeparator();
+    p->path += parts[i];
+    if (i < folders) p->folders.push_back(p->path.size());
+  }
+}
+
+// Makes the planned folders, each named by ending the path there for a moment: no copy,
+// so no memory is asked for.
+int MakeFolders(PlannedPath* p) {
+  for (size_t n : p->folders) {
+    char& end = p->path[n];
+    const char kept = end;
+    end = 0;
+    const bool made = MakeDir(p->path.c_str());
+    end = kept;
+    if (!made) return kErrMakeDir;
   }
   return kOk;
 }
@@ -125,12 +137,19 @@ int CheckSources(const Vec<Str>& files, Vec<PathInfo>* infos, Str* log) {
   for (const auto& f : files) {
     PathInfo pi = StatPath(f);
     if (!pi.exists || pi.isDir) {
-      Note(log, f + ": " + ErrorText(kErrFileOpen));
+      Note(log, {f, ": ", ErrorText(kErrFileOpen)});
       return kErrFileOpen;
     }
     if (pi.size > 0xFFF00000u) return kErrTooLarge;
-    infos->push_back(pi);
+    if (!infos->push_back(pi)) return kErrDiskSpace;
   }
+  return kOk;
+}
+
+// The names the files are stored under, one for each file.
+int StoredNames(const Vec<Str>& files, LeadByteFn lead, char sep, Vec<Str>* names) {
+  for (const auto& f : files)
+    if (!names->push_back(StoredName(f, lead, sep))) return kErrDiskSpace;
   return kOk;
 }
 
@@ -169,9 +188,8 @@ int StoreFile(const Str& path, uint64_t size, FILE* out, uint16_t* crc16, uint32
   return kOk;
 }
 
-Str Percent(uint64_t packed, uint64_t original) {
-  return Decimal(original ? packed * 100 / original : 100) + "%";
-}
+// The packed size in whole percent of the original.
+Str Percent(uint64_t packed, uint64_t original) { return Decimal(original ? packed * 100 / original : 100); }
 
 // The first bytes of an LHA header ("-lh5-" at offset 2) or of a ZIP file.
 bool LooksLikeArchive(const Str& path, bool lha) {
@@ -205,7 +223,7 @@ Str FindArchive(const Str& name, bool lha) {
   return first;
 }
 
-int LhaAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* log) {
+int LhaAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, const AllocWatch& watch, Str* log) {
   Str archive = archiveIn;
   if (!HasExtension(archive, lead)) {
     archive = FindArchive(archive, true);
@@ -217,7 +235,8 @@ int LhaAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* lo
   int r = CheckSources(files, &infos, log);
   if (r != kOk) return r;
   Vec<Str> names;
-  for (const auto& f : files) names.push_back(StoredName(f, lead, '\\'));
+  r = StoredNames(files, lead, '\\', &names);
+  if (r != kOk) return r;
 
   Vec<LhaEntry> old;
   FilePtr oldFile;
@@ -228,7 +247,8 @@ int LhaAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* lo
     r = ListLha(src, &old);
     if (r != kOk) return r;
   }
-  return WriteThroughTemp(archive, [&](FILE* out) -> int {
+  Str temp;
+  return WriteThroughTemp(archive, &temp, watch, [&](FILE* out) -> int {
     for (const auto& e : old) {
       bool replaced = false;
       for (const auto& n : names) replaced = replaced || EqualsNoCase(n, e.name);
@@ -237,6 +257,7 @@ int LhaAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* lo
       if (cr != kOk) return cr;
     }
     for (size_t i = 0; i < files.size(); ++i) {
+      if (watch.Lost()) return kErrDiskSpace;
       LhaEntry e;
       memcpy(e.method, "-lh5-", 5);
       e.name = names[i];
@@ -244,6 +265,7 @@ int LhaAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* lo
       e.original = static_cast<uint32_t>(infos[i].size);
       uint64_t headerPos = TellFile(out);
       Vec<uint8_t> header = MakeLhaHeader(e, lead);
+      if (header.empty()) return kErrDiskSpace;
       if (fwrite(header.data(), 1, header.size(), out) != header.size()) return kErrCannotWrite;
       uint64_t dataPos = headerPos + header.size();
       int er = kErrNotSmaller;
@@ -272,10 +294,11 @@ int LhaAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* lo
       }
       uint64_t endPos = dataPos + e.packed;
       header = MakeLhaHeader(e, lead);
+      if (header.empty()) return kErrDiskSpace;
       if (!SeekFile(out, headerPos) || fwrite(header.data(), 1, header.size(), out) != header.size() ||
           !SeekFile(out, endPos))
         return kErrCannotWrite;
-      Note(log, e.name + ": " + Str(e.method, 5) + " " + Percent(e.packed, e.original));
+      Note(log, {e.name, ": ", e.method, " ", Percent(e.packed, e.original), "%"});
     }
     return fputc(0, out) == EOF ? kErrCannotWrite : kOk;
   }, &oldFile);
@@ -284,45 +307,61 @@ int LhaAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* lo
 namespace {
 
 // Writes the entries that match the job under its base folder; the same for both kinds of
-// archive but for how a folder entry shows and how its data is decoded.
+// archive but for how a folder entry shows and how its data is decoded. Every path, name and
+// log line is worked out first: once the first folder or file is written nothing asks for
+// memory, so memory that runs out ends the job before it has written anything.
 template <typename Entry, typename IsDirectory, typename ExtractData>
 int ExtractEntries(const ExtractJob& job, const Vec<Entry>& entries, bool backslashSeparates,
-                   IsDirectory isDirectory, ExtractData extractData, int result, Str* log) {
-  if (!job.baseDir.empty()) {
-    Vec<Str> bparts;
-    SplitSafeName(job.baseDir, job.lead, false, &bparts);
-    int mr = MakeParents("", bparts, bparts.size());
-    if (mr != kOk) return mr;
-  }
-  size_t matched = 0;
-  for (const auto& e : entries) {
+                   IsDirectory isDirectory, ExtractData extractData, int result, const AllocWatch& watch,
+                   Str* log) {
+  struct Planned {
+    size_t entry;
+    bool isDir, refused;
+    PlannedPath target;
+    Str temp;  // room for the temporary file's name
+  };
+  PlannedPath base;
+  Vec<Str> parts;
+  if (SplitSafeName(job.baseDir, job.lead, false, &parts) != NameCheck::kRefused) AddParts(&base, parts, parts.size());
+  Vec<Planned> plan;
+  size_t logRoom = 0, matched = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const Entry& e = entries[i];
     if (!Matches(job.patterns, e.name, job.lead)) continue;
     ++matched;
-    bool isDir = isDirectory(e);
-    if (isDir && !job.keepDirs) continue;
-    Vec<Str> parts;
-    if (SplitSafeName(e.name, job.lead, backslashSeparates, &parts) == NameCheck::kRefused) {
-      Note(log, e.name + ": " + ErrorText(kErrUnsafeName));
-      if (result == kOk) result = kErrUnsafeName;
-      continue;
+    Planned p = {i, isDirectory(e), false, {}, {}};
+    if (p.isDir && !job.keepDirs) continue;
+    NameCheck check = SplitSafeName(e.name, job.lead, backslashSeparates, &parts);
+    if (check == NameCheck::kNoMemory) return kErrDiskSpace;
+    p.refused = check == NameCheck::kRefused;
+    if (!p.refused) {
+      p.target.path = job.baseDir;
+      if (job.keepDirs)
+        AddParts(&p.target, parts, p.isDir ? parts.size() : parts.size() - 1);
+      else
+        p.target.path = Join(p.target.path, parts.back());
+      p.temp.reserve(p.target.path.size() + 13);
     }
-    Str target;
-    int r = kOk;
-    if (job.keepDirs) {
-      r = MakeParents(job.baseDir, parts, isDir ? parts.size() : parts.size() - 1);
-      target = job.baseDir;
-      for (const auto& p : parts) target = Join(target, p);
-    } else {
-      target = Join(job.baseDir, parts.back());
-    }
-    if (r == kOk && !isDir) {
-      r = WriteThroughTemp(target, [&](FILE* out) {
+    logRoom += e.name.size() + 32;  // ": " and the longest error text
+    if (!plan.push_back(std::move(p))) return kErrDiskSpace;
+  }
+  if (log) log->reserve(log->size() + logRoom);
+  if (watch.Lost()) return kErrDiskSpace;
+
+  int r = MakeFolders(&base);
+  if (r != kOk) return r;
+  for (auto& p : plan) {
+    const Entry& e = entries[p.entry];
+    r = p.refused ? kErrUnsafeName : MakeFolders(&p.target);
+    if (r == kOk && !p.isDir) {
+      r = WriteThroughTemp(p.target.path, &p.temp, watch, [&](FILE* out) {
         FileSink sink(out);
         return extractData(e, sink);
       });
-      if (r == kOk) SetMTime(target, e.mtime);
+      if (r == kOk) SetMTime(p.target.path, e.mtime);
     }
-    Note(log, e.name + (r == kOk ? ": ok" : Str(": ") + ErrorText(r)));
+    Note(log, {e.name, ": ", r == kOk ? "ok" : ErrorText(r)});
+    if (r == kErrDiskSpace) return r;
     if (r != kOk && result == kOk) result = r;
   }
   if (matched == 0 && !job.patterns.empty() && result == kOk) result = kErrNoMatch;
@@ -331,7 +370,7 @@ int ExtractEntries(const ExtractJob& job, const Vec<Entry>& entries, bool backsl
 
 }  // namespace
 
-int LhaExtract(const ExtractJob& job, Str* log) {
+int LhaExtract(const ExtractJob& job, const AllocWatch& watch, Str* log) {
   Str archive = FindArchive(job.archive, true);
   if (archive.empty()) return kErrArchiveOpen;
   if (!job.baseDir.empty() && !SafeTarget(job.baseDir, job.lead)) return kErrBadCommand;
@@ -340,14 +379,16 @@ int LhaExtract(const ExtractJob& job, Str* log) {
   FileSource src(f.get());
   Vec<LhaEntry> entries;
   int result = ListLha(src, &entries);
-  if (entries.empty() && result != kOk) return result;
+  if (result == kErrDiskSpace || (entries.empty() && result != kOk)) return result;
+  LhDecodeRoom room;
+  if (!room.Make()) return kErrDiskSpace;
   return ExtractEntries(job, entries, true,
                         [](const LhaEntry& e) { return memcmp(e.method, "-lhd-", 5) == 0; },
-                        [&](const LhaEntry& e, FileSink& sink) { return ExtractLhaData(src, e, sink); },
-                        result, log);
+                        [&](const LhaEntry& e, FileSink& sink) { return ExtractLhaData(src, e, sink, room); },
+                        result, watch, log);
 }
 
-int ZipAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* log) {
+int ZipAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, const AllocWatch& watch, Str* log) {
   Str archive = archiveIn;
   if (!HasExtension(archive, lead)) archive += PreferLowerExtension(archiveIn) ? ".zip" : ".ZIP";
   if (!SafeTarget(archive, lead)) return kErrBadCommand;
@@ -355,7 +396,8 @@ int ZipAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* lo
   int r = CheckSources(files, &infos, log);
   if (r != kOk) return r;
   Vec<Str> names;
-  for (const auto& f : files) names.push_back(StoredName(f, lead, '/'));
+  r = StoredNames(files, lead, '/', &names);
+  if (r != kOk) return r;
 
   Vec<ZipEntry> old;
   FilePtr oldFile;
@@ -366,7 +408,8 @@ int ZipAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* lo
     r = ListZip(src, &old);
     if (r != kOk) return r;
   }
-  return WriteThroughTemp(archive, [&](FILE* out) -> int {
+  Str temp;
+  return WriteThroughTemp(archive, &temp, watch, [&](FILE* out) -> int {
     Vec<uint8_t> cd;
     uint32_t count = 0;
     for (const auto& e : old) {
@@ -393,10 +436,12 @@ int ZipAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* lo
       ++count;
     }
     for (size_t i = 0; i < files.size(); ++i) {
+      if (watch.Lost()) return kErrDiskSpace;
       ZipLocal z{names[i], 8, 0, 0, static_cast<uint32_t>(infos[i].size), UnixToDos(infos[i].mtime), infos[i].mtime};
       uint64_t localPos = TellFile(out);
       if (localPos > 0xFFFFFFF0u) return kErrTooLarge;
       Vec<uint8_t> header = MakeZipLocalHeader(z);
+      if (watch.Lost()) return kErrDiskSpace;
       if (fwrite(header.data(), 1, header.size(), out) != header.size()) return kErrCannotWrite;
       uint64_t dataPos = localPos + header.size();
       int dr = kErrNotSmaller;
@@ -422,25 +467,27 @@ int ZipAdd(const Str& archiveIn, const Vec<Str>& files, LeadByteFn lead, Str* lo
         z.packed = z.original;
       }
       header = MakeZipLocalHeader(z);
+      if (watch.Lost()) return kErrDiskSpace;
       if (!SeekFile(out, localPos) || fwrite(header.data(), 1, header.size(), out) != header.size() ||
           !SeekFile(out, dataPos + z.packed))
         return kErrCannotWrite;
       Vec<uint8_t> c = MakeZipCentralRecord(z, static_cast<uint32_t>(localPos), 0x20);
-      if (!cd.append(c.begin(), c.end())) return kErrDiskSpace;
+      if (watch.Lost() || !cd.append(c.begin(), c.end())) return kErrDiskSpace;
       ++count;
-      Note(log, z.name + (z.method ? ": deflated " : ": stored ") + Percent(z.packed, z.original));
+      Note(log, {z.name, z.method ? ": deflated " : ": stored ", Percent(z.packed, z.original), "%"});
     }
     if (count > 0xFFFE) return kErrTooLarge;
     uint64_t cdPos = TellFile(out);
     if (cdPos + cd.size() > 0xFFFFFFF0u) return kErrTooLarge;
     Vec<uint8_t> end = MakeZipEnd(count, static_cast<uint32_t>(cd.size()), static_cast<uint32_t>(cdPos));
+    if (watch.Lost()) return kErrDiskSpace;
     if (fwrite(cd.data(), 1, cd.size(), out) != cd.size() || fwrite(end.data(), 1, end.size(), out) != end.size())
       return kErrCannotWrite;
     return kOk;
   }, &oldFile);
 }
 
-int ZipExtract(const ExtractJob& job, Str* log) {
+int ZipExtract(const ExtractJob& job, const AllocWatch& watch, Str* log) {
   Str archive = FindArchive(job.archive, false);
   if (archive.empty()) return kErrArchiveOpen;
   if (!job.baseDir.empty() && !SafeTarget(job.baseDir, job.lead)) return kErrBadCommand;
@@ -450,10 +497,12 @@ int ZipExtract(const ExtractJob& job, Str* log) {
   Vec<ZipEntry> entries;
   int result = ListZip(src, &entries);
   if (result != kOk) return result;
+  InflateRoom room;
+  if (!room.Make()) return kErrDiskSpace;
   return ExtractEntries(job, entries, false,
                         [](const ZipEntry& e) { return !e.name.empty() && e.name.back() == '/'; },
-                        [&](const ZipEntry& e, FileSink& sink) { return ExtractZipData(src, e, sink); },
-                        result, log);
+                        [&](const ZipEntry& e, FileSink& sink) { return ExtractZipData(src, e, sink, room); },
+                        result, watch, log);
 }
 
 }  // namespace arc

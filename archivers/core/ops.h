@@ -16,10 +16,12 @@ struct ExtractJob {
   LeadByteFn lead = nullptr;
 };
 
-int LhaAdd(const Str& archive, const Vec<Str>& files, LeadByteFn lead, Str* log);
-int LhaExtract(const ExtractJob& job, Str* log);
-int ZipAdd(const Str& archive, const Vec<Str>& files, LeadByteFn lead, Str* log);
-int ZipExtract(const ExtractJob& job, Str* log);
+// `watch` was made when the job began, before its names were built: a job that ran out of
+// memory writes nothing more and ends with kErrDiskSpace.
+int LhaAdd(const Str& archive, const Vec<Str>& files, LeadByteFn lead, const AllocWatch& watch, Str* log);
+int LhaExtract(const ExtractJob& job, const AllocWatch& watch, Str* log);
+int ZipAdd(const Str& archive, const Vec<Str>& files, LeadByteFn lead, const AllocWatch& watch, Str* log);
+int ZipExtract(const ExtractJob& job, const AllocWatch& watch, Str* log);
 
 // Command texts: "a ARC FILE...", "e ARC [DIR\] [NAME...]", "x ..." for LHA;
 // "ARC FILE..." to create a ZIP; "ARC [NAME...] [-d DIR]" to extract one. A name with

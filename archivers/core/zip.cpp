@@ -1,7 +1,6 @@
 #include "zip.h"
 
-#include <zlib.h>
-
+#include <cstdlib>
 #include <cstring>
 
 #include "bytes.h"
@@ -27,7 +26,72 @@ void ParseExtra(const uint8_t* p, size_t n, ZipEntry* e) {
   }
 }
 
+// zlib asks for its memory here, so that running out of it is counted like ours.
+voidpf ZAlloc(voidpf, uInt items, uInt size) {
+  void* p = malloc(static_cast<size_t>(items) * size);
+  if (!p) NoteAllocFailure();
+  return p;
+}
+void ZFree(voidpf, voidpf p) { free(p); }
+
+// What inflating one entry reads and writes, and what stopped it.
+struct Flow {
+  ByteSource& src;
+  uint64_t pos, left;  // the packed bytes still to read
+  uint8_t* buf;
+  size_t cap;
+  ByteSink& out;
+  uint64_t room;  // the bytes the entry may still give
+  uint32_t crc;
+  int error;
+};
+
+unsigned Pull(void* flow, z_const unsigned char** next) {
+  Flow& f = *static_cast<Flow*>(flow);
+  size_t want = f.left < f.cap ? static_cast<size_t>(f.left) : f.cap;
+  if (want == 0) {
+    f.error = kErrBrokenData;  // the stream goes on past its data
+    return 0;
+  }
+  if (f.src.ReadAt(f.pos, f.buf, want) != want) {
+    f.error = kErrCannotRead;
+    return 0;
+  }
+  f.pos += want;
+  f.left -= want;
+  *next = f.buf;
+  return static_cast<unsigned>(want);
+}
+
+int Push(void* flow, unsigned char* data, unsigned n) {
+  Flow& f = *static_cast<Flow*>(flow);
+  if (n > f.room) {
+    f.error = kErrBrokenData;
+    return 1;
+  }
+  f.room -= n;
+  f.crc = static_cast<uint32_t>(crc32(f.crc, data, n));
+  if (!f.out.Write(data, n)) {
+    f.error = kErrCannotWrite;
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
+
+InflateRoom::~InflateRoom() {
+  if (ready_) inflateBackEnd(&z_);
+}
+
+bool InflateRoom::Make() {
+  if (!in_.resize(65536) || !window_.resize(1u << 15)) return false;
+  z_.zalloc = ZAlloc;
+  z_.zfree = ZFree;
+  // The window is ours and the state is made once: inflating an entry asks for no memory.
+  ready_ = inflateBackInit(&z_, 15, window_.data()) == Z_OK;
+  return ready_;
+}
 
 uint32_t ZipCrc32(uint32_t crc, const void* data, size_t n) {
   return static_cast<uint32_t>(crc32(crc, static_cast<const Bytef*>(data), static_cast<uInt>(n)));
@@ -92,67 +156,29 @@ int ZipDataPos(ByteSource& src, const ZipEntry& e, uint64_t* pos) {
   return kOk;
 }
 
-int ExtractZipData(ByteSource& src, const ZipEntry& e, ByteSink& out) {
+int ExtractZipData(ByteSource& src, const ZipEntry& e, ByteSink& out, InflateRoom& room) {
   if (e.flags & 1) return kErrUnknownMethod;  // encrypted
   if (e.method != 0 && e.method != 8) return kErrUnknownMethod;
+  if (!room.ready_) return kErrDiskSpace;
   uint64_t pos;
   int r = ZipDataPos(src, e, &pos);
   if (r != kOk) return r;
-  Vec<uint8_t> in, buf;
-  if (!in.resize(65536) || !buf.resize(65536)) return kErrDiskSpace;
-  uint32_t crc = crc32(0, nullptr, 0);
-  uint64_t produced = 0, used = 0;
+  Flow f = {src, pos, e.packed, room.in_.data(), room.in_.size(), out, e.original,
+            static_cast<uint32_t>(crc32(0, nullptr, 0)), kOk};
   if (e.method == 0) {
     if (e.packed != e.original) return kErrBrokenData;
-    while (used < e.packed) {
-      size_t want = e.packed - used < in.size() ? static_cast<size_t>(e.packed - used) : in.size();
-      if (src.ReadAt(pos + used, in.data(), want) != want) return kErrCannotRead;
-      crc = crc32(crc, in.data(), static_cast<uInt>(want));
-      if (!out.Write(in.data(), want)) return kErrCannotWrite;
-      used += want;
+    while (f.left) {
+      z_const unsigned char* next;
+      unsigned n = Pull(&f, &next);
+      if (n == 0 || Push(&f, next, n) != 0) return f.error;
     }
-    produced = used;
   } else {
-    z_stream z = {};
-    if (inflateInit2(&z, -15) != Z_OK) return kErrBrokenData;
-    int zr = Z_OK;
-    r = kOk;
-    while (zr != Z_STREAM_END && r == kOk) {
-      if (z.avail_in == 0) {
-        size_t want = e.packed - used < in.size() ? static_cast<size_t>(e.packed - used) : in.size();
-        if (want == 0) {
-          r = kErrBrokenData;
-          break;
-        }
-        if (src.ReadAt(pos + used, in.data(), want) != want) {
-          r = kErrCannotRead;
-          break;
-        }
-        used += want;
-        z.next_in = in.data();
-        z.avail_in = static_cast<uInt>(want);
-      }
-      z.next_out = buf.data();
-      z.avail_out = static_cast<uInt>(buf.size());
-      zr = inflate(&z, Z_NO_FLUSH);
-      if (zr != Z_OK && zr != Z_STREAM_END) {
-        r = kErrBrokenData;
-        break;
-      }
-      size_t got = buf.size() - z.avail_out;
-      produced += got;
-      if (produced > e.original) {
-        r = kErrBrokenData;
-        break;
-      }
-      crc = crc32(crc, buf.data(), static_cast<uInt>(got));
-      if (got && !out.Write(buf.data(), got)) r = kErrCannotWrite;
-    }
-    inflateEnd(&z);
-    if (r != kOk) return r;
+    room.z_.next_in = Z_NULL;
+    room.z_.avail_in = 0;
+    if (inflateBack(&room.z_, Pull, &f, Push, &f) != Z_STREAM_END) return f.error != kOk ? f.error : kErrBrokenData;
   }
-  if (produced != e.original) return kErrBrokenData;
-  return crc == e.crc ? kOk : kErrFileCrc;
+  if (f.room != 0) return kErrBrokenData;
+  return f.crc == e.crc ? kOk : kErrFileCrc;
 }
 
 Vec<uint8_t> MakeZipLocalHeader(const ZipLocal& z) {
@@ -215,7 +241,9 @@ Vec<uint8_t> MakeZipEnd(uint32_t count, uint32_t cdSize, uint32_t cdPos) {
 
 int Deflate(ByteReader& in, ByteSink& out, uint64_t limit, uint64_t* packed, uint64_t* original, uint32_t* crc) {
   z_stream z = {};
-  if (deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return kErrCannotWrite;
+  z.zalloc = ZAlloc;
+  z.zfree = ZFree;
+  if (deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return kErrDiskSpace;
   // Level 6 with a shorter match chain: a fraction of a percent in size for a seventh of the time.
   deflateTune(&z, 8, 16, 128, 64);
   Vec<uint8_t> ibuf, obuf;

@@ -1,5 +1,7 @@
 // ZIP archives: stored and deflated entries, 32-bit sizes.
 #pragma once
+#include <zlib.h>
+
 #include <cstdint>
 #include "buf.h"
 
@@ -26,8 +28,25 @@ uint32_t ZipCrc32(uint32_t crc, const void* data, size_t n);
 int ListZip(ByteSource& src, Vec<ZipEntry>* entries);
 // Where the entry's data starts, after its local header.
 int ZipDataPos(ByteSource& src, const ZipEntry& e, uint64_t* pos);
-// Inflates or copies one entry into `out`, checking size and CRC-32.
-int ExtractZipData(ByteSource& src, const ZipEntry& e, ByteSink& out);
+// Memory for reading entries: an extraction makes it before it writes anything, and each
+// entry it reads uses it in turn.
+class InflateRoom {
+ public:
+  InflateRoom() = default;
+  InflateRoom(const InflateRoom&) = delete;
+  InflateRoom& operator=(const InflateRoom&) = delete;
+  ~InflateRoom();
+  bool Make();  // false when memory ran out
+
+ private:
+  friend int ExtractZipData(ByteSource& src, const ZipEntry& e, ByteSink& out, InflateRoom& room);
+  Vec<uint8_t> in_, window_;
+  z_stream z_ = {};
+  bool ready_ = false;
+};
+
+// Inflates or copies one entry into `out` in a room that was made, checking size and CRC-32.
+int ExtractZipData(ByteSource& src, const ZipEntry& e, ByteSink& out, InflateRoom& room);
 
 struct ZipLocal {
   Str name;

@@ -2,8 +2,8 @@
 // drive the chain of folders down to the current directory. Never holds more than
 // kMaxLocations entries, however deep the chain would go.
 #pragma once
+#include "base/drive_rules.h"
 #include "browser/rules/listrules.h"
-#include "shell/rules/drive_rules.h"
 
 namespace browser {
 

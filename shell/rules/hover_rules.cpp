@@ -51,11 +51,3 @@ int CaptionFontHeight(int uiLanguage, OsKind kind) {
   if (uiLanguage) return 12;
   return IsNtKind(kind) ? 15 : 12;
 }
-
-static int HalfGap(int room, int used) {
-  int gap = (room - used) / 2;
-  return gap > 0 ? gap : 0;
-}
-
-int BannerTextX(int textWidth) { return kBannerLeft + HalfGap(kBannerWidth, textWidth); }
-int BannerTextY(int textHeight) { return kBannerTop + HalfGap(kBannerHeight, textHeight); }

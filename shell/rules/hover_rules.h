@@ -1,4 +1,4 @@
-// Geometry and choices of the hover labels, the location caption and the busy banner.
+// Geometry and choices of the hover labels and the location caption.
 #pragma once
 #include "shell/rules/button_rules.h"
 #include "base/oskind.h"
@@ -32,8 +32,3 @@ struct LabelStyle {
 };
 LabelStyle HoverLabelStyle(int uiLanguage, OsKind kind);
 int CaptionFontHeight(int uiLanguage, OsKind kind);
-
-// Banner: the rounded box (444, 25)-(562, 53) and where its text starts.
-enum { kBannerLeft = 444, kBannerTop = 25, kBannerWidth = 118, kBannerHeight = 28 };
-int BannerTextX(int textWidth);
-int BannerTextY(int textHeight);

@@ -1,4 +1,5 @@
-// The helpers both programs share: texts and messages, Shift-JIS-aware paths, the OS kind.
+// The helpers both programs share: texts and messages, Shift-JIS-aware paths, the OS kind, the
+// CRC and the sliced writes.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,6 +11,7 @@
 #include "base/oskind.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "base/writeslices.h"
 #include "engine/refcheck.h"
 
 namespace {
@@ -221,5 +223,35 @@ TEST(Crc32, KnownValuesAndCombinedParts) {
     EXPECT_EQ(Crc32Update(a, data.data() + cut, data.size() - cut), whole) << cut;
     EXPECT_EQ(Crc32Combine(a, Crc32Update(0, data.data() + cut, data.size() - cut), data.size() - cut), whole)
         << cut;
+  }
+}
+
+TEST(WriteSlices, EveryByteOnceInSlicesAndAShortSliceFails) {
+  std::string data(3 * kWriteSliceBytes + 7, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + (i >> 11));
+  struct Case { long n; int failAt; long putShort; long want; int calls; };
+  const Case cases[] = {
+      {0, -1, 0, 0, 0},
+      {1, -1, 0, 1, 1},
+      {kWriteSliceBytes, -1, 0, kWriteSliceBytes, 1},
+      {kWriteSliceBytes + 1, -1, 0, kWriteSliceBytes + 1, 2},
+      {3 * kWriteSliceBytes + 7, -1, 0, 3 * kWriteSliceBytes + 7, 4},
+      {3 * kWriteSliceBytes + 7, 2, 0, -1, 3},   // the third slice fails: nothing more is written
+      {3 * kWriteSliceBytes + 7, 1, 100, -1, 2},  // the second is written short
+  };
+  for (const Case& c : cases) {
+    std::string out;
+    int calls = 0;
+    const long got = WriteInSlices(data.data(), c.n, [&](const char* p, long k) -> long {
+      EXPECT_LE(k, kWriteSliceBytes);
+      if (calls++ == c.failAt) return c.putShort ? c.putShort : -1;
+      out.append(p, static_cast<size_t>(k));
+      return k;
+    });
+    EXPECT_EQ(got, c.want) << c.n << " " << c.failAt;
+    EXPECT_EQ(calls, c.calls) << c.n << " " << c.failAt;
+    if (c.want >= 0) {
+      EXPECT_EQ(out, data.substr(0, static_cast<size_t>(c.n)));
+    }
   }
 }

@@ -97,11 +97,11 @@ TEST(Pictures, EveryIconOffersItsSizesInSixteenColours) {
   const char *const names[] = {"A_ICON_1", "FLD_ICON", "OPEN_ICON", "RCL_XP_ICON",
                                "RCL_ME_ICON", "RCL_9X_ICON", "DOC_ME_ICON", "DOC_9X_ICON",
                                "NO_FIL_ICON", "NO_DRV_ICON", MAKEINTRESOURCEA(133), "ICON_1"};
-  const std::set<std::pair<int, int>> both = {{32, 4}, {16, 4}}, large = {{32, 4}};
+  const std::set<std::pair<int, int>> both = {{32, 4}, {16, 4}}, small = {{16, 4}};
   for (const char *name : names) {
     std::string label = IS_INTRESOURCE(name) ? "133" : name;
-    // Rundelo's icon is drawn at 32 only; the system makes the small one from it.
-    EXPECT_EQ(IconEntries(name), label == "ICON_1" ? large : both) << label;
+    // Rundelo's icon is drawn at 16 only; the system makes the large one from it.
+    EXPECT_EQ(IconEntries(name), label == "ICON_1" ? small : both) << label;
     EXPECT_NE(LoadIconA(GetModuleHandleA(nullptr), name), nullptr) << label;
     EXPECT_EQ(IconWidth(name, 32), 32) << label;
     EXPECT_EQ(IconWidth(name, 16), 16) << label;

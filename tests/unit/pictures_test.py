@@ -227,7 +227,7 @@ class GeneratedPictures(unittest.TestCase):
             self.check_icon(path, art[name])
         rundelo = self.resources(self.rundelo_rc, 'ICON')
         self.assertEqual(set(rundelo), {'ICON_1'})
-        self.check_icon(rundelo['ICON_1'], art['ICON_1'], sizes=(32,))
+        self.check_icon(rundelo['ICON_1'], art['ICON_1'], sizes=(16,))
 
     def test_pictures_are_not_blank(self):
         for name in ICONS + ['ICON_1']:
@@ -276,9 +276,9 @@ class GeneratorBehaviour(unittest.TestCase):
             ('tovra_icons.txt', 'icon NO_DRV_ICON 32\n', 'icon NO_DRV_ICON 32\nKK\n',
              ['NO_DRV_ICON', 'unequal']),
             ('tovra_icons.txt', 'icon RCL_ME_ICON 16\n', 'icon RCL_ME_ICON 8\n', ['RCL_ME_ICON']),
-            ('rundelo_icons.txt', 'icon ICON_1 32\nKKK', 'icon ICON_1 32\nKKZ',
+            ('rundelo_icons.txt', 'icon ICON_1 16\n.KK', 'icon ICON_1 16\n.KZ',
              ['unknown colour Z']),
-            ('rundelo_icons.txt', 'icon ICON_1 32\n', 'icon ICON_1 16\n', ['ICON_1', '16']),
+            ('rundelo_icons.txt', 'icon ICON_1 16\n', 'icon ICON_1 32\n', ['ICON_1', '32']),
         ]
         for name, old, new, words in cases:
             with self.subTest(name=name, words=words):

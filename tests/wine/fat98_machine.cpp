@@ -10,7 +10,6 @@
 #include <initializer_list>
 
 #include "fileops/machine.h"
-#include "shell/drives.h"
 
 namespace {
 
@@ -87,10 +86,7 @@ DiskFiles g_files;
 
 }  // namespace
 
-bool MachineVolumeIsNtfs(const char*) {
-  g_ntfsFlag = 0;
-  return false;
-}
+bool MachineVolumeIsNtfs(const char*) { return false; }
 
 const fileops::MachineClock& MachineClockOf() { return g_machineClock; }
 

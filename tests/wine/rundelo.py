@@ -44,6 +44,15 @@ TEXTS = {
                    'at the same place in more than one file.',
                    '分割されたファイル(%s)が破壊されているか不足しています.\n'
                    '２個以上のファイルの同じ位置で破壊されたブロックは復元できません.'),
+    'rebuilt_rows': ('Rebuilt %s from the parity files.', '%s をパリティファイルから復元しました.'),
+    'beyond_parity': ('Divided files, %s, are damaged or missing.\nUnable to rebuild the blocks damaged '
+                      'at the same place in more than %d files, the parity files included.',
+                      '分割されたファイル(%s)が破壊されているか不足しています.\n'
+                      'パリティファイルを含めて %d 個を超えるファイルの同じ位置で破壊されたブロックは復元できません.'),
+    'path_too_long': ("The folder's path is too long.", 'フォルダのパスが長すぎます.'),
+    'cannot_write': ('Unable to write to the merged file.', '結合されたファイルに書き込めません.'),
+    'cannot_read_merged': ('Unable to read the merged file.', '結合されたファイルを読めません.'),
+    'left_as': ('The merged file is left as %s.', '結合されたファイルは %s として残っています.'),
     'error': ('Error', 'エラー'),
     'warning': ('Warning', '警告'),
 }

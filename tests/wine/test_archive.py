@@ -22,7 +22,8 @@ JA = dict(os.environ, LC_ALL='ja_JP.UTF-8')
 REFUSAL = {'docs.zip': 'not_hd_dec', 'zeros.zip': 'no_space', 'lying.zip': 'no_space',
            'notes.zip': 'arc_unreadable', 'empty.zip': 'arc_unreadable',
            'cut.zip': 'arc_unreadable', 'CUT.LZH': 'arc_unreadable', 'evil.zip': 'arc_leaves',
-           'EVIL.LZH': 'arc_leaves', 'devices.zip': 'arc_device', 'DEVICE.LZH': 'arc_device'}
+           'EVIL.LZH': 'arc_leaves', 'devices.zip': 'arc_device', 'DEVICE.LZH': 'arc_device',
+           'self.zip': 'arc_program'}
 
 
 def run(*cmd, cwd=None, env=JA):
@@ -272,7 +273,7 @@ class Decompress(ArchiveCase):
                 ('floppy', None, ['docs.zip']), ('network', None, ['docs.zip']),
                 ('fixed', 1 << 20, ['zeros.zip', 'lying.zip']),
                 ('fixed', None, ['notes.zip', 'empty.zip', 'cut.zip', 'CUT.LZH', 'evil.zip', 'EVIL.LZH',
-                                 'devices.zip', 'DEVICE.LZH'])]):
+                                 'devices.zip', 'DEVICE.LZH', 'self.zip'])]):
             folder, root = self.place('tuvx'[i], kind, free)
             for name in archives:
                 self.refused_archive(folder, name)
@@ -288,6 +289,7 @@ class Decompress(ArchiveCase):
                         t.no_window()
                         self.assertEqual(self.snapshot(folder), before)
                 t.exit()
+            self.assert_same_bytes(os.path.join(folder, 'TOVRA.EXE'), bin_path('TOVRA.EXE'))
 
     def refused_archive(self, folder, name):
         path = os.path.join(folder, name)
@@ -315,6 +317,8 @@ class Decompress(ArchiveCase):
                           'lying.zip': [('a.bin', b'a', 1 << 31), ('b.bin', b'b', 1 << 31)],
                           'evil.zip': [('ok.txt', b'ok', 2), ('../evil.txt', b'evil', 4)],
                           'devices.zip': [('ok.txt', b'ok', 2), ('sub/aux .txt', b'aux', 3)],
+                          # the running program's name, in its folder
+                          'self.zip': [('ok.txt', b'ok', 2), ('Tovra.exe', b'not Tovra', 9)],
                           'empty.zip': []}.get(name, [('a.txt', b'a' * 3000, 3000)]))
             if name == 'cut.zip':
                 os.truncate(path, os.path.getsize(path) - 30)

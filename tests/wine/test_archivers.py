@@ -35,9 +35,13 @@ def lha_level0(entries):
 
 
 def pe_tables(path):
-    """Exported names and, per library, imported names of a PE file, read by objdump."""
-    text = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], capture_output=True, text=True,
-                          check=True).stdout
+    """Exported names and, per library, imported names of a PE file, read by the objdump of its
+    machine (the twin's files are x86_64)."""
+    with open(path, "rb") as f:
+        head = f.read(1024)
+    machine = struct.unpack_from("<H", head, struct.unpack_from("<I", head, 0x3C)[0] + 4)[0]
+    objdump = {0x14C: "i686", 0x8664: "x86_64"}[machine] + "-w64-mingw32-objdump"
+    text = subprocess.run([objdump, "-p", path], capture_output=True, text=True, check=True).stdout
     exports, imports, lib, in_exports = set(), {}, None, False
     for line in text.splitlines():
         if line.startswith("[Ordinal/Name Pointer] Table"):

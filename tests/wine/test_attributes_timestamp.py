@@ -143,6 +143,10 @@ class AttributesAndTimestamp(TovraCase):
                                           exe=None)
                 self.tree(folder)
                 shutil.copy(bin_path('TOVRA.EXE'), os.path.join(folder, 'tree', 'sub'))
+                # And under a name the spelling does not show: a hard link, whose changes would
+                # be the program's.
+                os.link(os.path.join(folder, 'tree', 'sub', 'TOVRA.EXE'),
+                        os.path.join(folder, 'tree', 'linked.exe'))
                 app = self.start(root + 'tree\\sub\\TOVRA.EXE', root, lang)
                 t = Tovra(self, app, app.wait_window(cls='Tovra', title='Tovra', timeout=30))
                 t.settle()

@@ -1,15 +1,18 @@
-"""The Copy command of the real program: the destination's forms, the drive checks, the media
-question and loop of a floppy, the room on it, the overwrite question, failed copies that
-leave nothing behind, and pieces with unreadable sectors brought from a floppy, in both
-languages, merged afterwards with their zeros repaired."""
+"""The Copy command of the real program: the destination's forms, the drive checks, the source
+and the running program under other names, the media question and loop of a floppy, the room
+on it, the overwrite question, failed copies that leave nothing behind, and pieces with
+unreadable sectors brought from a floppy, in both languages, merged afterwards with their zeros
+repaired."""
 
 import os
 import shutil
 import subprocess
 import time
 
-from tovra import (IDC_BTN_COPY, IDC_CPY_DEST, IDC_CPY_SOURCE, FloppyPile, TovraCase, write)
-from winetest import IDCANCEL, IDNO, IDOK, IDYES
+from tovra import (IDC_BTN_ATTRIBUTES, IDC_BTN_COPY, IDC_BTN_DELETE, IDC_BTN_RENAME,
+                   IDC_BTN_TIMESTAMP, IDC_CPY_DEST, IDC_CPY_SOURCE, FloppyPile, Tovra, TovraCase,
+                   write)
+from winetest import IDCANCEL, IDNO, IDOK, IDYES, bin_path
 
 TITLE = ('Copy File', 'ファイルのコピー')
 TEXT = {
@@ -19,6 +22,8 @@ TEXT = {
     'missing': ('Unable to find the path to copy the assigned file.',
                 'ファイルのコピー先のパス名が存在しません.'),
     'same': ('Destination is same as the source.', 'コピー先とコピー元が同じです.'),
+    'program': ('Unable to replace, change or delete %s,\nbecause it is TOVRA.EXE now running.',
+                '%s は実行中の TOVRA.EXE であるため、\n置き換え、変更、削除はできません.'),
     'media': ('Does the drive %s have a media ready to use?\nConfirm a media and press <YES> button.',
               'ドライブ %s にはメディアが準備できていますか？\n準備後に、<YES>ボタンを押してください.'),
     'insert': ('Insert a media in the drive.\nThen, press <OK> button.',
@@ -28,6 +33,8 @@ TEXT = {
                   'コピー先に同名のファイルが存在します.\n重ね書きしますか？'),
     'failed': ('Unable to copy %s.\nNothing has been left at the destination.',
                '%s をコピーできませんでした.\nコピー先には何も残っていません.'),
+    'differs': ('The copy of %s on the disk differs from the file.\nThe bad copy has been removed.',
+                'ディスク上の %s のコピーが元のファイルと異なります.\n不正なコピーは削除されました.'),
     'unreadable': ('Unable to read a part of %s.\nDo you copy what can be read, filling the rest '
                    'with zeros?',
                    '%s の一部を読み込めません.\n読み込めない部分を 0 で埋めて、コピーしますか？'),
@@ -37,6 +44,7 @@ TEXT = {
 }
 LOOK = {'bad': ('Error', 'exclamation'), 'drive': ('Error', 'exclamation'),
         'missing': ('Error', 'exclamation'), 'same': ('Error', 'hand'),
+        'program': ('Warning', 'exclamation'), 'differs': ('Error', 'hand'),
         'media': ('CAUTION', 'exclamation'), 'insert': ('Warning', 'exclamation'),
         'space': ('Warning', 'exclamation'), 'overwrite': ('Warning', 'exclamation'),
         'failed': ('Error', 'hand'), 'unreadable': ('Warning', 'exclamation'),
@@ -79,6 +87,62 @@ class Copy(CopyCase):
                     self.copy_to(t, folder, 'a.txt', destination)
                     self.box(t, key)
             t.exit()
+
+    def test_the_source_and_the_running_program_under_other_names(self):
+        # Tovra runs as PROG\TOVRA.EXE; Linux hard links give the source and the program second
+        # names the spelling does not show. Each is refused before anything is asked, and nothing
+        # on the drive changes: no name, no inode, no byte.
+        for lang in ('en', 'ja'):
+            with self.subTest(lang=lang):
+                folder, root = self.drive(name='d-' + lang, letter='t' if lang == 'en' else 'u',
+                                          exe=None)
+                program = os.path.join(folder, 'PROG', 'TOVRA.EXE')
+                os.makedirs(os.path.dirname(program))
+                shutil.copy(bin_path('TOVRA.EXE'), program)
+                source = write(folder, 'a.txt', b'source')
+                write(folder, 'TOVRA.EXE', b'another program')
+                write(folder, 'run.exe', b'another program')
+                os.makedirs(os.path.join(folder, 'LINKS'))
+                os.makedirs(os.path.join(folder, 'SUB'))
+                os.link(source, os.path.join(folder, 'LINKS', 'a.txt'))
+                os.link(program, os.path.join(folder, 'LINKS', 'run.exe'))
+                os.link(program, os.path.join(folder, 'linked.exe'))
+                before = self.snapshot(folder)
+                app = self.start(root + 'PROG\\TOVRA.EXE', root, lang)
+                t = Tovra(self, app, app.wait_window(cls='Tovra', title='Tovra', timeout=30))
+                t.settle()
+                for name, destination, key, args in (
+                        ('a.txt', root + 'LINKS', 'same', ()),
+                        ('a.txt', root + '.', 'same', ()),
+                        ('a.txt', root + 'SUB\\..', 'same', ()),
+                        ('TOVRA.EXE', root + 'PROG', 'program', (root + 'PROG\\TOVRA.EXE',)),
+                        ('TOVRA.EXE', root + 'SUB\\..\\prog\\', 'program',
+                         (root + 'prog\\TOVRA.EXE',)),
+                        ('run.exe', root + 'links', 'program', (root + 'links\\run.exe',))):
+                    self.copy_to(t, folder, name, destination)
+                    self.box(t, key, *args)
+                    t.no_window()
+                # The program's file under another name is refused by every command that would
+                # change it, before its dialog.
+                for button in (IDC_BTN_RENAME, IDC_BTN_DELETE, IDC_BTN_TIMESTAMP,
+                               IDC_BTN_ATTRIBUTES):
+                    t.select(folder, 'linked.exe')
+                    t.press(button)
+                    self.box(t, 'program', root + 'linked.exe')
+                    t.no_window()
+                self.assertEqual(self.snapshot(folder), before)
+                self.assert_same_bytes(program, bin_path('TOVRA.EXE'))
+                app.kill()
+
+    def snapshot(self, folder):
+        """Every path below folder with its inode, size, time and link count."""
+        seen = {}
+        for top, dirs, files in os.walk(folder):
+            for name in dirs + files:
+                st = os.stat(os.path.join(top, name))
+                seen[os.path.relpath(os.path.join(top, name), folder)] = (
+                    st.st_ino, st.st_size, st.st_mtime_ns, st.st_nlink)
+        return seen
 
     def test_to_a_hard_disk_with_the_overwrite_question(self):
         folder, root = self.drive()
@@ -253,6 +317,45 @@ class UnreadableSectors(CopyCase):
 
     def test_to_another_floppy_read_back_in_japanese(self):
         self.copy_from_bad_disk('ja', to_floppy=True)
+
+    def test_a_short_copy_from_a_cd_rom_is_not_kept(self):
+        # Wine's own copy stops quietly at a sector it cannot read: the copy is shorter than the
+        # file, and a copy from a drive that is not removable is not offered what can be read.
+        folder, root = self.drive()
+        disk = os.path.join(self.tmp, 'disk')
+        write(disk, 'file-3', os.urandom(self.SIZE))
+        r_root, mount = self.bad_sector_drive('r', disk, {'file-3': [(700000, 700001)]},
+                                              kind='cdrom')
+        t = self.start_tovra(root, 'ja')
+        t.choose([i.text[:2] for i in t.items()[1]].index('R:'))
+        self.box(t, 'media', r_root, button=IDYES)
+        t.settle()
+        self.copy_to(t, mount, 'file-3', root)
+        self.box(t, 'failed', 'file-3')
+        t.no_window()
+        self.assertEqual(os.listdir(folder), ['TOVRA.EXE'])
+
+    def test_every_sector_that_reads_is_read_back_past_many_unreadable_ones(self):
+        # 70 unreadable sectors, every fourth from sector 10 on, and a weak one between the 67th
+        # and the 68th that reads otherwise each time: the copy to a floppy, read back, differs
+        # there from the file, and is removed.
+        folder, root = self.drive()
+        disk = os.path.join(self.tmp, 'disk')
+        write(disk, 'file-3', os.urandom(self.SIZE))
+        bad = [((10 + 4 * k) * 512 + 100, (10 + 4 * k) * 512 + 101) for k in range(70)]
+        weak = (276 * 512 + 7, 276 * 512 + 8, 'weak')
+        a_root, mount = self.bad_sector_drive('a', disk, {'file-3': bad + [weak]})
+        b_root, b_folder = self.floppy_drive('b')
+        t = self.start_tovra(root)
+        t.choose([i.text[:2] for i in t.items()[1]].index('A:'))
+        self.box(t, 'media', a_root, button=IDYES)
+        t.settle()
+        self.copy_to(t, mount, 'file-3', b_root)
+        self.box(t, 'media', b_root, button=IDYES)
+        self.box(t, 'unreadable', 'file-3', button=IDYES)
+        self.box(t, 'differs', 'file-3')
+        t.no_window()
+        self.assertEqual(os.listdir(b_folder), [])
 
     def test_pieces_copied_with_zeros_merge_after_the_repair(self):
         # A set Tovra divided, on a floppy where two pieces have bad sectors: their copies'

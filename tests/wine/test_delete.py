@@ -165,6 +165,9 @@ class Delete(TovraCase):
                 inner = os.path.join(folder, 'a', 'b')
                 os.makedirs(inner)
                 subprocess.run(['cp', os.environ['TOVRA_BIN'] + '/TOVRA.EXE', inner], check=True)
+                # The program under a name the spelling does not show: a hard link.
+                os.makedirs(os.path.join(folder, 'c'))
+                os.link(os.path.join(inner, 'TOVRA.EXE'), os.path.join(folder, 'c', 'run.exe'))
                 write(folder, 'f.txt')
                 app = self.start(root + 'a\\b\\TOVRA.EXE', root, lang)
                 t = Tovra(self, app, app.wait_window(cls='Tovra', title='Tovra', timeout=30))
@@ -172,10 +175,12 @@ class Delete(TovraCase):
                 for mode in (IDC_DEL_RECYCLE, IDC_DEL_COMPLETE):
                     dlg = self.open_dialog(t, folder, 'f.txt', mode)
                     t.app.click(dlg, IDCANCEL)
-                    t.select(folder, 'a')
-                    t.press(IDC_BTN_DELETE)
-                    self.box(t, 'protected', 'Warning', 'exclamation')
+                    for holder in ('a', 'c'):
+                        t.select(folder, holder)
+                        t.press(IDC_BTN_DELETE)
+                        self.box(t, 'protected', 'Warning', 'exclamation')
                 self.assertTrue(os.path.exists(os.path.join(inner, 'TOVRA.EXE')))
+                self.assertEqual(os.stat(os.path.join(inner, 'TOVRA.EXE')).st_nlink, 2)
                 self.app_choose(t, cdroot)
                 t.select(cd, 'f.txt')
                 t.press(IDC_BTN_DELETE)

@@ -96,9 +96,9 @@ class DivideSizes(TovraCase):
         t.app.click(dlg, IDC_DIV_USER)
         t.app.combo_select(dlg, IDC_DIV_SIZELIST, 0)
         t.app.click(dlg, IDOK)
-        t.expect('div_success', 1001, timeout=120)
+        t.expect('div_success', 1003, timeout=120)  # three parity pieces and the block checks
         t.expect('next_fd', button=IDNO)
-        self.assertEqual(len(pieces_in(folder)), 1002)
+        self.assertEqual(len(pieces_in(folder)), 1004)
         self.assert_pieces_make(folder, 999, os.path.join(folder, 'a4.bin'))
         with open(os.path.join(folder, 'file-0'), 'rb') as f:
             self.assertTrue(f.read().startswith(b'a4.bin;9990000;999;'))
@@ -165,10 +165,10 @@ class DivideExistingPieces(TovraCase):
     def test_question_and_clean_up(self):
         folder, root = self.drive()
         write(folder, 'FILE-7', pattern(3000000))  # the source, named like a piece
-        others = ['myfile-a.txt', 'file-1002', 'file-01']
+        others = ['myfile-a.txt', 'file-1004', 'file-01']
         for name in others:
             write(folder, name, b'kept')
-        for k in (0, 1, 3, 999, 1000):
+        for k in (0, 1, 3, 999, 1000, 1003):
             write(folder, 'file-%d' % k, b'old')
         write(folder, 'FILE-12', b'old')
         # Past the set, its parity piece file-4 and its block checks file-5.
@@ -181,7 +181,7 @@ class DivideExistingPieces(TovraCase):
         t.press(IDC_BTN_DIVISION)
         t.expect('exist_q', button=IDNO)
         t.no_window()
-        self.assertEqual(len(os.listdir(folder)), 12)
+        self.assertEqual(len(os.listdir(folder)), 13)
 
         # Yes deletes only the names of pieces, not a read-only one and not the source.
         t.select(folder, 'FILE-7')
@@ -249,10 +249,10 @@ class DivideFailures(TovraCase):
         self.assertEqual(pieces_in(folder), [])
 
     def test_disk_full_while_writing_a_piece(self):
-        # Room for the file plus the margin, but not for 30 pieces of 10,000 bytes that each
-        # take three pages of 4096 bytes.
-        folder, root, free = self.tmpfs_drive(300000, 320 * 1024)
-        self.assertGreaterEqual(free, 301000)
+        # Room for the file, its three parity pieces, the block checks and the margin, but not
+        # for 30 pieces of 10,000 bytes that each take three pages of 4096 bytes.
+        folder, root, free = self.tmpfs_drive(300000, 340 * 1024)
+        self.assertGreaterEqual(free, 300000 + 30000 + 292 + 1000)
         failing = 1 + (free - 4096) // 12288
         t = self.start_tovra(root)
         t.divide(folder, 'data.bin', IDC_DIV_USER, user_item=0)

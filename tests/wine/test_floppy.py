@@ -8,7 +8,7 @@ import subprocess
 import unittest
 
 from tovra import (IDC_BTN_DIVISION, IDC_DIV_120, IDC_DIV_144, IDC_DIV_64, IDC_DIV_72,
-                   IDC_FD_DRIVE, FloppyPile, TovraCase, pattern, write)
+                   IDC_FD_DRIVE, FloppyPile, TovraCase, last_of, pattern, write)
 from winetest import IDCANCEL, IDNO, IDOK, IDYES, bin_path
 
 PIECE = {IDC_DIV_144: 1440000, IDC_DIV_120: 1200000, IDC_DIV_72: 720000, IDC_DIV_64: 640000}
@@ -40,7 +40,7 @@ class FloppyCase(TovraCase):
         self.t.app.click(dlg, radio)
         self.t.app.click(dlg, IDOK)
         n = -(-size // PIECE[radio])
-        self.t.expect('div_success', n + 2)
+        self.t.expect('div_success', last_of(n))
         self.t.expect('next_fd', button=IDYES)
         return self.t.dialog('Copy Divided Files to FDs', '分割ファイルの FD へのコピー'), n
 
@@ -62,7 +62,7 @@ class FloppyCase(TovraCase):
                 if name != 'file-%s' % lost:
                     shutil.copy(os.path.join(disk, name), target)
         self.assertEqual(sorted(os.listdir(target)),
-                         sorted([exe] + ['file-%d' % k for k in range(n + 3) if k != lost]))
+                         sorted([exe] + ['file-%d' % k for k in range(last_of(n) + 1) if k != lost]))
         return target, root
 
     def gather_and_merge(self, disks, n, letter='u', lost=None):
@@ -106,6 +106,33 @@ class FloppyLayouts(FloppyCase):
         self.gather_and_merge(pile.disks, n)
         # The disk of FILE-2 lost: the merge of the others rebuilds it.
         self.gather_and_merge(pile.disks, n, 'v', lost=2)
+
+    def test_twelve_pieces_with_two_parity_pieces_merge_without_a_disk(self):
+        # 1.2MB pieces, one a disk: the block checks ride beside the first parity piece, the
+        # second parity piece FILE-15 takes a disk of its own with FILE-0 again beside it. The
+        # disk of FILE-5 lost, Rundelo rebuilds it from the rest.
+        pile = FloppyPile(self)
+        pile.insert()
+        dlg, n = self.divide_for_floppies(12 * 1200000 - 7, IDC_DIV_120)
+        self.assertEqual(last_of(n), 15)
+        self.start_copy(dlg)
+        self.t.expect('confirm')
+        for _ in range(13):
+            self.t.expect('next_disk', before=pile.insert)
+        self.t.expect('fd_done', 15, button=IDNO)
+        self.t.no_window()
+        self.assertEqual(pile.contents(), [['file-0', 'file-1']] +
+                         [['file-%d' % k] for k in range(2, 13)] +
+                         [['file-13', 'file-14'], ['file-0', 'file-15']])
+        for k in range(16):
+            self.assertTrue(filecmp_same(os.path.join(self.folder, 'file-%d' % k),
+                                         [os.path.join(d, 'file-%d' % k) for d in pile.disks],
+                                         2 if k == 0 else 1))
+        self.t.app.stop()
+        target, root = self.gather(pile.disks[:4] + pile.disks[5:], n, 'v', lost=5, exe='RUNDELO.EXE')
+        rundelo = self.start(root + 'RUNDELO.EXE', root)
+        self.assertEqual(rundelo.wait_exit(30), 0)
+        self.assert_same_bytes(os.path.join(target, 'data.bin'), self.original)
 
     def test_720k_pieces_three_on_the_first_disk_then_two_japanese(self):
         self.lang = 'ja'

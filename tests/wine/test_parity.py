@@ -1,8 +1,8 @@
 """Piece sets with a check line and a parity piece in the real programs: one bad piece (a
 flipped byte, a cut, a deleted piece) rebuilt by Tovra after its question and by Rundelo by
-itself, byte for byte by cmp; two bad pieces named and no merged file; the programs of an
-earlier build (built from its sources during the run) merging a new set, and a set of theirs
-merging as before."""
+itself, byte for byte by cmp; two bad pieces named and no merged file; the programs of earlier
+builds (built from their sources during the run) merging new sets of one, two and three parity
+pieces, rebuilding one damaged piece where they could, and a set of theirs merging as before."""
 
 import os
 import re
@@ -13,14 +13,22 @@ import unittest
 
 from rundelo import EN, JA, RundeloCase, window_note
 from rundelo import text as rtext
-from tovra import (IDC_DIV_USER, TovraCase, check_line, parity_of, pattern, read_pieces,
-                   write)
+from tovra import (IDC_DIV_USER, TovraCase, check_line, last_of, parity_of, pattern,
+                   read_pieces, write)
 from winetest import IDNO, IDYES, bin_path
 
 # 4 data pieces of 30,000 bytes, the last of 10,007, and the parity piece file-5.
 SIZE, PIECE, N = 100007, 30000, 4
 RECORD = b'data.bin;%d;%d;8;5;14;7;3;1999;\n' % (SIZE, N)
 OLD_COMMIT = '1d9edb5'
+# Earlier builds: the last number of a set their merger asks to delete (the pieces, then the
+# parity piece and the block checks once they knew them), and the question before they rebuild
+# one damaged piece: none (no checks), of the whole piece, of its damaged blocks.
+EARLIER = {
+    '1d9edb5': (lambda n: n, None),
+    '26f35dd': (lambda n: n + 1, lambda t, k, n: ('rebuild_q', t.text('p_damaged', k), n + 1)),
+    'd365fc9': (lambda n: n + 2, lambda t, k, n: ('rebuild_blocks_q', t.text('p_damaged', k), 1)),
+}
 
 
 def make_set(folder, data=None, prefix='file-'):
@@ -258,11 +266,11 @@ class RundeloRebuild(RundeloCase):
                 self.assert_same_bytes(os.path.join(folder, 'data.bin'), original)
 
 
-def old_readers(case):
-    """TOVRA.EXE and RUNDELO.EXE of the earlier build, made once from its sources (git
+def old_readers(case, commit=OLD_COMMIT):
+    """TOVRA.EXE and RUNDELO.EXE of an earlier build, made once from its sources (git
     archive, so the repository gets no worktree of it) in the build tree."""
     repo = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..')
-    top = os.path.join(os.path.dirname(os.environ['TOVRA_BIN'].rstrip('/')), 'old-readers-' + OLD_COMMIT)
+    top = os.path.join(os.path.dirname(os.environ['TOVRA_BIN'].rstrip('/')), 'old-readers-' + commit)
     bins = os.path.join(top, 'build', 'bin')
     if not all(os.path.exists(os.path.join(bins, n)) for n in ('TOVRA.EXE', 'RUNDELO.EXE')):
         shutil.rmtree(top, ignore_errors=True)
@@ -273,7 +281,7 @@ def old_readers(case):
         try:
             src = os.path.join(work, 'src')
             os.makedirs(src, exist_ok=True)
-            archive = subprocess.run(['git', '-C', repo, 'archive', OLD_COMMIT],
+            archive = subprocess.run(['git', '-C', repo, 'archive', commit],
                                      stdout=subprocess.PIPE, check=True)
             subprocess.run(['tar', '-x', '-C', src], input=archive.stdout, check=True)
             log = os.path.join(top, 'build.log')
@@ -286,7 +294,7 @@ def old_readers(case):
                     r = subprocess.run(step, cwd=work, stdout=out, stderr=subprocess.STDOUT)
                     if r.returncode:
                         break
-            case.assertEqual(r.returncode, 0, 'building %s failed, see %s' % (OLD_COMMIT, log))
+            case.assertEqual(r.returncode, 0, 'building %s failed, see %s' % (commit, log))
             if work != top:
                 for n in ('TOVRA.EXE', 'RUNDELO.EXE'):
                     shutil.copy(os.path.join(work, 'build', 'bin', n), bins)
@@ -333,6 +341,68 @@ class OldReaders(TovraCase):
         app = self.start(root_r + 'RUNDELO.EXE', root_r)
         self.assertEqual(app.wait_exit(timeout=60), 0)
         self.assert_same_bytes(os.path.join(old_r, 'data.bin'), original)
+
+    def new_sets(self):
+        """Sets of 12 and of 25 pieces of 10 kB (two and three parity pieces) that today's
+        division wrote: {n: (folder, original)}."""
+        sets = {}
+        for i, n in enumerate((12, 25)):
+            folder, root = self.drive('qs'[i], name='new-set-%d' % n)
+            data = pattern(10000 * n - 7 * i - 3, n)
+            write(folder, 'data.bin', data)
+            t = self.start_tovra(root)
+            t.divide(folder, 'data.bin', IDC_DIV_USER, user_item=0)
+            t.expect('div_success', last_of(n))
+            t.expect('next_fd', button=IDNO)
+            t.app.stop()
+            self.assertEqual(sorted(f for f in os.listdir(folder) if f.startswith('file-')),
+                             sorted('file-%d' % k for k in range(last_of(n) + 1)))
+            sets[n] = (folder, write(self.tmp, 'original-%d' % n, data))
+        return sets
+
+    def earlier_build_merges_and_repairs_new_sets(self, commit):
+        last, question = EARLIER[commit]
+        bins = old_readers(self, commit)
+        sets = self.new_sets()
+        folder, root = self.drive('u', name='earlier', exe=None)
+
+        def place(n, program, damaged):
+            for f in os.listdir(folder):
+                os.remove(os.path.join(folder, f))
+            for f in os.listdir(sets[n][0]):
+                if f.startswith('file-'):
+                    shutil.copy(os.path.join(sets[n][0], f), folder)
+            shutil.copy(os.path.join(bins, program), folder)
+            if damaged:
+                flip(folder, 3)
+
+        for n, (_, original) in sets.items():
+            for damaged in (False, True) if question else (False,):
+                with self.subTest(n=n, damaged=damaged, program='Tovra'):
+                    place(n, 'TOVRA.EXE', damaged)
+                    t = self.start_tovra(root)
+                    t.merge(folder)
+                    if damaged:
+                        t.expect(*question(t, 3, n), button=IDYES)
+                    t.expect('mrg_success', 'data.bin')
+                    t.expect('mrg_delete', last(n), button=IDNO)
+                    t.no_window()
+                    self.assert_same_bytes(os.path.join(folder, 'data.bin'), original)
+                    t.app.stop()
+                with self.subTest(n=n, damaged=damaged, program='Rundelo'):
+                    place(n, 'RUNDELO.EXE', damaged)
+                    app = self.start(root + 'RUNDELO.EXE', root)
+                    self.assertEqual(app.wait_exit(timeout=60), 0)
+                    self.assert_same_bytes(os.path.join(folder, 'data.bin'), original)
+
+    def test_build_before_the_checks_merges_new_sets(self):
+        self.earlier_build_merges_and_repairs_new_sets('1d9edb5')
+
+    def test_build_with_the_check_line_merges_new_sets_and_rebuilds_a_piece(self):
+        self.earlier_build_merges_and_repairs_new_sets('26f35dd')
+
+    def test_build_with_the_block_checks_merges_new_sets_and_rebuilds_a_piece(self):
+        self.earlier_build_merges_and_repairs_new_sets('d365fc9')
 
     def test_set_the_earlier_build_wrote_merges_as_before(self):
         bins = old_readers(self)

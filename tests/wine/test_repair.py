@@ -2,7 +2,9 @@
 damages: three pieces damaged at different places rebuilt after Tovra's question and by
 Rundelo by itself, byte for byte by cmp, in both languages; two pieces damaged at the same
 place refused by both, naming the pieces, with nothing left beside them and the pieces as
-they were."""
+they were. What fails while such a set is merged is named: the merged file held by another
+program when it is to be rebuilt, one the disk cannot give back, a write, and a merged file
+that cannot be deleted."""
 
 import os
 import shutil
@@ -122,6 +124,119 @@ class Repair(TovraCase):
                 self.assertEqual(sorted(os.listdir(folder)), sorted(os.listdir(aside)))
                 for name in os.listdir(aside):
                     self.assert_same_bytes(os.path.join(folder, name), os.path.join(aside, name))
+
+    def assert_as_before(self, folder, aside):
+        """Nothing left beside the pieces, and every piece as it was."""
+        self.assertEqual(sorted(os.listdir(folder)), sorted(os.listdir(aside)))
+        for name in os.listdir(aside):
+            self.assert_same_bytes(os.path.join(folder, name), os.path.join(aside, name))
+
+    def test_a_merged_file_held_by_another_program_when_it_is_to_be_rebuilt(self):
+        # Deleted, the merged file waits for the other program to let go of it. Wine, unlike
+        # Windows, lets such a file be opened again, which is how the programs tell a file that
+        # stays: here they name it as left, and it goes once the other program lets go.
+        pieces, _ = self.divided()
+        for letter, program, lang, temp in (('t', 'TOVRA.EXE', 'ja', '~TVR000.TMP'),
+                                            ('u', 'RUNDELO.EXE', 'en', '~RDL000.TMP')):
+            with self.subTest(program=program, lang=lang):
+                folder, root = self.damaged_copy(pieces, letter, program, THREE_PLACES)
+                aside = os.path.join(self.tmp, 'aside-' + letter)
+                shutil.copytree(folder, aside)
+                holder = self.robot()
+                holder.hold(root + temp)
+                if program == 'TOVRA.EXE':
+                    t = self.start_tovra(root, lang)
+                    t.merge(folder)
+                    t.expect('rebuild_many_q', 'FILE-1, FILE-3, FILE-5', 3, button=IDYES,
+                             timeout=60)
+                    t.expect('reopen_merged', 'data.bin', timeout=60)
+                    t.expect('left_as', root + temp)
+                    t.no_window()
+                    t.app.stop()
+                else:
+                    app = self.start(root + program, root, lang)
+                    app.expect_msgbox(rtext('cannot_read_merged', lang), rtext('error', lang), 'hand',
+                                      timeout=60)
+                    app.expect_msgbox(rtext('left_as', lang) % (root + temp), rtext('warning', lang),
+                                      'exclamation')
+                    self.assertEqual(app.wait_exit(), 0)
+                holder.stop()
+                self.assert_as_before(folder, aside)
+
+    def test_a_merged_file_that_cannot_be_read_back_for_a_rebuild(self):
+        # A disk that gives back wrongly what was written to it: the rebuild reads block 5 of
+        # FILE-2 from the merged file for block 5 of FILE-1, and that read fails.
+        pieces, _ = self.divided()
+        at = 1440000 + 50000
+        for letter, program, lang, temp in (('t', 'TOVRA.EXE', 'en', '~TVR000.TMP'),
+                                            ('u', 'RUNDELO.EXE', 'ja', '~RDL000.TMP')):
+            with self.subTest(program=program, lang=lang):
+                folder = os.path.join(self.tmp, 'unreadable-' + letter)
+                os.makedirs(folder)
+                for k in range(N + 3):
+                    shutil.copy(os.path.join(pieces, 'file-%d' % k), folder)
+                for d in THREE_PLACES:
+                    d(folder)
+                shutil.copy(bin_path(program), folder)
+                aside = os.path.join(self.tmp, 'aside-' + letter)
+                shutil.copytree(folder, aside)
+                root, mount = self.bad_sector_drive(letter, folder, {temp: [(at, at + 1)]},
+                                                    kind='fixed', writable=True)
+                if program == 'TOVRA.EXE':
+                    self._folders = dict(getattr(self, '_folders', {}), **{root: mount})
+                    t = self.start_tovra(root, lang)
+                    t.merge(mount)
+                    t.expect('rebuild_many_q', 'FILE-1, FILE-3, FILE-5', 3, button=IDYES,
+                             timeout=60)
+                    t.expect('read_merged', 'data.bin', timeout=60)
+                    t.no_window()
+                    t.app.stop()
+                else:
+                    app = self.start(root + program, root, lang)
+                    app.expect_msgbox(rtext('cannot_read_merged', lang), rtext('error', lang), 'hand',
+                                      timeout=60)
+                    self.assertEqual(app.wait_exit(), 0)
+                self.assert_as_before(folder, aside)
+
+    def test_a_write_that_fails_is_named(self):
+        # Rundelo's merge by the check line on a disk that fills up while it writes.
+        pieces, _ = self.divided()
+        for letter, lang in (('t', 'en'), ('u', 'ja')):
+            with self.subTest(lang=lang):
+                folder, root = self.damaged_copy(pieces, letter, 'RUNDELO.EXE', [])
+                aside = os.path.join(self.tmp, 'aside-' + letter)
+                shutil.copytree(folder, aside)
+                app = self.start_with_file_size_limit(root + 'RUNDELO.EXE', root, lang, 1000000)
+                app.expect_msgbox(rtext('cannot_write', lang), rtext('error', lang), 'hand',
+                                  timeout=60)
+                self.assertEqual(app.wait_exit(), 0)
+                self.assert_as_before(folder, aside)
+
+    def test_a_merged_file_that_cannot_be_deleted_is_named(self):
+        # A folder where files can be made but not renamed or deleted: the whole merged file
+        # stays under its temporary name.
+        pieces, original = self.divided()
+        for letter, program, lang, temp in (('t', 'TOVRA.EXE', 'en', '~TVR000.TMP'),
+                                            ('u', 'RUNDELO.EXE', 'ja', '~RDL000.TMP')):
+            with self.subTest(program=program, lang=lang):
+                folder, root = self.damaged_copy(pieces, letter, program, [])
+                self.append_only(folder)
+                if program == 'TOVRA.EXE':
+                    t = self.start_tovra(root, lang)
+                    t.merge(folder)
+                    t.expect('create_merged', 'data.bin', timeout=60)
+                    t.expect('left_as', root + temp)
+                    t.no_window()
+                    t.app.stop()
+                else:
+                    app = self.start(root + program, root, lang)
+                    app.expect_msgbox(rtext('cannot_create', lang) + 'data.bin', rtext('error', lang),
+                                      'hand', timeout=60)
+                    app.expect_msgbox(rtext('left_as', lang) % (root + temp), rtext('warning', lang),
+                                      'exclamation')
+                    self.assertEqual(app.wait_exit(), 0)
+                self.assertNotIn('data.bin', os.listdir(folder))
+                self.assert_same_bytes(os.path.join(folder, temp), original)
 
 
 if __name__ == '__main__':

@@ -90,6 +90,9 @@ T = {
     'no_file1': ('Unable to find a file, FILE-1.', 'FILE-1 を見つけられません.'),
     'missing': ('A file, FILE-%d, is missing.', 'ファイル(FILE-%d)が不足しています.'),
     'create_merged': ('Unable to create a destination file, %s.', '結合するファイル、%s を作成できません.'),
+    'reopen_merged': ('Unable to open the merged file, %s.', '結合されたファイル、%s を開けません.'),
+    'read_merged': ('Unable to read the merged file, %s.', '結合されたファイル、%s を読めません.'),
+    'left_as': ('The merged file is left as %s.', '結合されたファイルは %s として残っています.'),
     'open_piece': ('Unable to open the source file, FILE-%d.', 'ソースファイル FILE-%d を開けません.'),
     'read_piece': ('Unable to read the source file, FILE-%d.', 'ソースファイル FILE-%d を読めません.'),
     'unsuccess': ('Unsuccess!\nFilesize is not equal to the original filesize.',
@@ -118,6 +121,17 @@ T = {
     'no_parity_many': ('Files, %s, are damaged or missing.\nUnable to rebuild them without the sound parity '
                        'file, FILE-%d.',
                        'ファイル(%s)が破壊されているか不足しています.\n正常なパリティファイル FILE-%d がないため、復元できません.'),
+    # with more than one parity piece
+    'rebuild_rows_q': ('%s\nDo you rebuild %d block(s) of it from the parity files ?',
+                       '%s\n%d 個のブロックをパリティファイルから復元しますか？'),
+    'rebuild_many_rows_q': ('Files, %s, are damaged or missing.\nDo you rebuild %d block(s) of them from the '
+                            'parity files ?',
+                            'ファイル(%s)が破壊されているか不足しています.\n%d 個のブロックをパリティファイルから'
+                            '復元しますか？'),
+    'beyond_parity': ('Files, %s, are damaged or missing.\nUnable to rebuild the blocks damaged at the same '
+                      'place in more than %d files, the parity files included.',
+                      'ファイル(%s)が破壊されているか不足しています.\nパリティファイルを含めて %d '
+                      '個を超えるファイルの同じ位置で破壊されたブロックは復元できません.'),
     # floppy copy
     'not_fdd': ('The selected drive is not an FDD.', '選択されたドライブは FDD ではありません.'),
     'confirm': ('Please confirm an FD inserted in the FDD and then press <OK> button.',
@@ -161,6 +175,10 @@ T = {
     'arc_device': ('The compressed file, %s, holds names that the system keeps for devices, such '
                    'as CON or NUL.\nNothing has been extracted.',
                    '圧縮ファイル、%s には CON や NUL のようなデバイス用の名前があります.\n何も解凍していません.'),
+    'arc_program': ('The compressed file, %s, holds a file that would replace TOVRA.EXE now '
+                    'running.\nNothing has been extracted.',
+                    '圧縮ファイル、%s には実行中の TOVRA.EXE を置き換えるファイルがあります.\n'
+                    '何も解凍していません.'),
     'arc_replace': ('File, %s, already exists.\nDo you replace it, and any other file of the same '
                     'name, with the one in the compressed file?',
                     'ファイル、%s が既に存在します.\n圧縮ファイルの中の同じ名前のファイルで置き換えますか？'),
@@ -185,12 +203,16 @@ LOOK = {
     'assign': ('Caution', 'exclamation'), 'not_hd_mrg': ('Error', 'exclamation'),
     'exists': ('Warning', 'exclamation'), 'no_file1': ('Error', 'hand'),
     'missing': ('Error', 'hand'), 'create_merged': ('Error', 'hand'),
+    'reopen_merged': ('Error', 'hand'), 'read_merged': ('Error', 'hand'),
+    'left_as': ('Warning', 'exclamation'),
     'open_piece': ('Error', 'hand'), 'read_piece': ('Error', 'hand'),
     'unsuccess': ('Error', 'exclamation'), 'mrg_success': ('Congratulations', 'asterisk'),
     'mrg_delete': ('Inquiry', 'question'), 'rebuild_q': ('Inquiry', 'question'),
     'no_parity': ('Error', 'hand'), 'too_many': ('Error', 'hand'),
     'rebuild_blocks_q': ('Inquiry', 'question'), 'rebuild_many_q': ('Inquiry', 'question'),
     'same_place': ('Error', 'hand'), 'no_parity_many': ('Error', 'hand'),
+    'rebuild_rows_q': ('Inquiry', 'question'), 'rebuild_many_rows_q': ('Inquiry', 'question'),
+    'beyond_parity': ('Error', 'hand'),
     'not_fdd': ('Warning', 'hand'), 'confirm': ('Confirmation', 'question'),
     'insert': ('Request', 'exclamation'), 'fd_full': ('Warning', 'exclamation'),
     'change': ('Confirmation', 'question'), 'next_disk': ('Request', 'exclamation'),
@@ -202,6 +224,7 @@ LOOK = {
     'not_hd_dec': ('Error', 'exclamation'), 'unzip_failed': ('Information', 'asterisk'),
     'arc_delete': ('Inquiry', 'question'), 'arc_unreadable': ('Error', 'hand'),
     'arc_leaves': ('Error', 'hand'), 'arc_device': ('Error', 'hand'), 'arc_replace': ('Warning', 'exclamation'),
+    'arc_program': ('Error', 'hand'),
     'mrg_next': ('Inquiry', 'question'),
 }
 
@@ -220,6 +243,18 @@ def parity_of(pieces):
     for p in pieces:
         acc ^= int.from_bytes(p.ljust(width, b'\0'), 'little')
     return acc.to_bytes(width, 'little')
+
+
+def parity_count(n):
+    """The parity pieces of a set of n data pieces: one for each ten or part of ten, at most
+    three."""
+    return min(3, -(-n // 10))
+
+
+def last_of(n):
+    """The last number of the files a division of n pieces writes: the first parity piece
+    n + 1, the block checks n + 2, then the further parity pieces."""
+    return n + 1 + parity_count(n)
 
 
 def check_line(pieces):

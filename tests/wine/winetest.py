@@ -22,14 +22,17 @@ import contextlib
 import os
 import queue
 import re
+import resource
 import shutil
+import signal
 import subprocess
 import threading
 import time
 import unittest
+from unittest import mock
 
-HINT = ('run the Wine tests through tools/test.sh, or by hand:\n'
-        '  export TOVRA_BUILD_DIR=/work/main/build-<you>; source tools/winenv.sh; winenv_start\n'
+HINT = ('run the Wine tests through tools/test.sh, or by hand from the clone\'s folder:\n'
+        '  export TOVRA_BUILD_DIR=$PWD/build; source tools/winenv.sh; winenv_start\n'
         '  export TOVRA_BIN=$TOVRA_BUILD_DIR/win32/bin TOVRA_TMP=$TOVRA_BUILD_DIR/win32/testtmp\n'
         '  cd tests/wine && python3 -m unittest -v test_x.py; winenv_stop')
 
@@ -612,6 +615,29 @@ class WineTestCase(unittest.TestCase):
         app._start(exe, cwd, args)
         return app
 
+    def start_with_file_size_limit(self, exe, cwd, lang, limit):
+        """Starts the program with writes past limit bytes failing, as on a full disk."""
+        real = subprocess.Popen
+
+        def limited():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE,
+                               (limit, resource.getrlimit(resource.RLIMIT_FSIZE)[1]))
+
+        def popen(*args, **kwargs):
+            kwargs['preexec_fn'] = limited
+            return real(*args, **kwargs)
+
+        with mock.patch.object(subprocess, 'Popen', popen):
+            return self.start(exe, cwd, lang)
+
+    def append_only(self, folder):
+        """Makes folder one where files can be made but not renamed or deleted, until the test
+        ends; skips the test where the file system cannot."""
+        if subprocess.run(['chattr', '+a', folder], stderr=subprocess.DEVNULL).returncode != 0:
+            self.skipTest('cannot make %s append-only' % folder)
+        self.addCleanup(subprocess.run, ['chattr', '-a', folder])
+
     def _stop_app(self, app):
         # The first clean-up sees the screen as the failure left it; later ones would not.
         shot = os.path.join(self.tmp, 'failure.png')
@@ -696,19 +722,24 @@ class WineTestCase(unittest.TestCase):
                             'size=%d' % FLOPPY_BYTES)
         return self.map_drive(letter, folder, 'floppy', label), folder
 
-    def bad_sector_drive(self, letter, folder, bad):
-        """Maps drive letter as a floppy drive that holds the files of folder, served by the
-        test bed's file system: a read that touches a range of bad ({name: [(from, to), ...]},
-        byte offsets, to excluded) fails as a bad sector does. Returns (Windows root, Unix
-        folder of the drive); skips the test when the file system cannot be mounted. It is
-        unmounted when the test ends."""
+    def bad_sector_drive(self, letter, folder, bad, kind='floppy', writable=False):
+        """Maps drive letter as a floppy drive (or another kind) that holds the files of
+        folder, served by the test bed's file system: a read that touches a range of bad
+        ({name: [(from, to), ...]}, byte offsets, to excluded) fails as a bad sector does; one of
+        a range given as (from, to, 'weak') gets other bytes there each time; with writable,
+        files can be made, written, renamed and deleted too, and one of those names made
+        meanwhile fails its reads likewise. Returns (Windows root, Unix folder of the drive);
+        skips the test when the file system cannot be mounted. It is unmounted when the test
+        ends."""
         mount = os.path.join(self.tmp, 'bad-sectors-' + letter.lower())
         os.makedirs(mount)
-        ranges = ['%s:%s' % (name, ','.join('%d-%d' % r for r in spans))
+        ranges = ['%s:%s' % (name, ','.join(('~%d-%d' if r[2:] == ('weak',) else '%d-%d') % r[:2]
+                                            for r in spans))
                   for name, spans in bad.items()]
         log_path = os.path.join(self.tmp, 'bad-sectors-%s.log' % letter.lower())
         with open(log_path, 'wb') as log:
-            server = subprocess.Popen([bad_sectors_program(), folder, mount] + ranges,
+            server = subprocess.Popen([bad_sectors_program()] + ['-w'] * writable +
+                                      [folder, mount] + ranges,
                                       stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         self.addCleanup(self._end_bad_sectors, mount, server)
         end = time.monotonic() + 10
@@ -718,7 +749,7 @@ class WineTestCase(unittest.TestCase):
                     self.skipTest('cannot mount the bad-sector file system: %s'
                                   % log.read().decode(errors='replace').strip())
             time.sleep(0.05)
-        return self.map_drive(letter, mount, 'floppy'), mount
+        return self.map_drive(letter, mount, kind), mount
 
     def _end_bad_sectors(self, mount, server):
         if os.path.ismount(mount):

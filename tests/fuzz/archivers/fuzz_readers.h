@@ -19,10 +19,12 @@ inline void ReadLhaArchive(const uint8_t* data, size_t size) {
   arc::MemorySource src(data, size);
   arc::Vec<arc::LhaEntry> entries;
   arc::ListLha(src, &entries);
+  arc::LhDecodeRoom room;
+  if (!room.Make()) return;
   for (const auto& e : entries) {
     if (e.original > kMaxEntry) continue;
     arc::NullSink out;
-    if (arc::ExtractLhaData(src, e, out) == 0 && out.count != e.original) __builtin_trap();
+    if (arc::ExtractLhaData(src, e, out, room) == 0 && out.count != e.original) __builtin_trap();
     if (out.count > e.original) __builtin_trap();
   }
 }
@@ -31,10 +33,12 @@ inline void ReadZipArchive(const uint8_t* data, size_t size) {
   arc::MemorySource src(data, size);
   arc::Vec<arc::ZipEntry> entries;
   if (arc::ListZip(src, &entries) != 0) return;
+  arc::InflateRoom room;
+  if (!room.Make()) return;
   for (const auto& e : entries) {
     if (e.original > kMaxEntry) continue;
     arc::NullSink out;
-    if (arc::ExtractZipData(src, e, out) == 0 && out.count != e.original) __builtin_trap();
+    if (arc::ExtractZipData(src, e, out, room) == 0 && out.count != e.original) __builtin_trap();
     if (out.count > e.original) __builtin_trap();
   }
 }

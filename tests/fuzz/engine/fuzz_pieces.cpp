@@ -13,6 +13,7 @@
 #include "divide_work.h"
 #include "base/memdisk.h"
 #include "merge_work.h"
+#include "parity_code.h"
 #include "repairmodel.h"
 
 using namespace engine;
@@ -129,12 +130,13 @@ void FuzzChecked(Input& in) {
   if (plan.status != PlanStatus::Ok) return;
   DivideJob djob{kDir, path.c_str(), "out.bin", source.size(), {2000, 1, 1, 1, 1, 2}, plan, false};
   if (DivideFile(memdisk::Files(), djob).result != DivideResult::Ok) abort();
-  const int n = plan.pieces;
-  std::vector<std::string> before(n + 3);
-  for (int k = 0; k <= n + 2; ++k) before[k] = memdisk::Get(Path("file-", k)).data;
+  // Sets of more than ten pieces carry further parity pieces after the block checks.
+  const int n = plan.pieces, r = pieceset::ParityCount(n), last = n + 1 + r;
+  std::vector<std::string> before(last + 1);
+  for (int k = 0; k <= last; ++k) before[k] = memdisk::Get(Path("file-", k)).data;
 
   for (int d = static_cast<int>(in.Take(6)); d > 0; --d) {
-    const std::string piece = Path("file-", 1 + static_cast<int>(in.Take(n + 2)));
+    const std::string piece = Path("file-", 1 + static_cast<int>(in.Take(last)));
     if (!memdisk::Has(piece)) continue;
     std::string data = memdisk::Get(piece).data;
     switch (in.Take(5)) {
@@ -150,16 +152,16 @@ void FuzzChecked(Input& in) {
     }
     memdisk::Put(piece, data);
   }
-  std::vector<std::string> onDisk(n + 3);
-  std::vector<const std::string*> present(n + 3, nullptr);
-  for (int k = 0; k <= n + 2; ++k) {
+  std::vector<std::string> onDisk(last + 1);
+  std::vector<const std::string*> present(last + 1, nullptr);
+  for (int k = 0; k <= last; ++k) {
     if (memdisk::Has(Path("file-", k))) {
       onDisk[k] = memdisk::Get(Path("file-", k)).data;
       present[k] = &onDisk[k];
     }
   }
   const repairmodel::Judgement want =
-      repairmodel::Judge(before, present, n, static_cast<size_t>(plan.fullBlocks) * kBlockBytes);
+      repairmodel::Judge(before, present, n, static_cast<size_t>(plan.fullBlocks) * kBlockBytes, r);
 
   pieceset::InfoRecord rec;
   pieceset::InfoValues vals;
@@ -174,7 +176,7 @@ void FuzzChecked(Input& in) {
   // Asked once exactly when there is something that can be mended.
   if (g_asked != (want.mendable && want.blocks ? 1 : 0)) abort();
   const std::string merged = std::string(kDir) + "out.bin";
-  for (int k = 0; k <= n + 2; ++k) {
+  for (int k = 0; k <= last; ++k) {
     if (memdisk::Has(Path("file-", k)) != (present[k] != nullptr)) abort();
     if (present[k] && memdisk::Get(Path("file-", k)).data != onDisk[k]) abort();
   }
@@ -184,7 +186,9 @@ void FuzzChecked(Input& in) {
     abort();
   }
   if (want.mendable != (out.result == MergeResult::Ok)) abort();
-  if (out.bad.count != static_cast<int>(want.pieces.size())) abort();
+  // With further parity pieces a refusal names the damaged parity pieces too.
+  const size_t named = want.pieces.size() + (r > 1 && !want.mendable ? want.parity.size() : 0);
+  if (out.bad.count != static_cast<int>(named)) abort();
   if (out.result == MergeResult::Ok && out.rebuiltBlocks != want.blocks) abort();
 }
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/crc32.h"
-#include "parity.h"
+#include "checked_merge.h"
 #include "refcheck.h"
 
 namespace {
@@ -35,14 +35,13 @@ struct File {
 };
 File g_file;
 
-intptr_t OpenRead(void*, const char*) {
+FileHandle OpenRead(const char*) {
   if (g_file.open) std::abort();  // one file at a time
   g_file.open = true;
   g_file.pos = 0;
   return 7;
 }
-intptr_t NoOpen(void*, const char*) { return -1; }
-long Read(void*, intptr_t, void* buf, long n) {
+long Read(FileHandle, void* buf, long n) {
   if (g_file.pos < g_file.badTo && g_file.pos + static_cast<uint32_t>(n) > g_file.badFrom) return -1;
   const uint32_t left = g_file.data.size() > g_file.pos ? static_cast<uint32_t>(g_file.data.size()) - g_file.pos : 0;
   const uint32_t got = left < static_cast<uint32_t>(n) ? left : static_cast<uint32_t>(n);
@@ -50,32 +49,43 @@ long Read(void*, intptr_t, void* buf, long n) {
   g_file.pos += got;
   return static_cast<long>(got);
 }
-long NoWrite(void*, intptr_t, const void*, long) { return -1; }
-bool Seek(void*, intptr_t, uint32_t at) {
-  g_file.pos = at;
+bool Seek(FileHandle, uint64_t at) {
+  g_file.pos = static_cast<uint32_t>(at);
   return true;
 }
-void Close(void*, intptr_t) { g_file.open = false; }
+void Close(FileHandle) { g_file.open = false; }
 
-const pieceset::PieceIo kIo = {nullptr, OpenRead, NoOpen, Read, NoWrite, Seek, Close};
+// The reader makes no other call.
+DiskFiles Files() {
+  DiskFiles fs{};
+  fs.openRead = OpenRead;
+  fs.read = Read;
+  fs.seek = Seek;
+  fs.close = Close;
+  return fs;
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in{data, size};
-  static pieceset::Checks c;
+  static const DiskFiles files = Files();
+  static pieceset::MergeSession s;
+  s.fs = &files;
+  pieceset::Checks& c = s.checks;
   std::memset(&c, 0, sizeof(c));
   c.count = 1 + static_cast<int>(in.Take(in.Take(4) ? 8 : pieceset::kMaxPieces));
   c.pieceBytes = (1 + in.Take(pieceset::kMaxBlocks)) * pieceset::kBlockBytes;
   c.size = static_cast<long>((c.count - 1) * c.pieceBytes + 1 + in.Take(c.pieceBytes));
   c.whole = in.Take(0);
+  c.parity = 1 + static_cast<int>(in.Take(3));
 
   static pieceset::BlockChecks written;
   std::memset(&written, 0, sizeof(written));
   const uint32_t recordBytes = pieceset::BlockRecordBytes(c);
-  std::string file(pieceset::BlockRecordAt(c, c.count + 2), '\0');
+  std::string file(pieceset::BlockRecordAt(c, c.count + 1 + c.parity), '\0');
   pieceset::FormatBlockHeader(c, reinterpret_cast<unsigned char*>(&file[0]));
-  for (int k = 1; k <= c.count + 1; ++k) {
+  for (int k = 1; k <= c.count + c.parity; ++k) {
     for (uint32_t j = 0; j < recordBytes / 4 - 1; ++j) written.crc[k][j] = in.Take(0);
     unsigned char* record = reinterpret_cast<unsigned char*>(&file[pieceset::BlockRecordAt(c, k)]);
     pieceset::FormatBlockRecord(c, written.crc[k], record);
@@ -99,13 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     g_file.badTo = g_file.badFrom + 1 + in.Take(20000);
   }
 
-  static pieceset::BlockChecks got;
+  pieceset::BlockChecks& got = s.blocks;
   std::memset(&got, 0xA5, sizeof(got));
-  const bool agrees = pieceset::ReadBlockChecks(kIo, "file-x", c, &got);
+  const bool agrees = pieceset::ReadBlockChecks(&s, "file-x");
   if (g_file.open) std::abort();
   // The file as the reader can see it: in one read, or else block by block, a block that
   // takes in a byte of the bad stretch not at all, one past the end as far as it goes.
-  const uint32_t length = pieceset::BlockRecordAt(c, c.count + 2);
+  const uint32_t length = pieceset::BlockRecordAt(c, c.count + 1 + c.parity);
   auto readable = [&](uint32_t from, uint32_t to) {
     return g_file.badTo == 0 || to <= g_file.badFrom || from >= g_file.badTo;
   };
@@ -121,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (agrees != (seen.compare(0, pieceset::kBlockHeaderBytes, asWritten, 0, pieceset::kBlockHeaderBytes) == 0)) {
     std::abort();
   }
-  for (int k = 1; k <= c.count + 1; ++k) {
+  for (int k = 1; k <= c.count + c.parity; ++k) {
     const std::string record = seen.substr(pieceset::BlockRecordAt(c, k), recordBytes);
     // A record whose own CRC holds is taken when its blocks are those the line was written
     // from (a record made to hold with other block CRCs would add up to another piece CRC).

@@ -155,4 +155,26 @@ TEST(Listing, EntriesThatWouldReplaceFilesAndTheRowShown) {
   EXPECT_EQ(TargetName(Tool::Zip, EntryOfRecord("/abs/./x", 0, "", true), true), "abs\\x");
 }
 
+TEST(Listing, AnEntryThatWouldReplaceTheRunningProgramUnderAnyOfItsNames) {
+  memdisk::Reset();
+  memdisk::Put("C:\\Program\\TOVRA.EXE", "exe");
+  memdisk::Alias("C:\\PROGRA~1", "C:\\Program");
+  memdisk::Link("C:\\Program\\TOVRA.EXE", "C:\\D\\SUB\\run.exe");
+  memdisk::Put("C:\\D\\same.exe", "exe");
+  const Listing l = ListingOf({"same.exe", "x/tovra.exe", "sub/RUN.EXE"});
+  struct Case { const char* dir; Tool tool; const char* program; const char* target; };
+  const Case cases[] = {
+      {"C:\\Program\\", Tool::Lha, "C:\\Program\\TOVRA.EXE", "tovra.exe"},
+      {"C:\\Program\\", Tool::Lha, "C:\\PROGRA~1\\TOVRA.EXE", "tovra.exe"},
+      {"C:\\PROGRA~1\\", Tool::Lha, "C:\\Program\\TOVRA.EXE", "tovra.exe"},
+      {"C:\\Program\\", Tool::Zip, "C:\\Program\\TOVRA.EXE", ""},  // it goes into X
+      {"C:\\D\\", Tool::Zip, "C:\\Program\\TOVRA.EXE", "sub\\RUN.EXE"},
+      {"C:\\D\\", Tool::Lha, "C:\\Program\\TOVRA.EXE", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TargetThatIs(memdisk::Files(), c.dir, c.tool, l, false, c.program), c.target)
+        << c.dir << " " << c.program;
+  }
+}
+
 }  // namespace

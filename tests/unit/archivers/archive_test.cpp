@@ -41,6 +41,8 @@ const uint32_t kSampleDos = arc::PackDos({2001, 2, 3, 4, 5, 6});
 
 TEST(KnownArchives, JlhaHeadersOfEveryLevelAreRead) {
   std::vector<uint8_t> levels[] = {Bytes(kJlhaLevel0), Bytes(kJlhaLevel1), Bytes(kJlhaLevel2)};
+  arc::LhDecodeRoom room;
+  ASSERT_TRUE(room.Make());
   for (int level = 0; level < 3; ++level) {
     arc::MemorySource src(levels[level].data(), levels[level].size());
     arc::Vec<arc::LhaEntry> list;
@@ -56,7 +58,7 @@ TEST(KnownArchives, JlhaHeadersOfEveryLevelAreRead) {
     else
       EXPECT_EQ(kSampleDos, e.dosTime);
     arc::VectorSink out;
-    ASSERT_EQ(arc::kOk, arc::ExtractLhaData(src, e, out));
+    ASSERT_EQ(arc::kOk, arc::ExtractLhaData(src, e, out, room));
     EXPECT_TRUE(out.bytes == SampleText());
   }
 }
@@ -71,7 +73,9 @@ TEST(KnownArchives, InfoZipArchiveIsRead) {
   EXPECT_EQ(8, list[0].method);
   EXPECT_EQ(kSampleDos, list[0].dosTime);
   arc::VectorSink out;
-  ASSERT_EQ(arc::kOk, arc::ExtractZipData(src, list[0], out));
+  arc::InflateRoom room;
+  ASSERT_TRUE(room.Make());
+  ASSERT_EQ(arc::kOk, arc::ExtractZipData(src, list[0], out, room));
   EXPECT_TRUE(out.bytes == SampleText());
 }
 
@@ -94,7 +98,9 @@ TEST(KnownArchives, DamageIsReportedNotSwallowed) {
   arc::MemorySource s3(bad.data(), bad.size());
   ASSERT_EQ(arc::kOk, arc::ReadLhaHeader(s3, 0, &e));
   arc::VectorSink out;
-  int r = arc::ExtractLhaData(s3, e, out);
+  arc::LhDecodeRoom lhRoom;
+  ASSERT_TRUE(lhRoom.Make());
+  int r = arc::ExtractLhaData(s3, e, out, lhRoom);
   EXPECT_TRUE(r == arc::kErrFileCrc || r == arc::kErrBrokenData) << r;
 
   std::vector<uint8_t> cut(l0.begin(), l0.end() - 40);  // data runs past the end of the file
@@ -107,7 +113,9 @@ TEST(KnownArchives, DamageIsReportedNotSwallowed) {
   arc::MemorySource s5(bad.data(), bad.size());
   arc::Vec<arc::ZipEntry> zl;
   ASSERT_EQ(arc::kOk, arc::ListZip(s5, &zl));
-  r = arc::ExtractZipData(s5, zl[0], out);
+  arc::InflateRoom zipRoom;
+  ASSERT_TRUE(zipRoom.Make());
+  r = arc::ExtractZipData(s5, zl[0], out, zipRoom);
   EXPECT_TRUE(r == arc::kErrFileCrc || r == arc::kErrBrokenData) << r;
   std::vector<uint8_t> noEnd(z.begin(), z.end() - 10);
   arc::MemorySource s6(noEnd.data(), noEnd.size());

@@ -102,7 +102,9 @@ int Decode(const std::vector<uint8_t>& packed, size_t original, std::vector<uint
            int dicbit = 13) {
   arc::MemorySource src(packed.data(), packed.size());
   arc::VectorSink sink;
-  int r = arc::LhDecode(dicbit, src, 0, packed.size(), original, sink, crc);
+  arc::LhDecodeRoom room;
+  EXPECT_TRUE(room.Make());
+  int r = arc::LhDecode(room, dicbit, src, 0, packed.size(), original, sink, crc);
   *out = arctest::StdBytes(sink.bytes);
   return r;
 }
@@ -163,7 +165,9 @@ TEST(Lh5, FullDiskIsReportedBothWays) {
   arc::MemorySource src(e.bytes.data(), e.bytes.size());
   FailingSink out(100000);
   uint16_t crc;
-  EXPECT_EQ(arc::kErrCannotWrite, arc::LhDecode(13, src, 0, e.bytes.size(), data.size(), out, &crc));
+  arc::LhDecodeRoom room;
+  ASSERT_TRUE(room.Make());
+  EXPECT_EQ(arc::kErrCannotWrite, arc::LhDecode(room, 13, src, 0, e.bytes.size(), data.size(), out, &crc));
 }
 
 TEST(Lh5, DamagedStreamsEndWithAnErrorOrAWrongCrc) {

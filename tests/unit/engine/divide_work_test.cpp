@@ -4,6 +4,7 @@
 
 #include "divide_work.h"
 #include "base/memdisk.h"
+#include "parity_code.h"
 #include "refcheck.h"
 
 using namespace engine;
@@ -84,10 +85,45 @@ TEST_F(Divide, NineHundredNinetyNinePiecesOfTenKilobytes) {
   for (int k = 1; k <= 999; ++k) joined += memdisk::Get(Piece(k)).data;
   EXPECT_EQ(joined, data);
   EXPECT_EQ(memdisk::Get(Piece(999)).data.size(), 9997u);
-  EXPECT_EQ(memdisk::Get(Piece(1000)).data.size(), 10000u);
+  const std::vector<std::string> pieces = refcheck::Cut(data, 10000);
+  EXPECT_EQ(memdisk::Get(Piece(1000)).data, refcheck::ParityRow(pieces, 0));
   EXPECT_EQ(memdisk::Get(Piece(1001)).data, refcheck::BlockChecks(data, 10000));
-  EXPECT_EQ(memdisk::Get(Piece(0)).data,
-            "many.bin;9989997;999;8;5;14;7;3;1999;\n" + refcheck::CheckLine(data, 10000));
+  EXPECT_EQ(memdisk::Get(Piece(1002)).data, refcheck::ParityRow(pieces, 1));
+  EXPECT_EQ(memdisk::Get(Piece(1003)).data, refcheck::ParityRow(pieces, 2));
+  EXPECT_EQ(memdisk::Get(Piece(0)).data, "many.bin;9989997;999;8;5;14;7;3;1999;\n" +
+                                             refcheck::CheckLine(data, 10000) +
+                                             refcheck::ParityLine(data, 10000));
+}
+
+TEST_F(Divide, ParityPiecesBySizeOfTheSet) {
+  // Ten pieces have one parity piece; eleven to twenty two, the second after the block checks;
+  // more, three. Last pieces that end in half a symbol, in a whole one, and in a full block;
+  // the wide steps of the processor taken for some.
+  const struct { int n; uint32_t last; bool wide; } cases[] = {
+      {10, 9999, false}, {11, 1, true}, {12, 5001, false}, {20, 10000, true},
+      {21, 2, false}, {25, 7777, true}};
+  for (const auto& c : cases) {
+    memdisk::Reset();
+    pieceset::AllowWideSteps(c.wide);
+    const std::string data = Pattern(10000u * (c.n - 1) + c.last, c.n);
+    ASSERT_EQ(Run("set.bin", data, 1).result, DivideResult::Ok) << c.n;
+    pieceset::AllowWideSteps(false);
+    const std::vector<std::string> pieces = refcheck::Cut(data, 10000);
+    const int r = refcheck::ParityCount(pieces.size());
+    std::set<std::string> names{"set.bin"};
+    for (int k = 0; k <= c.n + 1 + r; ++k) names.insert("file-" + std::to_string(k));
+    EXPECT_EQ(memdisk::NamesIn(kDir), names) << c.n;
+    EXPECT_EQ(memdisk::Get(Piece(0)).data,
+              "set.bin;" + std::to_string(data.size()) + ";" + std::to_string(c.n) +
+                  ";8;5;14;7;3;1999;\n" + refcheck::CheckLine(data, 10000) +
+                  refcheck::ParityLine(data, 10000)) << c.n;
+    EXPECT_EQ(memdisk::Get(Piece(c.n)).data, pieces.back());
+    EXPECT_EQ(memdisk::Get(Piece(c.n + 1)).data, refcheck::ParityRow(pieces, 0)) << c.n;
+    EXPECT_EQ(memdisk::Get(Piece(c.n + 2)).data, refcheck::BlockChecks(data, 10000)) << c.n;
+    for (int t = 1; t < r; ++t) {
+      EXPECT_EQ(memdisk::Get(Piece(c.n + 2 + t)).data, refcheck::ParityRow(pieces, t)) << c.n << " " << t;
+    }
+  }
 }
 
 TEST_F(Divide, InformationFileThatCannotBeCreatedOrWritten) {
@@ -175,41 +211,50 @@ TEST_F(Divide, ReadErrorInsideALongPiece) {
   EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"b.bin", "file-0"}));
 }
 
-TEST_F(Divide, ParityPieceBlockChecksOrCheckLineThatCannotBeWritten) {
-  // The parity piece or the block checks cannot be created, or the disk fills while they or the
-  // check line are written: nothing of the set stays but FILE-0 with its record (the check
-  // line's failure takes it too).
-  struct Case { uint64_t capacity; int failCreate; DivideResult want; int piece; const char* left; };
+TEST_F(Divide, ParityPiecesBlockChecksOrCheckLinesThatCannotBeWritten) {
+  // A parity piece or the block checks cannot be created, or the disk fills while they or the
+  // lines of FILE-0 are written: nothing of the set stays but FILE-0 with its record (the
+  // lines' failure takes it too).
+  struct Case { int n; uint64_t capacity; int failCreate; DivideResult want; int piece; const char* left; };
+  const uint64_t three = 30000 + 31, twelve = 120000 + 33;  // source and record
   const Case cases[] = {
-      {UINT64_MAX, 4, DivideResult::CreatePieceFailed, 4, "file-0"},
-      {UINT64_MAX, 5, DivideResult::CreatePieceFailed, 5, "file-0"},
-      // Source, record of 31 bytes and pieces, then half the parity piece, or all of it and
-      // half the block checks (28 + 4 * 8 bytes), or all of them.
-      {30000 + 31 + 30000 + 5000, 0, DivideResult::WritePieceFailed, 4, "file-0"},
-      {30000 + 31 + 30000 + 10000 + 30, 0, DivideResult::WritePieceFailed, 5, "file-0"},
-      {30000 + 31 + 30000 + 10000 + 60 + 20, 0, DivideResult::WriteInfoFailed, 0, nullptr},
+      {3, UINT64_MAX, 4, DivideResult::CreatePieceFailed, 4, "file-0"},
+      {3, UINT64_MAX, 5, DivideResult::CreatePieceFailed, 5, "file-0"},
+      {12, UINT64_MAX, 13, DivideResult::CreatePieceFailed, 13, "file-0"},
+      {12, UINT64_MAX, 14, DivideResult::CreatePieceFailed, 14, "file-0"},
+      {12, UINT64_MAX, 15, DivideResult::CreatePieceFailed, 15, "file-0"},
+      // The pieces, then half the parity piece, or all of it and half the block checks (28 +
+      // 4 * 8 bytes), or all of them.
+      {3, three + 30000 + 5000, 0, DivideResult::WritePieceFailed, 4, "file-0"},
+      {3, three + 30000 + 10000 + 30, 0, DivideResult::WritePieceFailed, 5, "file-0"},
+      {3, three + 30000 + 10000 + 60 + 20, 0, DivideResult::WriteInfoFailed, 0, nullptr},
+      // Twelve: the block checks are 28 + 4 * 2 * 14 bytes; then half the second parity piece,
+      // or all of it and no room for the two lines.
+      {12, twelve + 120000 + 10000 + 140 + 5000, 0, DivideResult::WritePieceFailed, 15, "file-0"},
+      {12, twelve + 120000 + 20000 + 140 + 160, 0, DivideResult::WriteInfoFailed, 0, nullptr},
   };
   for (const Case& c : cases) {
     memdisk::Reset(c.capacity);
     if (c.failCreate) memdisk::FailCreate(Piece(c.failCreate));
-    DivideOutcome out = Run("a.bin", Pattern(30000, 16), 1);
-    EXPECT_EQ(out.result, c.want);
-    EXPECT_EQ(out.piece, c.piece);
+    DivideOutcome out = Run("a.bin", Pattern(10000 * c.n, 16), 1);
+    EXPECT_EQ(out.result, c.want) << c.n << " " << c.capacity;
+    EXPECT_EQ(out.piece, c.piece) << c.n << " " << c.capacity;
     std::set<std::string> left{"a.bin"};
     if (c.left) left.insert(c.left);
-    EXPECT_EQ(memdisk::NamesIn(kDir), left);
+    EXPECT_EQ(memdisk::NamesIn(kDir), left) << c.n << " " << c.capacity;
   }
 }
 
-TEST_F(Divide, ReadOnlyFileInTheWayOfTheParityPieceOrTheBlockChecksIsKept) {
-  for (int k : {4, 5}) {
+TEST_F(Divide, ReadOnlyFileInTheWayOfAParityPieceOrTheBlockChecksIsKept) {
+  const struct { int n, k; } cases[] = {{3, 4}, {3, 5}, {25, 26}, {25, 27}, {25, 28}, {25, 29}};
+  for (const auto& c : cases) {
     memdisk::Reset();
-    memdisk::Put(Piece(k), "old", kAttrReadOnly);
-    DivideOutcome out = Run("a.bin", Pattern(30000, 17), 1);
+    memdisk::Put(Piece(c.k), "old", kAttrReadOnly);
+    DivideOutcome out = Run("a.bin", Pattern(10000 * c.n, 17), 1);
     EXPECT_EQ(out.result, DivideResult::CreatePieceFailed);
-    EXPECT_EQ(out.piece, k);
-    EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"a.bin", "file-0", "file-" + std::to_string(k)}));
-    EXPECT_EQ(memdisk::Get(Piece(k)).data, "old");
+    EXPECT_EQ(out.piece, c.k);
+    EXPECT_EQ(memdisk::NamesIn(kDir), (std::set<std::string>{"a.bin", "file-0", "file-" + std::to_string(c.k)}));
+    EXPECT_EQ(memdisk::Get(Piece(c.k)).data, "old");
   }
 }
 
@@ -226,7 +271,7 @@ TEST(ExistingPieces, QuestionTriggersAndCleanUp) {
   EXPECT_TRUE(HasPieceMarkedEntry(memdisk::Files(), "C:\\w\\", false));
 
   for (const char* n : {"file-0", "file-1", "file-3", "FILE-7", "file-999", "file-1000", "file-1001",
-                        "file-1002", "File-5"}) {
+                        "file-1002", "FILE-1003", "file-1004", "File-5"}) {
     memdisk::Put(std::string("C:\\w\\") + n, n);
   }
   memdisk::Put("C:\\w\\file-2", "ro", kAttrReadOnly);
@@ -234,16 +279,18 @@ TEST(ExistingPieces, QuestionTriggersAndCleanUp) {
   // The source File-5 has the form of a piece name and is kept.
   DeleteExistingPieces(memdisk::Files(), "C:\\w\\", "File-5");
   EXPECT_EQ(memdisk::NamesIn("C:\\w\\"),
-            (std::set<std::string>{"notes.txt", "myfile-a.txt", "file-1002", "File-5", "file-2"}));
+            (std::set<std::string>{"notes.txt", "myfile-a.txt", "file-1004", "File-5", "file-2"}));
   EXPECT_TRUE(memdisk::Has("C:\\other\\file-4"));
 }
 
-TEST(DivisionRoom, PiecesParityPieceBlockChecksAndMargin) {
+TEST(DivisionRoom, PiecesParityPiecesBlockChecksAndMargin) {
   // 3 pieces of one block: a parity piece of 10000 bytes, block checks of 28 + 4 * 8.
   EXPECT_EQ(DivisionRoom(30000, PlanDivision(30000, 1)), 30000 + 10000 + 60 + 1000);
-  // 999 pieces of 1.44 MB: 28 + 1000 * 145 * 4 bytes of block checks.
+  // 12: two parity pieces, block checks of 28 + 14 * 8.
+  EXPECT_EQ(DivisionRoom(115000, PlanDivision(115000, 1)), 115000 + 20000 + 28 + 112 + 1000);
+  // 999 pieces of 1.44 MB: three parity pieces, 28 + 1002 * 145 * 4 bytes of block checks.
   EXPECT_EQ(DivisionRoom(999ull * 1440000, PlanDivision(999ull * 1440000, 144)),
-            999ll * 1440000 + 1440000 + 580028 + 1000);
+            1002ll * 1440000 + 581188 + 1000);
 }
 
 TEST(ExistingPieces, SourceAmongThePiecesItWouldWrite) {
@@ -252,6 +299,9 @@ TEST(ExistingPieces, SourceAmongThePiecesItWouldWrite) {
   EXPECT_TRUE(SourceIsAmongPieces("FILE-4", 3));  // the parity piece
   EXPECT_TRUE(SourceIsAmongPieces("FILE-5", 3));  // the block checks
   EXPECT_FALSE(SourceIsAmongPieces("FILE-6", 3));
+  EXPECT_TRUE(SourceIsAmongPieces("file-15", 12));  // the second parity piece
+  EXPECT_FALSE(SourceIsAmongPieces("file-16", 12));
+  EXPECT_TRUE(SourceIsAmongPieces("file-1003", 999));
   EXPECT_FALSE(SourceIsAmongPieces("data.bin", 999));
 }
 

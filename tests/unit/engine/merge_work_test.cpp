@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -371,10 +372,12 @@ class CheckedMerge : public ::testing::Test {
     EXPECT_EQ(info.result, pieceset::MainResult::Ok);
     const MergeJob job{kDir, "file-", rec.name, vals.size, vals.count, kAttrArchive, vals.time,
                        Roomy, nullptr, info.checked ? &checks : nullptr, Answer, this};
-    MergeOutcome out = MergePieces(memdisk::Files(), job);
+    MergeOutcome out = MergePieces(fs_, job);
     EXPECT_EQ(memdisk::OpenHandles(), 0);
     return out;
   }
+
+  std::pair<int, int> RandomRounds(int n, int blocks, int rounds, unsigned seed);
 
   int asked_ = 0;                // the one bad piece asked about, -1 for several
   std::vector<int> askedPieces_;
@@ -383,6 +386,7 @@ class CheckedMerge : public ::testing::Test {
   int asks_ = 0;
   bool yes_ = true;
   bool nameAtQuestion_ = false;  // a file stood under the recorded name while the user was asked
+  DiskFiles fs_ = memdisk::Files();
 };
 
 
@@ -624,27 +628,40 @@ TEST_F(CheckedMerge, SectorScratchAndBadBytesInThreePiecesAreRepairedAtOnce) {
   EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, data);
 }
 
-TEST_F(CheckedMerge, RandomDamageGivesTheSourceOrNothingAndWhatOneParityPieceCanMendIsMended) {
-  const std::string data = Pattern(6 * 30000 + 12345, 31);
-  const int n = 7;
-  std::mt19937 rng(22);
+// The numbers of the parity pieces of a set of n data pieces with r of them.
+std::vector<int> ParityNumbers(int n, int r) {
+  std::vector<int> k;
+  for (int t = 0; t < r; ++t) k.push_back(t == 0 ? n + 1 : n + 2 + t);
+  return k;
+}
+
+// Rounds of random damage to sets of n pieces of blocks * 10000 bytes, as the division wrote
+// them, each merged and judged against the model: the source or nothing, and what the model
+// says can be mended is mended, with the question naming the damaged data pieces and blocks.
+// Returns {rounds that mended several pieces, rounds refused}.
+std::pair<int, int> CheckedMerge::RandomRounds(int n, int blocks, int rounds, unsigned seed) {
+  CheckedMerge* self = this;
+  const size_t piece = static_cast<size_t>(blocks) * 10000;
+  const std::string data = Pattern((n - 1) * piece + piece / 2 + 345, seed);
+  const int r = refcheck::ParityCount(n), last = n + 1 + r;
+  std::mt19937 rng(seed);
   auto pick = [&rng](size_t below) { return static_cast<size_t>(rng() % below); };
   int mendedSeveral = 0, refused = 0;
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     SCOPED_TRACE(round);
     memdisk::Reset();
-    ASSERT_EQ(Divide(data, 3), n);
-    std::vector<std::string> written(n + 3);
-    for (int k = 0; k <= n + 2; ++k) written[k] = memdisk::Get(At("file-" + std::to_string(k))).data;
+    EXPECT_EQ(self->Divide(data, blocks), n);
+    std::vector<std::string> written(last + 1);
+    for (int k = 0; k <= last; ++k) written[k] = memdisk::Get(At("file-" + std::to_string(k))).data;
     // FILE-0's check line alone: the set merges unchecked, and its pieces are whole.
     const bool lineDamaged = pick(15) == 0;
     if (lineDamaged) {
       std::string info = written[0];
-      info[info.size() - 2 - pick(40)] ^= 0x01;
+      info[info.find('\n') + 2 + pick(40)] ^= 0x01;
       memdisk::Put(At("file-0"), info);
     }
-    for (size_t d = lineDamaged ? 0 : 1 + pick(4); d > 0; --d) {
-      const int k = 1 + static_cast<int>(pick(n + 2));
+    for (size_t d = lineDamaged ? 0 : 1 + pick(r + 3); d > 0; --d) {
+      const int k = 1 + static_cast<int>(pick(last));
       const std::string path = At("file-" + std::to_string(k));
       if (!memdisk::Has(path)) continue;
       std::string f = memdisk::Get(path).data;
@@ -664,33 +681,41 @@ TEST_F(CheckedMerge, RandomDamageGivesTheSourceOrNothingAndWhatOneParityPieceCan
       }
       memdisk::Put(path, f);
     }
-    std::vector<std::string> now(n + 3);
-    std::vector<const std::string*> present(n + 3, nullptr);
-    for (int k = 0; k <= n + 2; ++k) {
+    std::set<std::string> names = memdisk::NamesIn(kDir);
+    std::vector<std::string> now(last + 1);
+    std::vector<const std::string*> present(last + 1, nullptr);
+    for (int k = 0; k <= last; ++k) {
       if (memdisk::Has(At("file-" + std::to_string(k)))) {
         now[k] = memdisk::Get(At("file-" + std::to_string(k))).data;
         present[k] = &now[k];
       }
     }
-    const repairmodel::Judgement want = repairmodel::Judge(written, present, n, 30000);
-    asks_ = 0;
-    askedPieces_.clear();
-    const MergeOutcome out = Run();
+    const repairmodel::Judgement want = repairmodel::Judge(written, present, n, piece, r);
+    self->asks_ = 0;
+    self->askedPieces_.clear();
+    const MergeOutcome out = self->Run();
     if (lineDamaged) {
       EXPECT_EQ(out.result, MergeResult::Ok);
-      EXPECT_EQ(asks_, 0);
+      EXPECT_EQ(self->asks_, 0);
     } else if (want.mendable) {
       EXPECT_EQ(out.result, MergeResult::Ok);
-      EXPECT_EQ(asks_, want.blocks ? 1 : 0);
+      EXPECT_EQ(self->asks_, want.blocks ? 1 : 0);
       if (want.blocks) {
-        EXPECT_EQ(askedPieces_, want.pieces);
-        EXPECT_EQ(askedBlocks_, want.blocks);
+        EXPECT_EQ(self->askedPieces_, want.pieces);
+        EXPECT_EQ(self->askedBlocks_, want.blocks);
       }
       mendedSeveral += want.pieces.size() > 1;
     } else {
-      EXPECT_NE(out.result, MergeResult::Ok);
-      EXPECT_EQ(asks_, 0);
-      EXPECT_EQ(out.bad.count, static_cast<int>(want.pieces.size()));
+      EXPECT_EQ(self->asks_, 0);
+      std::vector<int> named = want.pieces;
+      if (r > 1) {
+        EXPECT_EQ(out.result, MergeResult::BeyondParity);
+        named.insert(named.end(), want.parity.begin(), want.parity.end());
+      } else {
+        EXPECT_NE(out.result, MergeResult::Ok);
+      }
+      EXPECT_EQ(std::vector<int>(out.bad.piece, out.bad.piece + std::min(out.bad.count, pieceset::kNamed)),
+                std::vector<int>(named.begin(), named.begin() + std::min<size_t>(named.size(), pieceset::kNamed)));
       ++refused;
     }
     if (memdisk::Has(At("DATA.LZH"))) {
@@ -699,14 +724,248 @@ TEST_F(CheckedMerge, RandomDamageGivesTheSourceOrNothingAndWhatOneParityPieceCan
     } else {
       EXPECT_NE(out.result, MergeResult::Ok);
     }
-    for (int k = 0; k <= n + 2; ++k) {
+    for (int k = 0; k <= last; ++k) {
       EXPECT_EQ(memdisk::Has(At("file-" + std::to_string(k))), present[k] != nullptr);
       if (present[k]) {
         EXPECT_EQ(memdisk::Get(At("file-" + std::to_string(k))).data, now[k]);
       }
     }
+    if (memdisk::Has(At("DATA.LZH"))) names.insert("DATA.LZH");
+    EXPECT_EQ(memdisk::NamesIn(kDir), names) << "nothing else is left";
   }
-  // The rounds reach both ends: several pieces mended at once, and sets past mending.
-  EXPECT_GT(mendedSeveral, 20);
-  EXPECT_GT(refused, 20);
+  return {mendedSeveral, refused};
+}
+
+TEST_F(CheckedMerge, RandomDamageGivesTheSourceOrNothingAndWhatTheParityPiecesCanMendIsMended) {
+  // One parity piece (7 pieces), two (14) and three (25): the rounds reach both ends, several
+  // pieces mended at once and sets past mending.
+  for (const auto& [n, rounds] : {std::pair<int, int>{7, 300}, {14, 200}, {25, 200}}) {
+    SCOPED_TRACE(n);
+    const auto [several, refused] = RandomRounds(n, 3, rounds, 22u + static_cast<unsigned>(n));
+    EXPECT_GT(several, rounds / 20);
+    EXPECT_GT(refused, rounds / 20);
+  }
+}
+
+// A set written by the reference model with r parity pieces, whatever its size would call for:
+// FILE-0 with the record, the check line and the line of the further parity pieces, the data
+// pieces, the parity rows and the block checks, by name.
+std::map<std::string, std::string> ModelSet(const std::string& data, size_t pieceBytes, int r) {
+  const std::vector<std::string> pieces = refcheck::Cut(data, pieceBytes);
+  const int n = static_cast<int>(pieces.size());
+  std::map<std::string, std::string> set;
+  const std::string record = "DATA.LZH;" + std::to_string(data.size()) + ";" + std::to_string(n) + ";8;5;14;7;3;1999;\n";
+  set["file-0"] = record + refcheck::CheckLine(data, pieceBytes) + refcheck::ParityLine(data, pieceBytes, r);
+  for (int k = 1; k <= n; ++k) set["file-" + std::to_string(k)] = pieces[k - 1];
+  const std::vector<int> parity = ParityNumbers(n, r);
+  for (int t = 0; t < r; ++t) set["file-" + std::to_string(parity[t])] = refcheck::ParityRow(pieces, t);
+  set["file-" + std::to_string(n + 2)] = refcheck::BlockChecks(data, pieceBytes, r);
+  return set;
+}
+
+TEST_F(CheckedMerge, EveryLossOfUpToAsManyPiecesAsParityPiecesIsRebuiltAndOneMoreRefused) {
+  // Sets of 2 to 12 pieces of two blocks, the last of an odd length, with one, two or three
+  // parity pieces; every choice of up to r pieces, data or parity, deleted, and of r + 1 up to 6
+  // pieces.
+  const size_t piece = 20000;
+  for (int n = 2; n <= 12; ++n) {
+    const std::string data = Pattern((n - 1) * piece + 10001 + 2 * n, 60u + static_cast<unsigned>(n));
+    const size_t lastBlocks = 2;
+    for (int r = 1; r <= 3; ++r) {
+      SCOPED_TRACE("n " + std::to_string(n) + ", r " + std::to_string(r));
+      const std::map<std::string, std::string> set = ModelSet(data, piece, r);
+      std::vector<int> all;
+      for (int k = 1; k <= n; ++k) all.push_back(k);
+      for (int k : ParityNumbers(n, r)) all.push_back(k);
+      const int m = static_cast<int>(all.size());
+      for (unsigned mask = 0; mask < (1u << m); ++mask) {
+        const int lost = __builtin_popcount(mask);
+        if (lost > r + (n <= 6)) continue;
+        memdisk::Reset();
+        for (const auto& [name, bytes] : set) memdisk::Put(At(name), bytes);
+        std::vector<int> data_, parity_;
+        for (int i = 0; i < m; ++i) {
+          if (!(mask >> i & 1)) continue;
+          Drop(all[i]);
+          (all[i] <= n ? data_ : parity_).push_back(all[i]);
+        }
+        const std::set<std::string> before = memdisk::NamesIn(kDir);
+        asks_ = 0;
+        askedPieces_.clear();
+        const MergeOutcome out = Run();
+        if (lost <= r || data_.empty()) {
+          ASSERT_EQ(out.result, MergeResult::Ok) << mask;
+          EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, data);
+          EXPECT_EQ(asks_, data_.empty() ? 0 : 1);
+          EXPECT_EQ(askedPieces_, data_);
+          if (!data_.empty()) {
+            EXPECT_EQ(askedBlocks_, static_cast<int>(data_.size() * lastBlocks));
+          }
+        } else {
+          EXPECT_EQ(asks_, 0);
+          if (r > 1) {
+            ASSERT_EQ(out.result, MergeResult::BeyondParity) << mask;
+            data_.insert(data_.end(), parity_.begin(), parity_.end());
+          } else {
+            ASSERT_NE(out.result, MergeResult::Ok) << mask;
+          }
+          EXPECT_EQ(std::vector<int>(out.bad.piece, out.bad.piece + out.bad.count), data_);
+          EXPECT_EQ(memdisk::NamesIn(kDir), before) << "nothing is left";
+        }
+      }
+    }
+  }
+}
+
+TEST_F(CheckedMerge, ThreeLostPiecesOfLargeSetsAreRebuilt) {
+  // Sets of 21 to 999 pieces of one block, three parity pieces: three pieces deleted at random,
+  // data or parity, and a block of another damaged or not.
+  std::mt19937 rng(7);
+  for (int n : {21, 200, 999}) {
+    const std::string data = Pattern((n - 1) * 10000 + 4321, static_cast<unsigned>(n));
+    memdisk::Reset();
+    ASSERT_EQ(Divide(data, 1), n);
+    std::map<std::string, std::string> set;
+    for (const std::string& name : memdisk::NamesIn(kDir)) set[name] = memdisk::Get(At(name)).data;
+    for (int round = 0; round < (n == 999 ? 3 : 10); ++round) {
+      SCOPED_TRACE(std::to_string(n) + " pieces, round " + std::to_string(round));
+      memdisk::Reset();
+      for (const auto& [name, bytes] : set) memdisk::Put(At(name), bytes);
+      std::vector<int> all;
+      for (int k = 1; k <= n + 4; ++k) {
+        if (k != n + 2) all.push_back(k);
+      }
+      std::shuffle(all.begin(), all.end(), rng);
+      std::vector<int> lost(all.begin(), all.begin() + 3), data_;
+      for (int k : lost) Drop(k);
+      std::sort(lost.begin(), lost.end());
+      for (int k : lost) {
+        if (k <= n) data_.push_back(k);
+      }
+      // A fourth piece damaged makes it one too many where a data piece is lost.
+      const bool fourth = round % 2 == 1;
+      const int damaged = all[3];
+      if (fourth) Flip(damaged, 3);
+      asks_ = 0;
+      const MergeOutcome out = Run();
+      if (!fourth || (data_.empty() && damaged > n)) {
+        ASSERT_EQ(out.result, MergeResult::Ok);
+        EXPECT_EQ(memdisk::Get(At("DATA.LZH")).data, data);
+      } else {
+        EXPECT_EQ(out.result, MergeResult::BeyondParity);
+        EXPECT_FALSE(memdisk::Has(At("DATA.LZH")));
+      }
+    }
+  }
+}
+
+bool NoRemove(const char*) { return false; }
+
+TEST_F(CheckedMerge, ARebuildThatCannotOpenReadOrWriteTheMergedFileSaysSo) {
+  // 6 pieces of 30000 bytes and a last one of 12345, merged into ~TVR000.TMP. A rebuilt block is
+  // the XOR of the same block of the other pieces as the merged file holds them.
+  const std::string data = Pattern(6 * 30000 + 12345, 51);
+  using Damage = void (*)();
+  struct Case {
+    const char* what;
+    Damage damage;
+    uint64_t room;  // when not 0, what the disk has left for the merged file
+    MergeResult want;
+    int asks;
+  };
+  const Case cases[] = {
+      {"reopened", [] { Flip(2, 15000); memdisk::FailOpen(At("~TVR000.TMP")); }, 0,
+       MergeResult::RebuildOpenFailed, 1},
+      // Block 1 of piece 4, read for block 1 of piece 2.
+      {"read back", [] { Flip(2, 15000); memdisk::FailReadRange(At("~TVR000.TMP"), 100000, 100001); }, 0,
+       MergeResult::RebuildReadFailed, 1},
+      // The place of a missing last piece is written with zeros as the pieces are copied: the
+      // disk is full before the question.
+      {"written", [] { Drop(7); }, 6 * 30000, MergeResult::WriteFailed, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    memdisk::Reset();
+    ASSERT_EQ(Divide(data, 3), 7);
+    c.damage();
+    std::map<std::string, std::string> before;
+    uint64_t used = 0;
+    for (const std::string& n : memdisk::NamesIn(kDir)) {
+      before[n] = memdisk::Get(At(n)).data;
+      used += before[n].size();
+    }
+    if (c.room) {
+      memdisk::Reset(used + c.room);
+      for (const auto& [n, d] : before) memdisk::Put(At(n), d);
+    }
+    asks_ = 0;
+    const MergeOutcome out = Run();
+    EXPECT_EQ(out.result, c.want);
+    EXPECT_EQ(asks_, c.asks);
+    EXPECT_EQ(out.leftAs, nullptr);
+    for (const auto& [n, d] : before) EXPECT_EQ(memdisk::Get(At(n)).data, d) << n;
+    EXPECT_EQ(memdisk::NamesIn(kDir).size(), before.size()) << "nothing else is left";
+  }
+}
+
+TEST_F(CheckedMerge, AMergedFileThatCannotBeDeletedIsNamed) {
+  // A folder where files can be made but not renamed or deleted: the merged file stays.
+  const std::string data = Pattern(3 * 30000 + 12345, 52);
+  struct Case {
+    const char* what;
+    bool damaged;  // two pieces damaged at one place: refused after the copy
+    MergeResult want;
+  };
+  const Case cases[] = {
+      {"the name cannot be given", false, MergeResult::CreateFailed},
+      {"refused", true, MergeResult::SameStripe},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    memdisk::Reset();
+    ASSERT_EQ(Divide(data, 3), 4);
+    if (c.damaged) {
+      Flip(1, 5);
+      Flip(2, 5);
+    }
+    fs_.rename = FailingRename;
+    fs_.remove = NoRemove;
+    const MergeOutcome out = Run();
+    EXPECT_EQ(out.result, c.want);
+    ASSERT_NE(out.leftAs, nullptr);
+    EXPECT_EQ(std::string(out.leftAs), At("~TVR000.TMP"));
+    ASSERT_TRUE(memdisk::Has(At("~TVR000.TMP")));
+    if (!c.damaged) {
+      EXPECT_EQ(memdisk::Get(At("~TVR000.TMP")).data, data);
+    }
+    EXPECT_FALSE(memdisk::Has(At("DATA.LZH")));
+  }
+}
+
+TEST_F(Merge, AMergedFileThatCannotBeDeletedIsNamed) {
+  const std::string data = Pattern(50000, 53);
+  fs_.rename = FailingRename;
+  fs_.remove = NoRemove;
+  for (bool shortPiece : {false, true}) {
+    SCOPED_TRACE(shortPiece);
+    memdisk::Reset();
+    PutPieces(data, 20000);
+    if (shortPiece) Cut(2, 15000);
+    const MergeOutcome out = Run("file-", 50000, 3);
+    EXPECT_EQ(out.result, shortPiece ? MergeResult::ReadPieceFailed : MergeResult::CreateFailed);
+    ASSERT_NE(out.leftAs, nullptr);
+    EXPECT_EQ(std::string(out.leftAs), At("~TVR000.TMP"));
+    if (!shortPiece) {
+      EXPECT_EQ(memdisk::Get(At("~TVR000.TMP")).data, data);
+    }
+  }
+  // Where it can be deleted, nothing is named.
+  memdisk::Reset();
+  fs_ = memdisk::Files();
+  fs_.rename = FailingRename;
+  PutPieces(data, 20000);
+  const MergeOutcome out = Run("file-", 50000, 3);
+  EXPECT_EQ(out.result, MergeResult::CreateFailed);
+  EXPECT_EQ(out.leftAs, nullptr);
+  EXPECT_FALSE(memdisk::Has(At("~TVR000.TMP")));
 }

@@ -96,8 +96,8 @@ TEST(Names, PieceMarksAndPieceNames) {
   EXPECT_EQ(PieceNumberOfName("FILE-999"), 999);
   EXPECT_EQ(PieceNumberOfName("File-12"), 12);
   EXPECT_EQ(PieceNumberOfName("file-1000"), 1000);
-  EXPECT_EQ(PieceNumberOfName("file-1001"), 1001);
-  for (const char* not_piece : {"file-1002", "file-01", "file-", "file-1a", "xfile-1", "file-+1",
+  EXPECT_EQ(PieceNumberOfName("file-1003"), 1003);
+  for (const char* not_piece : {"file-1004", "file-01", "file-", "file-1a", "xfile-1", "file-+1",
                                 "file-1 ", "fil-1", ""}) {
     EXPECT_EQ(PieceNumberOfName(not_piece), -1) << not_piece;
   }

@@ -61,7 +61,7 @@ void RunSteps(const DiskFiles& fs) {
 
   EXPECT_TRUE(fs.rename(a.c_str(), b.c_str()));
   EXPECT_FALSE(fs.rename(a.c_str(), b.c_str()));              // gone from the old name
-  // A taken name is replaced by none of a new file, a rename and a copy, in any letter case.
+  // A taken name is replaced by neither a new file nor a rename, in any letter case.
   const std::string d = At("sub\\d.txt"), bUpper = At("sub\\b.TXT");
   EXPECT_EQ(fs.createNew(bUpper.c_str()), kNoFile);
   f = fs.createNew(d.c_str());
@@ -69,10 +69,29 @@ void RunSteps(const DiskFiles& fs) {
   EXPECT_EQ(fs.write(f, "d", 1), 1);
   fs.close(f);
   EXPECT_FALSE(fs.rename(d.c_str(), bUpper.c_str()));
-  EXPECT_FALSE(fs.copy(d.c_str(), bUpper.c_str()));
   EXPECT_EQ(Contents(fs, b), "hello");
   EXPECT_EQ(Contents(fs, d), "d");
+  // A copy writes over the file made for it.
+  const std::string made = At("sub\\e.txt");
+  f = fs.createNew(made.c_str());
+  ASSERT_NE(f, kNoFile);
+  fs.close(f);
+  EXPECT_TRUE(fs.copy(b.c_str(), made.c_str()));
+  EXPECT_EQ(Contents(fs, made), "hello");
+  // One file under any spelling, a folder too; another file is another.
+  FileId ib, ibUpper, id, isub;
+  ASSERT_TRUE(fs.identify(b.c_str(), &ib));
+  ASSERT_TRUE(fs.identify(bUpper.c_str(), &ibUpper));
+  ASSERT_TRUE(fs.identify(d.c_str(), &id));
+  ASSERT_TRUE(fs.identify(sub.c_str(), &isub));
+  EXPECT_TRUE(ib == ibUpper);
+  EXPECT_FALSE(ib == id);
+  EXPECT_FALSE(ib == isub);
+  EXPECT_FALSE(fs.identify(At("sub\\none.txt").c_str(), &id));
+  EXPECT_TRUE(SameFile(fs, b.c_str(), bUpper.c_str()));
+  EXPECT_FALSE(SameFile(fs, b.c_str(), made.c_str()));
   EXPECT_TRUE(RemoveForced(fs, d.c_str()));
+  EXPECT_TRUE(RemoveForced(fs, made.c_str()));
   EXPECT_FALSE(fs.removeDir(sub.c_str()));                    // not empty
   EXPECT_EQ(Listed(fs, sub + "\\"), (std::set<std::string>{".", "..", "B.txt"}));
 
@@ -132,7 +151,7 @@ TEST(FileSeam, SystemFiles) {
   g_dir = dir + "\\";
   // What a run that failed half-way left.
   for (const char* folder : {"sub", "sub2"}) {
-    for (const char* name : {"a.txt", "B.txt", "c.txt", "d.txt"}) {
+    for (const char* name : {"a.txt", "B.txt", "c.txt", "d.txt", "e.txt"}) {
       const std::string left = At(folder) + "\\" + name;
       SetFileAttributesA(left.c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileA(left.c_str());

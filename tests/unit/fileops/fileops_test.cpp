@@ -37,6 +37,67 @@ TEST(CopyRules, DestinationForms) {
   }
 }
 
+TEST(CopyRules, TheDestinationNamesItsFolderAsThatFolder) {
+  struct Case { const char* typed; bool dbcs932; const char* named; };
+  const Case cases[] = {
+      {"C:\\", false, "C:\\"},
+      {"C:\\.", false, "C:\\"},
+      {"C:\\SUB\\..", false, "C:\\"},
+      {"C:\\..\\..", false, "C:\\"},
+      {"C:\\SUB\\", false, "C:\\SUB"},
+      {"C:\\A\\.\\B\\..\\C\\", false, "C:\\A\\C"},
+      {"C:\\A\\\\B", false, "C:\\A\\B"},
+      {"C:\\A\\...", false, "C:\\A\\..."},
+      {"C:\\.A\\..B", false, "C:\\.A\\..B"},
+      // The trail byte of ソ is 0x5C: in Japanese no backslash, so ".." is part of the name.
+      {"C:\\A\\\x83\x5C..", true, "C:\\A\\\x83\x5C.."},
+      {"C:\\A\\\x83\x5C..", false, "C:\\A"},
+  };
+  for (const Case& c : cases) {
+    char text[kPathBytes] = {0};
+    CopyBounded(text, sizeof text, c.typed);
+    NameFolder(text, c.dbcs932);
+    EXPECT_STREQ(text, c.named) << c.typed;
+  }
+}
+
+// The source, a file of the same bytes beside it, and the running program, each with other names:
+// a short name of its folder, and a hard link elsewhere.
+TEST(CopyRules, TheDestinationIsJudgedByIdentity) {
+  memdisk::Reset();
+  memdisk::Put("C:\\Source files\\a.txt", "a");
+  memdisk::Alias("C:\\SOURCE~1", "C:\\Source files");
+  memdisk::Link("C:\\Source files\\a.txt", "C:\\LINKS\\a.txt");
+  memdisk::Put("C:\\SAME\\a.txt", "a");
+  memdisk::Put("C:\\Program\\TOVRA.EXE", "exe");
+  memdisk::Alias("C:\\PROGRAM~1", "C:\\Program");
+  memdisk::Link("C:\\Program\\TOVRA.EXE", "C:\\LINKS\\TOVRA.EXE");
+  memdisk::Put("D:\\Source files\\a.txt", "a");
+  struct Case { const char* dest; DestinationIs is; };
+  const Case cases[] = {
+      {"C:\\Source files\\a.txt", DestinationIs::TheSource},
+      {"c:\\source files\\A.TXT", DestinationIs::TheSource},
+      {"C:\\SOURCE~1\\a.txt", DestinationIs::TheSource},
+      {"C:\\LINKS\\a.txt", DestinationIs::TheSource},
+      {"C:\\SAME\\a.txt", DestinationIs::Other},
+      {"D:\\Source files\\a.txt", DestinationIs::Other},
+      {"C:\\NONE\\a.txt", DestinationIs::Other},
+      {"C:\\Program\\TOVRA.EXE", DestinationIs::TheProgram},
+      {"C:\\PROGRAM~1\\tovra.exe", DestinationIs::TheProgram},
+      {"C:\\LINKS\\TOVRA.EXE", DestinationIs::TheProgram},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(JudgeDestination(memdisk::Files(), "C:\\Source files\\a.txt", c.dest,
+                               "C:\\Program\\TOVRA.EXE"),
+              c.is)
+        << c.dest;
+  }
+  // A program named by its short name is the program under its long one.
+  EXPECT_EQ(JudgeDestination(memdisk::Files(), "C:\\SAME\\a.txt", "C:\\Program\\TOVRA.EXE",
+                             "C:\\PROGRAM~1\\TOVRA.EXE"),
+            DestinationIs::TheProgram);
+}
+
 TEST(CopyRules, DestinationPathHasOneBackslash) {
   char out[kPathBytes];
   ASSERT_TRUE(DestinationPath("C:\\DIR\\", "a.txt", out, sizeof out, false));
@@ -166,13 +227,48 @@ TEST(CopyWork, NoStepOfAReplacementLosesAFile) {
   }
 }
 
+TEST(CopyWork, ACopyThatCannotBeDeletedIsNamed) {
+  struct Case {
+    const char* what;
+    uint64_t capacity;
+    bool corrupt;
+    std::set<int> renames;
+    CopyResult kept;  // when the copy can be deleted
+  };
+  const Case cases[] = {
+      {"out of room", 2500, false, {}, CopyResult::CopyFailed},
+      {"read back different", UINT64_MAX, true, {}, CopyResult::Differs},
+      {"cannot take the name", UINT64_MAX, false, {1}, CopyResult::CopyFailed},
+  };
+  for (const Case& c : cases) {
+    for (bool removable : {true, false}) {
+      SCOPED_TRACE(std::string(c.what) + (removable ? "" : ", nothing can be deleted"));
+      memdisk::Reset(c.capacity);
+      memdisk::Put("C:\\src\\a.bin", std::string(2000, 's'));
+      memdisk::PutDir("A:\\");
+      DiskFiles fs = memdisk::Files();
+      if (c.corrupt) fs.copy = CorruptCopy;
+      fs.rename = CountedRename;
+      fs.remove = FailingRemove;
+      g_renames = 0;
+      g_failRenames = c.renames;
+      g_failRemove = !removable;
+      char left[kPathBytes];
+      EXPECT_EQ(CopyReplacing(fs, "C:\\src\\a.bin", "A:\\a.bin", true, false, left),
+                removable ? c.kept : CopyResult::CopyLeft);
+      EXPECT_STREQ(left, removable ? "" : "A:\\~TVR000.TMP");
+      EXPECT_EQ(memdisk::NamesIn("A:\\").size(), removable ? 0u : 1u);
+    }
+  }
+}
+
 // A piece on a floppy with sectors that do not read, and the system's copy meeting them: it
 // fails there, or (g_quietCopy) stops quietly with what it read before, as some systems do.
 bool g_quietCopy;
 bool CopyUpToBadSector(const char* from, const char* to) {
   const DiskFiles& fs = memdisk::Files();
   const FileHandle in = fs.openRead(from);
-  const FileHandle out = fs.createNew(to);
+  const FileHandle out = fs.create(to);
   static char buf[65536];
   long n = 0;
   while ((n = fs.read(in, buf, sizeof buf)) > 0) fs.write(out, buf, n);
@@ -237,11 +333,13 @@ TEST(CopyWork, UnreadableSectorsAreZerosInTheCopyWhenTheUserAgrees) {
 }
 
 TEST(CopyWork, ACopyOfUnreadableSectorsThatIsDeclinedOrFromAFixedDriveLeavesNothing) {
-  struct Case { const char* what; bool destExists; bool fromRemovable; int asked; };
+  struct Case { const char* what; bool destExists; bool fromRemovable; bool quiet; int asked; };
   const Case cases[] = {
-      {"declined", false, true, 1},
-      {"declined, a file there", true, true, 1},
-      {"fixed drive", false, false, 0},
+      {"declined", false, true, false, 1},
+      {"declined, a file there", true, true, false, 1},
+      {"fixed drive", false, false, false, 0},
+      {"fixed drive, the copy ending quietly", false, false, true, 0},
+      {"fixed drive, the copy ending quietly, a file there", true, false, true, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -250,7 +348,7 @@ TEST(CopyWork, ACopyOfUnreadableSectorsThatIsDeclinedOrFromAFixedDriveLeavesNoth
     if (c.destExists) memdisk::Put("B:\\a.bin", "old");
     DiskFiles fs = memdisk::Files();
     fs.copy = CopyUpToBadSector;
-    g_quietCopy = false;
+    g_quietCopy = c.quiet;
     g_yes = false;
     UnreadableSectors u{Answer, nullptr, 0};
     char left[kPathBytes];
@@ -333,29 +431,109 @@ TEST(CopyWork, ASectorIsReadThreeTimesBeforeItCountsAsUnreadable) {
   }
 }
 
-// A floppy that changes one byte of what is written to it at offset 30000.
-std::map<FileHandle, uint64_t> g_written;
+// A floppy that changes one byte of what is written to it at offset g_changeAt.
+uint64_t g_changeAt;
 long ChangingWrite(FileHandle f, const void* buf, long n) {
   std::string bytes(static_cast<const char*>(buf), static_cast<std::size_t>(n));
-  const uint64_t at = g_written[f];
-  if (at <= 30000 && at + n > 30000) bytes[30000 - at] ^= 0x40;
-  g_written[f] = at + n;
+  const uint64_t at = g_pos[f];
+  if (at <= g_changeAt && at + n > g_changeAt) bytes[g_changeAt - at] ^= 0x40;
+  g_pos[f] = at + n;
   return memdisk::Files().write(f, bytes.data(), n);
 }
 
-TEST(CopyWork, TheReadBackOfACopyWithZerosStillFindsAChangedByte) {
-  PutSource(Source50000());
-  memdisk::FailReadRange("A:\\a.bin", 1000, 1100);
-  DiskFiles fs = memdisk::Files();
-  fs.copy = CopyUpToBadSector;
-  fs.write = ChangingWrite;
-  g_quietCopy = false;
-  g_yes = true;
-  UnreadableSectors u{Answer, nullptr, 0};
-  char left[kPathBytes];
-  EXPECT_EQ(CopyReplacing(fs, "A:\\a.bin", "B:\\a.bin", true, false, left, &u), CopyResult::Differs);
-  EXPECT_TRUE(memdisk::NamesIn("B:\\").empty());
-  EXPECT_EQ(memdisk::OpenHandles(), 0);
+TEST(CopyWork, TheReadBackOfACopyWithZerosComparesEveryByteThatReads) {
+  std::mt19937 random(11);
+  std::string data(500000, 0);
+  for (char& c : data) c = static_cast<char>(random() | 1);
+  struct Case {
+    const char* what;
+    int bad;             // unreadable sectors, every fourth from sector 10 on
+    uint64_t changeAt;   // the byte the floppy changes
+    CopyResult result;
+  };
+  const uint64_t kNone = UINT64_MAX;
+  const Case cases[] = {
+      {"one stretch, a byte changed", 1, 30000, CopyResult::Differs},
+      {"200 stretches, none changed", 200, kNone, CopyResult::Ok},
+      {"200 stretches, a byte changed among the first", 200, 12 * 512 + 7, CopyResult::Differs},
+      {"200 stretches, a byte changed among the last", 200, (10 + 4 * 198 + 2) * 512 + 300,
+       CopyResult::Differs},
+      {"200 stretches, a byte changed after them", 200, 490000, CopyResult::Differs},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PutSource(data);
+    std::string expected = data;
+    for (int k = 0; k < c.bad; ++k) {
+      const uint64_t at = (10 + 4 * static_cast<uint64_t>(k)) * 512 + 100;
+      memdisk::FailReadRange("A:\\a.bin", at, at + 1);
+      expected.replace(at - 100, 512, 512, '\0');
+    }
+    DiskFiles fs = memdisk::Files();
+    fs.copy = CopyUpToBadSector;
+    fs.write = ChangingWrite;
+    fs.seek = TrackedSeek;
+    g_changeAt = c.changeAt;
+    g_quietCopy = false;
+    g_yes = true;
+    UnreadableSectors u{Answer, nullptr, 0};
+    char left[kPathBytes];
+    EXPECT_EQ(CopyReplacing(fs, "A:\\a.bin", "B:\\a.bin", true, false, left, &u), c.result);
+    if (c.result == CopyResult::Ok) {
+      EXPECT_EQ(u.unreadBytes, 512u * c.bad);
+      EXPECT_EQ(memdisk::NamesIn("B:\\"), std::set<std::string>{"a.bin"});
+      EXPECT_TRUE(memdisk::Get("B:\\a.bin").data == expected);
+    } else {
+      EXPECT_TRUE(memdisk::NamesIn("B:\\").empty());
+    }
+    EXPECT_EQ(memdisk::OpenHandles(), 0);
+  }
+}
+
+// Another program that takes the first free temporary name just after it was looked up: at the
+// first creation or copy aimed at it, its file is there.
+bool g_taken;
+void TakeFirstName(const char* path) {
+  if (!g_taken && std::string(path).find("~TVR000.TMP") != std::string::npos) {
+    memdisk::Put(path, "theirs");
+    g_taken = true;
+  }
+}
+FileHandle TakingCreateNew(const char* path) {
+  TakeFirstName(path);
+  return memdisk::Files().createNew(path);
+}
+bool TakingCopy(const char* from, const char* to) {
+  TakeFirstName(to);
+  return memdisk::Files().copy(from, to);
+}
+
+TEST(CopyWork, ATemporaryNameThatAnotherProgramTakesIsLeftAlone) {
+  struct Case { const char* what; bool destExists; bool fails; };
+  const Case cases[] = {
+      {"copied", false, false},
+      {"copied over a file", true, false},
+      {"out of room", false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    memdisk::Reset(c.fails ? 3000 : UINT64_MAX);
+    memdisk::Put("C:\\src\\a.bin", std::string(2000, 's'));
+    memdisk::PutDir("A:\\");
+    if (c.destExists) memdisk::Put("A:\\a.bin", "old");
+    DiskFiles fs = memdisk::Files();
+    fs.createNew = TakingCreateNew;
+    fs.copy = TakingCopy;
+    g_taken = false;
+    char left[kPathBytes];
+    EXPECT_EQ(CopyReplacing(fs, "C:\\src\\a.bin", "A:\\a.bin", true, false, left),
+              c.fails ? CopyResult::CopyFailed : CopyResult::Ok);
+    EXPECT_EQ(memdisk::Get("A:\\~TVR000.TMP").data, "theirs");
+    std::set<std::string> names{"~TVR000.TMP"};
+    if (!c.fails || c.destExists) names.insert("a.bin");
+    EXPECT_EQ(memdisk::NamesIn("A:\\"), names);
+    EXPECT_EQ(memdisk::OpenHandles(), 0);
+  }
 }
 
 TEST(RenameRules, NamesAndPaths) {

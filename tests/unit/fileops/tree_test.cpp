@@ -306,4 +306,49 @@ TEST(Walks, NeverEnterALink) {
   }
 }
 
+TEST(Walks, KnowTheProgramUnderAnyOfItsNames) {
+  // The program runs by its own name or by a short name of a folder it is in; the tree holds it
+  // under two other names, and a file of its length that is another.
+  const char* programs[] = {"C:\\P\\TOVRA.EXE", "C:\\T\\BIN~1\\TOVRA.EXE"};
+  const char* names[] = {"C:\\P\\TOVRA.EXE", "C:\\T\\sub\\linked.exe",
+                         "C:\\T\\bin folder\\TOVRA.EXE"};
+  for (const std::string w : {"attributes", "timestamp", "wipe", "scan"}) {
+    for (const char* program : programs) {
+      SCOPED_TRACE(w + " with " + program);
+      PutTree();
+      memdisk::Put("C:\\P\\TOVRA.EXE", "exe");
+      memdisk::Link("C:\\P\\TOVRA.EXE", "C:\\T\\sub\\linked.exe");
+      memdisk::Link("C:\\P\\TOVRA.EXE", "C:\\T\\bin folder\\TOVRA.EXE");
+      memdisk::Alias("C:\\T\\BIN~1", "C:\\T\\bin folder");
+      memdisk::Put("C:\\T\\same.exe", "exe");  // as long, and another file
+      if (w == "attributes") {
+        AttributeJob job{&memdisk::Files(), {true, false, false, false}, false, program, 0};
+        AttributeWalk(job, "C:\\T");
+        EXPECT_EQ(job.failures, 2);
+        EXPECT_EQ(memdisk::Get("C:\\T\\same.exe").attributes, kAttrReadOnly);
+      } else if (w == "timestamp") {
+        TimeJob job{&memdisk::Files(), nullptr, program, {2001, 3, 1, 0, 0, 2}, true, WinNtLater,
+                    false, 0};
+        TimestampWalk(job, "C:\\T");
+        EXPECT_EQ(job.failures, 2);
+        EXPECT_TRUE(memdisk::Get("C:\\T\\same.exe").hasTime);
+      } else if (w == "wipe") {
+        WipeReport r{};
+        WipeTree(WipeJob{&memdisk::Files(), program, &g_generator, NoonClock}, "C:\\T", &r);
+        EXPECT_EQ(r.failures, 0) << r.first;
+        EXPECT_FALSE(memdisk::Has("C:\\T\\same.exe"));
+      } else {
+        EXPECT_TRUE(TreeHoldsProgram(memdisk::Files(), "C:\\T\\sub", program));
+        EXPECT_TRUE(TreeHoldsProgram(memdisk::Files(), "C:\\T\\bin folder", program));
+        EXPECT_FALSE(TreeHoldsProgram(memdisk::Files(), "C:\\T\\.dot", program));
+      }
+      for (const char* name : names) {
+        EXPECT_EQ(memdisk::Get(name).data, "exe") << name;
+        EXPECT_EQ(memdisk::Get(name).attributes, kAttrArchive) << name;
+        EXPECT_FALSE(memdisk::Get(name).hasTime) << name;
+      }
+    }
+  }
+}
+
 }  // namespace

@@ -24,7 +24,7 @@ DISK = 1474560
 FREE_AT_LEAST = 145766  # a tenth of the 1,457,664 bytes a 1.44 MB disk holds
 # A 1.44 MB set's first disk: 1,457,664 bytes, FILE-1 takes 1,440,256 in 512-byte clusters and
 # FILE-0 one cluster; 16,896 bytes stay, and Rundelo must fit in whole clusters there.
-RUNDELO_AT_MOST = 16384
+RUNDELO_AT_MOST = 16896
 MTOOLS = dict(os.environ, MTOOLS_SKIP_CHECK='1', MTOOLS_NO_VFAT='1')
 
 

@@ -97,14 +97,3 @@ TEST(HoverRules, LabelNeverOutgrowsTheSavedPixels) {
   EXPECT_EQ(big.bottom - big.top + 1, kSavedRows);
   EXPECT_EQ(big.left, fits.left);
 }
-
-TEST(HoverRules, BannerTextIsCentredButNeverLeftOfTheBox) {
-  EXPECT_EQ(BannerTextX(60), 444 + 29);
-  EXPECT_EQ(BannerTextX(59), 444 + 29);  // 59 / 2 truncates
-  EXPECT_EQ(BannerTextX(118), 444);
-  EXPECT_EQ(BannerTextX(119), 444);  // -1 / 2 is 0
-  EXPECT_EQ(BannerTextX(300), 444);
-  EXPECT_EQ(BannerTextY(13), 25 + 7);
-  EXPECT_EQ(BannerTextY(28), 25);
-  EXPECT_EQ(BannerTextY(40), 25);
-}

@@ -1,9 +1,9 @@
 // The busy banner: a red rounded box that says the program is working.
-#include "shell/busy.h"
+#include "ui/busy.h"
 
 #include "base/text.h"
-#include "shell/rules/hover_rules.h"
-#include "shell/state.h"
+#include "ui/rules/banner_rules.h"
+#include "ui/state.h"
 
 constexpr Text kBusyBanner = {"In Process", "現在処理中"};
 static const COLORREF kBannerFill = 0x000000FF;

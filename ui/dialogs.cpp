@@ -1,6 +1,6 @@
-#include "shell/ui.h"
+#include "ui/dialogs.h"
 
-#include "shell/state.h"
+#include "ui/state.h"
 
 constexpr Text kMediaReady = {
     "Does the drive %s have a media ready to use?\nConfirm a media and press <YES> button.",

@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "shell/state.h"
-#include "shell/ui.h"
+#include "ui/dialogs.h"
+#include "ui/state.h"
 
 HINSTANCE g_hInstance = GetModuleHandleA(NULL);
 

@@ -1,14 +1,12 @@
 // Questions about the drive that holds a path. Every query takes a root such as "A:\".
 // None shows a message; callers report.
 #pragma once
+#include "base/drive_rules.h"
 #include "base/freespace.h"
-#include "shell/rules/drive_rules.h"
-
-// 1 when the last volume examined by CheckNtfsVolume is NTFS, else 0.
-extern int g_ntfsFlag;
 
 DriveKind GetDriveKind(const char* root);
-void CheckNtfsVolume(const char* root);
+// Whether the volume's file system is NTFS; false when the volume does not answer.
+bool IsNtfsVolume(const char* root);
 // 1 when the volume has room for more than one cluster. Mode 0 estimates the cluster size from
 // the volume size (floppies, RAM disks); other modes assume 64 KiB.
 int HasClusterRoom(const char* root, int mode);

@@ -1,26 +1,22 @@
 // Drive kind, NTFS and free-space queries for a drive root such as "A:\".
-#include "shell/drives.h"
+#include "base/drives.h"
 
 #include <windows.h>
 
 #include "base/freespace.h"
-#include "shell/state.h"
-
-int g_ntfsFlag;
+#include "base/oskind.h"
 
 static const SpaceQueries kSystemQueries = {ExtendedFreeSpacePath, QueryFreeBytes, QueryClusters};
 const SpaceQueries* g_spaceQueries = &kSystemQueries;
 
 DriveKind GetDriveKind(const char* root) { return DriveKindFromSystemType(GetDriveTypeA(root)); }
 
-void CheckNtfsVolume(const char* root) {
+bool IsNtfsVolume(const char* root) {
   char fsName[129] = {};
   DWORD maxComponent = 0, flags = 0;
-  if (GetVolumeInformationA(root, NULL, 0, NULL, &maxComponent, &flags, fsName, 128) != 1) {
-    g_ntfsFlag = 0;
-    return;
-  }
-  g_ntfsFlag = IsNtfsName(fsName) ? 1 : 0;
+  if (GetVolumeInformationA(root, NULL, 0, NULL, &maxComponent, &flags, fsName, 128) != 1)
+    return false;
+  return IsNtfsName(fsName);
 }
 
 // A drive that cannot be asked (no medium, no such drive, no extended query function) has no

@@ -1,4 +1,4 @@
-#include "shell/rules/drive_rules.h"
+#include "base/drive_rules.h"
 
 #include <cctype>
 #include <cstring>
