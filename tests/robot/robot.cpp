@@ -88,6 +88,8 @@ const int kMaxTokens = 24;
 const int kMaxReported = 1024;
 const int kMaxWindows = 1024;
 const UINT kSendTimeout = 3000;
+// A busy machine may take seconds to paint a new window.
+const DWORD kPaintTimeout = 10000;
 
 PROCESS_INFORMATION g_proc;
 bool g_started = false;
@@ -562,7 +564,7 @@ const char* IdentifyIcon(HWND iconStatic) {
       if (best >= 0 && bestDiff * 50 <= w * h) return kinds[best].name;
     }
     Sleep(50);  // not painted yet
-  } while (GetTickCount() - start < 2000);
+  } while (GetTickCount() - start < kPaintTimeout);
   return "unknown";
 }
 
@@ -951,7 +953,7 @@ void CmdListShellIcon(int argc, char** argv) {
     // Something else is shown once a painting has had time to finish.
     if (seen && GetTickCount() - seen > 300) return Reply("icon differs");
     Sleep(20);
-  } while (GetTickCount() - start < 2000);
+  } while (GetTickCount() - start < kPaintTimeout);
   Reply(seen ? "icon differs" : "icon unseen");
 }
 
@@ -1008,7 +1010,25 @@ void CmdMouse(int argc, char** argv) {
   Reply("ok");
 }
 
+// Keys go to the active window: one sent before the program's window is active and waiting
+// for input is lost, as happens on a busy machine.
+void AwaitProgramInput() {
+  if (!ProgramAlive()) return;
+  DWORD start = GetTickCount();
+  for (;;) {
+    HWND active = GetForegroundWindow();
+    DWORD pid = 0;
+    if (active) GetWindowThreadProcessId(active, &pid);
+    if ((pid == g_proc.dwProcessId && IsWindowVisible(active)) ||
+        GetTickCount() - start >= kSendTimeout)
+      break;
+    Sleep(20);
+  }
+  WaitForInputIdle(g_proc.hProcess, kSendTimeout);
+}
+
 void CmdKey(int argc, char** argv) {
+  AwaitProgramInput();
   for (int i = 1; i < argc; ++i) {
     INPUT in[2];
     ZeroMemory(in, sizeof in);
