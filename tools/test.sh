@@ -28,7 +28,9 @@ winenv_start
 
 status=0
 run=0; passed=0; failed=0; skipped=0
-# ctest_tree DIR [CTEST ARGS]: runs the tree's tests and adds up their results.
+# ctest_tree DIR [CTEST ARGS]: runs the tree's tests and adds up their results. A test run
+# again (--repeat) counts by its last run; one that passed only when run again is named.
+again=()
 ctest_tree() {
   local dir=$1; shift
   local log=$dir/ctest.log
@@ -36,9 +38,14 @@ ctest_tree() {
   if ! grep -qE '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log"; then
     status=1; echo "no ctest summary for $dir"; return
   fi
-  # One result line per test: "n/N Test #k: name ....   Passed|***Skipped|***Failed ...".
+  # One result line per run: "[n/N ]Test #k: name ....   Passed|***Skipped|***Failed ...".
   local results r p s
-  results=$(grep -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: ' "$log" || true)
+  results=$(grep -E '^ *([0-9]+/[0-9]+ )?Test +#[0-9]+: ' "$log" | sed -E 's|^ *([0-9]+/[0-9]+ )?||' |
+    awk '!($2 in last) { order[n++] = $2 } { if ($0 !~ / Passed +[0-9.]+ sec/ && $0 !~ /\*\*\*Skipped/) fell[$2] = 1; last[$2] = $0 }
+         END { for (i = 0; i < n; i++) print last[order[i]] ((order[i] in fell) ? " AGAIN" : "") }' || true)
+  while read -r name; do
+    [ -z "$name" ] || again+=("$name")
+  done < <(printf '%s\n' "$results" | grep -E ' Passed +[0-9.]+ sec AGAIN$' | awk '{print $3}' || true)
   r=$(printf '%s\n' "$results" | grep -c 'Test' || true)
   p=$(printf '%s\n' "$results" | grep -cE ' Passed +[0-9.]+ sec' || true)
   s=$(printf '%s\n' "$results" | grep -c '\*\*\*Skipped' || true)
@@ -63,10 +70,10 @@ any() { local IFS='|'; echo "^($*)\$"; }
 ctest_tree "$build/native"
 ctest_tree "$build/fuzz"
 if [ "$windows" = i686 ]; then
-  ctest_tree "$build/win32"
+  ctest_tree "$build/win32" --repeat until-pass:2
 else
   [ ${#only_files[@]} -eq 0 ] || ctest_tree "$build/win32" -R "$(any "${only_files[@]}")"
-  ctest_tree "$win" -E "$(any "${only_names[@]}")"
+  ctest_tree "$win" -E "$(any "${only_names[@]}")" --repeat until-pass:2
   for line in "${only_lines[@]}"; do
     echo "skipped on the x86_64 twin: $line"
     run=$((run + 1)); skipped=$((skipped + 1))
@@ -80,5 +87,6 @@ elif [ -n "${TOVRA_NO_WINE:-}" ]; then
 else
   echo "Windows tests: i686 under Wine"
 fi
+for name in "${again[@]}"; do echo "passed only when run again: $name"; done
 echo "$run tests run: $passed passed, $failed failed, $skipped skipped"
 exit $status

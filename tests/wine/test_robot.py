@@ -267,6 +267,20 @@ class Drives(WineTestCase):
                 self.assertEqual(report['list'], '0')
         self.assertEqual(self._report('n')['fs'], 'CDFS')
 
+    def test_a_letter_left_mapped_by_an_earlier_test_is_taken_over(self):
+        # A test whose clean-up could not unmap its drive has failed; the next must not.
+        left, mine = os.path.join(self.tmp, 'left'), os.path.join(self.tmp, 'mine')
+        os.makedirs(left)
+        os.makedirs(mine)
+        self._robot_once('define-drive', 'q', 'fixed', left)
+        self.map_drive('q', mine, 'cdrom')
+        self.assertEqual(os.readlink(self._drive_link('q')), mine)
+        self.assertEqual(self._report('q')['type'], '5')
+        with self.assertRaisesRegex(RuntimeError, 'already mapped by this test'):
+            self.map_drive('q', left)
+        self._unmap_drive('q')
+        self.assertFalse(os.path.lexists(self._drive_link('q')))
+
     def test_japanese_label(self):
         self.map_drive('r', self.tmp, 'fixed', 'データ表')
         self.assertEqual(self._report('r', 'ja')['label'], 'データ表')

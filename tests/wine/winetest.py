@@ -580,6 +580,7 @@ class WineTestCase(unittest.TestCase):
         os.makedirs(self.tmp)
         self.addCleanup(self._remove_tmp_if_passed)
         self._apps = []
+        self._mapped = set()
 
     def failed(self):
         """True once the test (or one of its subtests) has failed or raised. The outcome's own
@@ -676,12 +677,26 @@ class WineTestCase(unittest.TestCase):
         self.addCleanup(self._unmount, folder)
         return folder
 
-    def _robot_once(self, *args):
-        r = subprocess.run(['wine', bin_path('ROBOT.EXE')] + list(args), stdout=subprocess.PIPE,
-                           stderr=subprocess.DEVNULL, timeout=60)
-        answer = r.stdout.decode('ascii', 'replace').strip()
-        if r.returncode != 0 or answer != 'ok':
-            raise RobotError('robot %s: %s' % (' '.join(args), answer))
+    def _robot_once(self, *args, done=None):
+        """Runs the robot for one command. A robot that printed nothing never got to the
+        command (Wine could not start it on a loaded machine): it is started again, unless
+        done() says the command has taken effect after all."""
+        for attempt in range(3):
+            if attempt:
+                time.sleep(2)
+            r = subprocess.run(['wine', bin_path('ROBOT.EXE')] + list(args),
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+            answer = r.stdout.decode('ascii', 'replace').strip()
+            if r.returncode == 0 and answer == 'ok':
+                return
+            if answer or (done is not None and done()):
+                break
+        if done is not None and done():
+            return
+        errors = r.stderr.decode('utf-8', 'replace').strip().splitlines()[-5:]
+        raise RobotError('robot %s: %s (exit code %d)%s'
+                         % (' '.join(args), answer or 'no answer', r.returncode,
+                            ''.join('\n  ' + line for line in errors)))
 
     def map_drive(self, letter, folder, kind='fixed', label=None):
         """Maps drive letter to a Unix folder (which may be missing: a drive without medium)
@@ -693,9 +708,12 @@ class WineTestCase(unittest.TestCase):
         letter = letter.lower()
         if kind not in DRIVE_KINDS:
             raise ValueError('kind must be one of %s' % (DRIVE_KINDS,))
-        link = os.path.join(os.environ['WINEPREFIX'], 'dosdevices', letter + ':')
+        link = self._drive_link(letter)
+        if letter in self._mapped:
+            raise RuntimeError('drive %s: is already mapped by this test' % letter)
         if os.path.lexists(link):
-            raise RuntimeError('drive %s: is already mapped in this prefix' % letter)
+            # An earlier test that could not unmap it has failed for that; this one goes on.
+            self._unmap_drive(letter)
         label_file = os.path.join(folder, '.windows-label')
         if label is not None:
             if os.path.lexists(label_file):
@@ -707,11 +725,18 @@ class WineTestCase(unittest.TestCase):
         finally:
             if label is not None:
                 os.remove(label_file)
+        self._mapped.add(letter)
         self.addCleanup(self._unmap_drive, letter)
         return letter.upper() + ':\\'
 
+    @staticmethod
+    def _drive_link(letter):
+        return os.path.join(os.environ['WINEPREFIX'], 'dosdevices', letter + ':')
+
     def _unmap_drive(self, letter):
-        self._robot_once('remove-drive', letter)
+        self._mapped.discard(letter)
+        self._robot_once('remove-drive', letter,
+                         done=lambda: not os.path.lexists(self._drive_link(letter)))
 
     def floppy_drive(self, letter='a', label=None):
         """A floppy-sized tmpfs mapped as a floppy drive. Returns (Windows root, Unix folder);
