@@ -192,6 +192,20 @@ MergeEnd PlanRepair(MergeSession* s) {
   return end;
 }
 
+// A run of the merged file to be summed into the first two parity rows by the side work, while
+// the caller sums the third: row t multiplies by g t times, so the third costs about as much as
+// the other two together.
+struct RowsRun {
+  unsigned char* at[kMaxParity];
+  const unsigned char* data;
+  uint32_t bytes;
+};
+
+void SumRun(void* ctx) {
+  const RowsRun& r = *static_cast<RowsRun*>(ctx);
+  HornerStep(r.at, r.data, r.bytes);
+}
+
 // Sums the parity rows that rebuild blocks over the data pieces as the merged file holds them,
 // by the Horner steps the side work takes as the pieces are copied when one is missing, here
 // only in the runs of stripes with damaged blocks. False when the merged file could not be
@@ -215,9 +229,13 @@ bool SumRuns(MergeSession* s, FileHandle f) {
       const long want = static_cast<long>(there);
       if (there && (!s->fs->seek(f, MergedAt(c, k, j)) || s->fs->read(f, buffer, want) != want)) return false;
       std::memset(buffer + there, 0, bytes - there);
-      unsigned char* at[kMaxParity];
-      for (int t = 0; t < kMaxParity; ++t) at[t] = s->sums[t] ? s->sums[t] + from : nullptr;
-      HornerStep(at, buffer, bytes);
+      RowsRun first = {{nullptr, nullptr, nullptr}, buffer, bytes}, third = first;
+      for (int t = 0; t < kMaxParity; ++t) {
+        (t < 2 ? first : third).at[t] = s->sums[t] ? s->sums[t] + from : nullptr;
+      }
+      BeginSideWork(SumRun, &first);
+      SumRun(&third);
+      EndSideWork();
     }
   }
   return true;

@@ -7,6 +7,8 @@
 #include "base/crc32.h"
 
 // PARITY_PLAIN_ONLY leaves the 128-bit steps out: Rundelo has no room for them.
+// PARITY_WHOLE_WORDS: HornerStep is given data and whole 32-bit words only, as Rundelo's
+// rebuild sums whole blocks of the merged file; it then needs no steps for the rest.
 #if (defined(__i386__) || defined(__x86_64__)) && !defined(PARITY_PLAIN_ONLY)
 #include <cpuid.h>
 #include <emmintrin.h>
@@ -15,6 +17,12 @@
 
 namespace pieceset {
 namespace {
+
+#ifdef PARITY_WHOLE_WORDS
+constexpr bool kWholeWords = true;
+#else
+constexpr bool kWholeWords = false;
+#endif
 
 constexpr uint32_t kPoly = 0x100B;  // x^16 + x^12 + x^3 + x + 1 without its x^16
 constexpr uint32_t kOrder = 65535;  // of g, so of the field's multiplicative group
@@ -150,10 +158,10 @@ void HornerStepPlain(unsigned char* const acc[kMaxParity], const unsigned char* 
     for (; i + 4 <= bytes; i += 4) {
       uint32_t w = Load(a + i);
       for (int s = 0; s < t; ++s) w = TimesG(w);
-      Store(a + i, w ^ (data ? Load(data + i) : 0));
+      Store(a + i, w ^ (kWholeWords || data ? Load(data + i) : 0));
     }
     // The last symbol, or half of one: its high byte beyond the data is zero.
-    for (; i < bytes; i += 2) {
+    for (; !kWholeWords && i < bytes; i += 2) {
       uint32_t w = a[i] | a[i + 1] << 8;
       for (int s = 0; s < t; ++s) w = TimesG(w);
       if (data) w ^= data[i] | (i + 1 < bytes ? data[i + 1] << 8 : 0);
