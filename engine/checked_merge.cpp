@@ -201,6 +201,8 @@ struct RowsRun {
   uint32_t bytes;
 };
 
+constexpr uint32_t kSideRunBlocks = 32;
+
 void SumRun(void* ctx) {
   const RowsRun& r = *static_cast<RowsRun*>(ctx);
   HornerStep(r.at, r.data, r.bytes);
@@ -233,7 +235,13 @@ bool SumRuns(MergeSession* s, FileHandle f) {
       for (int t = 0; t < kMaxParity; ++t) {
         (t < 2 ? first : third).at[t] = s->sums[t] ? s->sums[t] + from : nullptr;
       }
-      BeginSideWork(SumRun, &first);
+      // A hand-over to the side thread costs more than a short run's sums (under Wine a round
+      // trip to its server and a thread's wake-up each way): short runs are summed here.
+      if (e - j >= kSideRunBlocks) {
+        BeginSideWork(SumRun, &first);
+      } else {
+        SumRun(&first);
+      }
       SumRun(&third);
       EndSideWork();
     }
