@@ -8,7 +8,9 @@
 # system's show event); nothing asks the program or the screen while the clock runs. Each timed
 # run starts after a sync from just-touched memory (benchlib.warm_memory). Every output is
 # compared with the source by cmp. Five runs each; prints best, median and spread, and the
-# ratios Tovra / reference.
+# ratios Tovra / reference. Beside them a bare Windows copy of the same pieces (COPYBENCH.EXE:
+# each piece in one ReadFile and one WriteFile, no checks, no window, timed inside it): what the
+# system's calls under Wine cost by themselves, against which Tovra's file work is set too.
 # Usage: bench/divide_merge.sh [megabytes [runs]]   (default 500 and 5; at least 500 to mean
 # anything)
 set -euo pipefail
@@ -17,7 +19,7 @@ build=${TOVRA_BUILD_DIR:-$root/build}
 mb=${1:-500}
 runs=${2:-5}
 source "$root/bench/winbench.sh" divide
-for f in TOVRA.EXE ROBOT.EXE; do
+for f in TOVRA.EXE ROBOT.EXE COPYBENCH.EXE; do
   [ -f "$TOVRA_BIN/$f" ] || { echo "no $TOVRA_BIN/$f: build the win32 tree first (tools/build.sh win32)"; exit 1; }
 done
 
@@ -37,6 +39,19 @@ n = -(-size // piece)
 def same_as_source(command, source):
     """Compares the output of the shell command with the source by cmp."""
     subprocess.run('%s | cmp - "%s"' % (command, source), shell=True, check=True)
+
+
+def windows_path(path, folder=False):
+    return 'Z:' + path.replace('/', '\\') + ('\\' if folder else '')
+
+
+def bare(*args):
+    """Seconds COPYBENCH.EXE reports for args, after a sync from just-touched memory."""
+    subprocess.run(['sync'])
+    warm_memory()
+    out = subprocess.run(['wine', os.path.join(os.environ['TOVRA_BIN'], 'COPYBENCH.EXE')] + list(args),
+                         check=True, capture_output=True, text=True).stdout
+    return float(out.strip())
 
 
 def seconds(args, **kw):
@@ -133,6 +148,19 @@ class Bench(TovraCase):
                                                            os.path.join(ref, 'cat.bin')),
                                         shell=True, cwd=folder))
                     subprocess.run(['cmp', os.path.join(ref, 'cat.bin'), self.source], check=True)
+                    joined = os.path.join(ref, 'join.bin')
+                    note('bare join', bare('join', windows_path(folder, True), str(n),
+                                           windows_path(joined)))
+                    subprocess.run(['cmp', joined, self.source], check=True)
+                    os.remove(joined)
+                    split_to = os.path.join(ref, 'bare')
+                    shutil.rmtree(split_to, ignore_errors=True)
+                    os.makedirs(split_to)
+                    note('bare split', bare('split', windows_path(self.source),
+                                            windows_path(split_to, True), str(piece)))
+                    same_as_source('cd "%s" && cat %s' % (split_to, ' '.join(self.pieces)),
+                                   self.source)
+                    shutil.rmtree(split_to)
                 work, total = self.merge(folder, root, watch, written)
                 note(who + ' merge work', work)
                 note(who + ' merge', total)
@@ -141,7 +169,9 @@ class Bench(TovraCase):
         if BEFORE:
             print('earlier Tovra: %s' % BEFORE)
         for name, values in times.items():
-            if name not in ('split', 'cat'):
+            if name.startswith('bare'):
+                name = 'bare Windows ' + name[5:] + ' (COPYBENCH)'
+            elif name not in ('split', 'cat'):
                 name = name[:-5] + ', file work' if name.endswith(' work') else name + ', until its message'
             print(line(name, values, size))
         for who, _, _ in sides:
@@ -151,6 +181,9 @@ class Bench(TovraCase):
                 print(ratio_line('%s %s / %s, until the message' % (who, what, reference),
                                  times[reference], times['%s %s' % (who, what)])
                       + '   goal: at least 0.50')
+            for what, bare_copy in (('divide', 'bare split'), ('merge', 'bare join')):
+                print(ratio_line('%s %s / %s, file work' % (who, what, bare_copy),
+                                 times[bare_copy], times['%s %s work' % (who, what)]))
 
 
 result = unittest.TextTestRunner(verbosity=0).run(Bench())
