@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench/stopwatch.h"
+
 namespace {
 
 constexpr DWORD kMaxPiece = 1457664;
@@ -59,14 +61,12 @@ bool Split(const char* file, const char* folder, DWORD bytes) {
 
 int main(int argc, char** argv) {
   if (argc != 5) return 2;
-  LARGE_INTEGER f, t0, t1;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t0);
+  const LARGE_INTEGER t0 = StartClock();
   const bool join = std::strcmp(argv[1], "join") == 0;
   const bool ok = join ? Join(argv[2], std::atoi(argv[3]), argv[4])
                        : Split(argv[2], argv[3], static_cast<DWORD>(std::atol(argv[4])));
-  QueryPerformanceCounter(&t1);
+  const double seconds = SecondsSince(t0);
   if (!ok) return 1;
-  std::printf("%.4f\n", static_cast<double>(t1.QuadPart - t0.QuadPart) / f.QuadPart);
+  std::printf("%.4f\n", seconds);
   return 0;
 }

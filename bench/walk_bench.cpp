@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bench/stopwatch.h"
 #include "fileops/sizeinquiry_work.h"
 
 namespace {
@@ -49,13 +50,11 @@ int main(int argc, char** argv) {
   const bool tovra = argc > 2 && !std::strcmp(argv[2], "tovra");
   std::memcpy(g_path, argv[1], len);
   if (g_path[len - 1] != '\\') g_path[len++] = '\\';
-  LARGE_INTEGER f, t0, t1;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t0);
+  const LARGE_INTEGER t0 = StartClock();
   if (tovra) fileops::AddUpTree(SystemFiles(), argv[1], &g_size);
   else Walk(len);
-  QueryPerformanceCounter(&t1);
-  std::printf("%.4f %llu %llu %llu\n", static_cast<double>(t1.QuadPart - t0.QuadPart) / f.QuadPart,
+  const double seconds = SecondsSince(t0);
+  std::printf("%.4f %llu %llu %llu\n", seconds,
               static_cast<unsigned long long>(g_size.bytes),
               static_cast<unsigned long long>(g_size.files),
               static_cast<unsigned long long>(g_size.folders));

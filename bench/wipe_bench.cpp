@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "bench/stopwatch.h"
 #include "fileops/delete_work.h"
 
 namespace {
@@ -22,13 +23,10 @@ fileops::WipeGenerator g_generator;
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
-  LARGE_INTEGER f, t0, t1;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t0);
+  const LARGE_INTEGER t0 = StartClock();
   const fileops::WipeJob job{&SystemFiles(), "", &g_generator, ReadClock};
   fileops::WipeReport report{};
   fileops::WipeFile(job, argv[1], &report);
-  QueryPerformanceCounter(&t1);
-  std::printf("%.3f\n", static_cast<double>(t1.QuadPart - t0.QuadPart) / f.QuadPart);
+  std::printf("%.3f\n", SecondsSince(t0));
   return report.failures ? 1 : 0;
 }
